@@ -1,0 +1,11 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "setup/setup_state.h"
+#include "system/system.h"
+
+// Installs, replaces or completes the browser plug-in. May set state.restartPending.
+std::uint32_t InstallPlugin(const System& sys, SetupState& state, std::u16string pluginArgs,
+                            bool silent);

@@ -1,0 +1,11 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "system/system.h"
+
+constexpr std::uint32_t kErrorNoMoreFiles = 232;  // no package file matched
+
+// Full path of the first file matching `pattern` one level below the current directory.
+std::uint32_t FindPackageFile(const System& sys, std::u16string pattern, std::u16string& path);

@@ -1,0 +1,14 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "system/system.h"
+
+// Plain UTF-16 text order of two version texts: -1, 0 or 1.
+int CompareVersionText(const std::u16string& a, const std::u16string& b);
+
+// Compares the installed version of `productCode` with its new package. 0 on success, with
+// `versionOrder` set and, for the CSP code, `*minimumOrder`; else the failing step's code.
+std::uint32_t DecideUpgrade(const System& sys, std::u16string productCode, int& versionOrder,
+                            int* minimumOrder);

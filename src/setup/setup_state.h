@@ -1,0 +1,18 @@
+#pragma once
+
+#include "setup/setup_options.h"
+#include "system/handles.h"
+
+// The looked-up IsWow64Process, shared by the provider and the plug-in installation.
+struct Wow64Cache {
+  enum class State { kNotLookedUp, kMissing, kPresent };
+  State state = State::kNotLookedUp;
+  ProcAddress function = 0;
+};
+
+// What lives for the whole process: the options, the pending-restart flag, the WOW64 cache.
+struct SetupState {
+  SetupOptions options;
+  bool restartPending = false;
+  Wow64Cache wow64;
+};

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <cstdint>
+
+#include "system/handles.h"
+
+using CertStoreHandle = std::uintptr_t;  // HCERTSTORE, 0 means none
+using CertContextRef = const void*;      // PCCERT_CONTEXT, null means none
+
+constexpr std::uint32_t kCertEncoding = 0x10001;             // X509_ASN | PKCS_7_ASN
+constexpr std::uint32_t kSystemStoreLocalMachine = 0x20000;  // CERT_SYSTEM_STORE_LOCAL_MACHINE
+constexpr std::uint32_t kCertStoreAddAlways = 4;             // CERT_STORE_ADD_ALWAYS
+
+enum class CertStoreProvider { kFileName, kSystem };  // CERT_STORE_PROV_FILENAME_W, _SYSTEM_W
+
+// crypt32 certificate store functions.
+class CertApi {
+ public:
+  virtual ~CertApi() = default;
+
+  // CertOpenStore(provider, encoding, NULL, flags, parameter): 0 on failure.
+  virtual CertStoreHandle OpenStore(CertStoreProvider provider, std::uint32_t encoding,
+                                    std::uint32_t flags, const char16_t* parameter) = 0;
+  // CertEnumCertificatesInStore: frees `previous`, returns the next context or null.
+  virtual CertContextRef EnumCertificates(CertStoreHandle store, CertContextRef previous) = 0;
+  // CertAddCertificateContextToStore with no output context.
+  virtual bool AddCertificate(CertStoreHandle store, CertContextRef certificate,
+                              std::uint32_t disposition) = 0;
+  // CertCloseStore.
+  virtual bool CloseStore(CertStoreHandle store, std::uint32_t flags) = 0;
+};

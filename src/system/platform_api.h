@@ -1,0 +1,66 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "system/handles.h"
+
+// The parts of OSVERSIONINFOEXW the launcher looks at. `size` is the record's size field,
+// set by the caller (284 asks for the extended record) before ReadVersion.
+struct OsVersion {
+  std::uint32_t size = 0;
+  std::uint32_t major = 0;
+  std::uint32_t minor = 0;
+  std::uint16_t servicePackMajor = 0;
+};
+
+struct Luid {
+  std::uint32_t lowPart = 0;
+  std::int32_t highPart = 0;
+};
+
+constexpr std::uint32_t kTokenAdjustPrivileges = 0x20;
+constexpr std::uint32_t kTokenQuery = 0x8;
+constexpr std::uint32_t kSePrivilegeEnabled = 2;
+constexpr std::uint32_t kEwxReboot = 0x2;
+constexpr std::uint32_t kEwxForce = 0x4;
+constexpr std::uint32_t kShutdownReasonMajorApplication = 0x40000;
+
+// Process and system functions of kernel32, advapi32, user32 and shell32.
+class PlatformApi {
+ public:
+  virtual ~PlatformApi() = default;
+
+  // GetLastError of the calling thread.
+  virtual std::uint32_t LastError() = 0;
+  // CloseHandle.
+  virtual bool CloseSysHandle(SysHandle handle) = 0;
+  // GetCurrentProcess (a pseudo handle, never closed).
+  virtual SysHandle CurrentProcess() = 0;
+
+  // CommandLineToArgvW on `text`; false when the split fails.
+  virtual bool SplitCommandLine(const std::u16string& text,
+                                std::vector<std::u16string>* tokens) = 0;
+  // IsUserAnAdmin.
+  virtual bool IsUserAdmin() = 0;
+  // GetVersionExW on the record whose size field the caller has set.
+  virtual bool ReadVersion(OsVersion* version) = 0;
+
+  // GetModuleHandleW: 0 when the module is not loaded.
+  virtual ModuleHandle FindModule(const char16_t* name) = 0;
+  // GetProcAddress: 0 when the module has no such export.
+  virtual ProcAddress FindProc(ModuleHandle module, const char* name) = 0;
+  // Calls an IsWow64Process found by FindProc; `isWow64` receives the BOOL.
+  virtual bool CallIsWow64Process(ProcAddress function, SysHandle process, int* isWow64) = 0;
+
+  // OpenProcessToken.
+  virtual bool OpenToken(SysHandle process, std::uint32_t access, SysHandle* token) = 0;
+  // LookupPrivilegeValueW.
+  virtual bool LookupPrivilege(const char16_t* systemName, const char16_t* name, Luid* luid) = 0;
+  // AdjustTokenPrivileges with one privilege and no previous state.
+  virtual bool AdjustPrivilege(SysHandle token, bool disableAll, const Luid& luid,
+                               std::uint32_t attributes) = 0;
+  // ExitWindowsEx.
+  virtual bool RequestExitWindows(std::uint32_t flags, std::uint32_t reason) = 0;
+};

@@ -1,0 +1,21 @@
+#pragma once
+
+#include "system/cert_api.h"
+#include "system/file_api.h"
+#include "system/installer_api.h"
+#include "system/platform_api.h"
+#include "system/process_api.h"
+#include "system/resource_api.h"
+#include "system/ui_api.h"
+
+// Everything the core may ask of the operating system. The Windows layer fills it with the
+// real calls, the unit tests with the fake system.
+struct System {
+  InstallerApi& installer;
+  FileApi& files;
+  ProcessApi& processes;
+  CertApi& certs;
+  PlatformApi& platform;
+  UiApi& ui;
+  ResourceApi& resources;
+};

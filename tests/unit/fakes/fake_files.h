@@ -1,0 +1,53 @@
+#pragma once
+
+#include <algorithm>
+#include <cstring>
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "fakes/fake_kernel.h"
+#include "system/file_api.h"
+
+// A file system that searches like FindFirstFileW: `*` and `?` wildcards, no regard to case,
+// trailing blanks and full stops of the pattern's last element ignored, "." and ".." listed
+// first, then the entries in case-insensitive name order.
+class FakeFiles : public FileApi {
+ public:
+  explicit FakeFiles(FakeKernel& kernel) : kernel_(kernel) {}
+
+  // The current directory, e.g. u"C:\\dist"; relative patterns are resolved against it.
+  std::u16string currentDirectory = u"C:\\dist";
+  bool currentDirectoryFails = false;
+  std::uint32_t currentDirectoryError = 5;
+  std::u16string systemDirectory = u"C:\\windows\\system32";
+  std::u16string windowsDirectory = u"C:\\windows";
+
+  // Adds a file (and its parent directories) below the root; `path` is absolute.
+  void AddFile(const std::u16string& path) { Add(path, 0x20); }
+  void AddDirectory(const std::u16string& path) { Add(path, kFileAttributeDirectory); }
+
+  static bool Matches(std::u16string pattern, const std::u16string& name);
+
+  SysHandle FindFirst(const char16_t* pattern, FindEntry* entry) override;
+  bool FindNext(SysHandle search, FindEntry* entry) override;
+  bool CloseFind(SysHandle search) override;
+  std::uint32_t ReadCurrentDirectory(std::uint32_t bufferLength, char16_t* buffer) override;
+  std::uint32_t ReadFullPathName(const char16_t* name, std::uint32_t bufferLength,
+                                 char16_t* buffer) override;
+  std::uint32_t ReadSystemDirectory(char16_t* buffer, std::uint32_t bufferLength) override;
+  std::uint32_t ReadWindowsDirectory(char16_t* buffer, std::uint32_t bufferLength) override;
+  std::uint32_t ReadFileAttributes(const char16_t* path) override;
+
+  std::vector<std::u16string> searches;  // every pattern given to FindFirst
+
+ private:
+  void Add(const std::u16string& path, std::uint32_t attributes);
+  std::u16string Absolute(const std::u16string& path) const;
+
+  FakeKernel& kernel_;
+  std::map<std::u16string, std::uint32_t> nodes_;   // folded absolute path -> attributes
+  std::map<std::u16string, std::u16string> names_;  // folded absolute path -> path as added
+  std::map<SysHandle, std::vector<FindEntry>> pending_;
+};

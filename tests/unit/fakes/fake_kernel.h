@@ -1,0 +1,70 @@
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "system/handles.h"
+
+// State shared by the fakes: the handle table, the thread's last error and one ordered log of
+// what the system was asked to do, so tests can check order across interfaces.
+class FakeKernel {
+ public:
+  // Hands out a new handle of `kind` ("process", "thread", "search", "msi", "store", ...).
+  std::uintptr_t OpenHandle(const std::string& kind) {
+    std::uintptr_t handle = nextHandle_++;
+    handles_[handle] = Entry{kind, 0};
+    return handle;
+  }
+  // Closes `handle`; false (and ERROR_INVALID_HANDLE) when it is unknown or already closed.
+  bool CloseHandle(std::uintptr_t handle) {
+    auto it = handles_.find(handle);
+    if (it == handles_.end()) {
+      lastError = 6;
+      return false;
+    }
+    ++it->second.closes;
+    if (it->second.closes > 1) {
+      lastError = 6;
+      return false;
+    }
+    return true;
+  }
+  bool IsOpen(std::uintptr_t handle) const {
+    auto it = handles_.find(handle);
+    return it != handles_.end() && it->second.closes == 0;
+  }
+  // Handles not closed, and handles closed more than once.
+  std::vector<std::string> Unbalanced() const {
+    std::vector<std::string> problems;
+    for (const auto& [handle, entry] : handles_) {
+      if (entry.closes != 1) {
+        problems.push_back(entry.kind + " #" + std::to_string(handle) + " closed " +
+                           std::to_string(entry.closes) + " times");
+      }
+    }
+    return problems;
+  }
+  std::size_t HandedOut(const std::string& kind) const {
+    std::size_t count = 0;
+    for (const auto& [handle, entry] : handles_) count += entry.kind == kind ? 1 : 0;
+    return count;
+  }
+
+  void Log(std::string event) { log.push_back(std::move(event)); }
+
+  std::uint32_t lastError = 0;
+  std::vector<std::string> log;
+
+ private:
+  struct Entry {
+    std::string kind;
+    int closes = 0;
+  };
+  std::uintptr_t nextHandle_ = 0x100;
+  std::map<std::uintptr_t, Entry> handles_;
+};
+
+// UTF-16 to UTF-8 for log lines and test messages.
+std::string Utf8(const std::u16string& text);

@@ -1,0 +1,108 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "fakes/fake_kernel.h"
+#include "system/platform_api.h"
+
+// Process and system functions with scripted answers.
+class FakePlatform : public PlatformApi {
+ public:
+  explicit FakePlatform(FakeKernel& kernel) : kernel_(kernel) {}
+
+  // Scripted answers.
+  bool admin = true;
+  bool versionFails = false;
+  OsVersion version{284, 6, 1, 1};
+  bool hasKernel32 = true;
+  bool hasIsWow64Process = true;
+  bool wow64 = false;
+  bool isWow64CallFails = false;
+  bool tokenOpens = true;
+  bool privilegeGranted = true;  // false: the adjustment leaves ERROR_NOT_ALL_ASSIGNED
+  bool exitWindowsAccepted = true;
+
+  // What was asked.
+  std::vector<std::uint32_t> versionRecordSizes;
+  int moduleLookups = 0;
+  int procLookups = 0;
+  int isWow64Calls = 0;
+  std::vector<std::uint32_t> tokenAccess;
+  std::vector<std::u16string> privilegeNames;
+  std::vector<std::uint32_t> privilegeAttributes;
+  std::vector<std::pair<std::uint32_t, std::uint32_t>> exitWindowsCalls;  // flags, reason
+
+  std::uint32_t LastError() override { return kernel_.lastError; }
+  bool CloseSysHandle(SysHandle handle) override { return kernel_.CloseHandle(handle); }
+  SysHandle CurrentProcess() override { return static_cast<SysHandle>(-1); }
+
+  // CommandLineToArgvW's rules for the arguments after the program name.
+  bool SplitCommandLine(const std::u16string& text, std::vector<std::u16string>* tokens) override;
+
+  bool IsUserAdmin() override { return admin; }
+  bool ReadVersion(OsVersion* record) override {
+    versionRecordSizes.push_back(record->size);
+    if (versionFails || (record->size != 284 && record->size != 276)) {
+      kernel_.lastError = 87;
+      return false;
+    }
+    record->major = version.major;
+    record->minor = version.minor;
+    record->servicePackMajor = record->size == 284 ? version.servicePackMajor : 0;
+    return true;
+  }
+  ModuleHandle FindModule(const char16_t* name) override {
+    ++moduleLookups;
+    return hasKernel32 && std::u16string(name) == u"kernel32" ? 0x7C800000 : 0;
+  }
+  ProcAddress FindProc(ModuleHandle module, const char* name) override {
+    ++procLookups;
+    return module != 0 && hasIsWow64Process && std::string(name) == "IsWow64Process" ? 0x7C801234
+                                                                                     : 0;
+  }
+  bool CallIsWow64Process(ProcAddress function, SysHandle process, int* isWow64) override {
+    (void)function;
+    (void)process;
+    ++isWow64Calls;
+    if (isWow64CallFails) return false;
+    *isWow64 = wow64 ? 1 : 0;
+    return true;
+  }
+  bool OpenToken(SysHandle process, std::uint32_t access, SysHandle* token) override {
+    (void)process;
+    tokenAccess.push_back(access);
+    if (!tokenOpens) {
+      kernel_.lastError = 5;
+      return false;
+    }
+    *token = kernel_.OpenHandle("token");
+    return true;
+  }
+  bool LookupPrivilege(const char16_t* systemName, const char16_t* name, Luid* luid) override {
+    privilegeNames.emplace_back(name);
+    (void)systemName;
+    luid->lowPart = 19;  // SE_SHUTDOWN_PRIVILEGE
+    return true;
+  }
+  bool AdjustPrivilege(SysHandle token, bool disableAll, const Luid& luid,
+                       std::uint32_t attributes) override {
+    (void)disableAll;
+    (void)luid;
+    privilegeAttributes.push_back(attributes);
+    if (!kernel_.IsOpen(token)) {
+      kernel_.lastError = 6;
+      return false;
+    }
+    kernel_.lastError = privilegeGranted ? 0 : 1300;  // ERROR_NOT_ALL_ASSIGNED
+    return true;
+  }
+  bool RequestExitWindows(std::uint32_t flags, std::uint32_t reason) override {
+    exitWindowsCalls.emplace_back(flags, reason);
+    kernel_.Log("ExitWindowsEx");
+    return exitWindowsAccepted;
+  }
+
+ private:
+  FakeKernel& kernel_;
+};

@@ -1,0 +1,25 @@
+#pragma once
+
+#include "fakes/fake_certs.h"
+#include "fakes/fake_files.h"
+#include "fakes/fake_installer.h"
+#include "fakes/fake_kernel.h"
+#include "fakes/fake_platform.h"
+#include "fakes/fake_processes.h"
+#include "fakes/fake_resources.h"
+#include "fakes/fake_ui.h"
+#include "system/system.h"
+
+// The whole fake system, ready to hand to the core as a System.
+struct FakeSystem {
+  FakeKernel kernel;
+  FakeInstaller installer{kernel};
+  FakeFiles files{kernel};
+  FakeProcesses processes{kernel};
+  FakeCerts certs{kernel};
+  FakePlatform platform{kernel};
+  FakeUi ui{kernel};
+  FakeResources resources;
+
+  System sys{installer, files, processes, certs, platform, ui, resources};
+};

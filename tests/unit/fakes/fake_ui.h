@@ -1,0 +1,70 @@
+#pragma once
+
+#include <deque>
+#include <string>
+#include <vector>
+
+#include "fakes/fake_kernel.h"
+#include "setup/setup_options.h"
+#include "system/ui_api.h"
+
+// Message boxes answered from a script (IDOK for OK boxes, IDYES for Yes/No boxes when the
+// script is empty), the dialog answered as scripted, the progress thread's life recorded.
+class FakeUi : public UiApi {
+ public:
+  struct Box {
+    std::u16string text;
+    std::u16string caption;
+    std::uint32_t style = 0;
+  };
+
+  explicit FakeUi(FakeKernel& kernel) : kernel_(kernel) {}
+
+  std::deque<int> answers;
+  bool dialogProceeds = true;
+  std::u16string dialogKc = u"kc1*";
+  std::u16string dialogLang = u"rus*";
+
+  std::vector<Box> boxes;
+  int dialogShown = 0;
+  int progressCreated = 0;
+  int progressResumed = 0;
+  int progressEnded = 0;
+  bool progressInstallCsp = false;
+
+  int ShowMessageBox(const std::u16string& text, const std::u16string& caption,
+                     std::uint32_t style) override {
+    boxes.push_back({text, caption, style});
+    kernel_.Log("MessageBox " + Utf8(text));
+    int answer = (style & 0xF) == kMbYesNo ? kIdYes : kIdOk;
+    if (!answers.empty()) {
+      answer = answers.front();
+      answers.pop_front();
+    }
+    return answer;
+  }
+  bool ShowConfigDialog(SetupOptions& options) override {
+    ++dialogShown;
+    kernel_.Log("Dialog 141");
+    if (!dialogProceeds) return false;
+    options.kcPattern += dialogKc;
+    options.langPattern += dialogLang;
+    return true;
+  }
+  void CreateProgressThread(bool installCsp) override {
+    ++progressCreated;
+    progressInstallCsp = installCsp;
+    kernel_.Log("Progress create");
+  }
+  void ResumeProgressThread() override {
+    ++progressResumed;
+    kernel_.Log("Progress resume");
+  }
+  void EndProgressThread() override {
+    ++progressEnded;
+    kernel_.Log("Progress end");
+  }
+
+ private:
+  FakeKernel& kernel_;
+};
