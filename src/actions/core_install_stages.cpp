@@ -1,0 +1,14 @@
+#include "actions/core_install_stages.h"
+
+namespace {
+constexpr std::uint32_t kErrorCallNotImplemented = 120;
+}
+
+// Not built yet: reported by the driver as the failure it is.
+std::uint32_t CoreInstallStages::InstallProviders(bool, std::u16string, std::u16string) {
+  return kErrorCallNotImplemented;
+}
+
+std::uint32_t CoreInstallStages::InstallPlugin(std::u16string, bool) {
+  return kErrorCallNotImplemented;
+}

@@ -1,0 +1,18 @@
+#pragma once
+
+#include "setup/install_stages.h"
+#include "setup/setup_state.h"
+#include "system/system.h"
+
+// The installation stages of the real run.
+class CoreInstallStages : public InstallStages {
+ public:
+  CoreInstallStages(const System& sys, SetupState& state) : sys_(sys), state_(state) {}
+  std::uint32_t InstallProviders(bool silent, std::u16string cspArgs,
+                                 std::u16string ucspArgs) override;
+  std::uint32_t InstallPlugin(std::u16string pluginArgs, bool silent) override;
+
+ private:
+  const System& sys_;
+  SetupState& state_;
+};

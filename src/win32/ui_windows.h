@@ -1,0 +1,14 @@
+#pragma once
+
+#include <windows.h>
+
+struct SetupOptions;
+
+// Dialog 141 on `instance`, modal, no owner. True after "Далее" (the choice appended to
+// `options`), false after "Отмена", Esc or the close box.
+bool ShowConfigDialog141(HINSTANCE instance, SetupOptions& options);
+
+// The progress window's thread procedure; the parameter is the module instance. Reads the
+// installCsp flag given to SetProgressTitleFlag before the thread is created.
+void SetProgressInstallCsp(bool installCsp);
+DWORD WINAPI ProgressThread(LPVOID instance);
