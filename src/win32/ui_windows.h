@@ -8,7 +8,7 @@ struct SetupOptions;
 // `options`), false after "Отмена", Esc or the close box.
 bool ShowConfigDialog141(HINSTANCE instance, SetupOptions& options);
 
-// The progress window's thread procedure; the parameter is the module instance. Reads the
-// installCsp flag given to SetProgressTitleFlag before the thread is created.
+// The progress window's thread procedure; the parameter is the module instance. The title
+// follows the flag given to SetProgressInstallCsp before the thread is created.
 void SetProgressInstallCsp(bool installCsp);
-DWORD WINAPI ProgressThread(LPVOID instance);
+unsigned __stdcall ProgressThread(void* instance);
