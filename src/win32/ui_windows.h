@@ -2,13 +2,26 @@
 
 #include <windows.h>
 
+class ResourceApi;
 struct SetupOptions;
 
-// Dialog 141 on `instance`, modal, no owner. True after "Далее" (the choice appended to
-// `options`), false after "Отмена", Esc or the close box.
-bool ShowConfigDialog141(HINSTANCE instance, SetupOptions& options);
+// Dialog 141 on `instance`, modal, no owner; the options button's captions come from
+// `resources`. True after "Далее" (the choice appended to `options`) and when the dialog cannot
+// be shown at all; false after "Отмена", Esc or the close box (`options` left as they were).
+bool ShowConfigDialog141(HINSTANCE instance, ResourceApi& resources, SetupOptions& options);
 
-// The progress window's thread procedure; the parameter is the module instance. The title
-// follows the flag given to SetProgressInstallCsp before the thread is created.
-void SetProgressInstallCsp(bool installCsp);
-unsigned __stdcall ProgressThread(void* instance);
+// What the progress thread reads when it starts. The owner keeps it alive while the thread runs.
+struct ProgressWindowSetup {
+  HINSTANCE instance = nullptr;
+  ResourceApi* resources = nullptr;
+  bool installCsp = false;
+};
+
+// The progress window's thread procedure; `setup` points to a ProgressWindowSetup. Returns 0
+// when its message loop ends or when a window cannot be created.
+unsigned __stdcall ProgressThread(void* setup);
+
+// Ends a resumed progress thread in an orderly way: its message loop is asked to quit, the
+// window is destroyed as the thread leaves, and the call returns once the thread has ended.
+// A thread that has not ended within `timeoutMs` is terminated with exit code 1.
+void StopProgressThread(HANDLE thread, DWORD threadId, DWORD timeoutMs);
