@@ -14,6 +14,16 @@ std::u16string FoldAll(std::u16string text) {
   return text;
 }
 
+// NTFS keeps a directory's entries ordered by their upper-cased names.
+std::u16string UpperAll(std::u16string text) {
+  for (auto& c : text) {
+    if (c >= u'a' && c <= u'z') c = static_cast<char16_t>(c - u'a' + u'A');
+    if (c >= 0x0430 && c <= 0x044F) c = static_cast<char16_t>(c - 0x20);
+    if (c == 0x0451) c = 0x0401;
+  }
+  return text;
+}
+
 bool MatchFrom(const std::u16string& p, std::size_t pi, const std::u16string& n, std::size_t ni) {
   while (pi < p.size()) {
     if (p[pi] == u'*') {
@@ -66,6 +76,20 @@ void FakeFiles::Add(const std::u16string& path, std::uint32_t attributes) {
   names_[FoldAll(path)] = path;
 }
 
+void FakeFiles::Remove(const std::u16string& path) {
+  nodes_.erase(FoldAll(path));
+  names_.erase(FoldAll(path));
+}
+
+bool FakeFiles::DirectoryExists(const std::u16string& foldedPath) const {
+  if (foldedPath.find(u'\\') == std::u16string::npos) return true;  // a drive's root
+  std::u16string current = FoldAll(currentDirectory);
+  if (!current.empty() && current.back() == u'\\') current.pop_back();
+  if (foldedPath == current) return !currentDirectoryDeleted;
+  auto it = nodes_.find(foldedPath);
+  return it != nodes_.end() && (it->second & kFileAttributeDirectory) != 0;
+}
+
 std::u16string FakeFiles::Absolute(const std::u16string& path) const {
   if (path.size() >= 2 && path[1] == u':') return path;
   std::u16string base = currentDirectory;
@@ -78,9 +102,7 @@ SysHandle FakeFiles::FindFirst(const char16_t* pattern, FindEntry* entry) {
   const std::u16string full = Absolute(pattern);
   const std::u16string dir = FoldAll(Parent(full));
   const std::u16string leaf = Leaf(full);
-  const bool dirExists = dir.find(u'\\') == std::u16string::npos
-                             ? true
-                             : nodes_.count(dir) && (nodes_.at(dir) & kFileAttributeDirectory);
+  const bool dirExists = DirectoryExists(dir);
   std::vector<FindEntry> found;
   if (dirExists) {
     if (dir.find(u'\\') != std::u16string::npos) {
@@ -95,7 +117,7 @@ SysHandle FakeFiles::FindFirst(const char16_t* pattern, FindEntry* entry) {
       }
     }
     std::sort(children.begin(), children.end(), [](const FindEntry& a, const FindEntry& b) {
-      return FoldAll(a.name) < FoldAll(b.name);
+      return UpperAll(a.name) < UpperAll(b.name);
     });
     found.insert(found.end(), children.begin(), children.end());
   }

@@ -12,14 +12,22 @@
 
 // A file system that searches like FindFirstFileW: `*` and `?` wildcards, no regard to case,
 // trailing blanks and full stops of the pattern's last element ignored, "." and ".." listed
-// first, then the entries in case-insensitive name order.
+// first (except in a drive's root), then the entries in the order NTFS keeps them (names
+// compared in upper case). The current directory exists unless `currentDirectoryDeleted`.
+// Like every Windows installation it holds msiexec.exe and regini.exe in the system directory
+// and regedit.exe in the Windows directory.
 class FakeFiles : public FileApi {
  public:
-  explicit FakeFiles(FakeKernel& kernel) : kernel_(kernel) {}
+  explicit FakeFiles(FakeKernel& kernel) : kernel_(kernel) {
+    AddFile(u"C:\\windows\\system32\\msiexec.exe");
+    AddFile(u"C:\\windows\\system32\\regini.exe");
+    AddFile(u"C:\\windows\\regedit.exe");
+  }
 
   // The current directory, e.g. u"C:\\dist"; relative patterns are resolved against it.
   std::u16string currentDirectory = u"C:\\dist";
-  bool currentDirectoryFails = false;
+  bool currentDirectoryDeleted = false;  // listing it fails with ERROR_PATH_NOT_FOUND
+  bool currentDirectoryFails = false;    // GetCurrentDirectoryW fails
   std::uint32_t currentDirectoryError = 5;
   std::u16string systemDirectory = u"C:\\windows\\system32";
   std::u16string windowsDirectory = u"C:\\windows";
@@ -27,6 +35,8 @@ class FakeFiles : public FileApi {
   // Adds a file (and its parent directories) below the root; `path` is absolute.
   void AddFile(const std::u16string& path) { Add(path, 0x20); }
   void AddDirectory(const std::u16string& path) { Add(path, kFileAttributeDirectory); }
+  // Removes a file or an empty directory.
+  void Remove(const std::u16string& path);
 
   static bool Matches(std::u16string pattern, const std::u16string& name);
 
@@ -45,6 +55,7 @@ class FakeFiles : public FileApi {
  private:
   void Add(const std::u16string& path, std::uint32_t attributes);
   std::u16string Absolute(const std::u16string& path) const;
+  bool DirectoryExists(const std::u16string& foldedPath) const;
 
   FakeKernel& kernel_;
   std::map<std::u16string, std::uint32_t> nodes_;   // folded absolute path -> attributes

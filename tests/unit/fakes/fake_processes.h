@@ -10,7 +10,8 @@
 
 // Child processes: every start is recorded; exit codes are scripted per command line prefix
 // (the longest matching prefix wins, default 0). A program listed in `missingPrograms`, or an
-// empty command line, fails to start with ERROR_FILE_NOT_FOUND.
+// empty command line, fails to start with ERROR_FILE_NOT_FOUND; one listed in `startErrors`
+// fails with the error given. Programs are named by the first token of the command line.
 class FakeProcesses : public ProcessApi {
  public:
   struct Start {
@@ -21,17 +22,22 @@ class FakeProcesses : public ProcessApi {
 
   explicit FakeProcesses(FakeKernel& kernel) : kernel_(kernel) {}
 
-  std::map<std::u16string, std::uint32_t> exitCodes;  // command-line prefix -> exit code
-  std::set<std::u16string> missingPrograms;           // first tokens that cannot start
+  std::map<std::u16string, std::uint32_t> exitCodes;    // command-line prefix -> exit code
+  std::set<std::u16string> missingPrograms;             // first tokens that cannot start
+  std::map<std::u16string, std::uint32_t> startErrors;  // first token -> CreateProcess error
+  bool exitCodeReadFails = false;                       // GetExitCodeProcess fails
   std::vector<Start> started;
-  std::vector<std::uint32_t> waits;  // timeouts passed to WaitForObject
+  std::vector<std::uint32_t> waits;       // timeouts passed to WaitForObject
+  std::vector<SysHandle> waitedHandles;   // handles passed to WaitForObject
+  std::vector<ProcessHandles> handedOut;  // the handles of every start
 
   bool StartProcess(const char16_t* applicationName, char16_t* commandLine,
                     std::uint32_t creationFlags, ProcessHandles* handles) override {
     std::u16string line = commandLine ? commandLine : u"";
     std::u16string program = line.substr(0, line.find(u' '));
-    if (line.empty() || missingPrograms.count(program)) {
-      kernel_.lastError = 2;
+    auto error = startErrors.find(program);
+    if (line.empty() || missingPrograms.count(program) || error != startErrors.end()) {
+      kernel_.lastError = error != startErrors.end() ? error->second : 2;
       kernel_.Log("CreateProcess failed " + Utf8(line));
       return false;
     }
@@ -41,6 +47,7 @@ class FakeProcesses : public ProcessApi {
     if (!line.empty()) commandLine[0] = u'#';
     handles->process = kernel_.OpenHandle("process");
     handles->thread = kernel_.OpenHandle("thread");
+    handedOut.push_back(*handles);
     std::uint32_t code = 0;
     std::size_t best = 0;
     for (const auto& [prefix, exitCode] : exitCodes) {
@@ -54,11 +61,12 @@ class FakeProcesses : public ProcessApi {
   }
   std::uint32_t WaitForObject(SysHandle handle, std::uint32_t milliseconds) override {
     waits.push_back(milliseconds);
+    waitedHandles.push_back(handle);
     return kernel_.IsOpen(handle) ? 0 : 0xFFFFFFFFu;
   }
   bool ReadExitCode(SysHandle process, std::uint32_t* exitCode) override {
     auto it = exitCodeOf_.find(process);
-    if (it == exitCodeOf_.end() || !kernel_.IsOpen(process)) {
+    if (exitCodeReadFails || it == exitCodeOf_.end() || !kernel_.IsOpen(process)) {
       kernel_.lastError = 6;
       return false;
     }

@@ -1,0 +1,70 @@
+#include "actions/process_runner.h"
+
+#include <vector>
+
+#include "installer/scoped_handles.h"
+#include "installer/sized_text.h"
+
+namespace {
+
+constexpr std::uint32_t kErrorFileNotFound = 2;  // ERROR_FILE_NOT_FOUND
+
+bool EndsWithExe(const std::u16string& name) {
+  static const std::u16string kExe = u".exe";
+  if (name.size() < kExe.size()) return false;
+  for (std::size_t i = 0; i < kExe.size(); ++i) {
+    char16_t c = name[name.size() - kExe.size() + i];
+    if (c >= u'A' && c <= u'Z') c = static_cast<char16_t>(c - u'A' + u'a');
+    if (c != kExe[i]) return false;
+  }
+  return true;
+}
+
+// The program's path in the system directory, else in the Windows directory; empty when it is
+// in neither. Only bare names are looked up: a name with a path, a drive or a quote is refused,
+// so the program can never come from the current directory or the launcher's own directory.
+std::u16string LocateProgram(const System& sys, const std::u16string& name) {
+  if (name.empty() || name.find_first_of(u"\\/:\"") != std::u16string::npos) return {};
+  const std::u16string file = EndsWithExe(name) ? name : name + u".exe";
+  using DirectoryReader = std::uint32_t (FileApi::*)(char16_t*, std::uint32_t);
+  for (DirectoryReader reader : {&FileApi::ReadSystemDirectory, &FileApi::ReadWindowsDirectory}) {
+    std::u16string directory;
+    const std::uint32_t error = ReadSizedText(
+        sys.platform, kMaxPath,
+        [&](char16_t* buffer, std::uint32_t length) { return (sys.files.*reader)(buffer, length); },
+        directory);
+    if (error != 0 || directory.empty()) continue;
+    if (directory.back() != u'\\') directory += u'\\';
+    const std::u16string path = directory + file;
+    const std::uint32_t attributes = sys.files.ReadFileAttributes(path.c_str());
+    if (attributes != kInvalidFileAttributes && (attributes & kFileAttributeDirectory) == 0) {
+      return path;
+    }
+  }
+  return {};
+}
+
+}  // namespace
+
+std::uint32_t RunProcess(const System& sys, const std::u16string& commandLine) {
+  const std::u16string program = commandLine.substr(0, commandLine.find(u' '));
+  const std::u16string application = LocateProgram(sys, program);
+  if (application.empty()) return kErrorFileNotFound;
+
+  // CreateProcessW may write into the command line; it gets a private copy.
+  std::vector<char16_t> buffer(commandLine.begin(), commandLine.end());
+  buffer.push_back(u'\0');
+
+  ProcessHandles handles;
+  if (!sys.processes.StartProcess(application.c_str(), buffer.data(), kCreateNoWindow, &handles)) {
+    return sys.platform.LastError();
+  }
+  // Declared thread first, so the process handle is closed first.
+  ScopedSysHandle thread(sys.platform, handles.thread);
+  ScopedSysHandle process(sys.platform, handles.process);
+
+  sys.processes.WaitForObject(process.get(), kInfinite);
+  std::uint32_t exitCode = 0;
+  sys.processes.ReadExitCode(process.get(), &exitCode);
+  return exitCode;
+}
