@@ -1,0 +1,42 @@
+#include "installer/package_lookup.h"
+
+#include "installer/scoped_handles.h"
+#include "installer/sized_text.h"
+
+namespace {
+
+bool IsCandidateDirectory(const FindEntry& entry) {
+  return (entry.attributes & kFileAttributeDirectory) != 0 &&
+         (entry.name.empty() || entry.name[0] != u'.');
+}
+
+}  // namespace
+
+// Looks one level deep: the first subdirectory in listing order that holds a match wins, and
+// within it the first match the search returns. Names beginning with a full stop are skipped.
+std::uint32_t FindPackageFile(const System& sys, std::u16string pattern, std::u16string& path) {
+  FindEntry directory;
+  ScopedFind listing(sys.files, sys.files.FindFirst(u"*", &directory));
+  if (!listing.IsOpen()) return kErrorNoMoreFiles;
+  do {
+    if (!IsCandidateDirectory(directory)) continue;
+    const std::u16string search = directory.name + u"\\" + pattern;
+    FindEntry match;
+    ScopedFind matches(sys.files, sys.files.FindFirst(search.c_str(), &match));
+    if (!matches.IsOpen()) continue;
+
+    // The current directory may be longer than the classic path limit; it is then read again
+    // with the size it reports, so the path is always complete.
+    std::u16string current;
+    const std::uint32_t error = ReadSizedText(
+        sys.platform, kMaxPath,
+        [&](char16_t* buffer, std::uint32_t length) {
+          return sys.files.ReadCurrentDirectory(length, buffer);
+        },
+        current);
+    if (error != 0) return error;
+    path = current + u"\\" + directory.name + u"\\" + match.name;
+    return 0;
+  } while (sys.files.FindNext(listing.get(), &directory));
+  return kErrorNoMoreFiles;
+}
