@@ -1,0 +1,38 @@
+#include "win32/certificate_stores.h"
+
+#include <windows.h>
+
+#include <wincrypt.h>
+
+namespace {
+
+HCERTSTORE StoreOf(CertStoreHandle store) {
+  return reinterpret_cast<HCERTSTORE>(store);
+}
+PCCERT_CONTEXT ContextOf(CertContextRef certificate) {
+  return static_cast<PCCERT_CONTEXT>(certificate);
+}
+
+}  // namespace
+
+CertStoreHandle CertificateStores::OpenStore(CertStoreProvider provider, std::uint32_t encoding,
+                                             std::uint32_t flags, const char16_t* parameter) {
+  LPCSTR storeProvider = provider == CertStoreProvider::kFileName ? CERT_STORE_PROV_FILENAME_W
+                                                                  : CERT_STORE_PROV_SYSTEM_W;
+  return reinterpret_cast<CertStoreHandle>(
+      CertOpenStore(storeProvider, encoding, 0, flags, static_cast<const void*>(parameter)));
+}
+
+CertContextRef CertificateStores::EnumCertificates(CertStoreHandle store, CertContextRef previous) {
+  return CertEnumCertificatesInStore(StoreOf(store), ContextOf(previous));
+}
+
+bool CertificateStores::AddCertificate(CertStoreHandle store, CertContextRef certificate,
+                                       std::uint32_t disposition) {
+  return CertAddCertificateContextToStore(StoreOf(store), ContextOf(certificate), disposition,
+                                          nullptr) != FALSE;
+}
+
+bool CertificateStores::CloseStore(CertStoreHandle store, std::uint32_t flags) {
+  return CertCloseStore(StoreOf(store), flags) != FALSE;
+}

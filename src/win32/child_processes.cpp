@@ -1,0 +1,30 @@
+#include "win32/child_processes.h"
+
+#include <windows.h>
+
+#include "win32/wide_text.h"
+
+bool ChildProcesses::StartProcess(const char16_t* applicationName, char16_t* commandLine,
+                                  std::uint32_t creationFlags, ProcessHandles* handles) {
+  STARTUPINFOW startup{};
+  startup.cb = sizeof(startup);
+  PROCESS_INFORMATION started{};
+  if (!CreateProcessW(Wide(applicationName), Wide(commandLine), nullptr, nullptr, FALSE,
+                      creationFlags, nullptr, nullptr, &startup, &started)) {
+    return false;
+  }
+  handles->process = reinterpret_cast<SysHandle>(started.hProcess);
+  handles->thread = reinterpret_cast<SysHandle>(started.hThread);
+  return true;
+}
+
+std::uint32_t ChildProcesses::WaitForObject(SysHandle handle, std::uint32_t milliseconds) {
+  return WaitForSingleObject(reinterpret_cast<HANDLE>(handle), milliseconds);
+}
+
+bool ChildProcesses::ReadExitCode(SysHandle process, std::uint32_t* exitCode) {
+  DWORD code = 0;
+  if (!GetExitCodeProcess(reinterpret_cast<HANDLE>(process), &code)) return false;
+  *exitCode = code;
+  return true;
+}

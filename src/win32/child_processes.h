@@ -1,0 +1,12 @@
+#pragma once
+
+#include "system/process_api.h"
+
+// ProcessApi over kernel32.
+class ChildProcesses : public ProcessApi {
+ public:
+  bool StartProcess(const char16_t* applicationName, char16_t* commandLine,
+                    std::uint32_t creationFlags, ProcessHandles* handles) override;
+  std::uint32_t WaitForObject(SysHandle handle, std::uint32_t milliseconds) override;
+  bool ReadExitCode(SysHandle process, std::uint32_t* exitCode) override;
+};

@@ -1,0 +1,102 @@
+#pragma once
+
+#include <windows.h>
+
+#include <msi.h>
+#include <wincrypt.h>
+
+// Owners for the Windows handles that the Windows layer itself holds. Each closes its handle
+// once, when it goes out of scope or is reset; ownership moves, never copies.
+template <typename Traits>
+class Owned {
+ public:
+  using Value = typename Traits::Value;
+
+  Owned() = default;
+  explicit Owned(Value value) : value_(value) {}
+  ~Owned() { Reset(); }
+  Owned(const Owned&) = delete;
+  Owned& operator=(const Owned&) = delete;
+  Owned(Owned&& other) noexcept : value_(other.Release()) {}
+  Owned& operator=(Owned&& other) noexcept {
+    if (this != &other) Reset(other.Release());
+    return *this;
+  }
+
+  Value Get() const { return value_; }
+  bool Valid() const { return Traits::IsValid(value_); }
+  explicit operator bool() const { return Valid(); }
+
+  // Gives the handle up without closing it.
+  Value Release() {
+    Value value = value_;
+    value_ = Traits::Empty();
+    return value;
+  }
+  // Closes the handle held (if any) and takes `value`.
+  void Reset(Value value = Traits::Empty()) {
+    if (Traits::IsValid(value_)) Traits::Close(value_);
+    value_ = value;
+  }
+  // For functions that return a handle through a pointer: closes the old one first.
+  Value* Receive() {
+    Reset();
+    return &value_;
+  }
+
+ private:
+  Value value_ = Traits::Empty();
+};
+
+// Process, thread, token and event handles. The pseudo handle of GetCurrentProcess has the
+// same value as INVALID_HANDLE_VALUE and is never closed.
+struct KernelHandleTraits {
+  using Value = HANDLE;
+  static Value Empty() { return nullptr; }
+  static bool IsValid(Value value) { return value != nullptr && value != INVALID_HANDLE_VALUE; }
+  static void Close(Value value) { CloseHandle(value); }
+};
+
+// FindFirstFileW searches.
+struct FindHandleTraits {
+  using Value = HANDLE;
+  static Value Empty() { return INVALID_HANDLE_VALUE; }
+  static bool IsValid(Value value) { return value != INVALID_HANDLE_VALUE && value != nullptr; }
+  static void Close(Value value) { FindClose(value); }
+};
+
+struct MsiHandleTraits {
+  using Value = MSIHANDLE;
+  static Value Empty() { return 0; }
+  static bool IsValid(Value value) { return value != 0; }
+  static void Close(Value value) { MsiCloseHandle(value); }
+};
+
+struct CertStoreTraits {
+  using Value = HCERTSTORE;
+  static Value Empty() { return nullptr; }
+  static bool IsValid(Value value) { return value != nullptr; }
+  static void Close(Value value) { CertCloseStore(value, 0); }
+};
+
+struct IconTraits {
+  using Value = HICON;
+  static Value Empty() { return nullptr; }
+  static bool IsValid(Value value) { return value != nullptr; }
+  static void Close(Value value) { DestroyIcon(value); }
+};
+
+// Memory that a Windows function allocated with LocalAlloc (CommandLineToArgvW's array).
+struct LocalMemoryTraits {
+  using Value = HLOCAL;
+  static Value Empty() { return nullptr; }
+  static bool IsValid(Value value) { return value != nullptr; }
+  static void Close(Value value) { LocalFree(value); }
+};
+
+using KernelHandle = Owned<KernelHandleTraits>;
+using FindHandle = Owned<FindHandleTraits>;
+using OwnedMsiHandle = Owned<MsiHandleTraits>;
+using CertStore = Owned<CertStoreTraits>;
+using OwnedIcon = Owned<IconTraits>;
+using LocalMemory = Owned<LocalMemoryTraits>;

@@ -1,0 +1,53 @@
+#include "win32/kernel_files.h"
+
+#include <windows.h>
+
+#include "win32/wide_text.h"
+
+namespace {
+
+void CopyEntry(const WIN32_FIND_DATAW& data, FindEntry* entry) {
+  entry->attributes = data.dwFileAttributes;
+  entry->name = Utf16(data.cFileName);
+}
+
+}  // namespace
+
+SysHandle KernelFiles::FindFirst(const char16_t* pattern, FindEntry* entry) {
+  WIN32_FIND_DATAW data{};
+  HANDLE search = FindFirstFileW(Wide(pattern), &data);
+  if (search != INVALID_HANDLE_VALUE) CopyEntry(data, entry);
+  return reinterpret_cast<SysHandle>(search);
+}
+
+bool KernelFiles::FindNext(SysHandle search, FindEntry* entry) {
+  WIN32_FIND_DATAW data{};
+  if (!FindNextFileW(reinterpret_cast<HANDLE>(search), &data)) return false;
+  CopyEntry(data, entry);
+  return true;
+}
+
+bool KernelFiles::CloseFind(SysHandle search) {
+  return FindClose(reinterpret_cast<HANDLE>(search)) != FALSE;
+}
+
+std::uint32_t KernelFiles::ReadCurrentDirectory(std::uint32_t bufferLength, char16_t* buffer) {
+  return GetCurrentDirectoryW(bufferLength, Wide(buffer));
+}
+
+std::uint32_t KernelFiles::ReadFullPathName(const char16_t* name, std::uint32_t bufferLength,
+                                            char16_t* buffer) {
+  return GetFullPathNameW(Wide(name), bufferLength, Wide(buffer), nullptr);
+}
+
+std::uint32_t KernelFiles::ReadSystemDirectory(char16_t* buffer, std::uint32_t bufferLength) {
+  return GetSystemDirectoryW(Wide(buffer), bufferLength);
+}
+
+std::uint32_t KernelFiles::ReadWindowsDirectory(char16_t* buffer, std::uint32_t bufferLength) {
+  return GetWindowsDirectoryW(Wide(buffer), bufferLength);
+}
+
+std::uint32_t KernelFiles::ReadFileAttributes(const char16_t* path) {
+  return GetFileAttributesW(Wide(path));
+}

@@ -1,0 +1,23 @@
+#pragma once
+
+#include "system/installer_api.h"
+
+// InstallerApi over msi.dll.
+class MsiInstaller : public InstallerApi {
+ public:
+  void SetInternalUi(int level) override;
+  int QueryProductState(const char16_t* product) override;
+  int QueryFeatureState(const char16_t* product, const char16_t* feature) override;
+  std::uint32_t GetProductInfo(const char16_t* product, const char16_t* property, char16_t* buffer,
+                               std::uint32_t* size) override;
+  std::uint32_t OpenPackageEx(const char16_t* path, std::uint32_t options,
+                              MsiHandle* handle) override;
+  std::uint32_t GetProperty(MsiHandle handle, const char16_t* name, char16_t* buffer,
+                            std::uint32_t* size) override;
+  std::uint32_t CloseMsiHandle(MsiHandle handle) override;
+  std::uint32_t SourceListClearAll(const char16_t* product, const char16_t* user,
+                                   std::uint32_t reserved) override;
+  std::uint32_t SourceListSetInfo(const char16_t* product, const char16_t* userSid, int context,
+                                  std::uint32_t options, const char16_t* property,
+                                  const char16_t* value) override;
+};

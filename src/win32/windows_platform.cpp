@@ -1,0 +1,131 @@
+#include "win32/windows_platform.h"
+
+#include <windows.h>
+
+#include <shellapi.h>
+
+#include "win32/handles.h"
+#include "win32/wide_text.h"
+
+namespace {
+
+HANDLE HandleOf(SysHandle handle) {
+  return reinterpret_cast<HANDLE>(handle);
+}
+
+// What IsUserAnAdmin answers: whether the process token holds the enabled Administrators group.
+// Used where shell32 does not export IsUserAnAdmin by name (Windows 2000).
+bool TokenIsAdministrator() {
+  SID_IDENTIFIER_AUTHORITY ntAuthority = SECURITY_NT_AUTHORITY;
+  PSID administrators = nullptr;
+  if (!AllocateAndInitializeSid(&ntAuthority, 2, SECURITY_BUILTIN_DOMAIN_RID,
+                                DOMAIN_ALIAS_RID_ADMINS, 0, 0, 0, 0, 0, 0, &administrators)) {
+    return false;
+  }
+  BOOL member = FALSE;
+  if (!CheckTokenMembership(nullptr, administrators, &member)) member = FALSE;
+  FreeSid(administrators);
+  return member != FALSE;
+}
+
+}  // namespace
+
+std::uint32_t WindowsPlatform::LastError() {
+  return GetLastError();
+}
+
+bool WindowsPlatform::CloseSysHandle(SysHandle handle) {
+  return CloseHandle(HandleOf(handle)) != FALSE;
+}
+
+SysHandle WindowsPlatform::CurrentProcess() {
+  return reinterpret_cast<SysHandle>(GetCurrentProcess());
+}
+
+bool WindowsPlatform::SplitCommandLine(const std::u16string& text,
+                                       std::vector<std::u16string>* tokens) {
+  tokens->clear();
+  // Given an empty text, CommandLineToArgvW answers with the program's own path; the text here
+  // never holds the program name, so an empty text has no tokens.
+  if (text.empty()) return true;
+  int count = 0;
+  LPWSTR* arguments = CommandLineToArgvW(Wide(text), &count);
+  if (arguments == nullptr) return false;
+  LocalMemory owner(reinterpret_cast<HLOCAL>(arguments));
+  for (int i = 0; i < count; ++i) tokens->push_back(Utf16String(arguments[i]));
+  return true;
+}
+
+bool WindowsPlatform::IsUserAdmin() {
+  using IsUserAnAdminFunction = BOOL(WINAPI*)();
+  static const IsUserAnAdminFunction isUserAnAdmin = [] {
+    HMODULE shell32 = GetModuleHandleW(L"shell32.dll");
+    return shell32 == nullptr ? nullptr
+                              : reinterpret_cast<IsUserAnAdminFunction>(reinterpret_cast<void*>(
+                                    GetProcAddress(shell32, "IsUserAnAdmin")));
+  }();
+  if (isUserAnAdmin != nullptr) return isUserAnAdmin() != FALSE;
+  return TokenIsAdministrator();
+}
+
+bool WindowsPlatform::ReadVersion(OsVersion* version) {
+  OSVERSIONINFOEXW record{};
+  record.dwOSVersionInfoSize = version->size;
+  if (version->size > sizeof(record)) {
+    SetLastError(ERROR_INSUFFICIENT_BUFFER);
+    return false;
+  }
+  if (!GetVersionExW(reinterpret_cast<OSVERSIONINFOW*>(&record))) return false;
+  version->major = record.dwMajorVersion;
+  version->minor = record.dwMinorVersion;
+  version->servicePackMajor = record.wServicePackMajor;
+  return true;
+}
+
+ModuleHandle WindowsPlatform::FindModule(const char16_t* name) {
+  return reinterpret_cast<ModuleHandle>(GetModuleHandleW(Wide(name)));
+}
+
+ProcAddress WindowsPlatform::FindProc(ModuleHandle module, const char* name) {
+  return reinterpret_cast<ProcAddress>(GetProcAddress(reinterpret_cast<HMODULE>(module), name));
+}
+
+bool WindowsPlatform::CallIsWow64Process(ProcAddress function, SysHandle process, int* isWow64) {
+  using IsWow64ProcessFunction = BOOL(WINAPI*)(HANDLE, PBOOL);
+  BOOL answer = *isWow64;
+  BOOL result = reinterpret_cast<IsWow64ProcessFunction>(function)(HandleOf(process), &answer);
+  *isWow64 = answer;
+  return result != FALSE;
+}
+
+bool WindowsPlatform::OpenToken(SysHandle process, std::uint32_t access, SysHandle* token) {
+  HANDLE opened = nullptr;
+  if (!OpenProcessToken(HandleOf(process), access, &opened)) return false;
+  *token = reinterpret_cast<SysHandle>(opened);
+  return true;
+}
+
+bool WindowsPlatform::LookupPrivilege(const char16_t* systemName, const char16_t* name,
+                                      Luid* luid) {
+  LUID value{};
+  if (!LookupPrivilegeValueW(Wide(systemName), Wide(name), &value)) return false;
+  luid->lowPart = value.LowPart;
+  luid->highPart = value.HighPart;
+  return true;
+}
+
+bool WindowsPlatform::AdjustPrivilege(SysHandle token, bool disableAll, const Luid& luid,
+                                      std::uint32_t attributes) {
+  TOKEN_PRIVILEGES privileges{};
+  privileges.PrivilegeCount = 1;
+  privileges.Privileges[0].Luid.LowPart = luid.lowPart;
+  privileges.Privileges[0].Luid.HighPart = luid.highPart;
+  privileges.Privileges[0].Attributes = attributes;
+  // Nothing may run between this call and the caller's LastError: it reads what this left.
+  return AdjustTokenPrivileges(HandleOf(token), disableAll ? TRUE : FALSE, &privileges, 0, nullptr,
+                               nullptr) != FALSE;
+}
+
+bool WindowsPlatform::RequestExitWindows(std::uint32_t flags, std::uint32_t reason) {
+  return ExitWindowsEx(flags, reason) != FALSE;
+}

@@ -1,0 +1,22 @@
+#pragma once
+
+#include "system/platform_api.h"
+
+// PlatformApi over kernel32, advapi32, user32 and shell32.
+class WindowsPlatform : public PlatformApi {
+ public:
+  std::uint32_t LastError() override;
+  bool CloseSysHandle(SysHandle handle) override;
+  SysHandle CurrentProcess() override;
+  bool SplitCommandLine(const std::u16string& text, std::vector<std::u16string>* tokens) override;
+  bool IsUserAdmin() override;
+  bool ReadVersion(OsVersion* version) override;
+  ModuleHandle FindModule(const char16_t* name) override;
+  ProcAddress FindProc(ModuleHandle module, const char* name) override;
+  bool CallIsWow64Process(ProcAddress function, SysHandle process, int* isWow64) override;
+  bool OpenToken(SysHandle process, std::uint32_t access, SysHandle* token) override;
+  bool LookupPrivilege(const char16_t* systemName, const char16_t* name, Luid* luid) override;
+  bool AdjustPrivilege(SysHandle token, bool disableAll, const Luid& luid,
+                       std::uint32_t attributes) override;
+  bool RequestExitWindows(std::uint32_t flags, std::uint32_t reason) override;
+};
