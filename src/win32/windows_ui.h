@@ -2,13 +2,16 @@
 
 #include <windows.h>
 
+#include "system/resource_api.h"
 #include "system/ui_api.h"
 #include "win32/handles.h"
+#include "win32/ui_windows.h"
 
 // UiApi over user32: message boxes, dialog 141 and the progress window's thread.
 class WindowsUi : public UiApi {
  public:
-  explicit WindowsUi(HINSTANCE instance) : instance_(instance) {}
+  WindowsUi(HINSTANCE instance, ResourceApi& resources)
+      : instance_(instance), resources_(resources) {}
 
   int ShowMessageBox(const std::u16string& text, const std::u16string& caption,
                      std::uint32_t style) override;
@@ -19,5 +22,10 @@ class WindowsUi : public UiApi {
 
  private:
   HINSTANCE instance_;
+  ResourceApi& resources_;
+  // Read by the progress thread; lives as long as this object, past the thread's end.
+  ProgressWindowSetup progressSetup_;
   KernelHandle progressThread_;
+  unsigned progressThreadId_ = 0;
+  bool progressResumed_ = false;
 };
