@@ -29,6 +29,7 @@ class CheckLog {
   }
 
  private:
+  static std::string Show(long value) { return std::to_string(value); }
   static std::string Show(unsigned long long value) { return std::to_string(value); }
   static std::string Show(long long value) { return std::to_string(value); }
   static std::string Show(unsigned value) { return std::to_string(value); }

@@ -29,17 +29,26 @@ bool HandleIsOpen(HANDLE handle) {
   return GetHandleInformation(handle, &flags) != FALSE;
 }
 
-// A fresh directory under the temporary directory, removed with its files at the end.
+// A fresh directory under the temporary directory, removed with everything in it at the end.
 class ScratchDirectory {
  public:
   ScratchDirectory() {
     wchar_t temp[MAX_PATH];
     GetTempPathW(MAX_PATH, temp);
-    path_ = Utf16String(temp) + u"zirel-layer-" + ToText(GetCurrentProcessId());
+    static unsigned serial = 0;
+    path_ = Utf16String(temp) + u"zirel-layer-" + ToText(GetCurrentProcessId()) + u"-" +
+            ToText(GetTickCount()) + u"-" + ToText(++serial);
     CreateDirectoryW(Wide(path_), nullptr);
   }
   ~ScratchDirectory() {
-    for (const auto& name : files_) DeleteFileW(Wide(path_ + u"\\" + name));
+    WIN32_FIND_DATAW data;
+    HANDLE search = FindFirstFileW(Wide(path_ + u"\\*"), &data);
+    if (search != INVALID_HANDLE_VALUE) {
+      do {
+        DeleteFileW(Wide(path_ + u"\\" + Utf16String(data.cFileName)));
+      } while (FindNextFileW(search, &data));
+      FindClose(search);
+    }
     RemoveDirectoryW(Wide(path_));
   }
   const std::u16string& Path() const { return path_; }
@@ -48,7 +57,6 @@ class ScratchDirectory {
                                   CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     DWORD written = 0;
     if (file) WriteFile(file.Get(), bytes, size, &written, nullptr);
-    files_.push_back(name);
   }
   static std::u16string ToText(unsigned long value) {
     std::u16string text;
@@ -61,7 +69,6 @@ class ScratchDirectory {
 
  private:
   std::u16string path_;
-  std::vector<std::u16string> files_;
 };
 
 void OwnedHandlesCloseOnceAndMove() {
@@ -342,9 +349,41 @@ void StringBlocksMatchTheSystemsReading() {
   CHECK(size > 100);
 }
 
+// Function-local statics start once even when two threads reach them together (the guard
+// functions of runtime_support.cpp).
+LONG initialisations = 0;
+
+int* SlowlyInitialisedValue() {
+  static int* value = [] {
+    InterlockedIncrement(&initialisations);
+    Sleep(200);
+    return new int(42);
+  }();
+  return value;
+}
+
+DWORD WINAPI TouchStatic(void* result) {
+  *static_cast<int**>(result) = SlowlyInitialisedValue();
+  return 0;
+}
+
+void StaticsInitialiseOnceAcrossThreads() {
+  int* seen[2] = {nullptr, nullptr};
+  KernelHandle first(CreateThread(nullptr, 0, TouchStatic, &seen[0], 0, nullptr));
+  KernelHandle second(CreateThread(nullptr, 0, TouchStatic, &seen[1], 0, nullptr));
+  HANDLE both[] = {first.Get(), second.Get()};
+  CHECK_EQ(WaitForMultipleObjects(2, both, TRUE, 10000), WAIT_OBJECT_0);
+  CHECK_EQ(initialisations, 1L);
+  CHECK(seen[0] != nullptr && seen[0] == seen[1]);
+  CHECK(seen[0] != nullptr && *seen[0] == 42);
+  CHECK(SlowlyInitialisedValue() == seen[0]);
+  CHECK_EQ(initialisations, 1L);
+}
+
 }  // namespace
 
 int wmain() {
+  StaticsInitialiseOnceAcrossThreads();
   OwnedHandlesCloseOnceAndMove();
   ChildProcessesRunAndReportExitCodes();
   CommandLinesSplitLikeTheSystem();
