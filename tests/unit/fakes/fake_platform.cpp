@@ -5,7 +5,9 @@
 // quote; "" inside quotes gives a literal quote.
 bool FakePlatform::SplitCommandLine(const std::u16string& text,
                                     std::vector<std::u16string>* tokens) {
+  splitTexts.push_back(text);
   tokens->clear();
+  if (splitFails) return false;
   std::size_t i = 0;
   while (i < text.size()) {
     while (i < text.size() && (text[i] == u' ' || text[i] == u'\t')) ++i;

@@ -21,6 +21,8 @@ class FakePlatform : public PlatformApi {
   bool isWow64CallFails = false;
   bool tokenOpens = true;
   bool privilegeGranted = true;  // false: the adjustment leaves ERROR_NOT_ALL_ASSIGNED
+  bool privilegeLookupFails = false;
+  bool splitFails = false;
   bool exitWindowsAccepted = true;
 
   // What was asked.
@@ -29,7 +31,12 @@ class FakePlatform : public PlatformApi {
   int procLookups = 0;
   int isWow64Calls = 0;
   std::vector<std::uint32_t> tokenAccess;
+  std::vector<SysHandle> tokenProcesses;
   std::vector<std::u16string> privilegeNames;
+  std::vector<bool> privilegeSystemNameGiven;  // true when a system name was passed
+  std::vector<bool> adjustDisableAll;
+  std::vector<std::uint32_t> adjustedLuids;  // low parts of the identifiers adjusted
+  std::vector<std::u16string> splitTexts;    // every text given to SplitCommandLine
   std::vector<std::uint32_t> privilegeAttributes;
   std::vector<std::pair<std::uint32_t, std::uint32_t>> exitWindowsCalls;  // flags, reason
 
@@ -70,7 +77,7 @@ class FakePlatform : public PlatformApi {
     return true;
   }
   bool OpenToken(SysHandle process, std::uint32_t access, SysHandle* token) override {
-    (void)process;
+    tokenProcesses.push_back(process);
     tokenAccess.push_back(access);
     if (!tokenOpens) {
       kernel_.lastError = 5;
@@ -81,17 +88,29 @@ class FakePlatform : public PlatformApi {
   }
   bool LookupPrivilege(const char16_t* systemName, const char16_t* name, Luid* luid) override {
     privilegeNames.emplace_back(name);
-    (void)systemName;
+    privilegeSystemNameGiven.push_back(systemName != nullptr);
+    if (privilegeLookupFails || std::u16string(name) != u"SeShutdownPrivilege") {
+      kernel_.lastError = 1313;  // ERROR_NO_SUCH_PRIVILEGE
+      return false;
+    }
     luid->lowPart = 19;  // SE_SHUTDOWN_PRIVILEGE
+    luid->highPart = 0;
     return true;
   }
+  // Like AdjustTokenPrivileges: succeeds on a valid token and sets the last error to 0, or to
+  // ERROR_NOT_ALL_ASSIGNED when the token lacks the privilege; fails on an unknown privilege.
   bool AdjustPrivilege(SysHandle token, bool disableAll, const Luid& luid,
                        std::uint32_t attributes) override {
-    (void)disableAll;
-    (void)luid;
+    adjustDisableAll.push_back(disableAll);
+    adjustedLuids.push_back(luid.lowPart);
     privilegeAttributes.push_back(attributes);
+    kernel_.Log("AdjustTokenPrivileges");
     if (!kernel_.IsOpen(token)) {
       kernel_.lastError = 6;
+      return false;
+    }
+    if (luid.lowPart != 19 || luid.highPart != 0) {
+      kernel_.lastError = 1313;
       return false;
     }
     kernel_.lastError = privilegeGranted ? 0 : 1300;  // ERROR_NOT_ALL_ASSIGNED

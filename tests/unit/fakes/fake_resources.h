@@ -5,11 +5,16 @@
 #include <string>
 #include <vector>
 
+#include "expected_strings.h"
 #include "system/resource_api.h"
 
-// String-table blocks in the resource compiler's format, built from an id -> text table.
+// String-table blocks in the resource compiler's format (16 entries a block, each a count word
+// and that many UTF-16 code units, little-endian), built from an id -> text table. Starts
+// with the program's expected string table, so message boxes carry their real texts.
 class FakeResources : public ResourceApi {
  public:
+  FakeResources() { SetStrings(ExpectedStringTable()); }
+
   void SetStrings(const std::map<std::uint16_t, std::u16string>& strings) {
     blocks_.clear();
     for (const auto& [id, text] : strings) {
@@ -30,12 +35,18 @@ class FakeResources : public ResourceApi {
   void SetRawBlock(std::uint16_t name, std::vector<std::uint8_t> bytes) {
     bytes_[name] = std::move(bytes);
   }
+  // The bytes of a block as built, for cutting them short in tests.
+  const std::vector<std::uint8_t>& Block(std::uint16_t name) { return bytes_.at(name); }
+
+  std::vector<std::pair<std::uint16_t, std::uint16_t>> requests;  // type, name
 
   bool FindResourceBytes(std::uint16_t type, std::uint16_t name, const std::uint8_t** data,
                          std::uint32_t* size) override {
+    requests.emplace_back(type, name);
     auto it = bytes_.find(name);
     if (type != kRtString || it == bytes_.end()) return false;
-    *data = it->second.data();
+    // An empty block still hands out a valid address, as LockResource would.
+    *data = it->second.empty() ? &empty_ : it->second.data();
     *size = static_cast<std::uint32_t>(it->second.size());
     return true;
   }
@@ -47,4 +58,5 @@ class FakeResources : public ResourceApi {
   }
   std::map<std::uint16_t, std::vector<std::u16string>> blocks_;
   std::map<std::uint16_t, std::vector<std::uint8_t>> bytes_;
+  std::uint8_t empty_ = 0;
 };

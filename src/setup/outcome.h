@@ -1,0 +1,24 @@
+#pragma once
+
+#include <cstdint>
+
+#include "setup/setup_options.h"
+
+constexpr std::uint32_t kResultSuccess = 0;
+constexpr std::uint32_t kResultRestartRequired = 3010;  // ERROR_SUCCESS_REBOOT_REQUIRED
+
+// Anything but success and success-with-restart.
+inline bool IsInstallFailure(std::uint32_t result) {
+  return result != kResultSuccess && result != kResultRestartRequired;
+}
+
+// The confirmation question for the provider flags.
+std::uint16_t ChooseQuestion(const SetupOptions& options);
+
+// The closing message of a run whose stages all succeeded, and whether it offers a restart.
+struct Outcome {
+  std::uint16_t textId = 0;
+  bool offersRestart = false;
+};
+Outcome ChooseOutcome(const SetupOptions& options, bool restartPending,
+                      std::uint32_t providerResult, std::uint32_t pluginResult);

@@ -1,0 +1,20 @@
+#include "setup/restart.h"
+
+#include "setup/owned_sys_handle.h"
+
+bool RestartSystem(const System& sys) {
+  PlatformApi& platform = sys.platform;
+  SysHandle rawToken = 0;
+  if (!platform.OpenToken(platform.CurrentProcess(), kTokenAdjustPrivileges | kTokenQuery,
+                          &rawToken)) {
+    return false;
+  }
+  const OwnedSysHandle token(platform, rawToken);
+  // A failed look-up leaves the identifier zero; the adjustment then reports the error.
+  Luid shutdown;
+  platform.LookupPrivilege(nullptr, u"SeShutdownPrivilege", &shutdown);
+  platform.AdjustPrivilege(token.get(), false, shutdown, kSePrivilegeEnabled);
+  // The adjustment "succeeds" without the privilege too; only the last error tells.
+  if (platform.LastError() != 0) return false;
+  return platform.RequestExitWindows(kEwxReboot | kEwxForce, kShutdownReasonMajorApplication);
+}

@@ -1,0 +1,95 @@
+#include "setup/setup_driver.h"
+
+#include "setup/command_line.h"
+#include "setup/outcome.h"
+#include "setup/platform_check.h"
+#include "setup/restart.h"
+#include "ui/localized_strings.h"
+#include "ui/string_ids.h"
+
+namespace {
+
+constexpr std::uint32_t kExitNotAdmin = 1;
+constexpr std::uint32_t kExitRestartFailed = 7;
+
+// The progress window's thread: created suspended, resumed once before the first
+// installation step, ended before any outcome or failure message.
+class ProgressThread {
+ public:
+  ProgressThread(UiApi& ui, bool installCsp) : ui_(ui) { ui_.CreateProgressThread(installCsp); }
+  void Resume() {
+    if (resumed_) return;
+    ui_.ResumeProgressThread();
+    resumed_ = true;
+  }
+  void End() { ui_.EndProgressThread(); }
+
+ private:
+  UiApi& ui_;
+  bool resumed_ = false;
+};
+
+std::uint32_t ReportFailure(const System& sys, bool silent, std::uint16_t textId,
+                            std::uint32_t result) {
+  if (!silent) ShowMessage(sys, textId, kStrCaption, kMbIconError, result);
+  return result;
+}
+
+// Asks for the restart unless silent and starts it. 0 when declined or started, 7 when
+// Windows refused it.
+std::uint32_t OfferRestart(const System& sys, bool silent, std::uint16_t textId) {
+  if (!silent && ShowMessage(sys, textId, kStrCaption, kMbRestartOffer) != kIdYes) return 0;
+  if (RestartSystem(sys)) return 0;
+  if (!silent) ShowMessage(sys, kStrRestartFailed, kStrCaption, kMbOk);
+  return kExitRestartFailed;
+}
+
+}  // namespace
+
+std::uint32_t RunSetup(const System& sys, InstallStages& stages, SetupState& state,
+                       const std::u16string& commandLineText) {
+  SetupOptions& options = state.options;
+  if (!commandLineText.empty() &&
+      ParseCommandLine(sys, commandLineText, options) == ParseOutcome::kHelpShown) {
+    return 0;
+  }
+  const bool silent = options.silent;
+  if (!sys.platform.IsUserAdmin()) {
+    if (!silent) ShowMessage(sys, kStrNotAdmin, kStrCaption, kMbIconError);
+    return kExitNotAdmin;
+  }
+  if (const std::uint32_t refused = CheckPlatform(sys, silent); refused != 0) return refused;
+  sys.installer.SetInternalUi(kInstallUiLevelNone);
+
+  ProgressThread progress(sys.ui, options.installCsp);
+  if (!silent && ShowMessage(sys, ChooseQuestion(options), kStrCaption, kMbYesNo) == kIdNo) {
+    return 0;
+  }
+
+  std::uint32_t providerResult = kResultSuccess;
+  if (options.installCsp || options.installUcsp) {
+    if (options.selectConfig && options.installCsp && !silent &&
+        !sys.ui.ShowConfigDialog(options)) {
+      return 0;
+    }
+    progress.Resume();
+    providerResult = stages.InstallProviders(silent, options.cspArgs, options.ucspArgs);
+    if (IsInstallFailure(providerResult)) {
+      progress.End();
+      return ReportFailure(sys, silent, kStrCspFailed, providerResult);
+    }
+  }
+
+  progress.Resume();
+  const std::uint32_t pluginResult = stages.InstallPlugin(options.pluginArgs, silent);
+  progress.End();
+  if (IsInstallFailure(pluginResult)) {
+    return ReportFailure(sys, silent, kStrPluginFailed, pluginResult);
+  }
+
+  const Outcome outcome =
+      ChooseOutcome(options, state.restartPending, providerResult, pluginResult);
+  if (outcome.offersRestart) return OfferRestart(sys, silent, outcome.textId);
+  if (!silent) ShowMessage(sys, outcome.textId, kStrCaption, kMbOk);
+  return 0;
+}

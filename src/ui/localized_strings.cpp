@@ -1,0 +1,59 @@
+#include "ui/localized_strings.h"
+
+#include <cstddef>
+
+namespace {
+
+constexpr std::size_t kEntriesPerBlock = 16;
+constexpr std::size_t kUnitBytes = 2;
+
+// One little-endian UTF-16 code unit at byte offset `at`; the caller has checked the bounds.
+char16_t UnitAt(const std::uint8_t* data, std::size_t at) {
+  return static_cast<char16_t>(data[at] | (data[at + 1] << 8));
+}
+
+std::u16string DecimalText(std::uint32_t value) {
+  std::u16string digits;
+  do {
+    digits.insert(digits.begin(), static_cast<char16_t>(u'0' + value % 10));
+    value /= 10;
+  } while (value != 0);
+  return digits;
+}
+
+}  // namespace
+
+// A block holds 16 entries, each a count word followed by that many code units. Every step of
+// the walk checks that it stays inside the block, so a short or damaged block gives the empty
+// text instead of reading past its end.
+std::u16string LoadLocalizedString(ResourceApi& resources, std::uint16_t id) {
+  const auto blockName = static_cast<std::uint16_t>(id / kEntriesPerBlock + 1);
+  const std::size_t index = id % kEntriesPerBlock;
+  const std::uint8_t* data = nullptr;
+  std::uint32_t size = 0;
+  if (!resources.FindResourceBytes(kRtString, blockName, &data, &size) || data == nullptr) {
+    return {};
+  }
+  std::size_t position = 0;
+  for (std::size_t entry = 0; entry < index; ++entry) {
+    if (position + kUnitBytes > size) return {};
+    position += kUnitBytes + kUnitBytes * UnitAt(data, position);
+  }
+  if (position + kUnitBytes > size) return {};
+  const std::size_t count = UnitAt(data, position);
+  const std::size_t first = position + kUnitBytes;
+  if (count == 0 || count * kUnitBytes > size - first) return {};
+  std::u16string text(count, u'\0');
+  for (std::size_t unit = 0; unit < count; ++unit) {
+    text[unit] = UnitAt(data, first + unit * kUnitBytes);
+  }
+  return text;
+}
+
+int ShowMessage(const System& sys, std::uint16_t textId, std::uint16_t captionId,
+                std::uint32_t style, std::optional<std::uint32_t> code) {
+  const std::u16string caption = LoadLocalizedString(sys.resources, captionId);
+  std::u16string text = LoadLocalizedString(sys.resources, textId);
+  if (code) text += u": " + DecimalText(*code) + u".";
+  return sys.ui.ShowMessageBox(text, caption, style);
+}

@@ -1,0 +1,50 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "fakes/fake_kernel.h"
+#include "setup/install_stages.h"
+#include "setup/setup_state.h"
+
+// Installation stages that return scripted results, record every call with its arguments and
+// log it in the kernel's event log. The plug-in stage can set the pending-restart flag the way
+// the real one does after a removal that asked for a restart.
+class ScriptedInstallStages : public InstallStages {
+ public:
+  struct ProviderCall {
+    bool silent = false;
+    std::u16string cspArgs;
+    std::u16string ucspArgs;
+  };
+  struct PluginCall {
+    std::u16string pluginArgs;
+    bool silent = false;
+  };
+
+  ScriptedInstallStages(FakeKernel& kernel, SetupState& state) : kernel_(kernel), state_(state) {}
+
+  std::uint32_t providerResult = 0;
+  std::uint32_t pluginResult = 0;
+  bool pluginSetsRestartPending = false;
+
+  std::vector<ProviderCall> providerCalls;
+  std::vector<PluginCall> pluginCalls;
+
+  std::uint32_t InstallProviders(bool silent, std::u16string cspArgs,
+                                 std::u16string ucspArgs) override {
+    providerCalls.push_back({silent, cspArgs, ucspArgs});
+    kernel_.Log("InstallProviders");
+    return providerResult;
+  }
+  std::uint32_t InstallPlugin(std::u16string pluginArgs, bool silent) override {
+    pluginCalls.push_back({pluginArgs, silent});
+    kernel_.Log("InstallPlugin");
+    if (pluginSetsRestartPending) state_.restartPending = true;
+    return pluginResult;
+  }
+
+ private:
+  FakeKernel& kernel_;
+  SetupState& state_;
+};

@@ -1,0 +1,479 @@
+#include "setup/setup_driver.h"
+
+#include <gtest/gtest.h>
+
+#include "expected_strings.h"
+#include "fakes/fake_system.h"
+#include "fakes/scripted_install_stages.h"
+
+namespace {
+
+// A box as "text [style]", for comparing sequences of boxes in one assertion.
+std::string Box(std::uint16_t id, std::uint32_t style) {
+  return Utf8(ExpectedText(id)) + " [" + std::to_string(style) + "]";
+}
+std::string FailureBox(std::uint16_t id, std::uint32_t code) {
+  return Utf8(ExpectedText(id)) + ": " + std::to_string(code) + ". [16]";
+}
+// The kernel-log line of a box showing string `id`.
+std::string Logged(std::uint16_t id) {
+  return "MessageBox " + Utf8(ExpectedText(id));
+}
+
+class DriverTest : public ::testing::Test {
+ protected:
+  std::uint32_t Run(const std::u16string& commandLine) {
+    return RunSetup(fake.sys, stages, state, commandLine);
+  }
+  std::vector<std::string> Boxes() const {
+    std::vector<std::string> shown;
+    for (const auto& box : fake.ui.boxes) {
+      shown.push_back(Utf8(box.text) + " [" + std::to_string(box.style) + "]");
+    }
+    return shown;
+  }
+  void ExpectCaptionOnEveryBox() const {
+    for (const auto& box : fake.ui.boxes) EXPECT_EQ(u"Vestacor Signavel", box.caption);
+  }
+
+  FakeSystem fake;
+  SetupState state;
+  ScriptedInstallStages stages{fake.kernel, state};
+};
+
+TEST_F(DriverTest, TypicalRunWithoutOptions) {
+  EXPECT_EQ(0u, Run(u""));
+  EXPECT_TRUE(fake.platform.splitTexts.empty());
+  const std::vector<std::string> expected{"MsiSetInternalUI 2", "Progress create", Logged(103),
+                                          "Progress resume",    "InstallPlugin",   "Progress end",
+                                          Logged(110)};
+  EXPECT_EQ(expected, fake.kernel.log);
+  EXPECT_EQ((std::vector<std::string>{Box(103, 4), Box(110, 0)}), Boxes());
+  ExpectCaptionOnEveryBox();
+  EXPECT_FALSE(fake.ui.progressInstallCsp);
+  EXPECT_TRUE(stages.providerCalls.empty());
+  ASSERT_EQ(1u, stages.pluginCalls.size());
+  EXPECT_EQ(u"", stages.pluginCalls[0].pluginArgs);
+  EXPECT_FALSE(stages.pluginCalls[0].silent);
+}
+
+TEST_F(DriverTest, ProviderRunResumesOnceAndEndsBeforeTheOutcome) {
+  EXPECT_EQ(0u, Run(u"-csp -selectDlg"));
+  const std::vector<std::string> expected{
+      "MsiSetInternalUI 2", "Progress create", Logged(102),    "Dialog 141", "Progress resume",
+      "InstallProviders",   "InstallPlugin",   "Progress end", Logged(109)};
+  EXPECT_EQ(expected, fake.kernel.log);
+  EXPECT_EQ(1, fake.ui.progressResumed);
+  EXPECT_EQ(1, fake.ui.progressEnded);
+  EXPECT_TRUE(fake.ui.progressInstallCsp);
+}
+
+TEST_F(DriverTest, OptionsReachTheStages) {
+  EXPECT_EQ(0u, Run(u"-silent -csp -ucsp -CSPArgs A=1 -UCSPArgs \"U=1 V=2\" -ZirelArgs P=1 "
+                    u"-KC kc2 -Lang eng"));
+  ASSERT_EQ(1u, stages.providerCalls.size());
+  EXPECT_TRUE(stages.providerCalls[0].silent);
+  EXPECT_EQ(u"A=1 ", stages.providerCalls[0].cspArgs);
+  EXPECT_EQ(u"U=1 V=2 ", stages.providerCalls[0].ucspArgs);
+  ASSERT_EQ(1u, stages.pluginCalls.size());
+  EXPECT_EQ(u"P=1 ", stages.pluginCalls[0].pluginArgs);
+  EXPECT_TRUE(stages.pluginCalls[0].silent);
+  EXPECT_EQ(u"*kc2*", state.options.kcPattern);
+  EXPECT_EQ(u"*eng*", state.options.langPattern);
+  EXPECT_TRUE(fake.ui.boxes.empty());
+}
+
+TEST_F(DriverTest, DialogChoiceIsKeptInTheOptions) {
+  fake.ui.dialogKc = u"kc3*";
+  fake.ui.dialogLang = u"eng*";
+  EXPECT_EQ(0u, Run(u"-csp -selectDlg -KC kc1"));
+  EXPECT_EQ(u"*kc1*kc3*", state.options.kcPattern);
+  EXPECT_EQ(u"eng*", state.options.langPattern);
+}
+
+// Exits before anything is installed.
+
+TEST_F(DriverTest, HelpEndsTheRunWithZeroBeforeAnyCheck) {
+  fake.platform.admin = false;
+  EXPECT_EQ(0u, Run(u"-csp -help"));
+  ASSERT_EQ(1u, fake.ui.boxes.size());
+  EXPECT_EQ(u"Справка", fake.ui.boxes[0].caption);
+  EXPECT_TRUE(fake.platform.versionRecordSizes.empty());
+  EXPECT_TRUE(fake.installer.internalUiLevels.empty());
+  EXPECT_EQ(0, fake.ui.progressCreated);
+  EXPECT_TRUE(stages.providerCalls.empty());
+  EXPECT_TRUE(stages.pluginCalls.empty());
+}
+
+TEST_F(DriverTest, NotAnAdministrator) {
+  for (bool silent : {false, true}) {
+    FakeSystem local;
+    SetupState localState;
+    ScriptedInstallStages localStages{local.kernel, localState};
+    local.platform.admin = false;
+    EXPECT_EQ(1u, RunSetup(local.sys, localStages, localState, silent ? u"-silent" : u""));
+    if (silent) {
+      EXPECT_TRUE(local.ui.boxes.empty());
+    } else {
+      ASSERT_EQ(1u, local.ui.boxes.size());
+      EXPECT_EQ(ExpectedText(101), local.ui.boxes[0].text);
+      EXPECT_EQ(u"Vestacor Signavel", local.ui.boxes[0].caption);
+      EXPECT_EQ(0x10u, local.ui.boxes[0].style);
+    }
+    EXPECT_TRUE(local.platform.versionRecordSizes.empty());
+    EXPECT_TRUE(local.installer.internalUiLevels.empty());
+    EXPECT_EQ(0, local.ui.progressCreated);
+    EXPECT_TRUE(localStages.pluginCalls.empty());
+  }
+}
+
+struct PlatformRow {
+  const char* name;
+  std::uint32_t major;
+  std::uint32_t minor;
+  std::uint16_t servicePack;
+  bool versionFails;
+  std::uint32_t exitCode;
+  std::uint16_t message;
+  bool shownWhenSilent;
+};
+
+void PrintTo(const PlatformRow& row, std::ostream* os) {
+  *os << row.name;
+}
+
+class DriverPlatformTest : public DriverTest,
+                           public ::testing::WithParamInterface<std::tuple<PlatformRow, bool>> {};
+
+TEST_P(DriverPlatformTest, RefusalIsTheExitCodeAndNothingElseHappens) {
+  const auto& [row, silent] = GetParam();
+  fake.platform.version = OsVersion{284, row.major, row.minor, row.servicePack};
+  fake.platform.versionFails = row.versionFails;
+  EXPECT_EQ(row.exitCode, Run(silent ? u"-silent -csp" : u"-csp"));
+  if (!silent || row.shownWhenSilent) {
+    EXPECT_EQ(std::vector<std::string>{Box(row.message, 0x10)}, Boxes());
+  } else {
+    EXPECT_TRUE(fake.ui.boxes.empty());
+  }
+  ExpectCaptionOnEveryBox();
+  EXPECT_TRUE(fake.installer.internalUiLevels.empty());
+  EXPECT_EQ(0, fake.ui.progressCreated);
+  EXPECT_TRUE(stages.providerCalls.empty());
+  EXPECT_TRUE(stages.pluginCalls.empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, DriverPlatformTest,
+    ::testing::Combine(::testing::Values(PlatformRow{"VersionUnreadable", 6, 1, 0, true, 2, 121,
+                                                     false},
+                                         PlatformRow{"Nt4", 4, 0, 6, false, 8, 116, true},
+                                         PlatformRow{"Win2000Sp3", 5, 0, 3, false, 3, 117, false},
+                                         PlatformRow{"WinXpSp1", 5, 1, 1, false, 4, 118, false},
+                                         PlatformRow{"Win2003NoSp", 5, 2, 0, false, 5, 119, false}),
+                       ::testing::Bool()),
+    [](const auto& p) {
+      return std::string(std::get<0>(p.param).name) +
+             (std::get<1>(p.param) ? "Silent" : "Interactive");
+    });
+
+TEST_F(DriverTest, AcceptedPlatformsGoOn) {
+  for (const OsVersion& version : {OsVersion{284, 5, 0, 4}, OsVersion{284, 5, 1, 2},
+                                   OsVersion{284, 5, 2, 2}, OsVersion{284, 6, 0, 0}}) {
+    FakeSystem local;
+    SetupState localState;
+    ScriptedInstallStages localStages{local.kernel, localState};
+    local.platform.version = version;
+    EXPECT_EQ(0u, RunSetup(local.sys, localStages, localState, u"-silent"));
+    EXPECT_EQ(1u, localStages.pluginCalls.size());
+  }
+}
+
+// The confirmation question.
+
+struct QuestionRow {
+  const char16_t* commandLine;
+  std::uint16_t question;
+};
+
+TEST_F(DriverTest, QuestionFollowsTheProviderFlags) {
+  for (const QuestionRow& row :
+       {QuestionRow{u"-csp -ucsp", 125}, QuestionRow{u"-ucsp -csp", 125}, QuestionRow{u"-csp", 102},
+        QuestionRow{u"-ucsp", 122}, QuestionRow{u"-selectDlg", 103}, QuestionRow{u"", 103}}) {
+    FakeSystem local;
+    SetupState localState;
+    ScriptedInstallStages localStages{local.kernel, localState};
+    local.ui.answers = {kIdNo};
+    EXPECT_EQ(0u, RunSetup(local.sys, localStages, localState, row.commandLine));
+    ASSERT_EQ(1u, local.ui.boxes.size()) << Utf8(row.commandLine);
+    EXPECT_EQ(ExpectedText(row.question), local.ui.boxes[0].text) << Utf8(row.commandLine);
+    EXPECT_EQ(u"Vestacor Signavel", local.ui.boxes[0].caption);
+    EXPECT_EQ(kMbYesNo, local.ui.boxes[0].style);
+  }
+}
+
+TEST_F(DriverTest, NoEndsTheRunWithoutResumingOrInstalling) {
+  fake.ui.answers = {kIdNo};
+  EXPECT_EQ(0u, Run(u"-csp -selectDlg"));
+  const std::vector<std::string> expected{"MsiSetInternalUI 2", "Progress create", Logged(102)};
+  EXPECT_EQ(expected, fake.kernel.log);
+  EXPECT_EQ(0, fake.ui.progressResumed);
+  EXPECT_EQ(0, fake.ui.dialogShown);
+  EXPECT_TRUE(stages.providerCalls.empty());
+  EXPECT_TRUE(stages.pluginCalls.empty());
+}
+
+TEST_F(DriverTest, AnyAnswerButNoGoesOn) {
+  fake.ui.answers = {0};  // the box could not be shown
+  EXPECT_EQ(0u, Run(u""));
+  EXPECT_EQ(1u, stages.pluginCalls.size());
+  EXPECT_EQ((std::vector<std::string>{Box(103, 4), Box(110, 0)}), Boxes());
+}
+
+TEST_F(DriverTest, SilentAsksNothingButStillShowsProgress) {
+  EXPECT_EQ(0u, Run(u"-silent -ucsp"));
+  EXPECT_TRUE(fake.ui.boxes.empty());
+  const std::vector<std::string> expected{"MsiSetInternalUI 2", "Progress create",
+                                          "Progress resume",    "InstallProviders",
+                                          "InstallPlugin",      "Progress end"};
+  EXPECT_EQ(expected, fake.kernel.log);
+}
+
+// Dialog 141.
+
+struct DialogRow {
+  const char16_t* commandLine;
+  bool shown;
+};
+
+TEST_F(DriverTest, DialogOnlyWithSelectAndCspAndNotSilent) {
+  for (const DialogRow& row :
+       {DialogRow{u"-csp -selectDlg", true}, DialogRow{u"-selectDlg -csp -ucsp", true},
+        DialogRow{u"-selectDlg -ucsp", false}, DialogRow{u"-selectDlg", false},
+        DialogRow{u"-csp", false}, DialogRow{u"-csp -selectDlg -silent", false},
+        DialogRow{u"-csp -ucsp", false}}) {
+    FakeSystem local;
+    SetupState localState;
+    ScriptedInstallStages localStages{local.kernel, localState};
+    EXPECT_EQ(0u, RunSetup(local.sys, localStages, localState, row.commandLine));
+    EXPECT_EQ(row.shown ? 1 : 0, local.ui.dialogShown) << Utf8(row.commandLine);
+    EXPECT_EQ(1u, localStages.pluginCalls.size()) << Utf8(row.commandLine);
+  }
+}
+
+TEST_F(DriverTest, DialogCancelEndsWithZeroWithoutInstalling) {
+  fake.ui.dialogProceeds = false;
+  EXPECT_EQ(0u, Run(u"-csp -selectDlg"));
+  EXPECT_EQ(1, fake.ui.dialogShown);
+  EXPECT_EQ(0, fake.ui.progressResumed);
+  EXPECT_TRUE(stages.providerCalls.empty());
+  EXPECT_TRUE(stages.pluginCalls.empty());
+  EXPECT_EQ(std::vector<std::string>{Box(102, 4)}, Boxes());
+  EXPECT_EQ(u"", state.options.kcPattern);
+}
+
+// Failures of the stages.
+
+TEST_F(DriverTest, ProviderFailureSkipsThePlugin) {
+  stages.providerResult = 1603;
+  EXPECT_EQ(1603u, Run(u"-csp"));
+  EXPECT_TRUE(stages.pluginCalls.empty());
+  const std::vector<std::string> expected{"MsiSetInternalUI 2",
+                                          "Progress create",
+                                          Logged(102),
+                                          "Progress resume",
+                                          "InstallProviders",
+                                          "Progress end",
+                                          "MessageBox " + Utf8(ExpectedText(105)) + ": 1603."};
+  EXPECT_EQ(expected, fake.kernel.log);
+  EXPECT_EQ((std::vector<std::string>{Box(102, 4), FailureBox(105, 1603)}), Boxes());
+  ExpectCaptionOnEveryBox();
+}
+
+TEST_F(DriverTest, ProviderFailureSilent) {
+  stages.providerResult = 4294967295u;
+  EXPECT_EQ(4294967295u, Run(u"-ucsp -silent"));
+  EXPECT_TRUE(stages.pluginCalls.empty());
+  EXPECT_TRUE(fake.ui.boxes.empty());
+  EXPECT_EQ(1, fake.ui.progressEnded);
+  EXPECT_TRUE(fake.platform.exitWindowsCalls.empty());
+}
+
+TEST_F(DriverTest, PluginFailure) {
+  for (bool silent : {false, true}) {
+    FakeSystem local;
+    SetupState localState;
+    ScriptedInstallStages localStages{local.kernel, localState};
+    localStages.pluginResult = 3;
+    EXPECT_EQ(3u, RunSetup(local.sys, localStages, localState, silent ? u"-silent" : u""));
+    std::vector<std::string> expected{"MsiSetInternalUI 2", "Progress create"};
+    if (!silent) expected.push_back(Logged(103));
+    expected.insert(expected.end(), {"Progress resume", "InstallPlugin", "Progress end"});
+    if (!silent) expected.push_back("MessageBox " + Utf8(ExpectedText(106)) + ": 3.");
+    EXPECT_EQ(expected, local.kernel.log);
+    if (!silent) {
+      EXPECT_EQ(0x10u, local.ui.boxes.back().style);
+    }
+  }
+}
+
+TEST_F(DriverTest, ProviderRestartThenPluginFailureEndsWithThePluginCode) {
+  stages.providerResult = 3010;
+  stages.pluginResult = 1605;
+  EXPECT_EQ(1605u, Run(u"-csp"));
+  EXPECT_EQ((std::vector<std::string>{Box(102, 4), FailureBox(106, 1605)}), Boxes());
+  EXPECT_TRUE(fake.platform.exitWindowsCalls.empty());
+  EXPECT_TRUE(fake.platform.tokenAccess.empty());
+}
+
+TEST_F(DriverTest, RestartRequiredIsNeverTheExitCode) {
+  stages.providerResult = 3010;
+  stages.pluginResult = 3010;
+  fake.ui.answers = {kIdYes, kIdNo};
+  EXPECT_EQ(0u, Run(u"-csp -ucsp"));
+  EXPECT_EQ((std::vector<std::string>{Box(125, 4), Box(126, 0x34)}), Boxes());
+}
+
+// The outcome, every row, interactive and silent.
+
+struct OutcomeRow {
+  const char* name;
+  const char16_t* flags;
+  std::uint32_t providerResult;
+  std::uint32_t pluginResult;
+  bool restartPending;
+  std::uint16_t message;
+  bool restartOffer;
+};
+
+void PrintTo(const OutcomeRow& row, std::ostream* os) {
+  *os << row.name;
+}
+
+class OutcomeTest : public DriverTest,
+                    public ::testing::WithParamInterface<std::tuple<OutcomeRow, bool>> {};
+
+TEST_P(OutcomeTest, MessageAndRestart) {
+  const auto& [row, silent] = GetParam();
+  stages.providerResult = row.providerResult;
+  stages.pluginResult = row.pluginResult;
+  stages.pluginSetsRestartPending = row.restartPending;
+  const std::u16string commandLine = std::u16string(row.flags) + (silent ? u" -silent" : u"");
+  EXPECT_EQ(0u, Run(commandLine));
+  if (silent) {
+    EXPECT_TRUE(fake.ui.boxes.empty());
+  } else {
+    ASSERT_EQ(2u, fake.ui.boxes.size());
+    EXPECT_EQ(Box(row.message, row.restartOffer ? 0x34 : 0), Boxes()[1]);
+    ExpectCaptionOnEveryBox();
+  }
+  const std::vector<std::pair<std::uint32_t, std::uint32_t>> restart{{6u, 0x40000u}};
+  EXPECT_EQ(row.restartOffer ? restart : decltype(restart){}, fake.platform.exitWindowsCalls);
+  // The progress window is gone before the outcome box and before the restart.
+  const auto& log = fake.kernel.log;
+  const auto end = std::find(log.begin(), log.end(), "Progress end");
+  ASSERT_NE(log.end(), end);
+  EXPECT_EQ(log.end(), std::find(end, log.end(), "InstallPlugin"));
+  if (row.restartOffer) {
+    EXPECT_NE(log.end(), std::find(end, log.end(), "ExitWindowsEx"));
+  }
+  EXPECT_EQ(1, fake.ui.progressEnded);
+  EXPECT_TRUE(fake.kernel.Unbalanced().empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, OutcomeTest,
+    ::testing::Combine(
+        ::testing::Values(
+            OutcomeRow{"PluginRestart", u"", 0, 3010, false, 108, true},
+            OutcomeRow{"PluginRestartWithPending", u"", 0, 3010, true, 108, true},
+            OutcomeRow{"PluginPending", u"", 0, 0, true, 115, true},
+            OutcomeRow{"PluginDone", u"", 0, 0, false, 110, false},
+            OutcomeRow{"CspProviderRestart", u"-csp", 3010, 0, false, 107, true},
+            OutcomeRow{"CspPluginRestart", u"-csp", 0, 3010, false, 107, true},
+            OutcomeRow{"UcspProviderRestart", u"-ucsp", 3010, 0, false, 123, true},
+            OutcomeRow{"UcspBothRestart", u"-ucsp", 3010, 3010, false, 123, true},
+            OutcomeRow{"BothProviderRestart", u"-csp -ucsp", 3010, 0, false, 126, true},
+            OutcomeRow{"BothPluginRestart", u"-ucsp -csp", 0, 3010, false, 126, true},
+            OutcomeRow{"CspDone", u"-csp", 0, 0, false, 109, false},
+            OutcomeRow{"UcspDone", u"-ucsp", 0, 0, false, 124, false},
+            OutcomeRow{"BothDone", u"-csp -ucsp", 0, 0, false, 127, false},
+            // The plug-in waits for a restart in a provider run: the restart and second run
+            // are asked for whatever the provider result.
+            OutcomeRow{"CspPending", u"-csp", 0, 0, true, 115, true},
+            OutcomeRow{"UcspPending", u"-ucsp", 0, 0, true, 115, true},
+            OutcomeRow{"BothPending", u"-csp -ucsp", 0, 0, true, 115, true},
+            OutcomeRow{"CspPendingProviderRestart", u"-csp", 3010, 0, true, 115, true},
+            OutcomeRow{"BothPendingPluginRestart", u"-csp -ucsp", 0, 3010, true, 126, true}),
+        ::testing::Bool()),
+    [](const auto& p) {
+      return std::string(std::get<0>(p.param).name) +
+             (std::get<1>(p.param) ? "Silent" : "Interactive");
+    });
+
+// The restart offer.
+
+TEST_F(DriverTest, RestartDeclinedEndsWithZero) {
+  for (int answer : {kIdNo, 0}) {
+    FakeSystem local;
+    SetupState localState;
+    ScriptedInstallStages localStages{local.kernel, localState};
+    localStages.pluginResult = 3010;
+    local.ui.answers = {kIdYes, answer};
+    EXPECT_EQ(0u, RunSetup(local.sys, localStages, localState, u""));
+    EXPECT_EQ(2u, local.ui.boxes.size());
+    EXPECT_TRUE(local.platform.tokenAccess.empty());
+    EXPECT_TRUE(local.platform.exitWindowsCalls.empty());
+  }
+}
+
+TEST_F(DriverTest, RestartAcceptedEndsWithZero) {
+  stages.providerResult = 3010;
+  EXPECT_EQ(0u, Run(u"-csp"));
+  EXPECT_EQ((std::vector<std::string>{Box(102, 4), Box(107, 0x34)}), Boxes());
+  EXPECT_EQ(1u, fake.platform.exitWindowsCalls.size());
+}
+
+struct RestartFailureRow {
+  const char* name;
+  bool privilegeGranted;
+  bool exitWindowsAccepted;
+  bool tokenOpens;
+};
+
+void PrintTo(const RestartFailureRow& row, std::ostream* os) {
+  *os << row.name;
+}
+
+class RestartFailureTest
+    : public DriverTest,
+      public ::testing::WithParamInterface<std::tuple<RestartFailureRow, bool>> {};
+
+TEST_P(RestartFailureTest, Message111OnceAndExitSeven) {
+  const auto& [row, silent] = GetParam();
+  fake.platform.privilegeGranted = row.privilegeGranted;
+  fake.platform.exitWindowsAccepted = row.exitWindowsAccepted;
+  fake.platform.tokenOpens = row.tokenOpens;
+  stages.pluginResult = 3010;
+  EXPECT_EQ(7u, Run(silent ? u"-silent" : u""));
+  if (silent) {
+    EXPECT_TRUE(fake.ui.boxes.empty());
+  } else {
+    EXPECT_EQ((std::vector<std::string>{Box(103, 4), Box(108, 0x34), Box(111, 0)}), Boxes());
+  }
+  EXPECT_EQ(row.exitWindowsAccepted ? 0u : 1u, fake.platform.exitWindowsCalls.size());
+  EXPECT_TRUE(fake.kernel.Unbalanced().empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Paths, RestartFailureTest,
+    ::testing::Combine(::testing::Values(RestartFailureRow{"PrivilegeNotGranted", false, true,
+                                                           true},
+                                         RestartFailureRow{"RequestRefused", true, false, true},
+                                         RestartFailureRow{"TokenNotOpened", true, true, false}),
+                       ::testing::Bool()),
+    [](const auto& p) {
+      return std::string(std::get<0>(p.param).name) +
+             (std::get<1>(p.param) ? "Silent" : "Interactive");
+    });
+
+}  // namespace
