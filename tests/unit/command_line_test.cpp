@@ -239,22 +239,4 @@ TEST(BuildHelpText, PiecesFollowTheFlags) {
   }
 }
 
-TEST(BuildHelpText, PlainHelpLengthAndNoProviderOptions) {
-  const std::u16string text = BuildHelpText(SetupOptions{});
-  EXPECT_EQ(std::u16string::npos, text.find(u"-csp"));
-  EXPECT_EQ(std::u16string::npos, text.find(u"-ucsp"));
-  EXPECT_EQ(kPlainHelp.size(), text.size());
-}
-
-TEST(ShowHelp, ShowsInformationBoxWithHelpCaption) {
-  FakeSystem fake;
-  SetupOptions options;
-  options.installCsp = true;
-  ShowHelp(fake.sys, options);
-  ASSERT_EQ(1u, fake.ui.boxes.size());
-  EXPECT_EQ(kCspHelp, fake.ui.boxes[0].text);
-  EXPECT_EQ(u"Справка", fake.ui.boxes[0].caption);
-  EXPECT_EQ(kMbIconInformation, fake.ui.boxes[0].style);
-}
-
 }  // namespace

@@ -70,10 +70,6 @@ INSTANTIATE_TEST_SUITE_P(
              (std::get<1>(p.param) ? "Silent" : "Interactive");
     });
 
-TEST(CheckPlatform, TooOldCodeIsNonZeroAndDistinctFromTheOtherCodes) {
-  for (std::uint32_t other : {0u, 1u, 2u, 3u, 4u, 5u, 7u}) EXPECT_NE(other, kPlatformTooOld);
-}
-
 TEST(CheckPlatform, UnreadableVersionShowsMessage121) {
   for (bool silent : {false, true}) {
     FakeSystem fake;

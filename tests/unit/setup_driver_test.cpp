@@ -20,9 +20,9 @@ std::string Logged(std::uint16_t id) {
   return "MessageBox " + Utf8(ExpectedText(id));
 }
 
-class DriverTest : public ::testing::Test {
- protected:
-  std::uint32_t Run(const std::u16string& commandLine) {
+// One run of the driver against the fake system and scripted stages.
+struct Scenario {
+  std::uint32_t RunDriver(const std::u16string& commandLine) {
     return RunSetup(fake.sys, stages, state, commandLine);
   }
   std::vector<std::string> Boxes() const {
@@ -41,8 +41,10 @@ class DriverTest : public ::testing::Test {
   ScriptedInstallStages stages{fake.kernel, state};
 };
 
+class DriverTest : public ::testing::Test, protected Scenario {};
+
 TEST_F(DriverTest, TypicalRunWithoutOptions) {
-  EXPECT_EQ(0u, Run(u""));
+  EXPECT_EQ(0u, RunDriver(u""));
   EXPECT_TRUE(fake.platform.splitTexts.empty());
   const std::vector<std::string> expected{"MsiSetInternalUI 2", "Progress create", Logged(103),
                                           "Progress resume",    "InstallPlugin",   "Progress end",
@@ -58,7 +60,7 @@ TEST_F(DriverTest, TypicalRunWithoutOptions) {
 }
 
 TEST_F(DriverTest, ProviderRunResumesOnceAndEndsBeforeTheOutcome) {
-  EXPECT_EQ(0u, Run(u"-csp -selectDlg"));
+  EXPECT_EQ(0u, RunDriver(u"-csp -selectDlg"));
   const std::vector<std::string> expected{
       "MsiSetInternalUI 2", "Progress create", Logged(102),    "Dialog 141", "Progress resume",
       "InstallProviders",   "InstallPlugin",   "Progress end", Logged(109)};
@@ -69,8 +71,8 @@ TEST_F(DriverTest, ProviderRunResumesOnceAndEndsBeforeTheOutcome) {
 }
 
 TEST_F(DriverTest, OptionsReachTheStages) {
-  EXPECT_EQ(0u, Run(u"-silent -csp -ucsp -CSPArgs A=1 -UCSPArgs \"U=1 V=2\" -ZirelArgs P=1 "
-                    u"-KC kc2 -Lang eng"));
+  EXPECT_EQ(0u, RunDriver(u"-silent -csp -ucsp -CSPArgs A=1 -UCSPArgs \"U=1 V=2\" -ZirelArgs P=1 "
+                          u"-KC kc2 -Lang eng"));
   ASSERT_EQ(1u, stages.providerCalls.size());
   EXPECT_TRUE(stages.providerCalls[0].silent);
   EXPECT_EQ(u"A=1 ", stages.providerCalls[0].cspArgs);
@@ -86,7 +88,7 @@ TEST_F(DriverTest, OptionsReachTheStages) {
 TEST_F(DriverTest, DialogChoiceIsKeptInTheOptions) {
   fake.ui.dialogKc = u"kc3*";
   fake.ui.dialogLang = u"eng*";
-  EXPECT_EQ(0u, Run(u"-csp -selectDlg -KC kc1"));
+  EXPECT_EQ(0u, RunDriver(u"-csp -selectDlg -KC kc1"));
   EXPECT_EQ(u"*kc1*kc3*", state.options.kcPattern);
   EXPECT_EQ(u"eng*", state.options.langPattern);
 }
@@ -95,7 +97,7 @@ TEST_F(DriverTest, DialogChoiceIsKeptInTheOptions) {
 
 TEST_F(DriverTest, HelpEndsTheRunWithZeroBeforeAnyCheck) {
   fake.platform.admin = false;
-  EXPECT_EQ(0u, Run(u"-csp -help"));
+  EXPECT_EQ(0u, RunDriver(u"-csp -help"));
   ASSERT_EQ(1u, fake.ui.boxes.size());
   EXPECT_EQ(u"Справка", fake.ui.boxes[0].caption);
   EXPECT_TRUE(fake.platform.versionRecordSizes.empty());
@@ -105,25 +107,18 @@ TEST_F(DriverTest, HelpEndsTheRunWithZeroBeforeAnyCheck) {
   EXPECT_TRUE(stages.pluginCalls.empty());
 }
 
-TEST_F(DriverTest, NotAnAdministrator) {
+TEST(Driver, NotAnAdministrator) {
   for (bool silent : {false, true}) {
-    FakeSystem local;
-    SetupState localState;
-    ScriptedInstallStages localStages{local.kernel, localState};
-    local.platform.admin = false;
-    EXPECT_EQ(1u, RunSetup(local.sys, localStages, localState, silent ? u"-silent" : u""));
-    if (silent) {
-      EXPECT_TRUE(local.ui.boxes.empty());
-    } else {
-      ASSERT_EQ(1u, local.ui.boxes.size());
-      EXPECT_EQ(ExpectedText(101), local.ui.boxes[0].text);
-      EXPECT_EQ(u"Vestacor Signavel", local.ui.boxes[0].caption);
-      EXPECT_EQ(0x10u, local.ui.boxes[0].style);
-    }
-    EXPECT_TRUE(local.platform.versionRecordSizes.empty());
-    EXPECT_TRUE(local.installer.internalUiLevels.empty());
-    EXPECT_EQ(0, local.ui.progressCreated);
-    EXPECT_TRUE(localStages.pluginCalls.empty());
+    Scenario local;
+    local.fake.platform.admin = false;
+    EXPECT_EQ(1u, local.RunDriver(silent ? u"-silent" : u""));
+    EXPECT_EQ(silent ? std::vector<std::string>{} : std::vector<std::string>{Box(101, 0x10)},
+              local.Boxes());
+    local.ExpectCaptionOnEveryBox();
+    EXPECT_TRUE(local.fake.platform.versionRecordSizes.empty());
+    EXPECT_TRUE(local.fake.installer.internalUiLevels.empty());
+    EXPECT_EQ(0, local.fake.ui.progressCreated);
+    EXPECT_TRUE(local.stages.pluginCalls.empty());
   }
 }
 
@@ -149,7 +144,7 @@ TEST_P(DriverPlatformTest, RefusalIsTheExitCodeAndNothingElseHappens) {
   const auto& [row, silent] = GetParam();
   fake.platform.version = OsVersion{284, row.major, row.minor, row.servicePack};
   fake.platform.versionFails = row.versionFails;
-  EXPECT_EQ(row.exitCode, Run(silent ? u"-silent -csp" : u"-csp"));
+  EXPECT_EQ(row.exitCode, RunDriver(silent ? u"-silent -csp" : u"-csp"));
   if (!silent || row.shownWhenSilent) {
     EXPECT_EQ(std::vector<std::string>{Box(row.message, 0x10)}, Boxes());
   } else {
@@ -176,15 +171,13 @@ INSTANTIATE_TEST_SUITE_P(
              (std::get<1>(p.param) ? "Silent" : "Interactive");
     });
 
-TEST_F(DriverTest, AcceptedPlatformsGoOn) {
+TEST(Driver, AcceptedPlatformsGoOn) {
   for (const OsVersion& version : {OsVersion{284, 5, 0, 4}, OsVersion{284, 5, 1, 2},
                                    OsVersion{284, 5, 2, 2}, OsVersion{284, 6, 0, 0}}) {
-    FakeSystem local;
-    SetupState localState;
-    ScriptedInstallStages localStages{local.kernel, localState};
-    local.platform.version = version;
-    EXPECT_EQ(0u, RunSetup(local.sys, localStages, localState, u"-silent"));
-    EXPECT_EQ(1u, localStages.pluginCalls.size());
+    Scenario local;
+    local.fake.platform.version = version;
+    EXPECT_EQ(0u, local.RunDriver(u"-silent"));
+    EXPECT_EQ(1u, local.stages.pluginCalls.size());
   }
 }
 
@@ -195,25 +188,23 @@ struct QuestionRow {
   std::uint16_t question;
 };
 
-TEST_F(DriverTest, QuestionFollowsTheProviderFlags) {
+TEST(Driver, QuestionFollowsTheProviderFlags) {
   for (const QuestionRow& row :
        {QuestionRow{u"-csp -ucsp", 125}, QuestionRow{u"-ucsp -csp", 125}, QuestionRow{u"-csp", 102},
         QuestionRow{u"-ucsp", 122}, QuestionRow{u"-selectDlg", 103}, QuestionRow{u"", 103}}) {
-    FakeSystem local;
-    SetupState localState;
-    ScriptedInstallStages localStages{local.kernel, localState};
-    local.ui.answers = {kIdNo};
-    EXPECT_EQ(0u, RunSetup(local.sys, localStages, localState, row.commandLine));
-    ASSERT_EQ(1u, local.ui.boxes.size()) << Utf8(row.commandLine);
-    EXPECT_EQ(ExpectedText(row.question), local.ui.boxes[0].text) << Utf8(row.commandLine);
-    EXPECT_EQ(u"Vestacor Signavel", local.ui.boxes[0].caption);
-    EXPECT_EQ(kMbYesNo, local.ui.boxes[0].style);
+    Scenario local;
+    local.fake.ui.answers = {kIdNo};
+    EXPECT_EQ(0u, local.RunDriver(row.commandLine));
+    ASSERT_EQ(1u, local.fake.ui.boxes.size()) << Utf8(row.commandLine);
+    EXPECT_EQ(ExpectedText(row.question), local.fake.ui.boxes[0].text) << Utf8(row.commandLine);
+    EXPECT_EQ(u"Vestacor Signavel", local.fake.ui.boxes[0].caption);
+    EXPECT_EQ(kMbYesNo, local.fake.ui.boxes[0].style);
   }
 }
 
 TEST_F(DriverTest, NoEndsTheRunWithoutResumingOrInstalling) {
   fake.ui.answers = {kIdNo};
-  EXPECT_EQ(0u, Run(u"-csp -selectDlg"));
+  EXPECT_EQ(0u, RunDriver(u"-csp -selectDlg"));
   const std::vector<std::string> expected{"MsiSetInternalUI 2", "Progress create", Logged(102)};
   EXPECT_EQ(expected, fake.kernel.log);
   EXPECT_EQ(0, fake.ui.progressResumed);
@@ -224,13 +215,13 @@ TEST_F(DriverTest, NoEndsTheRunWithoutResumingOrInstalling) {
 
 TEST_F(DriverTest, AnyAnswerButNoGoesOn) {
   fake.ui.answers = {0};  // the box could not be shown
-  EXPECT_EQ(0u, Run(u""));
+  EXPECT_EQ(0u, RunDriver(u""));
   EXPECT_EQ(1u, stages.pluginCalls.size());
   EXPECT_EQ((std::vector<std::string>{Box(103, 4), Box(110, 0)}), Boxes());
 }
 
 TEST_F(DriverTest, SilentAsksNothingButStillShowsProgress) {
-  EXPECT_EQ(0u, Run(u"-silent -ucsp"));
+  EXPECT_EQ(0u, RunDriver(u"-silent -ucsp"));
   EXPECT_TRUE(fake.ui.boxes.empty());
   const std::vector<std::string> expected{"MsiSetInternalUI 2", "Progress create",
                                           "Progress resume",    "InstallProviders",
@@ -245,24 +236,22 @@ struct DialogRow {
   bool shown;
 };
 
-TEST_F(DriverTest, DialogOnlyWithSelectAndCspAndNotSilent) {
+TEST(Driver, DialogOnlyWithSelectAndCspAndNotSilent) {
   for (const DialogRow& row :
        {DialogRow{u"-csp -selectDlg", true}, DialogRow{u"-selectDlg -csp -ucsp", true},
         DialogRow{u"-selectDlg -ucsp", false}, DialogRow{u"-selectDlg", false},
         DialogRow{u"-csp", false}, DialogRow{u"-csp -selectDlg -silent", false},
         DialogRow{u"-csp -ucsp", false}}) {
-    FakeSystem local;
-    SetupState localState;
-    ScriptedInstallStages localStages{local.kernel, localState};
-    EXPECT_EQ(0u, RunSetup(local.sys, localStages, localState, row.commandLine));
-    EXPECT_EQ(row.shown ? 1 : 0, local.ui.dialogShown) << Utf8(row.commandLine);
-    EXPECT_EQ(1u, localStages.pluginCalls.size()) << Utf8(row.commandLine);
+    Scenario local;
+    EXPECT_EQ(0u, local.RunDriver(row.commandLine));
+    EXPECT_EQ(row.shown ? 1 : 0, local.fake.ui.dialogShown) << Utf8(row.commandLine);
+    EXPECT_EQ(1u, local.stages.pluginCalls.size()) << Utf8(row.commandLine);
   }
 }
 
 TEST_F(DriverTest, DialogCancelEndsWithZeroWithoutInstalling) {
   fake.ui.dialogProceeds = false;
-  EXPECT_EQ(0u, Run(u"-csp -selectDlg"));
+  EXPECT_EQ(0u, RunDriver(u"-csp -selectDlg"));
   EXPECT_EQ(1, fake.ui.dialogShown);
   EXPECT_EQ(0, fake.ui.progressResumed);
   EXPECT_TRUE(stages.providerCalls.empty());
@@ -275,7 +264,7 @@ TEST_F(DriverTest, DialogCancelEndsWithZeroWithoutInstalling) {
 
 TEST_F(DriverTest, ProviderFailureSkipsThePlugin) {
   stages.providerResult = 1603;
-  EXPECT_EQ(1603u, Run(u"-csp"));
+  EXPECT_EQ(1603u, RunDriver(u"-csp"));
   EXPECT_TRUE(stages.pluginCalls.empty());
   const std::vector<std::string> expected{"MsiSetInternalUI 2",
                                           "Progress create",
@@ -291,27 +280,25 @@ TEST_F(DriverTest, ProviderFailureSkipsThePlugin) {
 
 TEST_F(DriverTest, ProviderFailureSilent) {
   stages.providerResult = 4294967295u;
-  EXPECT_EQ(4294967295u, Run(u"-ucsp -silent"));
+  EXPECT_EQ(4294967295u, RunDriver(u"-ucsp -silent"));
   EXPECT_TRUE(stages.pluginCalls.empty());
   EXPECT_TRUE(fake.ui.boxes.empty());
   EXPECT_EQ(1, fake.ui.progressEnded);
   EXPECT_TRUE(fake.platform.exitWindowsCalls.empty());
 }
 
-TEST_F(DriverTest, PluginFailure) {
+TEST(Driver, PluginFailure) {
   for (bool silent : {false, true}) {
-    FakeSystem local;
-    SetupState localState;
-    ScriptedInstallStages localStages{local.kernel, localState};
-    localStages.pluginResult = 3;
-    EXPECT_EQ(3u, RunSetup(local.sys, localStages, localState, silent ? u"-silent" : u""));
+    Scenario local;
+    local.stages.pluginResult = 3;
+    EXPECT_EQ(3u, local.RunDriver(silent ? u"-silent" : u""));
     std::vector<std::string> expected{"MsiSetInternalUI 2", "Progress create"};
     if (!silent) expected.push_back(Logged(103));
     expected.insert(expected.end(), {"Progress resume", "InstallPlugin", "Progress end"});
     if (!silent) expected.push_back("MessageBox " + Utf8(ExpectedText(106)) + ": 3.");
-    EXPECT_EQ(expected, local.kernel.log);
+    EXPECT_EQ(expected, local.fake.kernel.log);
     if (!silent) {
-      EXPECT_EQ(0x10u, local.ui.boxes.back().style);
+      EXPECT_EQ(0x10u, local.fake.ui.boxes.back().style);
     }
   }
 }
@@ -319,7 +306,7 @@ TEST_F(DriverTest, PluginFailure) {
 TEST_F(DriverTest, ProviderRestartThenPluginFailureEndsWithThePluginCode) {
   stages.providerResult = 3010;
   stages.pluginResult = 1605;
-  EXPECT_EQ(1605u, Run(u"-csp"));
+  EXPECT_EQ(1605u, RunDriver(u"-csp"));
   EXPECT_EQ((std::vector<std::string>{Box(102, 4), FailureBox(106, 1605)}), Boxes());
   EXPECT_TRUE(fake.platform.exitWindowsCalls.empty());
   EXPECT_TRUE(fake.platform.tokenAccess.empty());
@@ -329,7 +316,7 @@ TEST_F(DriverTest, RestartRequiredIsNeverTheExitCode) {
   stages.providerResult = 3010;
   stages.pluginResult = 3010;
   fake.ui.answers = {kIdYes, kIdNo};
-  EXPECT_EQ(0u, Run(u"-csp -ucsp"));
+  EXPECT_EQ(0u, RunDriver(u"-csp -ucsp"));
   EXPECT_EQ((std::vector<std::string>{Box(125, 4), Box(126, 0x34)}), Boxes());
 }
 
@@ -358,7 +345,7 @@ TEST_P(OutcomeTest, MessageAndRestart) {
   stages.pluginResult = row.pluginResult;
   stages.pluginSetsRestartPending = row.restartPending;
   const std::u16string commandLine = std::u16string(row.flags) + (silent ? u" -silent" : u"");
-  EXPECT_EQ(0u, Run(commandLine));
+  EXPECT_EQ(0u, RunDriver(commandLine));
   if (silent) {
     EXPECT_TRUE(fake.ui.boxes.empty());
   } else {
@@ -412,23 +399,21 @@ INSTANTIATE_TEST_SUITE_P(
 
 // The restart offer.
 
-TEST_F(DriverTest, RestartDeclinedEndsWithZero) {
+TEST(Driver, RestartDeclinedEndsWithZero) {
   for (int answer : {kIdNo, 0}) {
-    FakeSystem local;
-    SetupState localState;
-    ScriptedInstallStages localStages{local.kernel, localState};
-    localStages.pluginResult = 3010;
-    local.ui.answers = {kIdYes, answer};
-    EXPECT_EQ(0u, RunSetup(local.sys, localStages, localState, u""));
-    EXPECT_EQ(2u, local.ui.boxes.size());
-    EXPECT_TRUE(local.platform.tokenAccess.empty());
-    EXPECT_TRUE(local.platform.exitWindowsCalls.empty());
+    Scenario local;
+    local.stages.pluginResult = 3010;
+    local.fake.ui.answers = {kIdYes, answer};
+    EXPECT_EQ(0u, local.RunDriver(u""));
+    EXPECT_EQ(2u, local.fake.ui.boxes.size());
+    EXPECT_TRUE(local.fake.platform.tokenAccess.empty());
+    EXPECT_TRUE(local.fake.platform.exitWindowsCalls.empty());
   }
 }
 
 TEST_F(DriverTest, RestartAcceptedEndsWithZero) {
   stages.providerResult = 3010;
-  EXPECT_EQ(0u, Run(u"-csp"));
+  EXPECT_EQ(0u, RunDriver(u"-csp"));
   EXPECT_EQ((std::vector<std::string>{Box(102, 4), Box(107, 0x34)}), Boxes());
   EXPECT_EQ(1u, fake.platform.exitWindowsCalls.size());
 }
@@ -454,7 +439,7 @@ TEST_P(RestartFailureTest, Message111OnceAndExitSeven) {
   fake.platform.exitWindowsAccepted = row.exitWindowsAccepted;
   fake.platform.tokenOpens = row.tokenOpens;
   stages.pluginResult = 3010;
-  EXPECT_EQ(7u, Run(silent ? u"-silent" : u""));
+  EXPECT_EQ(7u, RunDriver(silent ? u"-silent" : u""));
   if (silent) {
     EXPECT_TRUE(fake.ui.boxes.empty());
   } else {
