@@ -1,6 +1,6 @@
 #include "setup/restart.h"
 
-#include "setup/owned_sys_handle.h"
+#include "installer/scoped_handles.h"
 
 bool RestartSystem(const System& sys) {
   PlatformApi& platform = sys.platform;
@@ -9,7 +9,7 @@ bool RestartSystem(const System& sys) {
                           &rawToken)) {
     return false;
   }
-  const OwnedSysHandle token(platform, rawToken);
+  const ScopedSysHandle token(platform, rawToken);
   // A failed look-up leaves the identifier zero; the adjustment then reports the error.
   Luid shutdown;
   platform.LookupPrivilege(nullptr, u"SeShutdownPrivilege", &shutdown);
