@@ -1,6 +1,111 @@
 #include "win32/ui_windows.h"
 
-// The dialog is not built yet: it stays unshown and the choice is left as the options hold it.
-bool ShowConfigDialog141(HINSTANCE, ResourceApi&, SetupOptions&) {
-  return true;
+#include <iterator>
+#include <string>
+
+#include "setup/setup_options.h"
+#include "ui/config_dialog_choice.h"
+
+namespace {
+
+// An icon loaded without LR_SHARED: the program destroys it.
+class UniqueIcon {
+ public:
+  UniqueIcon() = default;
+  ~UniqueIcon() { reset(); }
+  UniqueIcon(const UniqueIcon&) = delete;
+  UniqueIcon& operator=(const UniqueIcon&) = delete;
+  void reset(HICON icon = nullptr) {
+    if (icon_ != nullptr) DestroyIcon(icon_);
+    icon_ = icon;
+  }
+  HICON get() const { return icon_; }
+
+ private:
+  HICON icon_ = nullptr;
+};
+
+// One showing of the dialog: what the procedure reads and writes.
+struct DialogSession {
+  HINSTANCE instance;
+  ResourceApi& resources;
+  SetupOptions& options;
+  bool cancelled = false;
+  UniqueIcon icon;
+};
+
+DialogSession* SessionOf(HWND dialog) {
+  return reinterpret_cast<DialogSession*>(GetWindowLongPtrW(dialog, DWLP_USER));
+}
+
+void InitDialog(HWND dialog, DialogSession& session) {
+  session.icon.reset(static_cast<HICON>(
+      LoadImageW(session.instance, MAKEINTRESOURCEW(kConfigDialogIconId), IMAGE_ICON,
+                 kConfigDialogIconSize, kConfigDialogIconSize, LR_DEFAULTCOLOR)));
+  if (session.icon.get() != nullptr) {
+    SendMessageW(dialog, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(session.icon.get()));
+  }
+  for (int id : InitialCheckedButtons(GetSystemDefaultUILanguage())) {
+    CheckDlgButton(dialog, id, BST_CHECKED);
+  }
+}
+
+void SwitchView(HWND dialog, ResourceApi& resources) {
+  wchar_t caption[kOptionsCaptionReadLimit + 1] = {};
+  const int length = GetWindowTextW(GetDlgItem(dialog, kCtlOptions), caption,
+                                    static_cast<int>(std::size(caption)));
+  const ViewSwitch view = SwitchOptionsView(
+      resources, std::u16string(reinterpret_cast<const char16_t*>(caption),
+                                static_cast<std::size_t>(length > 0 ? length : 0)));
+  for (const ControlVisibility& control : view.controls) {
+    ShowWindow(GetDlgItem(dialog, control.id), control.visible ? SW_SHOW : SW_HIDE);
+  }
+  SetDlgItemTextW(dialog, kCtlOptions, reinterpret_cast<const wchar_t*>(view.caption.c_str()));
+}
+
+// Translates the dialog's messages; every decision is made by the portable dialog code.
+INT_PTR CALLBACK ConfigDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_INITDIALOG) {
+    SetWindowLongPtrW(dialog, DWLP_USER, lParam);
+    InitDialog(dialog, *reinterpret_cast<DialogSession*>(lParam));
+    return TRUE;
+  }
+  DialogSession* session = SessionOf(dialog);
+  if (session == nullptr) return FALSE;  // messages before WM_INITDIALOG
+  switch (message) {
+    case WM_COMMAND:
+      switch (ClassifyDialogCommand(LOWORD(wParam))) {
+        case DialogCommand::kCancel:
+          session->cancelled = true;
+          EndDialog(dialog, 0);
+          return TRUE;
+        case DialogCommand::kProceed:
+          AppendDialogChoice(
+              [dialog](int id) { return IsDlgButtonChecked(dialog, id) == BST_CHECKED; },
+              session->options);
+          EndDialog(dialog, 0);
+          return TRUE;
+        case DialogCommand::kSwitchView:
+          SwitchView(dialog, session->resources);
+          return FALSE;
+        case DialogCommand::kIgnore:
+          return FALSE;
+      }
+      return FALSE;
+    case WM_DESTROY:
+      session->icon.reset();
+      return FALSE;
+    default:
+      return FALSE;
+  }
+}
+
+}  // namespace
+
+bool ShowConfigDialog141(HINSTANCE instance, ResourceApi& resources, SetupOptions& options) {
+  DialogSession session{instance, resources, options, false, {}};
+  // The result is not looked at: a dialog that cannot be shown lets the run go on.
+  DialogBoxParamW(instance, MAKEINTRESOURCEW(kConfigDialogId), nullptr, ConfigDialogProc,
+                  reinterpret_cast<LPARAM>(&session));
+  return !session.cancelled;
 }
