@@ -69,9 +69,12 @@ void Terminate(HANDLE thread) {
 }  // namespace
 
 unsigned __stdcall ProgressThread(void* setupPointer) {
+  if (setupPointer == nullptr) return 0;
   const ProgressWindowSetup& setup = *static_cast<const ProgressWindowSetup*>(setupPointer);
   const std::u16string title =
-      LoadLocalizedString(*setup.resources, ProgressTitleId(setup.installCsp));
+      setup.resources == nullptr
+          ? std::u16string()
+          : LoadLocalizedString(*setup.resources, ProgressTitleId(setup.installCsp));
   const FrameOrigin origin =
       ProgressFrameOrigin(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
 
@@ -97,12 +100,15 @@ unsigned __stdcall ProgressThread(void* setupPointer) {
 
 void StopProgressThread(HANDLE thread, DWORD threadId, DWORD timeoutMs) {
   // The thread gets its message queue only when it starts making windows, so a quit message
-  // posted earlier is refused: repeat until it is taken or the thread has ended.
+  // posted earlier is refused: repeat until it is taken or the thread has ended. The thread's
+  // state is checked first so that the id is never used once the thread is gone.
   const DWORD start = GetTickCount();
   constexpr DWORD kRetryMs = 5;
-  while (!PostThreadMessageW(threadId, WM_QUIT, 0, 0)) {
-    if (WaitForSingleObject(thread, kRetryMs) == WAIT_OBJECT_0) return;
+  for (;;) {
+    if (WaitForSingleObject(thread, 0) == WAIT_OBJECT_0) return;
+    if (PostThreadMessageW(threadId, WM_QUIT, 0, 0)) break;
     if (GetTickCount() - start >= timeoutMs) return Terminate(thread);
+    Sleep(kRetryMs);
   }
   const DWORD spent = GetTickCount() - start;
   const DWORD left = spent >= timeoutMs ? 0 : timeoutMs - spent;
