@@ -5,25 +5,10 @@
 
 #include "setup/setup_options.h"
 #include "ui/config_dialog_choice.h"
+#include "win32/handles.h"
+#include "win32/wide_text.h"
 
 namespace {
-
-// An icon loaded without LR_SHARED: the program destroys it.
-class UniqueIcon {
- public:
-  UniqueIcon() = default;
-  ~UniqueIcon() { reset(); }
-  UniqueIcon(const UniqueIcon&) = delete;
-  UniqueIcon& operator=(const UniqueIcon&) = delete;
-  void reset(HICON icon = nullptr) {
-    if (icon_ != nullptr) DestroyIcon(icon_);
-    icon_ = icon;
-  }
-  HICON get() const { return icon_; }
-
- private:
-  HICON icon_ = nullptr;
-};
 
 // One showing of the dialog: what the procedure reads and writes.
 struct DialogSession {
@@ -31,7 +16,7 @@ struct DialogSession {
   ResourceApi& resources;
   SetupOptions& options;
   bool cancelled = false;
-  UniqueIcon icon;
+  OwnedIcon icon;  // loaded without LR_SHARED: the program destroys it
 };
 
 DialogSession* SessionOf(HWND dialog) {
@@ -39,11 +24,11 @@ DialogSession* SessionOf(HWND dialog) {
 }
 
 void InitDialog(HWND dialog, DialogSession& session) {
-  session.icon.reset(static_cast<HICON>(
+  session.icon.Reset(static_cast<HICON>(
       LoadImageW(session.instance, MAKEINTRESOURCEW(kConfigDialogIconId), IMAGE_ICON,
                  kConfigDialogIconSize, kConfigDialogIconSize, LR_DEFAULTCOLOR)));
-  if (session.icon.get() != nullptr) {
-    SendMessageW(dialog, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(session.icon.get()));
+  if (session.icon) {
+    SendMessageW(dialog, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(session.icon.Get()));
   }
   for (int id : InitialCheckedButtons(GetSystemDefaultUILanguage())) {
     CheckDlgButton(dialog, id, BST_CHECKED);
@@ -60,7 +45,7 @@ void SwitchView(HWND dialog, ResourceApi& resources) {
   for (const ControlVisibility& control : view.controls) {
     ShowWindow(GetDlgItem(dialog, control.id), control.visible ? SW_SHOW : SW_HIDE);
   }
-  SetDlgItemTextW(dialog, kCtlOptions, reinterpret_cast<const wchar_t*>(view.caption.c_str()));
+  SetDlgItemTextW(dialog, kCtlOptions, Wide(view.caption));
 }
 
 // Translates the dialog's messages; every decision is made by the portable dialog code.
@@ -93,7 +78,7 @@ INT_PTR CALLBACK ConfigDialogProc(HWND dialog, UINT message, WPARAM wParam, LPAR
       }
       return FALSE;
     case WM_DESTROY:
-      session->icon.reset();
+      session->icon.Reset();
       return FALSE;
     default:
       return FALSE;

@@ -6,6 +6,8 @@
 
 #include "ui/localized_strings.h"
 #include "ui/progress_window_layout.h"
+#include "win32/handles.h"
+#include "win32/wide_text.h"
 
 namespace {
 
@@ -39,24 +41,14 @@ class FrameClass {
   bool registered_ = false;
 };
 
-// A top-level window destroyed with its owner object; its child windows go with it.
-class UniqueWindow {
- public:
-  explicit UniqueWindow(HWND window) : window_(window) {}
-  ~UniqueWindow() {
-    if (window_ != nullptr) DestroyWindow(window_);
-  }
-  UniqueWindow(const UniqueWindow&) = delete;
-  UniqueWindow& operator=(const UniqueWindow&) = delete;
-  HWND get() const { return window_; }
-
- private:
-  HWND window_;
+// A top-level window, destroyed with its owner; its child windows go with it.
+struct WindowTraits {
+  using Value = HWND;
+  static Value Empty() { return nullptr; }
+  static bool IsValid(Value value) { return value != nullptr; }
+  static void Close(Value value) { DestroyWindow(value); }
 };
-
-const wchar_t* Wide(const std::u16string& text) {
-  return reinterpret_cast<const wchar_t*>(text.c_str());
-}
+using OwnedWindow = Owned<WindowTraits>;
 
 // The last resort: termination is asynchronous, so give the system a moment to finish it and
 // take the thread's windows away.
@@ -79,18 +71,18 @@ unsigned __stdcall ProgressThread(void* setupPointer) {
       ProgressFrameOrigin(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
 
   const FrameClass frameClass(setup.instance);
-  const UniqueWindow frame(CreateWindowExW(0, kFrameClassName, Wide(title), 0, origin.left,
-                                           origin.top, kProgressFrameWidth, kProgressFrameHeight,
-                                           nullptr, nullptr, setup.instance, nullptr));
-  if (frame.get() == nullptr) return 0;
+  const OwnedWindow frame(CreateWindowExW(0, kFrameClassName, Wide(title), 0, origin.left,
+                                          origin.top, kProgressFrameWidth, kProgressFrameHeight,
+                                          nullptr, nullptr, setup.instance, nullptr));
+  if (!frame) return 0;
   // A child window: destroyed together with the frame.
   const HWND bar =
       CreateWindowExW(0, PROGRESS_CLASSW, nullptr, kProgressBarStyle, 0, 0, kProgressBarWidth,
-                      kProgressBarHeight, frame.get(), nullptr, setup.instance, nullptr);
+                      kProgressBarHeight, frame.Get(), nullptr, setup.instance, nullptr);
   if (bar == nullptr) return 0;
   SendMessageW(bar, PBM_SETMARQUEE, TRUE, kProgressMarqueeIntervalMs);
-  ShowWindow(frame.get(), SW_SHOWNORMAL);
-  UpdateWindow(frame.get());
+  ShowWindow(frame.Get(), SW_SHOWNORMAL);
+  UpdateWindow(frame.Get());
 
   // GetMessageW returns 0 for the quit message and -1 on an error: both end the loop.
   MSG message;
