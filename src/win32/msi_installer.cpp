@@ -5,6 +5,8 @@
 #include <msi.h>
 #include <msiquery.h>
 
+#include <string>
+
 #include "win32/wide_text.h"
 
 namespace {
@@ -47,6 +49,19 @@ std::uint32_t MsiInstaller::OpenPackageEx(const char16_t* path, std::uint32_t op
                                           MsiHandle* handle) {
   MSIHANDLE opened = 0;
   UINT result = MsiOpenPackageExW(Wide(path), options, &opened);
+  if (result == ERROR_PRODUCT_VERSION && (options & MSIOPENPACKAGEFLAGS_IGNOREMACHINESTATE) != 0) {
+    // Wine's msi.dll ignores the flag: for an installed product it opens the cached package and
+    // refuses a package file of another version. A package made from the file's database handle
+    // ("#nnnn", as MsiOpenPackage accepts it) is the file itself on every system. The package
+    // keeps its own reference to the database.
+    const LPCWSTR readOnly = nullptr;  // MSIDBOPEN_READONLY, spelled for the wide call
+    MSIHANDLE database = 0;
+    if (MsiOpenDatabaseW(Wide(path), readOnly, &database) == ERROR_SUCCESS) {
+      const std::wstring reference = L"#" + std::to_wstring(database);
+      result = MsiOpenPackageExW(reference.c_str(), options, &opened);
+      MsiCloseHandle(database);
+    }
+  }
   *handle = opened;
   return result;
 }
