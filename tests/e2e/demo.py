@@ -1,0 +1,82 @@
+#!/usr/bin/env python3
+"""Runs the launcher in a Wine prefix on a private display, the way a person would see it:
+each step's message boxes are photographed, described and answered, and the exit code shown.
+
+  demo.py --build-dir build/windows --out DIR
+"""
+
+import argparse
+import os
+import shutil
+import sys
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+
+from harness.layout import Layout  # noqa: E402
+from harness.prefixes import Prefixes  # noqa: E402
+from harness.session import Session  # noqa: E402
+
+_SOURCE_DIR = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
+
+# (title, command-line text, answers to the boxes in order)
+STEPS = [
+    ("help", "-help", ["ok"]),
+    ("help with the CSP options", "-csp -help", ["ok"]),
+    ("confirmation question, answered No", "", ["no"]),
+    ("confirmation question with both providers, answered No", "-csp -ucsp", ["no"]),
+]
+
+
+def describe(report, shots_dir, number):
+    lines = []
+    for index, event in enumerate(e for e in report.events if e["type"] in ("box", "dialog")):
+        shot = os.path.join(shots_dir, f"window-{index + 1}.png")
+        if event["type"] == "box":
+            lines.append(f"  message box \"{event['caption']}\" icon={event['icon']} "
+                         f"buttons={','.join(event['buttons'])} answered {event['answer']}")
+            for text_line in event["text"].split("\n"):
+                lines.append("    | " + text_line.replace("\t", "    "))
+        else:
+            lines.append(f"  dialog \"{event['title']}\"")
+        lines.append(f"    screenshot: {shot if os.path.exists(shot) else '(none)'}")
+    if not lines:
+        lines.append("  no message box or dialog was shown")
+    for event in report.processes:
+        lines.append(f"  child process: {event['exe']}")
+    if report.timeout:
+        lines.append("  the launcher did not end within the time limit and was stopped")
+    else:
+        lines.append(f"  exit code: {report.exit_code}")
+    return "\n".join(lines)
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--build-dir", required=True)
+    parser.add_argument("--out", required=True)
+    options = parser.parse_args()
+
+    layout = Layout(options.build_dir, _SOURCE_DIR, name="demo")
+    prefixes = Prefixes(layout)
+    out = os.path.abspath(options.out)
+    shutil.rmtree(out, ignore_errors=True)
+    os.makedirs(out)
+    print(f"Preparing a Wine prefix in {layout.run_dir} ...", flush=True)
+    prefixes.reset()
+    failed = False
+    try:
+        with Session(layout, prefixes, "demo") as session:
+            for number, (title, args, answers) in enumerate(STEPS, start=1):
+                shots = os.path.join(out, f"step-{number}")
+                report = session.launch(args, answers=answers, shots_dir=shots)
+                print(f"\n[{number}] {title}: zirelpluginsetup.exe {args}".rstrip(), flush=True)
+                print(describe(report, shots, number), flush=True)
+                failed = failed or not report.finished
+    finally:
+        prefixes.remove()
+    print(f"\nScreenshots are in {out}")
+    return 1 if failed else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
