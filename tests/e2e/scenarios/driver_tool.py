@@ -110,19 +110,20 @@ def _windows_and_processes(session):
     check.equal("progress window gone before the box", kinds, ["window-gone", "box"])
     visible = [w for w in report.windows if w["visible"]]
     check.equal("visible progress window",
-                [(w["class"], w["title"], w["progressBar"]) for w in visible],
-                [("SampleProgress", "Установка...", True)])
+                [(w["class"], w["title"], w["progressBar"], w.get("rect")) for w in visible],
+                [("SampleProgress", "Установка...", True, [100, 100, 400, 200])])
     check.equal("child processes", [p["exe"].lower() for p in report.processes][:1],
                 ["cmd.exe"])
     check.done()
 
 
 def _dialog_steps(session):
-    report = _launch_sample(session, "dialog dialog exit answers",
-                            dialogs=["click:100,snapshot,click:1"])
+    report = _launch_sample(session, "dialog dialog dialog exit answers",
+                            dialogs=["click:100,snapshot,click:1", "click:100,close"])
     check = checks.Checker(report)
-    # First dialog: check box set, OK (10 * 1 + 1); second, unscripted: Cancel (10 * 2 + 0).
-    checks.expect_ran(check, 1120)
+    # First dialog: check box set, OK (10 * 1 + 1); second: check box set, closed by its
+    # close box, which counts as Cancel (10 * 2 + 1); third, unscripted: Cancel (10 * 2 + 0).
+    checks.expect_ran(check, 112120)
 
     def option_state(event):
         return [c["checked"] for c in event["controls"] if c["id"] == 100]
@@ -131,6 +132,7 @@ def _dialog_steps(session):
     check.equal("dialog reports", steps, [
         ("shown", "Sample dialog", [0]),
         ("snapshot", "Sample dialog", [1]),
+        ("shown", "Sample dialog", [0]),
         ("shown", "Sample dialog", [0]),
     ])
     check.done()

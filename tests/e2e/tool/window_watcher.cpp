@@ -250,6 +250,9 @@ void WindowWatcher::RunDialogStep(HWND dialog, const std::wstring& step) {
     const int id = ParseId(argument);
     PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(static_cast<WORD>(id), BN_CLICKED),
                  reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
+  } else if (verb == L"close") {
+    // The close box of the title bar, which the dialog manager turns into command 2.
+    PostMessageW(dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
   } else if (verb == L"wait") {
     Sleep(static_cast<DWORD>(ParseId(argument)));
   } else if (verb == L"snapshot") {
@@ -284,6 +287,7 @@ void WindowWatcher::HandleOtherWindow(HWND window, Tracked& tracked) {
   json.Bool(visible);
   json.Key("progressBar");
   json.Bool(HasDescendantOfClass(window, L"msctls_progress32"));
+  WriteRect(json, window);
   json.EndObject();
   Emit(json.Text());
 }

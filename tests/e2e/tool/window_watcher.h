@@ -15,7 +15,8 @@
 //   buttons, icon; answered from the --box list;
 // - any other dialog (class #32770): title and controls; driven by the --dialog list;
 // - a window of class "Message", a window with a progress bar, or any other visible window:
-//   class, title and visibility when first seen and on every change, and when it goes away.
+//   class, title, visibility and screen rectangle when first seen and whenever the title or
+//   the visibility changes, and when it goes away.
 class WindowWatcher {
  public:
   WindowWatcher(DWORD processId, const DriverOptions& options, ReportFile& report);
