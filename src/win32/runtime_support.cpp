@@ -70,6 +70,10 @@ void __throw_overflow_error(const char*) {
 void __throw_underflow_error(const char*) {
   Fail();
 }
+// An empty std::function called.
+void __throw_bad_function_call() {
+  Fail();
+}
 }  // namespace std
 
 namespace __gnu_cxx {

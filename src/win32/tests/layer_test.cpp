@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "system/system.h"
+#include "ui/localized_strings.h"
 #include "win32/certificate_stores.h"
 #include "win32/child_processes.h"
 #include "win32/handles.h"
@@ -319,8 +320,8 @@ void InstallerAnswersForUnknownProducts() {
                                     kMsiCodeProduct, u"PackageName", u"x.msi") != 120);
 }
 
-// Every id of the string table read from the block bytes agrees with the system's own
-// LoadStringW, and the blocks exist exactly where the table has texts.
+// Every id of the string table, read from the block bytes and through LoadLocalizedString,
+// agrees with the system's own LoadStringW; the blocks exist exactly where the table has texts.
 void StringBlocksMatchTheSystemsReading() {
   HMODULE self = GetModuleHandleW(nullptr);
   ModuleResources resources(self);
@@ -340,7 +341,11 @@ void StringBlocksMatchTheSystemsReading() {
     std::u16string fromSystem =
         length > 0 ? std::u16string(Utf16(system), static_cast<std::size_t>(length)) : u"";
     CHECK_EQ(fromBlock, fromSystem);
+    CHECK_EQ(LoadLocalizedString(resources, id), fromSystem);
   }
+  CHECK_EQ(LoadLocalizedString(resources, 143), std::u16string(u"\u041e\u043f\u0446\u0438\u0438"));
+  CHECK_EQ(LoadLocalizedString(resources, 144), std::u16string());
+  CHECK_EQ(LoadLocalizedString(resources, 104), std::u16string(u"Vestacor Signavel"));
   const std::uint8_t* data = nullptr;
   std::uint32_t size = 0;
   CHECK(!resources.FindResourceBytes(kRtString, 10, &data, &size));
