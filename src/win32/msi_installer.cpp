@@ -5,8 +5,7 @@
 #include <msi.h>
 #include <msiquery.h>
 
-#include <string>
-
+#include "win32/handles.h"
 #include "win32/wide_text.h"
 
 namespace {
@@ -22,6 +21,23 @@ SourceListSetInfoFunction FindSourceListSetInfo() {
   return reinterpret_cast<SourceListSetInfoFunction>(
       reinterpret_cast<void*>(GetProcAddress(msi, "MsiSourceListSetInfoW")));
 }
+
+// "#" and the handle's decimal digits: how the package functions accept an open database.
+struct HandleReference {
+  explicit HandleReference(MSIHANDLE handle) {
+    wchar_t digits[12];
+    int count = 0;
+    do {
+      digits[count++] = static_cast<wchar_t>(L'0' + handle % 10);
+      handle /= 10;
+    } while (handle != 0);
+    int at = 0;
+    text[at++] = L'#';
+    while (count > 0) text[at++] = digits[--count];
+    text[at] = L'\0';
+  }
+  wchar_t text[14];
+};
 
 }  // namespace
 
@@ -55,11 +71,9 @@ std::uint32_t MsiInstaller::OpenPackageEx(const char16_t* path, std::uint32_t op
     // ("#nnnn", as MsiOpenPackage accepts it) is the file itself on every system. The package
     // keeps its own reference to the database.
     const LPCWSTR readOnly = nullptr;  // MSIDBOPEN_READONLY, spelled for the wide call
-    MSIHANDLE database = 0;
-    if (MsiOpenDatabaseW(Wide(path), readOnly, &database) == ERROR_SUCCESS) {
-      const std::wstring reference = L"#" + std::to_wstring(database);
-      result = MsiOpenPackageExW(reference.c_str(), options, &opened);
-      MsiCloseHandle(database);
+    OwnedMsiHandle database;
+    if (MsiOpenDatabaseW(Wide(path), readOnly, database.Receive()) == ERROR_SUCCESS) {
+      result = MsiOpenPackageExW(HandleReference(database.Get()).text, options, &opened);
     }
   }
   *handle = opened;
