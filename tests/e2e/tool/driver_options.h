@@ -15,7 +15,8 @@
 //   and reported as unscripted.
 // --dialog STEPS: the steps for the next other dialog, comma-separated, run in order:
 //   click:ID (BM_CLICK on the control), command:ID (WM_COMMAND BN_CLICKED to the dialog),
-//   close (the title bar's close box), wait:MS, snapshot (report the controls again). A dialog beyond the list gets command:2.
+//   close (the title bar's close box), wait:MS, snapshot (report the controls again). A dialog
+//   beyond the list gets command:2.
 // --hold-ms N: leaves each message box and dialog untouched for N milliseconds after it is
 //   reported (the event gives its screen rectangle), so that a screenshot can be taken.
 struct DriverOptions {

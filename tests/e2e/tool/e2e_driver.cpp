@@ -81,6 +81,9 @@ int wmain(int argc, wchar_t** argv) {
     }
   }
 
+  // A child started just before the end is still listed under the ended parent.
+  children.Scan();
+
   DWORD exitCode = 0;
   if (!GetExitCodeProcess(process.Get(), &exitCode)) {
     report.SetDriverError(L"GetExitCodeProcess failed");
