@@ -17,13 +17,6 @@ class FakeInstaller : public InstallerApi {
     std::map<std::u16string, std::u16string> info;  // "VersionString", "LocalPackage", ...
     std::map<std::u16string, int> features;         // feature name -> state
   };
-  struct SourceListCall {
-    std::u16string product;
-    std::u16string property;  // empty for ClearAll
-    std::u16string value;
-    int context = 0;
-    std::uint32_t options = 0;
-  };
 
   explicit FakeInstaller(FakeKernel& kernel) : kernel_(kernel) {}
 
@@ -38,7 +31,9 @@ class FakeInstaller : public InstallerApi {
   std::vector<int> internalUiLevels;
   std::vector<std::u16string> productStateQueries;
   std::vector<std::u16string> openedPackages;
-  std::vector<SourceListCall> sourceListCalls;
+  // Source-list calls with every argument, e.g. "ClearAll {code} user=null reserved=0" and
+  // "SetInfo {code} user=null context=4 options=0 PackageName=a.msi".
+  std::vector<std::string> sourceListCalls;
 
   void SetInternalUi(int level) override {
     internalUiLevels.push_back(level);
@@ -91,17 +86,19 @@ class FakeInstaller : public InstallerApi {
   }
   std::uint32_t SourceListClearAll(const char16_t* product, const char16_t* user,
                                    std::uint32_t reserved) override {
-    sourceListCalls.push_back({product, u"", user ? user : u"<user>", 0, reserved});
+    sourceListCalls.push_back("ClearAll " + Utf8(product) + " user=" + Text(user) +
+                              " reserved=" + std::to_string(reserved));
     kernel_.Log("MsiSourceListClearAll " + Utf8(product));
-    return 0;
+    return products.count(product) ? 0 : 1605;  // ERROR_UNKNOWN_PRODUCT
   }
   std::uint32_t SourceListSetInfo(const char16_t* product, const char16_t* userSid, int context,
                                   std::uint32_t options, const char16_t* property,
                                   const char16_t* value) override {
-    sourceListCalls.push_back({product, property, value, context, options});
-    (void)userSid;
+    sourceListCalls.push_back("SetInfo " + Utf8(product) + " user=" + Text(userSid) + " context=" +
+                              std::to_string(context) + " options=" + std::to_string(options) +
+                              " " + Text(property) + "=" + Text(value));
     kernel_.Log("MsiSourceListSetInfo " + Utf8(product) + " " + Utf8(property) + "=" + Utf8(value));
-    return 0;
+    return products.count(product) ? 0 : 1605;
   }
 
   std::vector<std::uint32_t> openOptions;
@@ -109,6 +106,7 @@ class FakeInstaller : public InstallerApi {
   std::vector<std::uint32_t> sizesAsked;
 
  private:
+  static std::string Text(const char16_t* text) { return text ? Utf8(text) : "null"; }
   std::uint32_t Answer(const std::u16string& value, char16_t* buffer, std::uint32_t* size) {
     sizesAsked.push_back(*size);
     const auto length = static_cast<std::uint32_t>(value.size());

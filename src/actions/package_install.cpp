@@ -1,0 +1,36 @@
+#include "actions/package_install.h"
+
+#include "actions/process_runner.h"
+#include "installer/package_lookup.h"
+#include "ui/localized_strings.h"
+#include "ui/string_ids.h"
+
+namespace {
+
+std::u16string FileNameOf(const std::u16string& path) {
+  const auto slash = path.rfind(u'\\');
+  return slash == std::u16string::npos ? path : path.substr(slash + 1);
+}
+
+}  // namespace
+
+std::uint32_t InstallPackage(const System& sys, std::u16string productCode, std::u16string pattern,
+                             std::u16string args, bool silent) {
+  std::u16string path;
+  const std::uint32_t lookup = FindPackageFile(sys, std::move(pattern), path);
+  if (lookup != 0) {
+    if (!silent) ShowMessage(sys, kStrPackageNotFound, kStrErrorCaption, kMbIconError);
+    return lookup;
+  }
+
+  args += u" REBOOT=R";
+  const std::u16string command = u"msiexec /qn /i \"" + path + u"\" " + args;
+
+  // The source list names the package file; failures here do not stop the install.
+  sys.installer.SourceListClearAll(productCode.c_str(), nullptr, 0);
+  const std::u16string fileName = FileNameOf(path);
+  sys.installer.SourceListSetInfo(productCode.c_str(), nullptr, kInstallContextMachine,
+                                  kMsiCodeProduct, u"PackageName", fileName.c_str());
+
+  return RunProcess(sys, command);
+}
