@@ -1,0 +1,63 @@
+#include "installer/upgrade_decision.h"
+
+#include "installer/installer_access.h"
+#include "installer/package_lookup.h"
+#include "setup/product_catalogue.h"
+#include "ui/localized_strings.h"
+#include "ui/string_ids.h"
+
+namespace {
+
+constexpr char16_t kMinimumInPlaceVersion[] = u"3.6.5365";
+
+// The pattern of the package whose version is compared; none for an unknown product.
+std::u16string VersionCheckPattern(const std::u16string& productCode) {
+  if (productCode == kPluginProductCode) return u"zirelcom*.msi";
+  if (productCode == kCspProductCode) return u"csp*.msi";
+  if (productCode == kZazCspProductCode) return u"ucsp*.msi";
+  return {};
+}
+
+std::uint32_t Fail(const System& sys, std::uint16_t textId, std::uint32_t result) {
+  ShowMessage(sys, textId, kStrErrorCaption, kMbIconError);
+  return result;
+}
+
+}  // namespace
+
+// Code unit by code unit; a text that ends where the other goes on sorts first.
+int CompareVersionText(const std::u16string& a, const std::u16string& b) {
+  const std::size_t common = a.size() < b.size() ? a.size() : b.size();
+  for (std::size_t i = 0; i < common; ++i) {
+    if (a[i] != b[i]) return a[i] < b[i] ? -1 : 1;
+  }
+  if (a.size() == b.size()) return 0;
+  return a.size() < b.size() ? -1 : 1;
+}
+
+// Its messages are shown whether or not the run is silent.
+std::uint32_t DecideUpgrade(const System& sys, std::u16string productCode, int& versionOrder,
+                            int* minimumOrder) {
+  std::u16string installedVersion;
+  std::uint32_t result =
+      ReadProductInfo(sys.installer, productCode, u"VersionString", installedVersion);
+  if (result != 0) return Fail(sys, kStrInstalledVersionUnreadable, result);
+
+  std::u16string path;
+  result = FindPackageFile(sys, VersionCheckPattern(productCode), path);
+  if (result != 0) return Fail(sys, kStrPackageNotFound, result);
+
+  PackageSession session(sys.installer);
+  result = OpenPackage(session, path);
+  if (result != 0) return Fail(sys, kStrNewPackageUnopenable, result);
+
+  std::u16string newVersion;
+  result = ReadPackageProperty(session, u"ProductVersion", newVersion);
+  if (result != 0) return Fail(sys, kStrNewVersionUnreadable, result);
+
+  versionOrder = CompareVersionText(newVersion, installedVersion);
+  if (productCode == kCspProductCode && minimumOrder != nullptr) {
+    *minimumOrder = CompareVersionText(kMinimumInPlaceVersion, installedVersion);
+  }
+  return 0;
+}
