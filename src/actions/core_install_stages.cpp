@@ -1,5 +1,7 @@
 #include "actions/core_install_stages.h"
 
+#include "actions/plugin_install.h"
+
 namespace {
 constexpr std::uint32_t kErrorCallNotImplemented = 120;
 }
@@ -9,6 +11,6 @@ std::uint32_t CoreInstallStages::InstallProviders(bool, std::u16string, std::u16
   return kErrorCallNotImplemented;
 }
 
-std::uint32_t CoreInstallStages::InstallPlugin(std::u16string, bool) {
-  return kErrorCallNotImplemented;
+std::uint32_t CoreInstallStages::InstallPlugin(std::u16string pluginArgs, bool silent) {
+  return ::InstallPlugin(sys_, state_, std::move(pluginArgs), silent);
 }

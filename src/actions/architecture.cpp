@@ -1,0 +1,22 @@
+#include "actions/architecture.h"
+
+// IsWow64Process is looked up in kernel32 once; when kernel32 cannot be found the lookup is
+// left for the next call. A missing function or module counts as 32-bit Windows.
+bool IsWow64(const System& sys, Wow64Cache& cache, bool requireSuccess) {
+  if (cache.state == Wow64Cache::State::kNotLookedUp) {
+    const ModuleHandle kernel32 = sys.platform.FindModule(u"kernel32");
+    if (kernel32 == 0) return false;
+    cache.function = sys.platform.FindProc(kernel32, "IsWow64Process");
+    cache.state = cache.function != 0 ? Wow64Cache::State::kPresent : Wow64Cache::State::kMissing;
+  }
+  if (cache.state != Wow64Cache::State::kPresent) return false;
+  int isWow64 = 0;
+  const bool called =
+      sys.platform.CallIsWow64Process(cache.function, sys.platform.CurrentProcess(), &isWow64);
+  if (requireSuccess && !called) return false;
+  return isWow64 != 0;
+}
+
+std::u16string ArchitectureSuffix(const System& sys, Wow64Cache& cache) {
+  return IsWow64(sys, cache, false) ? u"*x64*" : u"*win32*";
+}

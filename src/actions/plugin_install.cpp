@@ -1,0 +1,46 @@
+#include "actions/plugin_install.h"
+
+#include "actions/architecture.h"
+#include "actions/package_install.h"
+#include "actions/process_runner.h"
+#include "installer/upgrade_decision.h"
+#include "setup/product_catalogue.h"
+
+namespace {
+
+constexpr std::uint32_t kErrorSuccessRebootRequired = 3010;
+constexpr char16_t kRemoveCommand[] =
+    u"msiexec /qn /x {B5290F4D-7E3A-46C1-8D95-0A6F2C8E13B7} REBOOT=R";
+
+}  // namespace
+
+std::uint32_t InstallPlugin(const System& sys, SetupState& state, std::u16string pluginArgs,
+                            bool silent) {
+  const std::u16string pattern = u"zirelcom" + ArchitectureSuffix(sys, state.wow64);
+
+  if (sys.installer.QueryProductState(kPluginProductCode) == kInstallStateUnknown) {
+    return InstallPackage(sys, kPluginProductCode, pattern, pluginArgs, silent);
+  }
+
+  int versionOrder = 0;
+  const std::uint32_t decision = DecideUpgrade(sys, kPluginProductCode, versionOrder, nullptr);
+  if (decision != 0) return decision;
+
+  if (versionOrder == 1) {
+    // A newer package replaces the installed plug-in: remove it first.
+    const std::uint32_t removal = RunProcess(sys, kRemoveCommand);
+    if (removal == 0) return InstallPackage(sys, kPluginProductCode, pattern, pluginArgs, silent);
+    if (removal == kErrorSuccessRebootRequired) {
+      state.restartPending = true;  // the new package goes in after the restart
+      return 0;
+    }
+    return removal;
+  }
+
+  // Same or older package: only a missing browser feature is added.
+  if (sys.installer.QueryFeatureState(kPluginProductCode, u"VIVAZED") == kInstallStateAbsent) {
+    return InstallPackage(sys, kPluginProductCode, pattern, pluginArgs + u" ADDLOCAL=VIVAZED",
+                          silent);
+  }
+  return 0;
+}

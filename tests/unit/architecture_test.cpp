@@ -1,0 +1,101 @@
+#include "actions/architecture.h"
+
+#include "install_fixture.h"
+
+namespace {
+
+struct Wow64Case {
+  const char* name;
+  bool hasKernel32;
+  bool hasIsWow64Process;
+  bool wow64;
+  bool isWow64;
+  std::u16string suffix;
+};
+
+class IsWow64Table : public InstallTest, public ::testing::WithParamInterface<Wow64Case> {};
+
+TEST_P(IsWow64Table, AnswersFromIsWow64ProcessWhenItExists) {
+  const Wow64Case& c = GetParam();
+  fake.platform.hasKernel32 = c.hasKernel32;
+  fake.platform.hasIsWow64Process = c.hasIsWow64Process;
+  fake.platform.wow64 = c.wow64;
+  Wow64Cache cache;
+  EXPECT_EQ(c.isWow64, IsWow64(fake.sys, cache, false));
+  EXPECT_EQ(c.isWow64, IsWow64(fake.sys, cache, true));
+  EXPECT_EQ(Utf8(c.suffix), Utf8(ArchitectureSuffix(fake.sys, cache)));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, IsWow64Table,
+    ::testing::Values(Wow64Case{"Wow64", true, true, true, true, u"*x64*"},
+                      Wow64Case{"Native32Bit", true, true, false, false, u"*win32*"},
+                      Wow64Case{"NoIsWow64Process", true, false, true, false, u"*win32*"},
+                      Wow64Case{"NoKernel32", false, true, true, false, u"*win32*"}),
+    [](const ::testing::TestParamInfo<Wow64Case>& param) { return param.param.name; });
+
+struct CacheCase {
+  const char* name;
+  bool hasKernel32;
+  bool hasIsWow64Process;
+  Wow64Cache::State state;
+  int moduleLookups;
+  int procLookups;
+  int calls;
+};
+
+class Wow64CacheTable : public InstallTest, public ::testing::WithParamInterface<CacheCase> {};
+
+TEST_P(Wow64CacheTable, LooksTheFunctionUpOnce) {
+  const CacheCase& c = GetParam();
+  fake.platform.hasKernel32 = c.hasKernel32;
+  fake.platform.hasIsWow64Process = c.hasIsWow64Process;
+  Wow64Cache cache;
+  for (int i = 0; i < 3; ++i) IsWow64(fake.sys, cache, i == 2);
+  EXPECT_EQ(c.state, cache.state);
+  EXPECT_EQ(c.moduleLookups, fake.platform.moduleLookups);
+  EXPECT_EQ(c.procLookups, fake.platform.procLookups);
+  EXPECT_EQ(c.calls, fake.platform.isWow64Calls);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, Wow64CacheTable,
+    ::testing::Values(
+        CacheCase{"Present", true, true, Wow64Cache::State::kPresent, 1, 1, 3},
+        CacheCase{"FunctionMissing", true, false, Wow64Cache::State::kMissing, 1, 1, 0},
+        // Without a module handle nothing is cached and the lookup is tried again.
+        CacheCase{"ModuleMissing", false, true, Wow64Cache::State::kNotLookedUp, 3, 0, 0}),
+    [](const ::testing::TestParamInfo<CacheCase>& param) { return param.param.name; });
+
+// An IsWow64Process that fails after having written TRUE into the BOOL.
+class FailingWow64Platform : public FakePlatform {
+ public:
+  using FakePlatform::FakePlatform;
+  bool CallIsWow64Process(ProcAddress, SysHandle, int* isWow64) override {
+    *isWow64 = 1;
+    return false;
+  }
+};
+
+class IsWow64Test : public InstallTest {};
+
+TEST_F(IsWow64Test, FailedCallCountsAsWow64OnlyWhenSuccessIsNotRequired) {
+  FailingWow64Platform platform(fake.kernel);
+  System sys{fake.installer, fake.files, fake.processes, fake.certs,
+             platform,       fake.ui,    fake.resources};
+  Wow64Cache cache;
+  EXPECT_TRUE(IsWow64(sys, cache, false));
+  EXPECT_FALSE(IsWow64(sys, cache, true));
+}
+
+TEST_F(IsWow64Test, CachedFunctionIsCalledWithoutNewLookup) {
+  Wow64Cache cache;
+  cache.state = Wow64Cache::State::kPresent;
+  cache.function = 0x1234;
+  fake.platform.wow64 = true;
+  EXPECT_TRUE(IsWow64(fake.sys, cache, true));
+  EXPECT_EQ(0, fake.platform.moduleLookups);
+  EXPECT_EQ(1, fake.platform.isWow64Calls);
+}
+
+}  // namespace

@@ -1,0 +1,25 @@
+#include "actions/core_install_stages.h"
+
+#include "install_fixture.h"
+#include "setup/product_catalogue.h"
+
+namespace {
+
+class CoreInstallStagesTest : public InstallTest {
+ protected:
+  SetupState state;
+  CoreInstallStages stages{fake.sys, state};
+};
+
+TEST_F(CoreInstallStagesTest, PluginStageWorksOnTheRunsState) {
+  fake.files.AddFile(u"C:\\dist\\x64\\zirelcom-x64.msi");
+  fake.installer.packages[u"C:\\dist\\x64\\zirelcom-x64.msi"][u"ProductVersion"] = u"2.0";
+  fake.installer.products[kPluginProductCode].info[u"VersionString"] = u"1.0";
+  fake.processes.exitCodes[u"msiexec /qn /x"] = 3010;
+  fake.platform.wow64 = true;
+  EXPECT_EQ(0u, stages.InstallPlugin(u"A=1 ", false));
+  EXPECT_TRUE(state.restartPending);
+  EXPECT_EQ(Wow64Cache::State::kPresent, state.wow64.state);
+}
+
+}  // namespace
