@@ -1,0 +1,62 @@
+#include "installer/carry_over.h"
+
+#include "installer/installer_access.h"
+#include "setup/product_catalogue.h"
+#include "ui/localized_strings.h"
+#include "ui/string_ids.h"
+
+namespace {
+
+// The protection-level fragment for an installed package's "ISReleaseFlags". The character
+// after the first "kc" names the level; when "kc" ends the value there is none, and the
+// fragment is "kc*" so that the pattern stays one whole wildcard text.
+std::u16string LevelFragment(const std::u16string& releaseFlags) {
+  const auto kc = releaseFlags.find(u"kc");
+  if (kc != std::u16string::npos) {
+    std::u16string fragment = u"kc";
+    if (kc + 2 < releaseFlags.size()) fragment += releaseFlags[kc + 2];
+    return fragment + u"*";
+  }
+  if (releaseFlags.find(u"qxrmcsp") != std::u16string::npos) return u"kc2*";
+  if (releaseFlags.find(u"qxcspi") != std::u16string::npos) return u"kc1*";
+  return u"-*";
+}
+
+}  // namespace
+
+std::uint32_t BuildCarryOverArgs(const System& sys, std::u16string productCode, bool silent,
+                                 std::u16string& pattern) {
+  const auto report = [&](std::uint16_t textId) {
+    if (!silent) ShowMessage(sys, textId, kStrErrorCaption, kMbIconError);
+  };
+
+  std::u16string localPackage;
+  std::uint32_t result = ReadProductInfo(sys.installer, productCode, u"LocalPackage", localPackage);
+  if (result != 0) {
+    report(kStrLocalPackageUnreadable);
+    return result;
+  }
+
+  PackageSession session(sys.installer);
+  result = OpenPackage(session, localPackage);
+  if (result != 0) return result;  // a cached package that is gone is not reported
+
+  if (productCode == kCspProductCode || productCode == kCspSecondProductCode) {
+    std::u16string releaseFlags;
+    result = ReadPackageProperty(session, u"ISReleaseFlags", releaseFlags);
+    if (result != 0) {
+      report(kStrReleaseFlagsUnreadable);
+      return result;
+    }
+    pattern += LevelFragment(releaseFlags);
+  }
+
+  std::u16string language;
+  result = ReadPackageProperty(session, u"ProductLanguage", language);
+  if (result != 0) {
+    report(kStrProductLanguageUnreadable);
+    return result;
+  }
+  pattern += language == u"1033" ? u"eng*" : u"rus*";
+  return 0;
+}
