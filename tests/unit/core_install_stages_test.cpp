@@ -22,4 +22,19 @@ TEST_F(CoreInstallStagesTest, PluginStageWorksOnTheRunsState) {
   EXPECT_EQ(Wow64Cache::State::kPresent, state.wow64.state);
 }
 
+TEST_F(CoreInstallStagesTest, ProviderStageReadsTheRunsOptionsAndSharesTheWow64Cache) {
+  fake.files.AddFile(u"C:\\dist\\x64\\ucsp-x64.msi");
+  state.options.installUcsp = true;
+  fake.platform.wow64 = true;
+  fake.processes.exitCodes[u"regedit"] = 3010;
+  EXPECT_EQ(3010u, stages.InstallProviders(false, u"C=1 ", u"U=1 "));
+  EXPECT_EQ(
+      (std::vector<std::string>{"msiexec /qn /i \"C:\\dist\\x64\\ucsp-x64.msi\" U=1  REBOOT=R",
+                                "regedit /s ZAZ_x64_2.reg", "regini ZAZ_acl_x64.acl"}),
+      CommandLines());
+  fake.files.AddFile(u"C:\\dist\\x64\\zirelcom-x64.msi");
+  EXPECT_EQ(0u, stages.InstallPlugin(u"", false));
+  EXPECT_EQ(1, fake.platform.moduleLookups);
+}
+
 }  // namespace

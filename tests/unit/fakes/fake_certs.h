@@ -7,8 +7,11 @@
 #include "fakes/fake_kernel.h"
 #include "system/cert_api.h"
 
-// Certificate stores: a file opens as a store when `files` knows its full path; the system
-// store "Root" opens unless `rootFails`. Added certificates are recorded by name.
+// Certificate stores as crypt32 keeps them: a file opens as a store when `files` knows its full
+// path (a ".p7b" may hold several certificates); the local machine's system store "Root" opens
+// unless `rootFails`. Certificates are handed out in file order; adding works only on an open
+// store. Every call is written to `events`, e.g. "open C:\dist\a.cer", "open system Root
+// flags=0x20000", "add a1 disposition=4", "close Root flags=0", "close C:\dist\a.cer flags=0".
 class FakeCerts : public CertApi {
  public:
   explicit FakeCerts(FakeKernel& kernel) : kernel_(kernel) {}
@@ -16,51 +19,81 @@ class FakeCerts : public CertApi {
   std::map<std::u16string, std::vector<std::string>> files;  // full path -> certificate names
   bool rootFails = false;
 
-  std::vector<std::u16string> opened;  // file paths and "system:<name>" in order of opening
-  std::vector<std::string> added;      // certificate names added to the root store
-  std::vector<std::uint32_t> dispositions;
+  std::vector<std::string> events;
+  std::vector<std::string> added;  // certificate names added to the root store
+  std::vector<std::uint32_t> encodings;
+  int rootOpens = 0;
 
   CertStoreHandle OpenStore(CertStoreProvider provider, std::uint32_t encoding, std::uint32_t flags,
                             const char16_t* parameter) override {
     encodings.push_back(encoding);
-    openFlags.push_back(flags);
+    const std::string name = parameter ? Utf8(parameter) : "null";
     if (provider == CertStoreProvider::kSystem) {
-      opened.push_back(u"system:" + std::u16string(parameter));
-      if (rootFails) return 0;
-      CertStoreHandle store = kernel_.OpenHandle("store");
-      contents_[store] = {};
-      return store;
+      events.push_back("open system " + name + " flags=" + Hex(flags));
+      ++rootOpens;
+      if (rootFails || name != "Root" || flags != kSystemStoreLocalMachine) {
+        kernel_.lastError = 2;
+        return 0;
+      }
+      return Open(name, {}, true);
     }
-    opened.emplace_back(parameter);
-    auto it = files.find(parameter);
-    if (it == files.end()) return 0;
-    CertStoreHandle store = kernel_.OpenHandle("store");
-    contents_[store] = it->second;
-    return store;
+    events.push_back("open " + name + (flags != 0 ? " flags=" + Hex(flags) : ""));
+    auto it = files.find(parameter ? parameter : u"");
+    if (it == files.end()) {
+      kernel_.lastError = 0x80092009;  // CRYPT_E_NO_MATCH
+      return 0;
+    }
+    return Open(name, it->second, false);
   }
   CertContextRef EnumCertificates(CertStoreHandle store, CertContextRef previous) override {
-    auto& certs = contents_[store];
+    auto it = stores_.find(store);
+    if (it == stores_.end() || !kernel_.IsOpen(store)) return nullptr;
+    const auto& certs = it->second.certificates;
     std::size_t next = 0;
-    if (previous != nullptr) {
-      next = static_cast<const std::string*>(previous) - certs.data() + 1;
-    }
+    if (previous != nullptr) next = static_cast<const std::string*>(previous) - certs.data() + 1;
     return next < certs.size() ? &certs[next] : nullptr;
   }
   bool AddCertificate(CertStoreHandle store, CertContextRef certificate,
                       std::uint32_t disposition) override {
-    (void)store;
-    added.push_back(*static_cast<const std::string*>(certificate));
-    dispositions.push_back(disposition);
+    const std::string& name = *static_cast<const std::string*>(certificate);
+    events.push_back("add " + name + " disposition=" + std::to_string(disposition));
+    auto it = stores_.find(store);
+    if (it == stores_.end() || !kernel_.IsOpen(store)) {
+      kernel_.lastError = 6;
+      return false;
+    }
+    if (it->second.system) added.push_back(name);
     return true;
   }
   bool CloseStore(CertStoreHandle store, std::uint32_t flags) override {
-    closeFlags.push_back(flags);
+    auto it = stores_.find(store);
+    events.push_back("close " + (it == stores_.end() ? std::string("?") : it->second.name) +
+                     " flags=" + std::to_string(flags));
     return kernel_.CloseHandle(store);
   }
 
-  std::vector<std::uint32_t> encodings, openFlags, closeFlags;
-
  private:
+  struct Store {
+    std::string name;
+    std::vector<std::string> certificates;
+    bool system = false;
+  };
+  static std::string Hex(std::uint32_t value) {
+    static const char digits[] = "0123456789abcdef";
+    std::string text;
+    do {
+      text.insert(text.begin(), digits[value % 16]);
+      value /= 16;
+    } while (value != 0);
+    return "0x" + text;
+  }
+  CertStoreHandle Open(const std::string& name, std::vector<std::string> certificates,
+                       bool system) {
+    CertStoreHandle store = kernel_.OpenHandle("store");
+    stores_[store] = Store{name, std::move(certificates), system};
+    return store;
+  }
+
   FakeKernel& kernel_;
-  std::map<CertStoreHandle, std::vector<std::string>> contents_;
+  std::map<CertStoreHandle, Store> stores_;
 };

@@ -1,0 +1,112 @@
+#include "actions/provider_install.h"
+
+#include "actions/architecture.h"
+#include "actions/package_install.h"
+#include "actions/process_runner.h"
+#include "actions/root_certificates.h"
+#include "installer/carry_over.h"
+#include "installer/upgrade_decision.h"
+#include "setup/product_catalogue.h"
+#include "ui/localized_strings.h"
+#include "ui/string_ids.h"
+
+namespace {
+
+constexpr std::uint32_t kResultCspTooOld = 6;  // the installed CSP cannot be upgraded in place
+constexpr char16_t kUpgradeProperties[] = u"REINSTALL=ALL REINSTALLMODE=vomus";
+
+// Ends the provider sequence early with `result`.
+struct EarlyEnd {
+  bool ends = false;
+  std::uint32_t result = 0;
+};
+
+bool IsInstalled(const System& sys, const char16_t* productCode) {
+  return sys.installer.QueryProductState(productCode) == kInstallStateDefault;
+}
+
+// The CSP: installed as chosen when the configuration was selected, else upgraded in place,
+// taken over from the second product code, or installed fresh. Sets `result` to the
+// installation's result (0 when nothing is installed).
+EarlyEnd InstallCsp(const System& sys, const SetupOptions& options, bool silent,
+                    const std::u16string& suffix, const std::u16string& cspArgs,
+                    std::uint32_t& result) {
+  std::u16string pattern = u"csp" + suffix + options.kcPattern + options.langPattern + u" ";
+  if (options.selectConfig) {
+    result = InstallPackage(sys, kCspProductCode, pattern, cspArgs, silent);
+    return {};
+  }
+  if (IsInstalled(sys, kCspProductCode)) {
+    int versionOrder = 1;
+    int minimumOrder = -1;
+    const std::uint32_t decision = DecideUpgrade(sys, kCspProductCode, versionOrder, &minimumOrder);
+    if (decision != 0) return {true, decision};
+    if (minimumOrder > 0) {
+      if (!silent) ShowMessage(sys, kStrCspTooOld, kStrUpdateCaption, kMbIconError);
+      return {true, kResultCspTooOld};
+    }
+    if (versionOrder != 1) return {};
+    const std::uint32_t carried = BuildCarryOverArgs(sys, kCspProductCode, silent, pattern);
+    if (carried != 0) return {true, carried};
+    result = InstallPackage(sys, kCspProductCode, pattern, cspArgs + kUpgradeProperties, silent);
+    return {};
+  }
+  if (IsInstalled(sys, kCspSecondProductCode)) {
+    const std::uint32_t carried = BuildCarryOverArgs(sys, kCspSecondProductCode, silent, pattern);
+    if (carried != 0) return {true, carried};
+  }
+  result = InstallPackage(sys, kCspProductCode, pattern, cspArgs, silent);
+  return {};
+}
+
+// The ZAZ CSP package: upgraded in place keeping its language, installed fresh, or left alone.
+// ORs the installation's result into `accumulator`.
+EarlyEnd InstallZazCsp(const System& sys, bool silent, const std::u16string& suffix,
+                       const std::u16string& ucspArgs, std::uint32_t& accumulator) {
+  std::u16string pattern = u"ucsp" + suffix;
+  if (!IsInstalled(sys, kZazCspProductCode)) {
+    accumulator |= InstallPackage(sys, kZazCspProductCode, pattern, ucspArgs, silent);
+    return {};
+  }
+  int versionOrder = 1;
+  const std::uint32_t decision = DecideUpgrade(sys, kZazCspProductCode, versionOrder, nullptr);
+  if (decision != 0) return {true, decision};
+  if (versionOrder != 1) return {};
+  const std::uint32_t carried = BuildCarryOverArgs(sys, kZazCspProductCode, silent, pattern);
+  if (carried != 0) return {true, carried};
+  accumulator |=
+      InstallPackage(sys, kZazCspProductCode, pattern, ucspArgs + kUpgradeProperties, silent);
+  return {};
+}
+
+// Registry and ACL imports of the ZAZ CSP, resolved against the current directory.
+std::uint32_t ImportZazSettings(const System& sys, Wow64Cache& wow64) {
+  const bool wow = IsWow64(sys, wow64, true);
+  std::uint32_t result =
+      RunProcess(sys, std::u16string(u"regedit /s ") + (wow ? u"ZAZ_x64_2.reg" : u"ZAZ_x86_2.reg"));
+  result |=
+      RunProcess(sys, std::u16string(u"regini ") + (wow ? u"ZAZ_acl_x64.acl" : u"ZAZ_acl_x86.acl"));
+  return result;
+}
+
+}  // namespace
+
+// Results of the steps are combined with a bitwise OR, so a failure survives a later success.
+std::uint32_t InstallProviders(const System& sys, SetupState& state, bool silent,
+                               std::u16string cspArgs, std::u16string ucspArgs) {
+  const SetupOptions& options = state.options;
+  const std::u16string suffix = ArchitectureSuffix(sys, state.wow64);
+  std::uint32_t accumulator = 0;
+
+  if (options.installCsp) {
+    const EarlyEnd end = InstallCsp(sys, options, silent, suffix, cspArgs, accumulator);
+    if (end.ends) return end.result;
+  }
+  if (options.installUcsp) {
+    const EarlyEnd end = InstallZazCsp(sys, silent, suffix, ucspArgs, accumulator);
+    if (end.ends) return end.result;
+    accumulator |= ImportZazSettings(sys, state.wow64);
+    AddRootCertificates(sys);
+  }
+  return accumulator;
+}

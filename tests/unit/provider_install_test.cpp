@@ -1,0 +1,389 @@
+#include "actions/provider_install.h"
+
+#include "install_fixture.h"
+#include "setup/product_catalogue.h"
+
+namespace {
+
+constexpr int kNotInstalled = -100;  // unknown to the installer
+constexpr char16_t kCachedCsp[] = u"C:\\Windows\\Installer\\csp.msi";
+constexpr char16_t kCachedZaz[] = u"C:\\Windows\\Installer\\ucsp.msi";
+
+const std::string kCspFresh =
+    "msiexec /qn /i \"C:\\dist\\win32\\csp-win32-kc1-rus.msi\" C=1  REBOOT=R";
+const std::string kCspUpgrade =
+    "msiexec /qn /i \"C:\\dist\\win32\\csp-win32 kc2-rus.msi\" C=1 REINSTALL=ALL "
+    "REINSTALLMODE=vomus REBOOT=R";
+const std::string kCspTakeOver =
+    "msiexec /qn /i \"C:\\dist\\win32\\csp-win32 kc2-rus.msi\" C=1  REBOOT=R";
+const std::string kZazFresh =
+    "msiexec /qn /i \"C:\\dist\\win32\\ucsp-win32-eng.msi\" U=1  REBOOT=R";
+const std::string kZazUpgrade =
+    "msiexec /qn /i \"C:\\dist\\win32\\ucsp-win32-rus.msi\" U=1 REINSTALL=ALL REINSTALLMODE=vomus "
+    "REBOOT=R";
+const std::string kRegedit = "regedit /s ZAZ_x86_2.reg";
+const std::string kRegini = "regini ZAZ_acl_x86.acl";
+
+const std::string kBoxTooOld =
+    "Обновление|Установленная версия Vestacor CSP 3.6 слишком старая для обновления.\nДля "
+    "установки удалите её из Add/Remove Programs и запустите установку заново.|16";
+const std::string kBoxVersion = "Ошибка|Не возможно узнать версию установленного msi-пакета.|16";
+const std::string kBoxLocalPackage =
+    "Ошибка|Не возможно узнать путь до установленного msi-пакета.|16";
+const std::string kBoxNotFound = "Ошибка|Не возможно найти msi-пакет.|16";
+
+class ProvidersTest : public InstallTest {
+ protected:
+  void SetUp() override {
+    AddPackage(u"C:\\dist\\win32\\csp-win32-kc1-rus.msi", u"3.6.7000");
+    AddPackage(u"C:\\dist\\win32\\csp-win32 kc2-rus.msi", u"3.6.7000");
+    AddPackage(u"C:\\dist\\win32\\ucsp-win32-eng.msi", u"2.0");
+    AddPackage(u"C:\\dist\\win32\\ucsp-win32-rus.msi", u"2.0");
+    AddPackage(u"C:\\dist\\x64\\csp-x64-kc1-rus.msi", u"3.6.7000");
+    AddPackage(u"C:\\dist\\x64\\ucsp-x64-eng.msi", u"2.0");
+    fake.files.AddFile(u"C:\\dist\\root.cer");
+    fake.certs.files[u"C:\\dist\\root.cer"] = {"root"};
+  }
+  void AddPackage(const std::u16string& path, const std::u16string& version) {
+    fake.files.AddFile(path);
+    fake.installer.packages[path][u"ProductVersion"] = version;
+  }
+  // An installed product; an empty version makes "VersionString" unreadable, and without
+  // `cached` its "LocalPackage" is unreadable.
+  void Install(const std::u16string& code, int installState, const std::u16string& version,
+               const char16_t* cached, const std::u16string& flags,
+               const std::u16string& language) {
+    if (installState == kNotInstalled) return;
+    auto& product = fake.installer.products[code];
+    product.state = installState;
+    if (!version.empty()) product.info[u"VersionString"] = version;
+    if (cached == nullptr) return;
+    product.info[u"LocalPackage"] = cached;
+    fake.installer.packages[cached][u"ISReleaseFlags"] = flags;
+    fake.installer.packages[cached][u"ProductLanguage"] = language;
+  }
+  void RemoveZazPackages() {
+    fake.files.Remove(u"C:\\dist\\win32\\ucsp-win32-eng.msi");
+    fake.files.Remove(u"C:\\dist\\win32\\ucsp-win32-rus.msi");
+    fake.files.Remove(u"C:\\dist\\x64\\ucsp-x64-eng.msi");
+  }
+  std::uint32_t Run(bool silent) {
+    const std::uint32_t result = InstallProviders(fake.sys, state, silent, cspArgs, ucspArgs);
+    EXPECT_EQ(u"C=1 ", cspArgs);
+    EXPECT_EQ(u"U=1 ", ucspArgs);
+    return result;
+  }
+
+  SetupState state;
+  std::u16string cspArgs = u"C=1 ";
+  std::u16string ucspArgs = u"U=1 ";
+};
+
+struct CspRow {
+  const char* name;
+  int cspState;
+  std::u16string cspVersion;
+  bool cached;  // the installed products' cached packages are known
+  int secondState;
+  bool selectConfig;
+  std::u16string kcPattern;
+  std::u16string langPattern;
+  bool silent;
+  std::uint32_t result;
+  std::vector<std::string> commands;
+  std::vector<std::string> boxes;
+};
+
+class CspTable : public ProvidersTest, public ::testing::WithParamInterface<CspRow> {};
+
+TEST_P(CspTable, FollowsTheCspDecisionTable) {
+  const CspRow& c = GetParam();
+  const char16_t* cached = c.cached ? kCachedCsp : nullptr;
+  Install(kCspProductCode, c.cspState, c.cspVersion, cached, u"kc2", u"1049");
+  Install(kCspSecondProductCode, c.secondState, u"3.5", cached, u"kc2", u"1049");
+  state.options.installCsp = true;
+  state.options.selectConfig = c.selectConfig;
+  state.options.kcPattern = c.kcPattern;
+  state.options.langPattern = c.langPattern;
+  fake.processes.exitCodes[u"msiexec"] = 3010;
+  EXPECT_EQ(c.result, Run(c.silent));
+  EXPECT_EQ(c.commands, CommandLines());
+  EXPECT_EQ(c.boxes, Boxes());
+  EXPECT_TRUE(fake.certs.events.empty());
+}
+
+// Columns: CSP state, its version, cached packages known, second code's state, selectConfig,
+// kcPattern, langPattern, silent | result, command lines, boxes. Every msiexec returns 3010.
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(
+    Rows, CspTable,
+    ::testing::Values(
+        CspRow{"InstalledDecisionFails", 5, u"", true, kNotInstalled, false, u"", u"", false,
+               1608, {}, {kBoxVersion}},
+        CspRow{"InstalledDecisionFailsSilent", 5, u"", true, kNotInstalled, false, u"", u"", true,
+               1608, {}, {kBoxVersion}},
+        CspRow{"InstalledTooOld", 5, u"3.6.5000", true, kNotInstalled, false, u"", u"", false,
+               6, {}, {kBoxTooOld}},
+        CspRow{"InstalledTooOldSilent", 5, u"3.6.5000", true, kNotInstalled, false, u"", u"", true,
+               6, {}, {}},
+        CspRow{"InstalledTooOldAlthoughNumericallyNewer", 5, u"3.6.10000", true, kNotInstalled,
+               false, u"", u"", false,
+               6, {}, {kBoxTooOld}},
+        CspRow{"InstalledSameVersion", 5, u"3.6.7000", true, kNotInstalled, false, u"", u"", false,
+               0, {}, {}},
+        CspRow{"InstalledNewerThanPackage", 5, u"3.6.8000", true, kNotInstalled, false, u"", u"",
+               false,
+               0, {}, {}},
+        CspRow{"InstalledMinimumExactly", 5, u"3.6.5365", true, kNotInstalled, false, u"", u"",
+               false,
+               3010, {kCspUpgrade}, {}},
+        CspRow{"UpgradeCarryOverFails", 5, u"3.6.6000", false, kNotInstalled, false, u"", u"",
+               false,
+               1608, {}, {kBoxLocalPackage}},
+        CspRow{"UpgradeCarryOverFailsSilent", 5, u"3.6.6000", false, kNotInstalled, false, u"",
+               u"", true,
+               1608, {}, {}},
+        CspRow{"UpgradeInPlace", 5, u"3.6.6000", true, kNotInstalled, false, u"", u"", false,
+               3010, {kCspUpgrade}, {}},
+        CspRow{"UpgradeWithChosenFragmentsFindsNoPackage", 5, u"3.6.6000", true, kNotInstalled,
+               false, u"kc1*", u"rus*", false,
+               232, {}, {kBoxNotFound}},
+        CspRow{"SecondCodeCarryOverFails", kNotInstalled, u"", false, 5, false, u"", u"", false,
+               1608, {}, {kBoxLocalPackage}},
+        CspRow{"SecondCodeTakenOver", kNotInstalled, u"", true, 5, false, u"", u"", false,
+               3010, {kCspTakeOver}, {}},
+        CspRow{"AdvertisedSecondCodeIsNotInstalled", kNotInstalled, u"", true, 1, false, u"kc1*",
+               u"rus*", false,
+               3010, {kCspFresh}, {}},
+        CspRow{"NeitherInstalled", kNotInstalled, u"", false, kNotInstalled, false, u"kc1*",
+               u"rus*", false,
+               3010, {kCspFresh}, {}},
+        CspRow{"AdvertisedCspIsNotInstalled", 1, u"3.6.5000", true, kNotInstalled, false, u"kc1*",
+               u"rus*", false,
+               3010, {kCspFresh}, {}},
+        CspRow{"ChosenConfigurationSkipsTheChecks", 5, u"3.6.5000", true, 5, true, u"kc1*",
+               u"rus*", false,
+               3010, {kCspFresh}, {}},
+        CspRow{"NoPackageCountsAsTheResult", kNotInstalled, u"", false, kNotInstalled, false,
+               u"kc3*", u"eng*", false,
+               232, {}, {kBoxNotFound}}),
+    [](const ::testing::TestParamInfo<CspRow>& param) { return param.param.name; });
+// clang-format on
+
+TEST_F(ProvidersTest, SecondCodeTakeOverInstallsUnderTheCspCode) {
+  Install(kCspSecondProductCode, 5, u"3.5", kCachedCsp, u"qxcspi", u"1033");
+  fake.files.AddFile(u"C:\\dist\\win32\\csp-win32 kc1-eng.msi");
+  state.options.installCsp = true;
+  EXPECT_EQ(0u, Run(false));
+  EXPECT_EQ(std::vector<std::string>{"msiexec /qn /i \"C:\\dist\\win32\\csp-win32 kc1-eng.msi\" "
+                                     "C=1  REBOOT=R"},
+            CommandLines());
+  EXPECT_EQ((std::vector<std::string>{
+                "ClearAll {6E1B37A2-0C94-4D58-A1F3-2B7C9E05D841} user=null reserved=0",
+                "SetInfo {6E1B37A2-0C94-4D58-A1F3-2B7C9E05D841} user=null context=4 options=0 "
+                "PackageName=csp-win32 kc1-eng.msi"}),
+            fake.installer.sourceListCalls);
+  EXPECT_TRUE(fake.installer.openedPackages.size() == 1 &&
+              fake.installer.openedPackages[0] == kCachedCsp);
+}
+
+TEST_F(ProvidersTest, UpgradePropertiesFollowTheQuoteWhenThereAreNoUserArguments) {
+  Install(kCspProductCode, 5, u"3.6.6000", kCachedCsp, u"kc2", u"1049");
+  state.options.installCsp = true;
+  EXPECT_EQ(0u, InstallProviders(fake.sys, state, false, u"", u""));
+  EXPECT_EQ(std::vector<std::string>{"msiexec /qn /i \"C:\\dist\\win32\\csp-win32 kc2-rus.msi\" "
+                                     "REINSTALL=ALL REINSTALLMODE=vomus REBOOT=R"},
+            CommandLines());
+}
+
+struct ZazRow {
+  const char* name;
+  std::u16string zazVersion;  // empty: not installed; "?": version unreadable
+  bool zazCached;
+  std::uint32_t result;
+  std::vector<std::string> commands;
+  std::vector<std::string> boxes;
+  bool certificates;
+};
+
+class ZazTable : public ProvidersTest, public ::testing::WithParamInterface<ZazRow> {};
+
+TEST_P(ZazTable, FollowsTheZazDecisionTable) {
+  const ZazRow& c = GetParam();
+  if (!c.zazVersion.empty()) {
+    Install(kZazCspProductCode, 5, c.zazVersion == u"?" ? u"" : c.zazVersion,
+            c.zazCached ? kCachedZaz : nullptr, u"", u"1049");
+  }
+  // The CSP stage ends with 3010; a row that returns early drops it.
+  state.options.installCsp = true;
+  state.options.installUcsp = true;
+  state.options.kcPattern = u"kc1*";
+  fake.processes.exitCodes[u"msiexec /qn /i \"C:\\dist\\win32\\csp"] = 3010;
+  fake.processes.exitCodes[u"regini"] = 1;
+  EXPECT_EQ(c.result, Run(false));
+  std::vector<std::string> commands{kCspFresh};
+  commands.insert(commands.end(), c.commands.begin(), c.commands.end());
+  EXPECT_EQ(commands, CommandLines());
+  EXPECT_EQ(c.boxes, Boxes());
+  EXPECT_EQ(c.certificates ? std::vector<std::string>{"root"} : std::vector<std::string>{},
+            fake.certs.added);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, ZazTable,
+    ::testing::Values(
+        ZazRow{"InstalledDecisionFails", u"?", true, 1608, {}, {kBoxVersion}, false},
+        ZazRow{"InstalledNotOlder", u"2.0", true, 3011, {kRegedit, kRegini}, {}, true},
+        ZazRow{"UpgradeCarryOverFails", u"1.0", false, 1608, {}, {kBoxLocalPackage}, false},
+        ZazRow{"UpgradeInPlace", u"1.0", true, 3011, {kZazUpgrade, kRegedit, kRegini}, {}, true},
+        ZazRow{"NotInstalled", u"", false, 3011, {kZazFresh, kRegedit, kRegini}, {}, true}),
+    [](const ::testing::TestParamInfo<ZazRow>& param) { return param.param.name; });
+
+struct OrCase {
+  const char* name;
+  std::uint32_t csp;
+  std::uint32_t zaz;
+  std::uint32_t regedit;
+  std::uint32_t regini;
+  std::uint32_t result;
+};
+
+class ResultAccumulator : public ProvidersTest, public ::testing::WithParamInterface<OrCase> {};
+
+TEST_P(ResultAccumulator, CombinesEveryStepWithBitwiseOr) {
+  const OrCase& c = GetParam();
+  state.options.installCsp = true;
+  state.options.installUcsp = true;
+  state.options.kcPattern = u"kc1*";
+  fake.processes.exitCodes[u"msiexec /qn /i \"C:\\dist\\win32\\csp"] = c.csp;
+  fake.processes.exitCodes[u"msiexec /qn /i \"C:\\dist\\win32\\ucsp"] = c.zaz;
+  fake.processes.exitCodes[u"regedit"] = c.regedit;
+  fake.processes.exitCodes[u"regini"] = c.regini;
+  EXPECT_EQ(c.result, Run(false));
+  EXPECT_EQ((std::vector<std::string>{kCspFresh, kZazFresh, kRegedit, kRegini}), CommandLines());
+  EXPECT_EQ(std::vector<std::string>{"root"}, fake.certs.added);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Examples, ResultAccumulator,
+    ::testing::Values(OrCase{"FailureAndRestart", 1603, 3010, 0, 0, 4035},
+                      OrCase{"RestartTwice", 3010, 0, 0, 3010, 3010},
+                      OrCase{"CspRestartOnly", 3010, 0, 0, 0, 3010},
+                      OrCase{"CspFailureDoesNotStopTheRest", 1603, 0, 0, 0, 1603},
+                      OrCase{"ImportFailuresKept", 0, 0, 2, 5, 7},
+                      OrCase{"AllSucceed", 0, 0, 0, 0, 0}),
+    [](const ::testing::TestParamInfo<OrCase>& param) { return param.param.name; });
+
+TEST_F(ProvidersTest, MissingPackageAndRestartGive3050) {
+  state.options.installUcsp = true;
+  RemoveZazPackages();
+  fake.processes.exitCodes[u"regedit"] = 3010;
+  EXPECT_EQ(3050u, Run(false));
+  EXPECT_EQ(std::vector<std::string>{kBoxNotFound}, Boxes());
+}
+
+TEST_F(ProvidersTest, MissingImportProgramAndRestartGive3010) {
+  state.options.installUcsp = true;
+  fake.files.Remove(u"C:\\windows\\system32\\regini.exe");
+  fake.processes.exitCodes[u"regedit"] = 3010;
+  EXPECT_EQ(3010u, Run(false));  // 2 | 3010
+  EXPECT_EQ((std::vector<std::string>{kZazFresh, kRegedit}), CommandLines());
+}
+
+TEST_F(ProvidersTest, OnlyZazCspAsksNothingAboutTheCsp) {
+  state.options.installUcsp = true;
+  EXPECT_EQ(0u, Run(false));
+  EXPECT_EQ(std::vector<std::u16string>{kZazCspProductCode}, fake.installer.productStateQueries);
+  EXPECT_EQ((std::vector<std::string>{kZazFresh, kRegedit, kRegini}), CommandLines());
+  EXPECT_EQ(2, fake.platform.isWow64Calls);  // suffix first, then the import files
+}
+
+TEST_F(ProvidersTest, MissingZazPackageSilentShowsNothingAndStillAddsCertificates) {
+  state.options.installUcsp = true;
+  RemoveZazPackages();
+  fake.processes.exitCodes[u"regedit"] = 1;
+  fake.processes.exitCodes[u"regini"] = 4;
+  EXPECT_EQ(232u | 1u | 4u, Run(true));
+  EXPECT_TRUE(fake.ui.boxes.empty());
+  EXPECT_EQ((std::vector<std::string>{kRegedit, kRegini}), CommandLines());
+  EXPECT_EQ(std::vector<std::string>{"root"}, fake.certs.added);
+}
+
+TEST_F(ProvidersTest, InstalledZazWithoutPackageStopsAtTheDecisionEvenWhenSilent) {
+  Install(kZazCspProductCode, 5, u"1.0", kCachedZaz, u"", u"1049");
+  RemoveZazPackages();
+  state.options.installUcsp = true;
+  EXPECT_EQ(232u, Run(true));
+  EXPECT_EQ(std::vector<std::string>{kBoxNotFound}, Boxes());
+  EXPECT_TRUE(fake.processes.started.empty());
+  EXPECT_TRUE(fake.certs.events.empty());
+}
+
+TEST_F(ProvidersTest, TooOldCspSkipsTheZazStage) {
+  Install(kCspProductCode, 5, u"3.6.5000", kCachedCsp, u"kc2", u"1049");
+  state.options.installCsp = true;
+  state.options.installUcsp = true;
+  EXPECT_EQ(6u, Run(false));
+  EXPECT_TRUE(fake.processes.started.empty());
+  EXPECT_TRUE(fake.certs.events.empty());
+}
+
+struct PlatformCase {
+  const char* name;
+  bool wow64;
+  std::vector<std::string> commands;
+};
+
+class ProvidersPlatform : public ProvidersTest,
+                          public ::testing::WithParamInterface<PlatformCase> {};
+
+TEST_P(ProvidersPlatform, ChoosesPackagesAndImportFilesOfThePlatform) {
+  fake.platform.wow64 = GetParam().wow64;
+  state.options.installCsp = true;
+  state.options.installUcsp = true;
+  state.options.kcPattern = u"kc1*";
+  state.options.langPattern = u"rus*";
+  EXPECT_EQ(0u, Run(false));
+  EXPECT_EQ(GetParam().commands, CommandLines());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Platforms, ProvidersPlatform,
+    ::testing::Values(
+        PlatformCase{"Wow64",
+                     true,
+                     {"msiexec /qn /i \"C:\\dist\\x64\\csp-x64-kc1-rus.msi\" C=1  REBOOT=R",
+                      "msiexec /qn /i \"C:\\dist\\x64\\ucsp-x64-eng.msi\" U=1  REBOOT=R",
+                      "regedit /s ZAZ_x64_2.reg", "regini ZAZ_acl_x64.acl"}},
+        PlatformCase{"Native32Bit", false, {kCspFresh, kZazFresh, kRegedit, kRegini}}),
+    [](const ::testing::TestParamInfo<PlatformCase>& param) { return param.param.name; });
+
+// An IsWow64Process that fails after having written TRUE into the BOOL.
+class FailingWow64Platform : public FakePlatform {
+ public:
+  using FakePlatform::FakePlatform;
+  bool CallIsWow64Process(ProcAddress, SysHandle, int* isWow64) override {
+    *isWow64 = 1;
+    return false;
+  }
+};
+
+TEST_F(ProvidersTest, ImportFilesNeedASuccessfulWow64Answer) {
+  FailingWow64Platform platform(fake.kernel);
+  System sys{fake.installer, fake.files, fake.processes, fake.certs,
+             platform,       fake.ui,    fake.resources};
+  state.options.installUcsp = true;
+  EXPECT_EQ(0u, InstallProviders(sys, state, false, u"", u""));
+  EXPECT_EQ((std::vector<std::string>{
+                "msiexec /qn /i \"C:\\dist\\x64\\ucsp-x64-eng.msi\"  REBOOT=R", kRegedit, kRegini}),
+            CommandLines());
+}
+
+TEST_F(ProvidersTest, NoProviderFlagsDoNothingButTheSuffix) {
+  EXPECT_EQ(0u, Run(false));
+  EXPECT_TRUE(fake.processes.started.empty());
+  EXPECT_TRUE(fake.installer.productStateQueries.empty());
+  EXPECT_EQ(1, fake.platform.isWow64Calls);
+}
+
+}  // namespace
