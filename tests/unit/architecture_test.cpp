@@ -67,16 +67,6 @@ INSTANTIATE_TEST_SUITE_P(
         CacheCase{"ModuleMissing", false, true, Wow64Cache::State::kNotLookedUp, 3, 0, 0}),
     [](const ::testing::TestParamInfo<CacheCase>& param) { return param.param.name; });
 
-// An IsWow64Process that fails after having written TRUE into the BOOL.
-class FailingWow64Platform : public FakePlatform {
- public:
-  using FakePlatform::FakePlatform;
-  bool CallIsWow64Process(ProcAddress, SysHandle, int* isWow64) override {
-    *isWow64 = 1;
-    return false;
-  }
-};
-
 class IsWow64Test : public InstallTest {};
 
 TEST_F(IsWow64Test, FailedCallCountsAsWow64OnlyWhenSuccessIsNotRequired) {

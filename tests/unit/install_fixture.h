@@ -25,6 +25,16 @@ inline void LoadInstallerStrings(FakeResources& resources) {
   });
 }
 
+// An IsWow64Process that fails after having written TRUE into the BOOL.
+class FailingWow64Platform : public FakePlatform {
+ public:
+  using FakePlatform::FakePlatform;
+  bool CallIsWow64Process(ProcAddress, SysHandle, int* isWow64) override {
+    *isWow64 = 1;
+    return false;
+  }
+};
+
 // A fake system with the strings loaded; every test ends with each handle closed exactly once.
 class InstallTest : public ::testing::Test {
  protected:

@@ -358,16 +358,6 @@ INSTANTIATE_TEST_SUITE_P(
         PlatformCase{"Native32Bit", false, {kCspFresh, kZazFresh, kRegedit, kRegini}}),
     [](const ::testing::TestParamInfo<PlatformCase>& param) { return param.param.name; });
 
-// An IsWow64Process that fails after having written TRUE into the BOOL.
-class FailingWow64Platform : public FakePlatform {
- public:
-  using FakePlatform::FakePlatform;
-  bool CallIsWow64Process(ProcAddress, SysHandle, int* isWow64) override {
-    *isWow64 = 1;
-    return false;
-  }
-};
-
 TEST_F(ProvidersTest, ImportFilesNeedASuccessfulWow64Answer) {
   FailingWow64Platform platform(fake.kernel);
   System sys{fake.installer, fake.files, fake.processes, fake.certs,
