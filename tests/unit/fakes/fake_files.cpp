@@ -24,20 +24,28 @@ std::u16string UpperAll(std::u16string text) {
   return text;
 }
 
-bool MatchFrom(const std::u16string& p, std::size_t pi, const std::u16string& n, std::size_t ni) {
-  while (pi < p.size()) {
-    if (p[pi] == u'*') {
-      for (std::size_t k = ni; k <= n.size(); ++k) {
-        if (MatchFrom(p, pi + 1, n, k)) return true;
-      }
+// `*` any run, `?` one code unit. Greedy with one resume point: on a mismatch the latest `*`
+// takes one more unit. Each step moves the name or the resume point on, so the cost stays
+// within pattern length times name length however many stars the pattern holds.
+bool MatchWildcards(const std::u16string& p, const std::u16string& n) {
+  constexpr std::size_t kNone = std::u16string::npos;
+  std::size_t pi = 0, ni = 0, starAt = kNone, resumeAt = 0;
+  while (ni < n.size()) {
+    if (pi < p.size() && p[pi] == u'*') {
+      starAt = pi++;
+      resumeAt = ni;
+    } else if (pi < p.size() && (p[pi] == u'?' || Fold(p[pi]) == Fold(n[ni]))) {
+      ++pi;
+      ++ni;
+    } else if (starAt != kNone) {
+      pi = starAt + 1;
+      ni = ++resumeAt;
+    } else {
       return false;
     }
-    if (ni >= n.size()) return false;
-    if (p[pi] != u'?' && Fold(p[pi]) != Fold(n[ni])) return false;
-    ++pi;
-    ++ni;
   }
-  return ni == n.size();
+  while (pi < p.size() && p[pi] == u'*') ++pi;
+  return pi == p.size();
 }
 
 std::u16string Parent(const std::u16string& path) {
@@ -63,7 +71,7 @@ std::uint32_t CopyOut(const std::u16string& text, std::uint32_t bufferLength, ch
 bool FakeFiles::Matches(std::u16string pattern, const std::u16string& name) {
   while (!pattern.empty() && (pattern.back() == u' ' || pattern.back() == u'.')) pattern.pop_back();
   if (pattern.empty()) return false;
-  return MatchFrom(pattern, 0, name, 0);
+  return MatchWildcards(pattern, name);
 }
 
 void FakeFiles::Add(const std::u16string& path, std::uint32_t attributes) {
