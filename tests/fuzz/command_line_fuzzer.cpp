@@ -1,0 +1,261 @@
+// Arbitrary text through ParseCommandLine on the fake system, compared with a table-driven
+// model of the option rules and checked for effects the parse must never have.
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "fakes/fake_system.h"
+#include "fuzz_input.h"
+#include "setup/command_line.h"
+
+namespace {
+
+// The option table as data: name, the flag it sets or the field its value goes to, and the
+// flag that must already be set for the row to count.
+enum class Field { kNone, kCsp, kUcsp, kSelect, kSilent, kCspArgs, kKc, kLang, kUcspArgs, kPlugin };
+enum class Needs { kNothing, kCsp, kUcsp };
+
+struct Row {
+  const char16_t* name;
+  bool help;
+  Field field;
+  Needs needs;
+};
+
+constexpr Row kRows[] = {
+    {u"-help", true, Field::kNone, Needs::kNothing},
+    {u"--help", true, Field::kNone, Needs::kNothing},
+    {u"/help", true, Field::kNone, Needs::kNothing},
+    {u"-csp", false, Field::kCsp, Needs::kNothing},
+    {u"-ucsp", false, Field::kUcsp, Needs::kNothing},
+    {u"-selectdlg", false, Field::kSelect, Needs::kNothing},
+    {u"-silent", false, Field::kSilent, Needs::kNothing},
+    {u"-cspargs", false, Field::kCspArgs, Needs::kCsp},
+    {u"-kc", false, Field::kKc, Needs::kCsp},
+    {u"-lang", false, Field::kLang, Needs::kCsp},
+    {u"-ucspargs", false, Field::kUcspArgs, Needs::kUcsp},
+    {u"-zirelargs", false, Field::kPlugin, Needs::kNothing},
+};
+
+std::u16string LowerAscii(std::u16string text) {
+  for (auto& c : text) {
+    if (c >= u'A' && c <= u'Z') c = static_cast<char16_t>(c + (u'a' - u'A'));
+  }
+  return text;
+}
+
+struct Model {
+  SetupOptions options;
+  bool help = false;
+};
+
+// The rules over the tokens that the platform's split gave.
+Model ModelParse(const std::vector<std::u16string>& tokens) {
+  Model m;
+  for (std::size_t i = 0; i < tokens.size() && !m.help; ++i) {
+    const std::u16string lowered = LowerAscii(tokens[i]);
+    const Row* row = nullptr;
+    for (const Row& candidate : kRows) {
+      const bool enabled = candidate.needs == Needs::kNothing ||
+                           (candidate.needs == Needs::kCsp && m.options.installCsp) ||
+                           (candidate.needs == Needs::kUcsp && m.options.installUcsp);
+      if (enabled && lowered == candidate.name) {
+        row = &candidate;
+        break;
+      }
+    }
+    if (row == nullptr || row->help) {
+      m.help = true;
+      break;
+    }
+    SetupOptions& o = m.options;
+    switch (row->field) {
+      case Field::kCsp:
+        o.installCsp = true;
+        continue;
+      case Field::kUcsp:
+        o.installUcsp = true;
+        continue;
+      case Field::kSelect:
+        o.selectConfig = true;
+        continue;
+      case Field::kSilent:
+        o.silent = true;
+        continue;
+      default:
+        break;
+    }
+    if (i + 1 >= tokens.size()) {
+      m.help = true;
+      break;
+    }
+    const std::u16string& value = tokens[++i];
+    switch (row->field) {
+      case Field::kCspArgs:
+        o.cspArgs.append(value).push_back(u' ');
+        break;
+      case Field::kUcspArgs:
+        o.ucspArgs.append(value).push_back(u' ');
+        break;
+      case Field::kPlugin:
+        o.pluginArgs.append(value).push_back(u' ');
+        break;
+      case Field::kKc:
+        o.kcPattern.append(1, u'*').append(value).push_back(u'*');
+        break;
+      case Field::kLang:
+        o.langPattern.append(1, u'*').append(value).push_back(u'*');
+        break;
+      default:
+        break;
+    }
+  }
+  return m;
+}
+
+bool FlagByteIsZeroOrOne(const bool& flag) {
+  unsigned char byte = 0;
+  std::memcpy(&byte, &flag, 1);
+  return byte == 0 || byte == 1;
+}
+
+bool SameOptions(const SetupOptions& a, const SetupOptions& b) {
+  return a.installCsp == b.installCsp && a.installUcsp == b.installUcsp &&
+         a.selectConfig == b.selectConfig && a.silent == b.silent && a.cspArgs == b.cspArgs &&
+         a.ucspArgs == b.ucspArgs && a.pluginArgs == b.pluginArgs && a.kcPattern == b.kcPattern &&
+         a.langPattern == b.langPattern;
+}
+
+// Every value appended ends with one blank: a non-empty field ends with a blank.
+bool ArgsWellFormed(const std::u16string& args) {
+  return args.empty() || args.back() == u' ';
+}
+
+// A pattern is a run of "*" value "*" pieces: non-empty ones begin and end with "*".
+bool PatternWellFormed(const std::u16string& pattern) {
+  return pattern.empty() ||
+         (pattern.size() >= 2 && pattern.front() == u'*' && pattern.back() == u'*');
+}
+
+// Nothing but the parse itself may have touched the system: no installer call, no child, no
+// file search, no certificate store, no dialog, no progress thread, no string-table read.
+void CheckNoOtherEffect(const FakeSystem& fake, std::size_t boxes) {
+  FUZZ_CHECK(fake.ui.boxes.size() == boxes);
+  FUZZ_CHECK(fake.kernel.log.size() == boxes);  // the boxes are the only logged events
+  FUZZ_CHECK(fake.kernel.Unbalanced().empty());
+  FUZZ_CHECK(fake.installer.internalUiLevels.empty());
+  FUZZ_CHECK(fake.installer.productStateQueries.empty());
+  FUZZ_CHECK(fake.installer.openedPackages.empty());
+  FUZZ_CHECK(fake.installer.sourceListCalls.empty());
+  FUZZ_CHECK(fake.processes.started.empty());
+  FUZZ_CHECK(fake.files.searches.empty());
+  FUZZ_CHECK(fake.certs.events.empty());
+  FUZZ_CHECK(fake.ui.dialogShown == 0);
+  FUZZ_CHECK(fake.ui.progressCreated == 0);
+  FUZZ_CHECK(fake.resources.requests.empty());
+  FUZZ_CHECK(fake.platform.exitWindowsCalls.empty());
+}
+
+// One token written so that the split gives it back: in double quotes, a quote as \", and
+// the backslashes before a quote or the closing quote doubled.
+std::u16string Quote(const std::u16string& token) {
+  std::u16string out = u"\"";
+  std::size_t backslashes = 0;
+  for (char16_t c : token) {
+    if (c == u'\\') {
+      ++backslashes;
+      continue;
+    }
+    out.append(c == u'"' ? backslashes * 2 + 1 : backslashes, u'\\');
+    backslashes = 0;
+    out.push_back(c);
+  }
+  out.append(backslashes * 2, u'\\');
+  out.push_back(u'"');
+  return out;
+}
+
+struct Run {
+  ParseOutcome outcome;
+  SetupOptions options;
+  std::vector<FakeUi::Box> boxes;
+};
+
+Run ParseOnce(const std::u16string& text, std::vector<std::u16string>* tokens) {
+  FakeSystem fake;
+  Run run{ParseOutcome::kParsed, {}, {}};
+  run.outcome = ParseCommandLine(fake.sys, text, run.options);
+  run.boxes = fake.ui.boxes;
+  FUZZ_CHECK(run.outcome == ParseOutcome::kParsed || run.outcome == ParseOutcome::kHelpShown);
+  FUZZ_CHECK(fake.platform.splitTexts.size() == 1 && fake.platform.splitTexts[0] == text);
+  CheckNoOtherEffect(fake, run.outcome == ParseOutcome::kHelpShown ? 1 : 0);
+  if (tokens != nullptr) fake.platform.SplitCommandLine(text, tokens);
+  return run;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  const std::u16string text = fuzz::DecodeText(data, size);
+
+  std::vector<std::u16string> tokens;
+  const Run run = ParseOnce(text, &tokens);
+  const SetupOptions& o = run.options;
+  for (const bool* flag : {&o.installCsp, &o.installUcsp, &o.selectConfig, &o.silent}) {
+    FUZZ_CHECK(FlagByteIsZeroOrOne(*flag));
+  }
+  FUZZ_CHECK(ArgsWellFormed(o.cspArgs) && ArgsWellFormed(o.ucspArgs) &&
+             ArgsWellFormed(o.pluginArgs));
+  FUZZ_CHECK(PatternWellFormed(o.kcPattern) && PatternWellFormed(o.langPattern));
+  // The provider fields only fill once their flag is set.
+  FUZZ_CHECK(o.installCsp || (o.cspArgs.empty() && o.kcPattern.empty() && o.langPattern.empty()));
+  FUZZ_CHECK(o.installUcsp || o.ucspArgs.empty());
+
+  const Model model = ModelParse(tokens);
+  FUZZ_CHECK(model.help == (run.outcome == ParseOutcome::kHelpShown));
+  if (model.help) {
+    // One box: the help for the flags set left of the token that brought it up.
+    FUZZ_CHECK(run.boxes.size() == 1);
+    const FakeUi::Box& box = run.boxes[0];
+    FUZZ_CHECK(box.caption == u"Справка");
+    FUZZ_CHECK(box.style == kMbIconInformation);
+    FUZZ_CHECK(box.text.rfind(u"Установщик Vestacor Signavel.\n", 0) == 0);
+    FUZZ_CHECK((box.text.find(u"  -cspargs ") != std::u16string::npos) == model.options.installCsp);
+    FUZZ_CHECK((box.text.find(u"  -KC\t\t") != std::u16string::npos) == model.options.installCsp);
+    FUZZ_CHECK((box.text.find(u"  -ucspargs ") != std::u16string::npos) ==
+               model.options.installUcsp);
+    FUZZ_CHECK(box.text == BuildHelpText(model.options));
+  } else {
+    FUZZ_CHECK(run.boxes.empty());
+    FUZZ_CHECK(SameOptions(o, model.options));
+  }
+
+  // The parse keeps no state of its own: a second run gives the same record and box.
+  const Run again = ParseOnce(text, nullptr);
+  FUZZ_CHECK(again.outcome == run.outcome);
+  FUZZ_CHECK(SameOptions(again.options, run.options));
+  FUZZ_CHECK(again.boxes.size() == run.boxes.size());
+  for (std::size_t i = 0; i < run.boxes.size(); ++i) {
+    FUZZ_CHECK(again.boxes[i].text == run.boxes[i].text);
+  }
+
+  // The tokens written back as one quoted command line split into the same tokens and parse
+  // to the same result.
+  std::u16string requoted;
+  for (const auto& token : tokens) requoted += (requoted.empty() ? u"" : u" ") + Quote(token);
+  std::vector<std::u16string> resplit;
+  const Run quoted = ParseOnce(requoted, &resplit);
+  FUZZ_CHECK(resplit == tokens);
+  FUZZ_CHECK(quoted.outcome == run.outcome);
+  FUZZ_CHECK(SameOptions(quoted.options, run.options));
+
+  // A split that fails leaves every option at its default and shows nothing.
+  FakeSystem failing;
+  failing.platform.splitFails = true;
+  SetupOptions untouched;
+  FUZZ_CHECK(ParseCommandLine(failing.sys, text, untouched) == ParseOutcome::kParsed);
+  FUZZ_CHECK(SameOptions(untouched, SetupOptions{}));
+  CheckNoOtherEffect(failing, 0);
+  return 0;
+}
