@@ -2,7 +2,10 @@
 """Runs the launcher in a Wine prefix on a private display, the way a person would see it:
 each step's message boxes are photographed, described and answered, and the exit code shown.
 
-  demo.py --build-dir build/windows --out DIR
+  demo.py --build-dir build/windows --out DIR [--distribution DIR]
+
+With a distribution (see scripts/make-demo) the launcher also installs from it, in the same
+prefix, so that each step starts from what the steps before it left installed.
 """
 
 import argparse
@@ -18,12 +21,14 @@ from harness.session import Session  # noqa: E402
 
 _SOURCE_DIR = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 
-# (title, command-line text, answers to the boxes in order)
+# (title, command-line text, answers to the boxes in order, needs the distribution)
 STEPS = [
-    ("help", "-help", ["ok"]),
-    ("help with the CSP options", "-csp -help", ["ok"]),
-    ("confirmation question, answered No", "", ["no"]),
-    ("confirmation question with both providers, answered No", "-csp -ucsp", ["no"]),
+    ("help", "-help", ["ok"], False),
+    ("help with the CSP options", "-csp -help", ["ok"], False),
+    ("confirmation question, answered No", "", ["no"], False),
+    ("confirmation question with both providers, answered No", "-csp -ucsp", ["no"], False),
+    ("plug-in installation, answered Yes", "", ["yes", "ok"], True),
+    ("plug-in, CSP and ZAZ CSP, answered Yes", "-csp -ucsp", ["yes", "ok"], True),
 ]
 
 
@@ -41,6 +46,10 @@ def describe(report, shots_dir, number):
         lines.append(f"    screenshot: {shot if os.path.exists(shot) else '(none)'}")
     if not lines:
         lines.append("  no message box or dialog was shown")
+    for event in report.windows:
+        if event.get("visible"):
+            lines.append(f"  window \"{event['title']}\" (class {event['class']}"
+                         f"{', with a progress bar' if event.get('progressBar') else ''})")
     for event in report.processes:
         lines.append(f"  child process: {event['exe']}")
     if report.timeout:
@@ -54,6 +63,7 @@ def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--build-dir", required=True)
     parser.add_argument("--out", required=True)
+    parser.add_argument("--distribution")
     options = parser.parse_args()
 
     layout = Layout(options.build_dir, _SOURCE_DIR, name="demo")
@@ -66,10 +76,15 @@ def main():
     failed = False
     try:
         with Session(layout, prefixes, "demo") as session:
-            for number, (title, args, answers) in enumerate(STEPS, start=1):
+            for number, (title, args, answers, installs) in enumerate(STEPS, start=1):
+                if installs and not options.distribution:
+                    continue
+                cwd = os.path.abspath(options.distribution) if installs else session.workdir
                 shots = os.path.join(out, f"step-{number}")
-                report = session.launch(args, answers=answers, shots_dir=shots)
+                report = session.launch(args, answers=answers, cwd=cwd, timeout_ms=120000,
+                                        shots_dir=shots)
                 print(f"\n[{number}] {title}: zirelpluginsetup.exe {args}".rstrip(), flush=True)
+                print(f"  current directory: {cwd}", flush=True)
                 print(describe(report, shots, number), flush=True)
                 failed = failed or not report.finished
     finally:
