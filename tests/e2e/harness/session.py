@@ -66,10 +66,12 @@ class Session:
         return []
 
     def launch(self, args="", answers=(), dialogs=(), exe=None, cwd=None, timeout_ms=30000,
-               shots_dir=None):
+               shots_dir=None, watch=None):
         """Runs `exe` (the launcher by default) under the driver with the command-line text
         `args`, answering message boxes with `answers` and dialogs with `dialogs`; with
-        `shots_dir`, a screenshot of every box and dialog is saved there as window-N.png."""
+        `shots_dir`, a screenshot of every box and dialog is saved there as window-N.png.
+        `watch`, when given, is called with the events reported so far about every 50 ms
+        while the driver runs (for instance to photograph a window while it is shown)."""
         self._launches += 1
         number = self._launches
         args_path = os.path.join(self.logs, f"args-{number}.txt")
@@ -87,35 +89,47 @@ class Session:
         for steps in dialogs:
             argv += ["--dialog", steps]
         limit = timeout_ms / 1000 + 60
-        if shots_dir is None:
+        if shots_dir is None and watch is None:
             try:
                 self.prefix.run(argv, timeout=limit)
             except subprocess.TimeoutExpired:
                 pass  # the report says what was seen; a missing "finished" fails the checks
         else:
-            self._launch_photographed(argv + ["--hold-ms", "800"], report_path, shots_dir, limit)
+            hold = ["--hold-ms", "800"] if shots_dir is not None else []
+            self._launch_watched(argv + hold, report_path, shots_dir, watch, limit)
         return Report.load(report_path)
 
-    def _launch_photographed(self, argv, report_path, shots_dir, limit):
-        """Runs the driver, and photographs each box or dialog while the driver holds it."""
-        os.makedirs(shots_dir, exist_ok=True)
+    def screenshot(self, rect, path):
+        """Saves the part [left, top, right, bottom] of the scenario's display as a PNG."""
+        left, top, right, bottom = rect
+        processes.run_logged(
+            ["import", "-window", "root", "-crop",
+             f"{right - left}x{bottom - top}+{left}+{top}", "+repage", path],
+            self.prefix.env(), self.prefix.log_path, timeout=30)
+
+    def _launch_watched(self, argv, report_path, shots_dir, watch, limit):
+        """Runs the driver, photographs each box or dialog while the driver holds it (with
+        `shots_dir`) and hands the events to `watch` as they come."""
+        if shots_dir is not None:
+            os.makedirs(shots_dir, exist_ok=True)
         driver = self.prefix.start(argv)
         deadline = time.monotonic() + limit
         taken = 0
         try:
             while driver.poll() is None and time.monotonic() < deadline:
                 time.sleep(0.05)
-                windows = [e for e in _read_events(report_path)
+                events = _read_events(report_path)
+                if watch is not None:
+                    watch(events)
+                if shots_dir is None:
+                    continue
+                windows = [e for e in events
                            if e.get("type") in ("box", "dialog") and "rect" in e]
                 for event in windows[taken:]:
                     taken += 1
-                    left, top, right, bottom = event["rect"]
                     time.sleep(0.2)  # let the window finish painting
-                    processes.run_logged(
-                        ["import", "-window", "root", "-crop",
-                         f"{right - left}x{bottom - top}+{left}+{top}", "+repage",
-                         os.path.join(shots_dir, f"window-{taken}.png")],
-                        self.prefix.env(), self.prefix.log_path, timeout=30)
+                    self.screenshot(event["rect"],
+                                    os.path.join(shots_dir, f"window-{taken}.png"))
         finally:
             if driver.poll() is None:
                 processes.kill_group(driver)
