@@ -1,0 +1,281 @@
+"""The provider installation through the launcher, with real msiexec, regedit and regini: the
+CSP installed fresh, upgraded in place, refused when too old, taken over from its second
+product code, or failing; the ZAZ CSP with its registry, ACL and root-certificate set-up."""
+
+import os
+import shutil
+from dataclasses import dataclass, field
+
+from harness import checks, texts, wine
+from harness.checks import Box
+from harness.session import Session
+
+from .installer_operations import built_fixtures, run_windows_program
+
+PLUGIN_CODE = "{B5290F4D-7E3A-46C1-8D95-0A6F2C8E13B7}"
+CSP_CODE = "{6E1B37A2-0C94-4D58-A1F3-2B7C9E05D841}"
+CSP_SECOND_CODE = "{9A04C6E3-58D1-4B7F-8E26-C13F0A9B5D72}"
+ZAZ_CODE = "{3D7E90B5-A241-4C6E-9F08-57B2E1C4A396}"
+
+ROOT_CERTIFICATES = r"HKLM\Software\Microsoft\SystemCertificates\Root\Certificates"
+ZAZ_KEY = r"HKLM\Software\Vestacor\ZAZ"
+
+_CAPTION = texts.STRINGS[texts.CAPTION]
+
+
+def _question(string_id):
+    return Box(_CAPTION, texts.STRINGS[string_id], "none", ("yes", "no"), "yes")
+
+
+def _done(string_id):
+    return Box(_CAPTION, texts.STRINGS[string_id], "none", ("ok",), "ok")
+
+
+def _provider_failed(code):
+    return Box(_CAPTION, f"{texts.STRINGS[105]}: {code}.", "error", ("ok",), "ok")
+
+
+CSP_TOO_OLD = Box(texts.STRINGS[128], texts.STRINGS[130], "error", ("ok",), "ok")
+
+NOT_INSTALLED = {"state": "-1", "version": "error 1605"}
+
+
+def installed(version, package, language=None, releaseflags=None):
+    expected = {"state": "5", "version": version, "packagename": package}
+    if language is not None:
+        expected["language"] = language
+    if releaseflags is not None:
+        expected["releaseflags"] = releaseflags
+    return expected
+
+
+PLUGIN_INSTALLED = installed("2.0.0", "zirelcom-x64.msi")
+
+# What ZAZ_x64_2.reg sets, as a 32-bit regedit writes it (the 32-bit view of HKLM\Software).
+ZAZ_X64_VALUES = {
+    ("", "Platform"): "x64",
+    ("", "Description"): "Демонстрационная настройка ZAZ CSP",
+    ("", "ReaderCount"): "dword:00000001",
+    ("Readers\\Demo", "Name"): "Демо-считыватель",
+}
+
+
+# --- Reading the prefix ---------------------------------------------------------------------
+
+def _probe(session, *args):
+    exe = os.path.join(session.layout.build_dir, "msi_probe.exe")
+    _, output = run_windows_program(session, [exe, *args], timeout=120)
+    return output.splitlines()
+
+
+def _install_beforehand(session, package_set, file_name):
+    path = wine.windows_path(os.path.join(built_fixtures(session.layout), "packages",
+                                          package_set, file_name))
+    lines = _probe(session, "run", "msiexec", "/qn", "/i", path, "REBOOT=R")
+    if lines != ["0"]:
+        raise RuntimeError(f"installing {package_set}/{file_name} beforehand ended with {lines}")
+
+
+def _product(session, code):
+    report = {}
+    for line in _probe(session, "product", code):
+        name, _, value = line.partition("=")
+        report[name] = value
+    return report
+
+
+def _root_thumbprints(session):
+    """Thumbprints (upper case) of the machine's Root store, read from the registry."""
+    _, output = run_windows_program(session, ["reg", "query", ROOT_CERTIFICATES])
+    prefix = "HKEY_LOCAL_MACHINE" + ROOT_CERTIFICATES[4:] + "\\"
+    found = set()
+    for line in output.splitlines():
+        line = line.strip()
+        if line.lower().startswith(prefix.lower()):
+            found.add(line[len(prefix):].upper())
+    return found
+
+
+def _zaz_values(session):
+    """{(subkey, value name): data} under the ZAZ key of the 32-bit registry view, with the
+    data as reg export writes it (strings without their quotes)."""
+    export = os.path.join(session.prefix.path, "drive_c", "zaz-export.reg")
+    run_windows_program(session, ["reg", "export", ZAZ_KEY, "C:\\zaz-export.reg", "/reg:32",
+                                  "/y"])
+    if not os.path.exists(export):
+        return {}
+    with open(export, "rb") as source:
+        text = source.read().decode("utf-16")
+    values = {}
+    subkey = None
+    top = "[HKEY_LOCAL_MACHINE" + ZAZ_KEY[4:]
+    for line in text.splitlines():
+        if line.startswith("["):
+            name = line.strip("[]")
+            subkey = name[len(top):].lstrip("\\") if line.startswith(top) else None
+        elif subkey is not None and line.startswith('"') and "=" in line:
+            name, _, data = line.partition("=")
+            values[(subkey, name.strip('"'))] = data[1:-1] if data.startswith('"') else data
+    return values
+
+
+def _fixture_thumbprints(layout):
+    """{file name: [thumbprints]} of the demo certificates."""
+    found = {}
+    path = os.path.join(built_fixtures(layout), "certs", "thumbprints.txt")
+    with open(path, encoding="utf-8") as source:
+        for line in source:
+            name, thumbprint = line.split()
+            found.setdefault(name, []).append(thumbprint.upper())
+    return found
+
+
+def _started_by_launcher(report):
+    """Executable names of the processes the launcher itself started, in order. Their own
+    children (Wine gives a console program such as regini a conhost.exe) are left out."""
+    pids = {p.get("pid") for p in report.processes}
+    return [p.get("exe", "").lower() for p in report.processes if p.get("parent") not in pids]
+
+
+def _put_distribution(session, distribution, with_zaz_files):
+    fixtures = built_fixtures(session.layout)
+    for subdirectory, package_set in distribution.items():
+        shutil.copytree(os.path.join(fixtures, "packages", package_set),
+                        os.path.join(session.workdir, subdirectory))
+    if with_zaz_files:
+        for folder in ("files", "certs"):
+            source = os.path.join(fixtures, folder)
+            for name in os.listdir(source):
+                if name != "thumbprints.txt":
+                    shutil.copy(os.path.join(source, name), session.workdir)
+
+
+# --- The scenario shape ---------------------------------------------------------------------
+
+@dataclass
+class ProviderCase:
+    """One launch over a distribution of provider and plug-in packages.
+
+    beforehand: packages installed with plain msiexec first, as (set, file);
+    distribution: {subdirectory of the launcher's directory: fixture set};
+    zaz_files: the registry, ACL and certificate files lie in the launcher's directory;
+    children: the child processes in the order they ran;
+    products: {product code: what the Windows Installer reports afterwards};
+    zaz_set_up: the registry values and the demo root certificates are there afterwards
+    (otherwise neither the ZAZ key nor any new root certificate may be)."""
+    name: str
+    beforehand: list
+    distribution: dict
+    args: str
+    boxes: list
+    exit_code: int
+    children: list
+    products: dict
+    zaz_files: bool = False
+    zaz_set_up: bool = False
+    env: dict = field(default_factory=dict)
+
+    def run(self, layout, prefixes):
+        with Session(layout, prefixes, self.name, env=self.env) as session:
+            for package_set, file_name in self.beforehand:
+                _install_beforehand(session, package_set, file_name)
+            _put_distribution(session, self.distribution, self.zaz_files)
+            # The first opening of the Root store copies the host's CA bundle in: done here,
+            # so that what the launch adds is told apart.
+            _probe(session, "root", "0" * 40)
+            roots_before = _root_thumbprints(session)
+            report = session.launch(self.args, answers=checks.box_answers(self.boxes))
+            check = checks.Checker(report)
+            checks.expect_ran(check, self.exit_code)
+            checks.expect_boxes(check, self.boxes)
+            checks.expect_no_dialog(check)
+            check.equal("child processes", _started_by_launcher(report), self.children)
+            for code, expected in self.products.items():
+                got = _product(session, code)
+                for key, value in expected.items():
+                    check.equal(f"product {code}: {key}", got.get(key), value)
+            added = _root_thumbprints(session) - roots_before
+            values = _zaz_values(session)
+            if self.zaz_set_up:
+                wanted = {t for ts in _fixture_thumbprints(layout).values() for t in ts}
+                check.equal("certificates added to the Root store", sorted(added),
+                            sorted(wanted))
+                check.equal("ZAZ registry values", values, ZAZ_X64_VALUES)
+            else:
+                check.equal("certificates added to the Root store", sorted(added), [])
+                check.equal("ZAZ registry values", values, {})
+            check.done()
+
+
+# --- The scenarios --------------------------------------------------------------------------
+
+_PLUGIN = {"plugin": "plugin-2.0.0"}
+_MSIEXEC = "msiexec.exe"
+_IMPORTS = ["regedit.exe", "regini.exe"]
+
+CASES = [
+    # The level and language of the command line choose among the four configurations.
+    ProviderCase(
+        "provider_csp_fresh_level_and_language_from_the_command_line", [],
+        {"csp": "csp-3.6.6000", **_PLUGIN}, "-csp -KC kc3 -Lang eng",
+        [_question(102), _done(109)], 0, [_MSIEXEC, _MSIEXEC],
+        {CSP_CODE: installed("3.6.6000", "csp-x64-kc3-eng.msi", "1033", "kc3,qxrmcsp"),
+         PLUGIN_CODE: PLUGIN_INSTALLED}),
+    ProviderCase(
+        "provider_csp_fresh_russian_kc1_not_the_english_one_listed_first", [],
+        {"csp": "csp-3.6.6000", **_PLUGIN}, "-csp -Lang rus -KC kc1",
+        [_question(102), _done(109)], 0, [_MSIEXEC, _MSIEXEC],
+        {CSP_CODE: installed("3.6.6000", "csp-x64-kc1-rus.msi", "1049", "kc1,qxcspi"),
+         PLUGIN_CODE: PLUGIN_INSTALLED}),
+    # Installed KC2 Russian 3.6.6000 (level from the feature name qxrmcsp): the upgrade's
+    # pattern "csp*x64* kc2*rus*" holds a blank, so only the package named with a blank there
+    # is taken, not the same configuration without the blank listed before it.
+    ProviderCase(
+        "provider_csp_upgraded_in_place_keeping_level_and_language",
+        [("csp-3.6.6000", "csp-x64-kc2-rus.msi")],
+        {"csp-a": "csp-3.6.7000", "csp-b": "csp-3.6.7000-blank", **_PLUGIN}, "-csp",
+        [_question(102), _done(109)], 0, [_MSIEXEC, _MSIEXEC],
+        {CSP_CODE: installed("3.6.7000", "csp-x64- kc2-rus.msi", "1049", "qxrmcsp,qxcspi"),
+         PLUGIN_CODE: PLUGIN_INSTALLED}),
+    ProviderCase(
+        "provider_csp_too_old_for_an_upgrade_refused",
+        [("csp-3.6.5000", "csp-x64-kc2-rus.msi")],
+        {"csp": "csp-3.6.7000", **_PLUGIN}, "-csp",
+        [_question(102), CSP_TOO_OLD, _provider_failed(6)], 6, [],
+        {CSP_CODE: installed("3.6.5000", "csp-x64-kc2-rus.msi", "1049", "qxrmcsp,qxcspi"),
+         PLUGIN_CODE: NOT_INSTALLED}),
+    # Only the second code installed (KC3 English): its configuration chooses the package,
+    # which installs under the CSP code without the upgrade properties.
+    ProviderCase(
+        "provider_csp_configuration_taken_over_from_the_second_code",
+        [("csp-second-3.6.6000", "altcsp-x64-kc3-eng.msi")],
+        {"csp-a": "csp-3.6.7000", "csp-b": "csp-3.6.7000-blank", **_PLUGIN}, "-csp",
+        [_question(102), _done(109)], 0, [_MSIEXEC, _MSIEXEC],
+        {CSP_CODE: installed("3.6.7000", "csp-x64- kc3-eng.msi", "1033", "kc3,qxrmcsp"),
+         CSP_SECOND_CODE: installed("3.6.6000", "altcsp-x64-kc3-eng.msi"),
+         PLUGIN_CODE: PLUGIN_INSTALLED}),
+    ProviderCase(
+        "provider_zaz_csp_fresh_with_registry_acl_and_root_certificates", [],
+        {"ucsp": "ucsp-4.0.100", **_PLUGIN}, "-ucsp",
+        [_question(122), _done(124)], 0, [_MSIEXEC, *_IMPORTS, _MSIEXEC],
+        {ZAZ_CODE: installed("4.0.100", "ucsp-x64-rus.msi", "1049"),
+         CSP_CODE: NOT_INSTALLED, PLUGIN_CODE: PLUGIN_INSTALLED},
+        zaz_files=True, zaz_set_up=True),
+    ProviderCase(
+        "provider_csp_and_zaz_csp_fresh", [],
+        {"csp": "csp-3.6.6000", "ucsp": "ucsp-4.0.100", **_PLUGIN}, "-csp -ucsp",
+        [_question(125), _done(127)], 0, [_MSIEXEC, _MSIEXEC, *_IMPORTS, _MSIEXEC],
+        {CSP_CODE: installed("3.6.6000", "csp-x64-kc1-eng.msi", "1033", "qxcspi"),
+         ZAZ_CODE: installed("4.0.100", "ucsp-x64-rus.msi", "1049"),
+         PLUGIN_CODE: PLUGIN_INSTALLED},
+        zaz_files=True, zaz_set_up=True),
+    # The CSP installation fails (1603): the ZAZ CSP stage runs all the same, the failure is
+    # reported with its code, and the plug-in is not installed.
+    ProviderCase(
+        "provider_csp_failure_still_sets_up_the_zaz_csp", [],
+        {"csp": "csp-3.6.6000-fail", "ucsp": "ucsp-4.0.100", **_PLUGIN}, "-csp -ucsp",
+        [_question(125), _provider_failed(1603)], 1603, [_MSIEXEC, _MSIEXEC, *_IMPORTS],
+        {CSP_CODE: NOT_INSTALLED, ZAZ_CODE: installed("4.0.100", "ucsp-x64-rus.msi", "1049"),
+         PLUGIN_CODE: NOT_INSTALLED},
+        zaz_files=True, zaz_set_up=True),
+]
