@@ -264,6 +264,15 @@ void ExitCodesComeBackWhole() {
            kRestartRequired);
   CHECK_EQ(PluginState(), 5);
   CHECK_EQ(PluginPackageName(), std::u16string(u"zirelcom-restart-x64.msi"));
+
+  // msiexec records the name of the package it installs itself, so the name above does not
+  // show the launcher's own call; the same calls made directly rename it.
+  CHECK_EQ(win.installer.SourceListClearAll(kPluginProductCode, nullptr, 0), 0u);
+  CHECK_EQ(
+      win.installer.SourceListSetInfo(kPluginProductCode, nullptr, kInstallContextMachine,
+                                      kMsiCodeProduct, u"PackageName", u"\u0438\u043c\u044f 2.msi"),
+      0u);
+  CHECK_EQ(PluginPackageName(), std::u16string(u"\u0438\u043c\u044f 2.msi"));
   RemovePlugin(win);
 
   // No package: nothing is started and the lookup's code comes back.

@@ -50,6 +50,7 @@ def installed(version, package, language=None, releaseflags=None):
 
 
 PLUGIN_INSTALLED = installed("2.0.0", "zirelcom-x64.msi")
+PLUGIN_INSTALLED_WIN32 = installed("2.0.0", "zirelcom-win32.msi")
 
 # What ZAZ_x64_2.reg sets, as a 32-bit regedit writes it (the 32-bit view of HKLM\Software).
 ZAZ_X64_VALUES = {
@@ -58,6 +59,7 @@ ZAZ_X64_VALUES = {
     ("", "ReaderCount"): "dword:00000001",
     ("Readers\\Demo", "Name"): "Демо-считыватель",
 }
+ZAZ_X86_VALUES = {**ZAZ_X64_VALUES, ("", "Platform"): "x86"}
 
 
 # --- Reading the prefix ---------------------------------------------------------------------
@@ -161,8 +163,9 @@ class ProviderCase:
     zaz_files: the registry, ACL and certificate files lie in the launcher's directory;
     children: the child processes in the order they ran;
     products: {product code: what the Windows Installer reports afterwards};
-    zaz_set_up: the registry values and the demo root certificates are there afterwards
-    (otherwise neither the ZAZ key nor any new root certificate may be)."""
+    zaz_set_up: these registry values (and the demo root certificates) are there afterwards;
+    None: neither the ZAZ key nor any new root certificate may be;
+    prefix: the kind of golden prefix the scenario's prefix is copied from."""
     name: str
     beforehand: list
     distribution: dict
@@ -172,11 +175,12 @@ class ProviderCase:
     children: list
     products: dict
     zaz_files: bool = False
-    zaz_set_up: bool = False
+    zaz_set_up: dict = None
+    prefix: str = "win64"
     env: dict = field(default_factory=dict)
 
     def run(self, layout, prefixes):
-        with Session(layout, prefixes, self.name, env=self.env) as session:
+        with Session(layout, prefixes, self.name, kind=self.prefix, env=self.env) as session:
             for package_set, file_name in self.beforehand:
                 _install_beforehand(session, package_set, file_name)
             _put_distribution(session, self.distribution, self.zaz_files)
@@ -196,11 +200,11 @@ class ProviderCase:
                     check.equal(f"product {code}: {key}", got.get(key), value)
             added = _root_thumbprints(session) - roots_before
             values = _zaz_values(session)
-            if self.zaz_set_up:
+            if self.zaz_set_up is not None:
                 wanted = {t for ts in _fixture_thumbprints(layout).values() for t in ts}
                 check.equal("certificates added to the Root store", sorted(added),
                             sorted(wanted))
-                check.equal("ZAZ registry values", values, ZAZ_X64_VALUES)
+                check.equal("ZAZ registry values", values, self.zaz_set_up)
             else:
                 check.equal("certificates added to the Root store", sorted(added), [])
                 check.equal("ZAZ registry values", values, {})
@@ -260,7 +264,7 @@ CASES = [
         [_question(122), _done(124)], 0, [_MSIEXEC, *_IMPORTS, _MSIEXEC],
         {ZAZ_CODE: installed("4.0.100", "ucsp-x64-rus.msi", "1049"),
          CSP_CODE: NOT_INSTALLED, PLUGIN_CODE: PLUGIN_INSTALLED},
-        zaz_files=True, zaz_set_up=True),
+        zaz_files=True, zaz_set_up=ZAZ_X64_VALUES),
     ProviderCase(
         "provider_csp_and_zaz_csp_fresh", [],
         {"csp": "csp-3.6.6000", "ucsp": "ucsp-4.0.100", **_PLUGIN}, "-csp -ucsp",
@@ -268,7 +272,7 @@ CASES = [
         {CSP_CODE: installed("3.6.6000", "csp-x64-kc1-eng.msi", "1033", "qxcspi"),
          ZAZ_CODE: installed("4.0.100", "ucsp-x64-rus.msi", "1049"),
          PLUGIN_CODE: PLUGIN_INSTALLED},
-        zaz_files=True, zaz_set_up=True),
+        zaz_files=True, zaz_set_up=ZAZ_X64_VALUES),
     # The CSP installation fails (1603): the ZAZ CSP stage runs all the same, the failure is
     # reported with its code, and the plug-in is not installed.
     ProviderCase(
@@ -277,5 +281,23 @@ CASES = [
         [_question(125), _provider_failed(1603)], 1603, [_MSIEXEC, _MSIEXEC, *_IMPORTS],
         {CSP_CODE: NOT_INSTALLED, ZAZ_CODE: installed("4.0.100", "ucsp-x64-rus.msi", "1049"),
          PLUGIN_CODE: NOT_INSTALLED},
-        zaz_files=True, zaz_set_up=True),
+        zaz_files=True, zaz_set_up=ZAZ_X64_VALUES),
+    # 32-bit Windows: the win32 packages and the x86 registry and ACL files.
+    ProviderCase(
+        "provider_zaz_csp_on_32_bit_windows_takes_the_x86_files", [],
+        {"ucsp": "ucsp-4.0.100", **_PLUGIN}, "-ucsp",
+        [_question(122), _done(124)], 0, [_MSIEXEC, *_IMPORTS, _MSIEXEC],
+        {ZAZ_CODE: installed("4.0.100", "ucsp-win32-rus.msi", "1049"),
+         PLUGIN_CODE: PLUGIN_INSTALLED_WIN32},
+        zaz_files=True, zaz_set_up=ZAZ_X86_VALUES, prefix="win32"),
+    # Installed Russian 4.0.100: the upgrade's pattern "ucsp*x64*rus*" passes over the English
+    # packages listed first (whose version the comparison read) to the Russian one.
+    ProviderCase(
+        "provider_zaz_csp_upgraded_in_place_keeping_its_language",
+        [("ucsp-4.0.100", "ucsp-x64-rus.msi")],
+        {"ucsp-a": "ucsp-4.0.200-eng", "ucsp-b": "ucsp-4.0.200", **_PLUGIN}, "-ucsp",
+        [_question(122), _done(124)], 0, [_MSIEXEC, *_IMPORTS, _MSIEXEC],
+        {ZAZ_CODE: installed("4.0.200", "ucsp-x64-rus.msi", "1049"),
+         PLUGIN_CODE: PLUGIN_INSTALLED},
+        zaz_files=True, zaz_set_up=ZAZ_X64_VALUES),
 ]
