@@ -139,6 +139,16 @@ def _started_by_launcher(report):
     return [p.get("exe", "").lower() for p in report.processes if p.get("parent") not in pids]
 
 
+def _expect_children(check, started, expected):
+    """The launcher started exactly the expected programs in this order. The driver reports a
+    child that ended before its name could be read with an empty name (regedit importing a
+    small file can); such an entry stands for whichever program is expected there."""
+    matches = len(started) == len(expected) and all(
+        got in ("", want) for got, want in zip(started, expected))
+    if not matches:
+        check.equal("child processes", started, expected)
+
+
 def _put_distribution(session, distribution, with_zaz_files):
     fixtures = built_fixtures(session.layout)
     for subdirectory, package_set in distribution.items():
@@ -193,7 +203,7 @@ class ProviderCase:
             checks.expect_ran(check, self.exit_code)
             checks.expect_boxes(check, self.boxes)
             checks.expect_no_dialog(check)
-            check.equal("child processes", _started_by_launcher(report), self.children)
+            _expect_children(check, _started_by_launcher(report), self.children)
             for code, expected in self.products.items():
                 got = _product(session, code)
                 for key, value in expected.items():
