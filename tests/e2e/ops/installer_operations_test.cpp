@@ -175,7 +175,8 @@ void RemovePlugin(WindowsSystem& win) {
 
 // The package comes from the first subdirectory holding a match: neither the copy lying in
 // the current directory itself nor the one under a directory whose name begins with a full
-// stop is taken, and a subdirectory without a match is passed over.
+// stop is taken, and a subdirectory without a match is passed over. The system's msiexec
+// installs it.
 void PackageFoundOneLevelDownAndInstalled() {
   WindowsSystem win;
   ScratchTree tree(u"zirel-ops-lookup");
@@ -186,6 +187,12 @@ void PackageFoundOneLevelDownAndInstalled() {
   tree.Copy(Fixture(u"plugin-1.0.0", u"zirelcom-win32.msi"), u"docs\\zirelcom-win32.msi");
   tree.MakeDirectory(u"x64");
   tree.Copy(Fixture(u"plugin-2.0.0", u"zirelcom-x64.msi"), u"x64\\zirelcom-x64.msi");
+  // A program named msiexec in the current directory is never the one that runs: here this
+  // test program, which ends with 2 when started with msiexec's arguments. (A copy of one of
+  // Wine's own programs would not do: Wine runs its built-in program of the copy's name.)
+  wchar_t self[MAX_PATH] = {};
+  GetModuleFileNameW(nullptr, self, MAX_PATH);
+  tree.Copy(Utf16String(self), u"msiexec.exe");
   tree.Enter();
 
   const std::u16string expected = Join(tree.Root(), u"x64\\zirelcom-x64.msi");

@@ -149,6 +149,22 @@ def _expect_children(check, started, expected):
         check.equal("child processes", started, expected)
 
 
+def _changed_files(session):
+    """Registry, ACL and certificate files of the launcher's directory that differ from the
+    fixtures they were copied from (a certificate file is opened read and write)."""
+    fixtures = built_fixtures(session.layout)
+    changed = []
+    for folder in ("files", "certs"):
+        for name in sorted(os.listdir(os.path.join(fixtures, folder))):
+            if name == "thumbprints.txt":
+                continue
+            with open(os.path.join(fixtures, folder, name), "rb") as original, \
+                    open(os.path.join(session.workdir, name), "rb") as copy:
+                if original.read() != copy.read():
+                    changed.append(name)
+    return changed
+
+
 def _put_distribution(session, distribution, with_zaz_files):
     fixtures = built_fixtures(session.layout)
     for subdirectory, package_set in distribution.items():
@@ -208,6 +224,9 @@ class ProviderCase:
                 got = _product(session, code)
                 for key, value in expected.items():
                     check.equal(f"product {code}: {key}", got.get(key), value)
+            if self.zaz_files:
+                check.equal("files of the launcher's directory changed", _changed_files(session),
+                            [])
             added = _root_thumbprints(session) - roots_before
             values = _zaz_values(session)
             if self.zaz_set_up is not None:
@@ -310,4 +329,10 @@ CASES = [
         {ZAZ_CODE: installed("4.0.200", "ucsp-x64-rus.msi", "1049"),
          PLUGIN_CODE: PLUGIN_INSTALLED},
         zaz_files=True, zaz_set_up=ZAZ_X64_VALUES),
+    # Unattended: the refusal is not shown, nothing else either; the exit code tells it.
+    ProviderCase(
+        "provider_csp_too_old_silent_refused_without_a_box",
+        [("csp-3.6.5000", "csp-x64-kc2-rus.msi")],
+        {"csp": "csp-3.6.7000", **_PLUGIN}, "-silent -csp", [], 6, [],
+        {CSP_CODE: installed("3.6.5000", "csp-x64-kc2-rus.msi"), PLUGIN_CODE: NOT_INSTALLED}),
 ]
