@@ -18,6 +18,7 @@ sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from harness.layout import Layout  # noqa: E402
 from harness.prefixes import Prefixes  # noqa: E402
 from harness.session import Session  # noqa: E402
+from scenarios.installer_fixtures import product  # noqa: E402
 
 _SOURCE_DIR = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 
@@ -30,6 +31,26 @@ STEPS = [
     ("plug-in installation, answered Yes", "", ["yes", "ok"], True),
     ("plug-in, CSP and ZAZ CSP, answered Yes", "-csp -ucsp", ["yes", "ok"], True),
 ]
+
+# The products of the demo distribution, with their product codes.
+PRODUCTS = [
+    ("Vestacor Signavel", "{B5290F4D-7E3A-46C1-8D95-0A6F2C8E13B7}"),
+    ("Vestacor CSP", "{6E1B37A2-0C94-4D58-A1F3-2B7C9E05D841}"),
+    ("Vestacor ZAZ CSP", "{3D7E90B5-A241-4C6E-9F08-57B2E1C4A396}"),
+]
+
+
+def installed_products(session):
+    """What the Windows Installer of the prefix reports about each product (via msi_probe)."""
+    lines = ["  the Windows Installer reports:"]
+    for name, code in PRODUCTS:
+        report = product(session, code)
+        if report.get("state") == "5":
+            lines.append(f"    {name}: installed, version {report.get('version')}, language "
+                         f"{report.get('language')}, package {report.get('packagename')}")
+        else:
+            lines.append(f"    {name}: not installed (state {report.get('state')})")
+    return "\n".join(lines)
 
 
 def describe(report, shots_dir, number):
@@ -86,6 +107,8 @@ def main():
                 print(f"\n[{number}] {title}: zirelpluginsetup.exe {args}".rstrip(), flush=True)
                 print(f"  current directory: {cwd}", flush=True)
                 print(describe(report, shots, number), flush=True)
+                if installs:
+                    print(installed_products(session), flush=True)
                 failed = failed or not report.finished
     finally:
         prefixes.remove()
