@@ -7,18 +7,8 @@ import tempfile
 
 from harness import checks, wine
 
+from . import installer_fixtures as fixtures
 from .cases import CustomCase
-
-_FIXTURE_BUILD = os.path.join(os.path.dirname(os.path.dirname(os.path.abspath(__file__))),
-                              "fixtures", "build.sh")
-
-
-def built_fixtures(layout):
-    """The fixtures of this build directory, built now when missing or out of date."""
-    path = os.path.join(layout.build_dir, "fixtures")
-    subprocess.run([_FIXTURE_BUILD, path], check=True, stdin=subprocess.DEVNULL,
-                   stdout=subprocess.DEVNULL, timeout=300)
-    return path
 
 
 def run_windows_program(session, argv, timeout=300):
@@ -33,7 +23,7 @@ def run_windows_program(session, argv, timeout=300):
 
 
 def _installer_operations(session):
-    packages = os.path.join(built_fixtures(session.layout), "packages")
+    packages = os.path.join(fixtures.fixtures_dir(session.layout), "packages")
     program = os.path.join(session.layout.build_dir, "installer_operations_test.exe")
     status, output = run_windows_program(session, [program, wine.windows_path(packages)])
     check = checks.Checker(None)

@@ -4,15 +4,16 @@ product code, or failing; the ZAZ CSP with its registry, ACL and root-certificat
 
 import os
 import shutil
-from dataclasses import dataclass, field
+from dataclasses import dataclass, field, replace
 
 from harness import checks, texts, wine
 from harness.checks import Box
 from harness.session import Session
 
-from .installer_operations import built_fixtures, run_windows_program
+from . import installer_fixtures as fixtures
+from .installer_operations import run_windows_program
 
-PLUGIN_CODE = "{B5290F4D-7E3A-46C1-8D95-0A6F2C8E13B7}"
+PLUGIN_CODE = fixtures.PLUGIN_CODE
 CSP_CODE = "{6E1B37A2-0C94-4D58-A1F3-2B7C9E05D841}"
 CSP_SECOND_CODE = "{9A04C6E3-58D1-4B7F-8E26-C13F0A9B5D72}"
 ZAZ_CODE = "{3D7E90B5-A241-4C6E-9F08-57B2E1C4A396}"
@@ -62,38 +63,49 @@ ZAZ_X64_VALUES = {
 ZAZ_X86_VALUES = {**ZAZ_X64_VALUES, ("", "Platform"): "x86"}
 
 
-# --- Reading the prefix ---------------------------------------------------------------------
+# --- Preparing and reading the prefix -------------------------------------------------------
 
-def _probe(session, *args):
-    exe = os.path.join(session.layout.build_dir, "msi_probe.exe")
-    _, output = run_windows_program(session, [exe, *args], timeout=120)
-    return output.splitlines()
-
-
-def _install_beforehand(session, package_set, file_name):
-    path = wine.windows_path(os.path.join(built_fixtures(session.layout), "packages",
-                                          package_set, file_name))
-    lines = _probe(session, "run", "msiexec", "/qn", "/i", path, "REBOOT=R")
-    if lines != ["0"]:
-        raise RuntimeError(f"installing {package_set}/{file_name} beforehand ended with {lines}")
+def _put_zaz_files(session):
+    """The registry, ACL and certificate files, in the launcher's own directory."""
+    built = fixtures.fixtures_dir(session.layout)
+    for folder in ("files", "certs"):
+        source = os.path.join(built, folder)
+        for name in os.listdir(source):
+            if name != "thumbprints.txt":
+                shutil.copy(os.path.join(source, name), session.workdir)
 
 
-def _product(session, code):
-    report = {}
-    for line in _probe(session, "product", code):
-        name, _, value = line.partition("=")
-        report[name] = value
-    return report
+def _changed_zaz_files(session):
+    """Registry, ACL and certificate files of the launcher's directory that differ from the
+    fixtures they were copied from (a certificate file is opened for reading and writing)."""
+    built = fixtures.fixtures_dir(session.layout)
+    changed = []
+    for folder in ("files", "certs"):
+        for name in sorted(os.listdir(os.path.join(built, folder))):
+            if name == "thumbprints.txt":
+                continue
+            with open(os.path.join(built, folder, name), "rb") as original, \
+                    open(os.path.join(session.workdir, name), "rb") as copy:
+                if original.read() != copy.read():
+                    changed.append(name)
+    return changed
+
+
+def _fixture_thumbprints(layout):
+    """Thumbprints (upper case) of every demo certificate of the certificate files."""
+    path = os.path.join(fixtures.fixtures_dir(layout), "certs", "thumbprints.txt")
+    with open(path, encoding="utf-8") as source:
+        return {line.split()[1].upper() for line in source if line.strip()}
 
 
 def _root_thumbprints(session):
     """Thumbprints (upper case) of the machine's Root store, read from the registry."""
     _, output = run_windows_program(session, ["reg", "query", ROOT_CERTIFICATES])
-    prefix = "HKEY_LOCAL_MACHINE" + ROOT_CERTIFICATES[4:] + "\\"
+    prefix = ("HKEY_LOCAL_MACHINE" + ROOT_CERTIFICATES[4:] + "\\").lower()
     found = set()
     for line in output.splitlines():
         line = line.strip()
-        if line.lower().startswith(prefix.lower()):
+        if line.lower().startswith(prefix):
             found.add(line[len(prefix):].upper())
     return found
 
@@ -110,72 +122,69 @@ def _zaz_values(session):
         text = source.read().decode("utf-16")
     values = {}
     subkey = None
-    top = "[HKEY_LOCAL_MACHINE" + ZAZ_KEY[4:]
+    top = ("HKEY_LOCAL_MACHINE" + ZAZ_KEY[4:]).lower()
     for line in text.splitlines():
         if line.startswith("["):
-            name = line.strip("[]")
-            subkey = name[len(top):].lstrip("\\") if line.startswith(top) else None
+            key = line.strip().strip("[]")
+            inside = key.lower() == top or key.lower().startswith(top + "\\")
+            subkey = key[len(top) + 1:] if inside else None
         elif subkey is not None and line.startswith('"') and "=" in line:
             name, _, data = line.partition("=")
             values[(subkey, name.strip('"'))] = data[1:-1] if data.startswith('"') else data
     return values
 
 
-def _fixture_thumbprints(layout):
-    """{file name: [thumbprints]} of the demo certificates."""
-    found = {}
-    path = os.path.join(built_fixtures(layout), "certs", "thumbprints.txt")
+_RECORD = "zirel-recorded.txt"
+_RECORD_EXIT = "zirel-recorded-exit.txt"
+
+
+def _record_regini(session, exit_code):
+    """Replaces the prefix's regini (a stub under Wine) by the command recorder, which ends
+    with `exit_code`. The 32-bit system directory is the one the launcher's children come
+    from. The file is a link shared with the golden prefix: unlinked first, never written.
+    Wine runs its built-in program for a file of the system directory unless told to load the
+    file itself."""
+    drive = os.path.join(session.prefix.path, "drive_c")
+    system = os.path.join(drive, "windows", "syswow64")
+    if not os.path.isdir(system):
+        system = os.path.join(drive, "windows", "system32")
+    target = os.path.join(system, "regini.exe")
+    os.unlink(target)
+    shutil.copy(os.path.join(session.layout.build_dir, "command_recorder.exe"), target)
+    session.prefix.set_registry(r"HKCU\Software\Wine\DllOverrides", "regini.exe", "native")
+    if exit_code != 0:
+        with open(os.path.join(drive, _RECORD_EXIT), "w", encoding="ascii") as out:
+            out.write(str(exit_code))
+
+
+def _recorded_runs(session):
+    """(command line, current directory) of every run of the recorder, in order."""
+    path = os.path.join(session.prefix.path, "drive_c", _RECORD)
+    if not os.path.exists(path):
+        return []
     with open(path, encoding="utf-8") as source:
-        for line in source:
-            name, thumbprint = line.split()
-            found.setdefault(name, []).append(thumbprint.upper())
-    return found
+        return [tuple(line.rstrip("\n").split("\t")) for line in source]
 
 
 def _started_by_launcher(report):
     """Executable names of the processes the launcher itself started, in order. Their own
-    children (Wine gives a console program such as regini a conhost.exe) are left out."""
+    children (Wine gives a console program a conhost.exe) are left out."""
     pids = {p.get("pid") for p in report.processes}
     return [p.get("exe", "").lower() for p in report.processes if p.get("parent") not in pids]
 
 
+# Programs that may end before the driver sees them, or before it reads their name: regedit
+# importing a small file, and regini (the command recorder in its place). That they ran shows
+# in the registry values imported and in the recorder's log.
+_QUICK_CHILDREN = ("", "regedit.exe", "regini.exe")
+
+
 def _expect_children(check, started, expected):
-    """The launcher started exactly the expected programs in this order. The driver reports a
-    child that ended before its name could be read with an empty name (regedit importing a
-    small file can); such an entry stands for whichever program is expected there."""
-    matches = len(started) == len(expected) and all(
-        got in ("", want) for got, want in zip(started, expected))
-    if not matches:
-        check.equal("child processes", started, expected)
-
-
-def _changed_files(session):
-    """Registry, ACL and certificate files of the launcher's directory that differ from the
-    fixtures they were copied from (a certificate file is opened read and write)."""
-    fixtures = built_fixtures(session.layout)
-    changed = []
-    for folder in ("files", "certs"):
-        for name in sorted(os.listdir(os.path.join(fixtures, folder))):
-            if name == "thumbprints.txt":
-                continue
-            with open(os.path.join(fixtures, folder, name), "rb") as original, \
-                    open(os.path.join(session.workdir, name), "rb") as copy:
-                if original.read() != copy.read():
-                    changed.append(name)
-    return changed
-
-
-def _put_distribution(session, distribution, with_zaz_files):
-    fixtures = built_fixtures(session.layout)
-    for subdirectory, package_set in distribution.items():
-        shutil.copytree(os.path.join(fixtures, "packages", package_set),
-                        os.path.join(session.workdir, subdirectory))
-    if with_zaz_files:
-        for folder in ("files", "certs"):
-            source = os.path.join(fixtures, folder)
-            for name in os.listdir(source):
-                if name != "thumbprints.txt":
-                    shutil.copy(os.path.join(source, name), session.workdir)
+    """The launcher started exactly the expected programs in this order, leaving aside those
+    that the driver may miss."""
+    check.equal("child processes (regedit and regini left aside)",
+                [name for name in started if name not in _QUICK_CHILDREN],
+                [name for name in expected if name not in _QUICK_CHILDREN])
 
 
 # --- The scenario shape ---------------------------------------------------------------------
@@ -186,11 +195,16 @@ class ProviderCase:
 
     beforehand: packages installed with plain msiexec first, as (set, file);
     distribution: {subdirectory of the launcher's directory: fixture set};
-    zaz_files: the registry, ACL and certificate files lie in the launcher's directory;
-    children: the child processes in the order they ran;
+    zaz_files: the registry, ACL and certificate files lie in the launcher's directory (and
+    must be unchanged afterwards);
+    children: the programs the launcher starts, in order;
     products: {product code: what the Windows Installer reports afterwards};
-    zaz_set_up: these registry values (and the demo root certificates) are there afterwards;
+    zaz_set_up: these registry values, and the demo root certificates, are there afterwards;
     None: neither the ZAZ key nor any new root certificate may be;
+    regini_exit: regini is replaced by the command recorder ending with this code; it must run
+    once, with the ACL file of the platform, exactly when zaz_set_up is given;
+    icon_may_be_covered: boxes shown beside the progress window, whose icon the driver may
+    read as "unknown" when Wine stacks the progress window above the box;
     prefix: the kind of golden prefix the scenario's prefix is copied from."""
     name: str
     beforehand: list
@@ -202,42 +216,62 @@ class ProviderCase:
     products: dict
     zaz_files: bool = False
     zaz_set_up: dict = None
+    regini_exit: int = 0
+    icon_may_be_covered: tuple = ()
     prefix: str = "win64"
     env: dict = field(default_factory=dict)
 
     def run(self, layout, prefixes):
         with Session(layout, prefixes, self.name, kind=self.prefix, env=self.env) as session:
             for package_set, file_name in self.beforehand:
-                _install_beforehand(session, package_set, file_name)
-            _put_distribution(session, self.distribution, self.zaz_files)
+                fixtures.install_beforehand(session, package_set, file_name)
+            fixtures.put_distribution(session, self.distribution)
+            if self.zaz_files:
+                _put_zaz_files(session)
+            _record_regini(session, self.regini_exit)
             # The first opening of the Root store copies the host's CA bundle in: done here,
             # so that what the launch adds is told apart.
-            _probe(session, "root", "0" * 40)
+            fixtures.probe(session, "root", "0" * 40)
             roots_before = _root_thumbprints(session)
+
             report = session.launch(self.args, answers=checks.box_answers(self.boxes))
             check = checks.Checker(report)
             checks.expect_ran(check, self.exit_code)
-            checks.expect_boxes(check, self.boxes)
+            checks.expect_boxes(check, self._expected_boxes(report))
             checks.expect_no_dialog(check)
             _expect_children(check, _started_by_launcher(report), self.children)
             for code, expected in self.products.items():
-                got = _product(session, code)
+                got = fixtures.product(session, code)
                 for key, value in expected.items():
                     check.equal(f"product {code}: {key}", got.get(key), value)
             if self.zaz_files:
-                check.equal("files of the launcher's directory changed", _changed_files(session),
-                            [])
-            added = _root_thumbprints(session) - roots_before
-            values = _zaz_values(session)
-            if self.zaz_set_up is not None:
-                wanted = {t for ts in _fixture_thumbprints(layout).values() for t in ts}
-                check.equal("certificates added to the Root store", sorted(added),
-                            sorted(wanted))
-                check.equal("ZAZ registry values", values, self.zaz_set_up)
-            else:
-                check.equal("certificates added to the Root store", sorted(added), [])
-                check.equal("ZAZ registry values", values, {})
+                check.equal("files of the launcher's directory changed",
+                            _changed_zaz_files(session), [])
+            self._expect_zaz_set_up(check, session, roots_before)
             check.done()
+
+    def _expected_boxes(self, report):
+        expected = list(self.boxes)
+        for index in self.icon_may_be_covered:
+            if index < len(report.boxes) and report.boxes[index].get("icon") == "unknown":
+                expected[index] = replace(expected[index], icon="unknown")
+        return expected
+
+    def _expect_zaz_set_up(self, check, session, roots_before):
+        acl = "ZAZ_acl_x64.acl" if self.prefix == "win64" else "ZAZ_acl_x86.acl"
+        runs = [] if self.zaz_set_up is None else [
+            (f"regini {acl}", wine.windows_path(session.workdir))]
+        check.equal("regini runs (command line, current directory)", _recorded_runs(session),
+                    runs)
+        added = sorted(_root_thumbprints(session) - roots_before)
+        values = _zaz_values(session)
+        if self.zaz_set_up is None:
+            check.equal("certificates added to the Root store", added, [])
+            check.equal("ZAZ registry values", values, {})
+        else:
+            check.equal("certificates added to the Root store", added,
+                        sorted(_fixture_thumbprints(session.layout)))
+            check.equal("ZAZ registry values", values, self.zaz_set_up)
 
 
 # --- The scenarios --------------------------------------------------------------------------
@@ -276,7 +310,7 @@ CASES = [
         {"csp": "csp-3.6.7000", **_PLUGIN}, "-csp",
         [_question(102), CSP_TOO_OLD, _provider_failed(6)], 6, [],
         {CSP_CODE: installed("3.6.5000", "csp-x64-kc2-rus.msi", "1049", "qxrmcsp,qxcspi"),
-         PLUGIN_CODE: NOT_INSTALLED}),
+         PLUGIN_CODE: NOT_INSTALLED}, icon_may_be_covered=(1,)),
     # Only the second code installed (KC3 English): its configuration chooses the package,
     # which installs under the CSP code without the upgrade properties.
     ProviderCase(
@@ -335,4 +369,12 @@ CASES = [
         [("csp-3.6.5000", "csp-x64-kc2-rus.msi")],
         {"csp": "csp-3.6.7000", **_PLUGIN}, "-silent -csp", [], 6, [],
         {CSP_CODE: installed("3.6.5000", "csp-x64-kc2-rus.msi"), PLUGIN_CODE: NOT_INSTALLED}),
+    # The ACL import fails (5, access denied): the certificates are added all the same, and
+    # the failure is reported with that code; the plug-in is not installed.
+    ProviderCase(
+        "provider_zaz_acl_import_failure_reported_after_the_certificates", [],
+        {"ucsp": "ucsp-4.0.100", **_PLUGIN}, "-ucsp",
+        [_question(122), _provider_failed(5)], 5, [_MSIEXEC, *_IMPORTS],
+        {ZAZ_CODE: installed("4.0.100", "ucsp-x64-rus.msi", "1049"), PLUGIN_CODE: NOT_INSTALLED},
+        zaz_files=True, zaz_set_up=ZAZ_X64_VALUES, regini_exit=5),
 ]
