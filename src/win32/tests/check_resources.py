@@ -12,6 +12,7 @@ Usage: check_resources.py EXE          check the executable
 
 Standard library only. Exits 0 when everything matches, 1 with one line per difference.
 """
+import os
 import struct
 import sys
 import xml.etree.ElementTree as ElementTree
@@ -19,49 +20,11 @@ import xml.etree.ElementTree as ElementTree
 RT_ICON, RT_STRING, RT_GROUP_ICON, RT_MANIFEST, RT_DIALOG = 3, 6, 14, 24, 5
 RUSSIAN = 0x0419
 
-# Every text of the string table; an id missing here must have no text.
-EXPECTED_STRINGS = {
-    101: "Программа должна быть запущена от имени администратора.",
-    102: "Установить Vestacor Signavel и CSP?",
-    103: "Установить Vestacor Signavel?",
-    104: "Vestacor Signavel",
-    105: "В процессе установки Vestacor CSP возникла ошибка",
-    106: "В процессе установки или обновления Vestacor Signavel возникла ошибка",
-    107: "Vestacor Signavel и CSP успешно установлены.\nДля корректной работы Vestacor Signavel и CSP необходимо перезагрузить компьютер.\nПроизвести перезагрузку сейчас?",
-    108: "Vestacor Signavel успешно установлен.\nДля корректной работы Vestacor Signavel необходимо перезагрузить компьютер.\nПроизвести перезагрузку сейчас?",
-    109: "Vestacor Signavel и CSP успешно установлены.\nДля корректной работы Vestacor Signavel и CSP необходимо перезапустить браузер.",
-    110: "Vestacor Signavel успешно установлен.\nДля корректной работы Vestacor Signavel необходимо перезапустить браузер.",
-    111: "Не удалось произвести перезагрузку.\nПерезагрузите компьютер вручную.",
-    112: "Ошибка при обновлении zirelcom.msi.",
-    113: "Установка Vestacor Signavel и CSP...",
-    114: "Установка Vestacor Signavel...",
-    115: "Для продолжения установки требуется перезагрузка.\nПосле перезагрузки необходимо снова запустить установщик.\nПроизвести перезагрузку сейчас?",
-    116: "Установка продукта не возможна на ОС старше Windows 2000.",
-    117: "Для установки продукта на Windows 2000 требуется пакет обновлений SP4.",
-    118: "Для установки продукта на Windows XP требуется пакет обновлений SP2.",
-    119: "Для установки продукта на Windows 2003 требуется пакет обновлений SP2.",
-    120: "Для установки продукта на Windows Vista или Windows 2008 требуется пакет обновлений SP2.",
-    121: "Для установки продукта на Windows Vista или Windows 2008 требуется пакет обновлений SP2.",
-    122: "Установить Vestacor Signavel и VAZ CSP?",
-    123: "Vestacor Signavel и VAZ CSP успешно установлены.\nДля корректной работы Vestacor Signavel и VAZ CSP необходимо перезагрузить компьютер.\nПроизвести перезагрузку сейчас?",
-    124: "Vestacor Signavel и VAZ CSP успешно установлены.\nДля корректной работы Vestacor Signavel и VAZ CSP необходимо перезапустить браузер.",
-    125: "Установить Vestacor Signavel, CSP и VAZ CSP?",
-    126: "Vestacor Signavel, CSP и VAZ CSP успешно установлены.\nДля корректной работы Vestacor Signavel, CSP и UCSP необходимо перезагрузить компьютер.\nПроизвести перезагрузку сейчас?",
-    127: "Vestacor Signavel, CSP и UCSP успешно установлены.\nДля корректной работы Vestacor Signavel, CSP и VAZ CSP необходимо перезапустить браузер.",
-    128: "Обновление",
-    129: "Ошибка",
-    130: "Установленная версия Vestacor CSP 3.6 слишком старая для обновления.\nДля установки удалите её из Add/Remove Programs и запустите установку заново.",
-    131: "Не возможно узнать версию установленного msi-пакета.",
-    133: "Не возможно открыть новый msi-пакет.",
-    134: "Не возможно узнать версию нового msi-пакета.",
-    135: "Не возможно найти полный путь установленного msi-пакета.",
-    136: "Не возможно узнать путь до установленного msi-пакета.",
-    137: "Не возможно узнать свойство ISReleaseFlags нового msi-пакета.",
-    138: "Не возможно узнать свойство ProductLanguage нового msi-пакета.",
-    139: "Не возможно найти msi-пакет.",
-    142: "Скрыть",
-    143: "Опции",
-}
+# Every text of the string table, as the end-to-end scenarios expect it in the boxes; an id
+# missing there must have no text.
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "..",
+                                "tests", "e2e"))
+from harness.texts import STRINGS as EXPECTED_STRINGS  # noqa: E402
 
 EMPTY_IDS = [96, 97, 98, 99, 100, 132, 140, 141]
 
