@@ -4,6 +4,8 @@
 
 #include <wincrypt.h>
 
+#include "win32/system_libraries.h"
+
 namespace {
 
 HCERTSTORE StoreOf(CertStoreHandle store) {
@@ -20,19 +22,19 @@ CertStoreHandle CertificateStores::OpenStore(CertStoreProvider provider, std::ui
   LPCSTR storeProvider = provider == CertStoreProvider::kFileName ? CERT_STORE_PROV_FILENAME_W
                                                                   : CERT_STORE_PROV_SYSTEM_W;
   return reinterpret_cast<CertStoreHandle>(
-      CertOpenStore(storeProvider, encoding, 0, flags, static_cast<const void*>(parameter)));
+      crypt_.openStore(storeProvider, encoding, 0, flags, static_cast<const void*>(parameter)));
 }
 
 CertContextRef CertificateStores::EnumCertificates(CertStoreHandle store, CertContextRef previous) {
-  return CertEnumCertificatesInStore(StoreOf(store), ContextOf(previous));
+  return crypt_.enumCertificates(StoreOf(store), ContextOf(previous));
 }
 
 bool CertificateStores::AddCertificate(CertStoreHandle store, CertContextRef certificate,
                                        std::uint32_t disposition) {
-  return CertAddCertificateContextToStore(StoreOf(store), ContextOf(certificate), disposition,
-                                          nullptr) != FALSE;
+  return crypt_.addCertificate(StoreOf(store), ContextOf(certificate), disposition, nullptr) !=
+         FALSE;
 }
 
 bool CertificateStores::CloseStore(CertStoreHandle store, std::uint32_t flags) {
-  return CertCloseStore(StoreOf(store), flags) != FALSE;
+  return crypt_.closeStore(StoreOf(store), flags) != FALSE;
 }

@@ -2,13 +2,21 @@
 
 #include "system/cert_api.h"
 
-// CertApi over crypt32.
+struct CryptFunctions;
+
+// CertApi over crypt32, through the functions that SystemLibraries took from it.
 class CertificateStores : public CertApi {
  public:
+  // `crypt` is read at each call, so it may be filled after construction.
+  explicit CertificateStores(const CryptFunctions& crypt) : crypt_(crypt) {}
+
   CertStoreHandle OpenStore(CertStoreProvider provider, std::uint32_t encoding, std::uint32_t flags,
                             const char16_t* parameter) override;
   CertContextRef EnumCertificates(CertStoreHandle store, CertContextRef previous) override;
   bool AddCertificate(CertStoreHandle store, CertContextRef certificate,
                       std::uint32_t disposition) override;
   bool CloseStore(CertStoreHandle store, std::uint32_t flags) override;
+
+ private:
+  const CryptFunctions& crypt_;
 };

@@ -2,9 +2,6 @@
 
 #include <windows.h>
 
-#include <msi.h>
-#include <wincrypt.h>
-
 // Owners for the Windows handles that the Windows layer itself holds. Each closes its handle
 // once, when it goes out of scope or is reset; ownership moves, never copies.
 template <typename Traits>
@@ -65,18 +62,12 @@ struct FindHandleTraits {
   static void Close(Value value) { FindClose(value); }
 };
 
-struct MsiHandleTraits {
-  using Value = MSIHANDLE;
-  static Value Empty() { return 0; }
-  static bool IsValid(Value value) { return value != 0; }
-  static void Close(Value value) { MsiCloseHandle(value); }
-};
-
-struct CertStoreTraits {
-  using Value = HCERTSTORE;
+// A DLL loaded with LoadLibraryExW.
+struct ModuleTraits {
+  using Value = HMODULE;
   static Value Empty() { return nullptr; }
   static bool IsValid(Value value) { return value != nullptr; }
-  static void Close(Value value) { CertCloseStore(value, 0); }
+  static void Close(Value value) { FreeLibrary(value); }
 };
 
 struct IconTraits {
@@ -96,7 +87,6 @@ struct LocalMemoryTraits {
 
 using KernelHandle = Owned<KernelHandleTraits>;
 using FindHandle = Owned<FindHandleTraits>;
-using OwnedMsiHandle = Owned<MsiHandleTraits>;
-using CertStore = Owned<CertStoreTraits>;
+using OwnedModule = Owned<ModuleTraits>;
 using OwnedIcon = Owned<IconTraits>;
 using LocalMemory = Owned<LocalMemoryTraits>;

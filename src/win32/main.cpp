@@ -9,9 +9,12 @@
 #include "system/system.h"
 #include "win32/certificate_stores.h"
 #include "win32/child_processes.h"
+#include "win32/dll_search.h"
 #include "win32/kernel_files.h"
 #include "win32/module_resources.h"
 #include "win32/msi_installer.h"
+#include "win32/startup_checks.h"
+#include "win32/system_libraries.h"
 #include "win32/wide_text.h"
 #include "win32/windows_platform.h"
 #include "win32/windows_ui.h"
@@ -19,17 +22,28 @@
 // The C runtime hands over the command line without the program name and the blanks after it,
 // and ends the process with the returned value as its 32-bit exit code.
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int) {
-  MsiInstaller installer;
+  // The program runs elevated from wherever it was put (a download folder, a removable disk, a
+  // share): no DLL from there may be loaded. So the search is narrowed before anything loads a
+  // DLL by name, and msi.dll and crypt32.dll are not in the import table but loaded from the
+  // system directory by PrepareStart.
+  const DllSearch search = RestrictDllSearch();
+
+  SystemLibraries libraries;
+  MsiInstaller installer(libraries.Msi());
+  CertificateStores certs(libraries.Crypt());
   KernelFiles files;
   ChildProcesses processes;
-  CertificateStores certs;
   WindowsPlatform platform;
   ModuleResources resources(instance);
   WindowsUi ui(instance, resources);
   const System sys{installer, files, processes, certs, platform, ui, resources};
+  const std::u16string text = Utf16String(commandLine);
 
+  if (const std::uint32_t refused = PrepareStart(sys, libraries, search, text); refused != 0) {
+    return static_cast<int>(refused);
+  }
   SetupState state;
   CoreInstallStages stages(sys, state);
-  std::uint32_t exitCode = RunSetup(sys, stages, state, Utf16String(commandLine));
+  std::uint32_t exitCode = RunSetup(sys, stages, state, text);
   return static_cast<int>(exitCode);
 }

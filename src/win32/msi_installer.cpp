@@ -5,22 +5,10 @@
 #include <msi.h>
 #include <msiquery.h>
 
-#include "win32/handles.h"
+#include "win32/system_libraries.h"
 #include "win32/wide_text.h"
 
 namespace {
-
-using SourceListSetInfoFunction = UINT(WINAPI*)(LPCWSTR, LPCWSTR, MSIINSTALLCONTEXT, DWORD, LPCWSTR,
-                                                LPCWSTR);
-
-// MsiSourceListSetInfoW came with Windows Installer 3.0; Windows 2000 ships 2.0. Looked up at
-// run time so that the launcher still starts there (the call's result is not looked at).
-SourceListSetInfoFunction FindSourceListSetInfo() {
-  HMODULE msi = GetModuleHandleW(L"msi.dll");
-  if (msi == nullptr) return nullptr;
-  return reinterpret_cast<SourceListSetInfoFunction>(
-      reinterpret_cast<void*>(GetProcAddress(msi, "MsiSourceListSetInfoW")));
-}
 
 // "#" and the handle's decimal digits: how the package functions accept an open database.
 struct HandleReference {
@@ -39,24 +27,41 @@ struct HandleReference {
   wchar_t text[14];
 };
 
+// An installer handle, closed through the table it came from.
+class ScopedMsiHandle {
+ public:
+  explicit ScopedMsiHandle(const MsiFunctions& msi) : msi_(msi) {}
+  ~ScopedMsiHandle() {
+    if (handle_ != 0) msi_.closeHandle(handle_);
+  }
+  ScopedMsiHandle(const ScopedMsiHandle&) = delete;
+  ScopedMsiHandle& operator=(const ScopedMsiHandle&) = delete;
+  MSIHANDLE Get() const { return handle_; }
+  MSIHANDLE* Receive() { return &handle_; }
+
+ private:
+  const MsiFunctions& msi_;
+  MSIHANDLE handle_ = 0;
+};
+
 }  // namespace
 
 void MsiInstaller::SetInternalUi(int level) {
-  MsiSetInternalUI(static_cast<INSTALLUILEVEL>(level), nullptr);
+  msi_.setInternalUi(static_cast<INSTALLUILEVEL>(level), nullptr);
 }
 
 int MsiInstaller::QueryProductState(const char16_t* product) {
-  return MsiQueryProductStateW(Wide(product));
+  return msi_.queryProductState(Wide(product));
 }
 
 int MsiInstaller::QueryFeatureState(const char16_t* product, const char16_t* feature) {
-  return MsiQueryFeatureStateW(Wide(product), Wide(feature));
+  return msi_.queryFeatureState(Wide(product), Wide(feature));
 }
 
 std::uint32_t MsiInstaller::GetProductInfo(const char16_t* product, const char16_t* property,
                                            char16_t* buffer, std::uint32_t* size) {
   DWORD room = *size;
-  UINT result = MsiGetProductInfoW(Wide(product), Wide(property), Wide(buffer), &room);
+  UINT result = msi_.getProductInfo(Wide(product), Wide(property), Wide(buffer), &room);
   *size = room;
   return result;
 }
@@ -64,16 +69,16 @@ std::uint32_t MsiInstaller::GetProductInfo(const char16_t* product, const char16
 std::uint32_t MsiInstaller::OpenPackageEx(const char16_t* path, std::uint32_t options,
                                           MsiHandle* handle) {
   MSIHANDLE opened = 0;
-  UINT result = MsiOpenPackageExW(Wide(path), options, &opened);
+  UINT result = msi_.openPackageEx(Wide(path), options, &opened);
   if (result == ERROR_PRODUCT_VERSION && (options & MSIOPENPACKAGEFLAGS_IGNOREMACHINESTATE) != 0) {
     // Wine's msi.dll ignores the flag: for an installed product it opens the cached package and
     // refuses a package file of another version. A package made from the file's database handle
     // ("#nnnn", as MsiOpenPackage accepts it) is the file itself on every system. The package
     // keeps its own reference to the database.
     const LPCWSTR readOnly = nullptr;  // MSIDBOPEN_READONLY, spelled for the wide call
-    OwnedMsiHandle database;
-    if (MsiOpenDatabaseW(Wide(path), readOnly, database.Receive()) == ERROR_SUCCESS) {
-      result = MsiOpenPackageExW(HandleReference(database.Get()).text, options, &opened);
+    ScopedMsiHandle database(msi_);
+    if (msi_.openDatabase(Wide(path), readOnly, database.Receive()) == ERROR_SUCCESS) {
+      result = msi_.openPackageEx(HandleReference(database.Get()).text, options, &opened);
     }
   }
   *handle = opened;
@@ -83,25 +88,26 @@ std::uint32_t MsiInstaller::OpenPackageEx(const char16_t* path, std::uint32_t op
 std::uint32_t MsiInstaller::GetProperty(MsiHandle handle, const char16_t* name, char16_t* buffer,
                                         std::uint32_t* size) {
   DWORD room = *size;
-  UINT result = MsiGetPropertyW(handle, Wide(name), Wide(buffer), &room);
+  UINT result = msi_.getProperty(handle, Wide(name), Wide(buffer), &room);
   *size = room;
   return result;
 }
 
 std::uint32_t MsiInstaller::CloseMsiHandle(MsiHandle handle) {
-  return MsiCloseHandle(handle);
+  return msi_.closeHandle(handle);
 }
 
 std::uint32_t MsiInstaller::SourceListClearAll(const char16_t* product, const char16_t* user,
                                                std::uint32_t reserved) {
-  return MsiSourceListClearAllW(Wide(product), Wide(user), reserved);
+  return msi_.sourceListClearAll(Wide(product), Wide(user), reserved);
 }
 
 std::uint32_t MsiInstaller::SourceListSetInfo(const char16_t* product, const char16_t* userSid,
                                               int context, std::uint32_t options,
                                               const char16_t* property, const char16_t* value) {
-  static const SourceListSetInfoFunction setInfo = FindSourceListSetInfo();
-  if (setInfo == nullptr) return ERROR_CALL_NOT_IMPLEMENTED;
-  return setInfo(Wide(product), Wide(userSid), static_cast<MSIINSTALLCONTEXT>(context), options,
-                 Wide(property), Wide(value));
+  // Missing before Windows Installer 3.0; the caller does not look at the result.
+  if (msi_.sourceListSetInfo == nullptr) return ERROR_CALL_NOT_IMPLEMENTED;
+  return msi_.sourceListSetInfo(Wide(product), Wide(userSid),
+                                static_cast<MSIINSTALLCONTEXT>(context), options, Wide(property),
+                                Wide(value));
 }

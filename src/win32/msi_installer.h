@@ -2,9 +2,14 @@
 
 #include "system/installer_api.h"
 
-// InstallerApi over msi.dll.
+struct MsiFunctions;
+
+// InstallerApi over msi.dll, through the functions that SystemLibraries took from it.
 class MsiInstaller : public InstallerApi {
  public:
+  // `msi` is read at each call, so it may be filled after construction.
+  explicit MsiInstaller(const MsiFunctions& msi) : msi_(msi) {}
+
   void SetInternalUi(int level) override;
   int QueryProductState(const char16_t* product) override;
   int QueryFeatureState(const char16_t* product, const char16_t* feature) override;
@@ -20,4 +25,7 @@ class MsiInstaller : public InstallerApi {
   std::uint32_t SourceListSetInfo(const char16_t* product, const char16_t* userSid, int context,
                                   std::uint32_t options, const char16_t* property,
                                   const char16_t* value) override;
+
+ private:
+  const MsiFunctions& msi_;
 };

@@ -15,13 +15,27 @@
 #include "win32/kernel_files.h"
 #include "win32/module_resources.h"
 #include "win32/msi_installer.h"
+#include "win32/system_libraries.h"
 #include "win32/tests/check.h"
+#include "win32/tests/startup_test.h"
 #include "win32/wide_text.h"
 #include "win32/windows_platform.h"
 
 CheckLog checks;
 
 namespace {
+
+// msi.dll and crypt32.dll as the launcher loads them; filled in wmain.
+SystemLibraries libraries;
+
+// A certificate store of the test's own.
+struct CertStoreTraits {
+  using Value = HCERTSTORE;
+  static Value Empty() { return nullptr; }
+  static bool IsValid(Value value) { return value != nullptr; }
+  static void Close(Value value) { CertCloseStore(value, 0); }
+};
+using CertStore = Owned<CertStoreTraits>;
 
 constexpr char16_t kUnknownProduct[] = u"{00000000-1111-2222-3333-444444444444}";
 
@@ -253,7 +267,7 @@ void PlatformQueries() {
 }
 
 void CertificatesAreReadFromFilesAndAdded() {
-  CertificateStores certs;
+  CertificateStores certs(libraries.Crypt());
   ScratchDirectory dir;
   dir.Write(u"text.cer", "not a certificate", 17);
   CHECK_EQ(certs.OpenStore(CertStoreProvider::kFileName, kCertEncoding, 0,
@@ -306,7 +320,7 @@ void CertificatesAreReadFromFilesAndAdded() {
 }
 
 void InstallerAnswersForUnknownProducts() {
-  MsiInstaller installer;
+  MsiInstaller installer(libraries.Msi());
   installer.SetInternalUi(kInstallUiLevelNone);
   CHECK_EQ(installer.QueryProductState(kUnknownProduct), kInstallStateUnknown);
   std::uint32_t size = 0;
@@ -387,7 +401,15 @@ void StaticsInitialiseOnceAcrossThreads() {
 
 }  // namespace
 
-int wmain() {
+// The only argument: the planting trace DLL.
+int wmain(int argc, wchar_t** argv) {
+  if (argc != 2) {
+    std::printf("usage: win32_layer_tests <planting_marker.dll>\n");
+    return 2;
+  }
+  const DllSearch search = CheckDllSearch(Utf16String(argv[1]));
+  CheckStartPreparation(search);
+  CHECK_EQ(libraries.Load(search), 0u);
   StaticsInitialiseOnceAcrossThreads();
   OwnedHandlesCloseOnceAndMove();
   ChildProcessesRunAndReportExitCodes();

@@ -1,11 +1,11 @@
 """Every end-to-end scenario, by name. Each module lists its cases in CASES."""
 
-from . import (config_dialog, driver_tool, help_box, installer_operations, platform,
+from . import (config_dialog, driver_tool, help_box, installer_operations, planting, platform,
                plugin_install, progress_window, provider_install, question)
 
 ALL = {}
 for _module in (driver_tool, help_box, question, platform, installer_operations,
-                progress_window, config_dialog, provider_install, plugin_install):
+                progress_window, config_dialog, provider_install, plugin_install, planting):
     for _case in _module.CASES:
         if _case.name in ALL:
             raise ValueError(f"two scenarios named {_case.name}")

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "system/system.h"
+#include "win32/dll_search.h"
+
+class SystemLibraries;
+
+// Exit code of a run refused because a DLL redirection ("<program file>.local") sits next to
+// the program.
+constexpr std::uint32_t kExitDllRedirection = 9;
+
+// The file name "<program file>.local" when a file or directory of that name sits next to the
+// running program: Windows then loads DLLs of the program from there. Empty when there is none.
+// When the program's own path cannot be read the redirection cannot be ruled out, and the
+// answer is ".local".
+std::u16string FindDllRedirection();
+
+// Whether the command-line text asks for -silent, read as the setup driver reads it: only a
+// line that the driver accepts counts (one that it answers with the help does not). Nothing
+// is shown; sys.ui is not used.
+bool AsksForSilence(const System& sys, const std::u16string& commandLine);
+
+// The message texts of a refused start.
+std::u16string DllRedirectionText(const std::u16string& redirection);
+std::u16string LibraryFailureText(const char16_t* library, std::uint32_t error);
+
+// Before the setup runs: refuses a DLL redirection next to the program, then loads msi.dll and
+// crypt32.dll from the system directory into `libraries`. Returns 0 to go on; otherwise the
+// exit code (kExitDllRedirection, or the Windows error of the failed load) after an error box
+// with caption 104, which -silent suppresses.
+std::uint32_t PrepareStart(const System& sys, SystemLibraries& libraries, DllSearch search,
+                           const std::u16string& commandLine);

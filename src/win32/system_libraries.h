@@ -1,0 +1,62 @@
+#pragma once
+
+#include <windows.h>
+
+#include <msi.h>
+#include <msiquery.h>
+#include <wincrypt.h>
+
+#include <cstdint>
+
+#include "win32/dll_search.h"
+#include "win32/handles.h"
+
+// The msi.dll functions the launcher calls. Taken from the DLL at run time instead of through
+// the import table, which would load msi.dll before the program could narrow the DLL search.
+struct MsiFunctions {
+  decltype(&::MsiSetInternalUI) setInternalUi = nullptr;
+  decltype(&::MsiQueryProductStateW) queryProductState = nullptr;
+  decltype(&::MsiQueryFeatureStateW) queryFeatureState = nullptr;
+  decltype(&::MsiGetProductInfoW) getProductInfo = nullptr;
+  decltype(&::MsiOpenPackageExW) openPackageEx = nullptr;
+  decltype(&::MsiOpenDatabaseW) openDatabase = nullptr;
+  decltype(&::MsiGetPropertyW) getProperty = nullptr;
+  decltype(&::MsiCloseHandle) closeHandle = nullptr;
+  decltype(&::MsiSourceListClearAllW) sourceListClearAll = nullptr;
+  // Windows Installer 3.0 and later only (Windows 2000 ships 2.0): may stay null.
+  UINT(WINAPI* sourceListSetInfo)
+  (LPCWSTR, LPCWSTR, MSIINSTALLCONTEXT, DWORD, LPCWSTR, LPCWSTR) = nullptr;
+};
+
+// The crypt32.dll functions the launcher calls, taken the same way.
+struct CryptFunctions {
+  decltype(&::CertOpenStore) openStore = nullptr;
+  decltype(&::CertEnumCertificatesInStore) enumCertificates = nullptr;
+  decltype(&::CertAddCertificateContextToStore) addCertificate = nullptr;
+  decltype(&::CertCloseStore) closeStore = nullptr;
+};
+
+// Fills `functions` from `module`. 0, or ERROR_PROC_NOT_FOUND when a function that the launcher
+// needs is missing (then nothing is filled).
+std::uint32_t ResolveMsiFunctions(HMODULE module, MsiFunctions* functions);
+std::uint32_t ResolveCryptFunctions(HMODULE module, CryptFunctions* functions);
+
+// msi.dll and crypt32.dll, loaded from the system directory for the life of the process.
+class SystemLibraries {
+ public:
+  // Loads both and takes their functions. 0, or the Windows error of the first failure
+  // (ERROR_MOD_NOT_FOUND, ERROR_PROC_NOT_FOUND, ...); failedLibrary() then names the DLL.
+  std::uint32_t Load(DllSearch search);
+  const wchar_t* failedLibrary() const { return failedLibrary_; }
+
+  // Filled by Load; until then every pointer is null.
+  const MsiFunctions& Msi() const { return msi_; }
+  const CryptFunctions& Crypt() const { return crypt_; }
+
+ private:
+  OwnedModule msiModule_;
+  OwnedModule cryptModule_;
+  MsiFunctions msi_;
+  CryptFunctions crypt_;
+  const wchar_t* failedLibrary_ = L"";
+};
