@@ -24,6 +24,7 @@
 #include "win32/kernel_files.h"
 #include "win32/module_resources.h"
 #include "win32/msi_installer.h"
+#include "win32/system_libraries.h"
 #include "win32/tests/check.h"
 #include "win32/wide_text.h"
 #include "win32/windows_platform.h"
@@ -67,10 +68,13 @@ class RecordingProcesses : public ProcessApi {
 
 // The Windows layer as the launcher assembles it, with the child processes recorded.
 struct WindowsSystem {
-  MsiInstaller installer;
+  WindowsSystem() { CHECK_EQ(libraries.Load(DllSearch::kStandard), 0u); }
+
+  SystemLibraries libraries;  // msi.dll and crypt32.dll, taken from the system directory
+  MsiInstaller installer{libraries.Msi()};
   KernelFiles files;
   RecordingProcesses processes;
-  CertificateStores certs;
+  CertificateStores certs{libraries.Crypt()};
   WindowsPlatform platform;
   ModuleResources resources{GetModuleHandleW(nullptr)};
   WindowsUi ui{GetModuleHandleW(nullptr), resources};
