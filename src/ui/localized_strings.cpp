@@ -12,6 +12,8 @@ char16_t UnitAt(const std::uint8_t* data, std::size_t at) {
   return static_cast<char16_t>(data[at] | (data[at + 1] << 8));
 }
 
+}  // namespace
+
 std::u16string DecimalText(std::uint32_t value) {
   std::u16string digits;
   do {
@@ -20,8 +22,6 @@ std::u16string DecimalText(std::uint32_t value) {
   } while (value != 0);
   return digits;
 }
-
-}  // namespace
 
 // A block holds 16 entries, each a count word followed by that many code units. Every step of
 // the walk checks that it stays inside the block, so a short or damaged block gives the empty

@@ -26,15 +26,6 @@ class NoUi : public UiApi {
   void EndProgressThread() override {}
 };
 
-std::u16string Decimal(std::uint32_t value) {
-  std::u16string digits;
-  do {
-    digits.insert(digits.begin(), static_cast<char16_t>(u'0' + value % 10));
-    value /= 10;
-  } while (value != 0);
-  return digits;
-}
-
 // The full path of the running program; empty when it cannot be read.
 std::u16string ProgramPath() {
   std::u16string path;
@@ -83,7 +74,7 @@ std::u16string DllRedirectionText(const std::u16string& redirection) {
 
 std::u16string LibraryFailureText(const char16_t* library, std::uint32_t error) {
   return u"Не удалось загрузить системную библиотеку " + std::u16string(library) + u": " +
-         Decimal(error) + u".";
+         DecimalText(error) + u".";
 }
 
 std::uint32_t PrepareStart(const System& sys, SystemLibraries& libraries, DllSearch search,
