@@ -1,7 +1,5 @@
 #include "check/check_report.h"
 
-#include <cstdio>
-
 namespace {
 
 constexpr char kNewline[] = "\r\n";
@@ -30,15 +28,16 @@ const char* SeverityName(Severity severity) {
 
 std::string JsonString(const std::u16string& text) {
   std::string out = "\"";
-  for (const char ch : Utf8(text)) {
+  for (const char ch : Utf8Text(text)) {
     const auto c = static_cast<unsigned char>(ch);
     if (c == '"' || c == '\\') {
       out += '\\';
       out += ch;
     } else if (c < 0x20) {
-      char escaped[8];
-      std::snprintf(escaped, sizeof escaped, "\\u%04x", c);
-      out += escaped;
+      static const char kDigits[] = "0123456789abcdef";
+      out += "\\u00";
+      out += kDigits[c >> 4];
+      out += kDigits[c & 0xF];
     } else {
       out += ch;
     }
@@ -52,7 +51,7 @@ std::string Plural(int count, const char* word) {
 
 }  // namespace
 
-std::string Utf8(const std::u16string& text) {
+std::string Utf8Text(const std::u16string& text) {
   std::string out;
   for (std::size_t i = 0; i < text.size(); ++i) {
     std::uint32_t c = text[i];
@@ -84,24 +83,24 @@ int CheckExitCode(const CheckReport& report) {
 }
 
 std::string RenderText(const CheckReport& report) {
-  std::string out = "Distribution " + Utf8(report.folder) + kNewline;
+  std::string out = "Distribution " + Utf8Text(report.folder) + kNewline;
   for (const ReportSection& section : report.sections) {
-    out += kNewline + Utf8(section.title) + kNewline;
+    out += kNewline + Utf8Text(section.title) + kNewline;
     for (const ReportLine& line : section.lines) {
-      out += "  " + Utf8(line.path) + " \xE2\x86\x92 " +
-             Utf8(line.file.empty() ? line.outcome : line.file);
+      out += "  " + Utf8Text(line.path) + " \xE2\x86\x92 " +
+             Utf8Text(line.file.empty() ? line.outcome : line.file);
       if (!line.facts.empty()) {
         out += "  (";
         for (std::size_t i = 0; i < line.facts.size(); ++i) {
           if (i > 0) out += ", ";
-          out += Utf8(line.facts[i].first) + " " + Utf8(line.facts[i].second);
+          out += Utf8Text(line.facts[i].first) + " " + Utf8Text(line.facts[i].second);
         }
         out += ")";
       }
       out += kNewline;
       for (const Finding& finding : line.findings) {
-        out += std::string("    ") + SeverityName(finding.severity) + ": " + Utf8(finding.text) +
-               kNewline;
+        out += std::string("    ") + SeverityName(finding.severity) + ": " +
+               Utf8Text(finding.text) + kNewline;
       }
     }
   }

@@ -48,4 +48,4 @@ std::string RenderText(const CheckReport& report);
 // The same as one JSON object.
 std::string RenderJson(const CheckReport& report);
 
-std::string Utf8(const std::u16string& text);
+std::string Utf8Text(const std::u16string& text);

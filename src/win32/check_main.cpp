@@ -33,8 +33,8 @@ void Write(DWORD stream, const std::string& text) {
   if (GetConsoleMode(out, &mode)) {
     const int length =
         MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-    std::wstring wide(static_cast<std::size_t>(length), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), wide.data(),
+    std::u16string wide(static_cast<std::size_t>(length), u'\0');
+    MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), Wide(wide.data()),
                         length);
     WriteConsoleW(out, wide.data(), static_cast<DWORD>(wide.size()), &written, nullptr);
     return;
@@ -50,8 +50,9 @@ int Refuse(const std::string& why) {
 // The folder is made the current directory, as the launcher would be started in it.
 int EnterFolder(const wchar_t* folder) {
   if (folder != nullptr && !SetCurrentDirectoryW(folder)) {
-    return Refuse("zirelpluginsetup-check: cannot open the folder " + Utf8(Utf16String(folder)) +
-                  ": error " + std::to_string(GetLastError()) + "\r\n");
+    return Refuse("zirelpluginsetup-check: cannot open the folder " +
+                  Utf8Text(Utf16String(folder)) + ": error " + std::to_string(GetLastError()) +
+                  "\r\n");
   }
   WIN32_FIND_DATAW entry{};
   FindHandle listing(FindFirstFileW(L"*", &entry));
@@ -71,13 +72,13 @@ int wmain(int argc, wchar_t** argv) {
   bool json = false;
   const wchar_t* folder = nullptr;
   for (int i = 1; i < argc; ++i) {
-    const std::wstring argument = argv[i];
-    if (argument == L"--json") {
+    const std::u16string argument = Utf16String(argv[i]);
+    if (argument == u"--json") {
       json = true;
-    } else if (argument == L"--help" || argument == L"-h" || argument == L"/?") {
+    } else if (argument == u"--help" || argument == u"-h" || argument == u"/?") {
       Write(STD_OUTPUT_HANDLE, kUsage);
       return 0;
-    } else if (folder == nullptr && !argument.empty() && argument[0] != L'-') {
+    } else if (folder == nullptr && !argument.empty() && argument[0] != u'-') {
       folder = argv[i];
     } else {
       return Refuse(std::string(kUsage));
