@@ -161,7 +161,7 @@ std::vector<PathRun> CspPaths(const RealSystem& real, bool wow64) {
 
     // As -KC and -Lang give it; a package that names no level can only be asked by language.
     std::u16string commandLine = u"-csp";
-    if (DialogButtonOf(offered.level) != 0) commandLine += u" -KC " + WithoutStar(offered.level);
+    if (offered.level != u"-*") commandLine += u" -KC " + WithoutStar(offered.level);
     commandLine += u" -Lang " + WithoutStar(offered.language);
     asked.label = u"fresh installation, " + commandLine;
     runs.push_back(Simulate(real, wow64, OptionsOf(real, commandLine), {}, asked));
