@@ -47,5 +47,3 @@ int CheckExitCode(const CheckReport& report);
 std::string RenderText(const CheckReport& report);
 // The same as one JSON object.
 std::string RenderJson(const CheckReport& report);
-
-std::string Utf8Text(const std::u16string& text);
