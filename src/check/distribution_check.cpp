@@ -28,7 +28,7 @@ ReportSection PathSection(const RealSystem& real, const std::u16string& folder,
 }
 
 bool Offers(const RealSystem& real, const char16_t* productCode) {
-  return !ListPackageFiles(real.files, VersionCheckPattern(productCode)).empty();
+  return !ListPackageFiles(real, VersionCheckPattern(productCode)).empty();
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include "actions/provider_install.h"
 #include "installer/carry_over.h"
 #include "installer/scoped_handles.h"
+#include "installer/sized_text.h"
 #include "installer/upgrade_decision.h"
 #include "setup/command_line.h"
 #include "setup/product_catalogue.h"
@@ -45,9 +46,7 @@ PathRun Simulate(const RealSystem& real, bool wow64, const SetupOptions& options
     run.result = InstallProviders(simulation.sys, state, true, u"", u"");
   }
   run.installed = simulation.InstalledPackage();
-  if (!installed.empty() && !simulation.installer.openedPackages.empty()) {
-    run.versionSource = simulation.installer.openedPackages.front();
-  }
+  run.versionSource = simulation.installer.versionSource;
   run.pattern = LastPackagePattern(simulation.files.searches);
   return run;
 }
@@ -98,12 +97,18 @@ bool ReadConfiguration(const RealSystem& real, const std::u16string& productCode
   return true;
 }
 
-std::vector<std::u16string> ListPackageFiles(FileApi& files, const std::u16string& pattern) {
+std::vector<std::u16string> ListPackageFiles(const RealSystem& real,
+                                             const std::u16string& pattern) {
   std::vector<std::u16string> found;
-  std::u16string current(kMaxPath, u'\0');
-  const std::uint32_t length = files.ReadCurrentDirectory(kMaxPath, current.data());
-  if (length == 0 || length >= kMaxPath) return found;
-  current.resize(length);
+  FileApi& files = real.files;
+  std::u16string current;
+  const std::uint32_t error = ReadSizedText(
+      real.platform, kMaxPath,
+      [&](char16_t* buffer, std::uint32_t length) {
+        return files.ReadCurrentDirectory(length, buffer);
+      },
+      current);
+  if (error != 0) return found;
 
   FindEntry directory;
   ScopedFind listing(files, files.FindFirst(u"*", &directory));
@@ -126,8 +131,7 @@ std::vector<std::u16string> ListPackageFiles(FileApi& files, const std::u16strin
 std::vector<PackageConfiguration> OfferedConfigurations(const RealSystem& real,
                                                         const std::u16string& productCode) {
   std::vector<PackageConfiguration> offered;
-  for (const std::u16string& path :
-       ListPackageFiles(real.files, VersionCheckPattern(productCode))) {
+  for (const std::u16string& path : ListPackageFiles(real, VersionCheckPattern(productCode))) {
     PackageConfiguration configuration;
     if (!ReadConfiguration(real, productCode, path, configuration)) continue;
     bool known = false;

@@ -38,7 +38,7 @@ bool ReadConfiguration(const RealSystem& real, const std::u16string& productCode
                        const std::u16string& path, PackageConfiguration& configuration);
 
 // Full paths of every file matching `pattern` in the subdirectories the lookup searches.
-std::vector<std::u16string> ListPackageFiles(FileApi& files, const std::u16string& pattern);
+std::vector<std::u16string> ListPackageFiles(const RealSystem& real, const std::u16string& pattern);
 
 // The distinct configurations of the packages matching the product's version-check pattern.
 std::vector<PackageConfiguration> OfferedConfigurations(const RealSystem& real,

@@ -50,6 +50,7 @@ std::uint32_t SimulatedInstaller::GetProductInfo(const char16_t* product, const 
   const auto it = installed.find(product);
   if (it == installed.end()) return kErrorUnknownProduct;
   const std::u16string name = property;
+  versionRead_ = name == u"VersionString";
   if (name == u"VersionString") return AnswerText(it->second.version, buffer, size);
   if (name == u"LocalPackage") return AnswerText(it->second.localPackage, buffer, size);
   return kErrorUnknownProperty;
@@ -58,6 +59,8 @@ std::uint32_t SimulatedInstaller::GetProductInfo(const char16_t* product, const 
 std::uint32_t SimulatedInstaller::OpenPackageEx(const char16_t* path, std::uint32_t options,
                                                 MsiHandle* handle) {
   openedPackages.emplace_back(path);
+  if (versionRead_) versionSource = path;
+  versionRead_ = false;
   return packages_.OpenPackageEx(path, options, handle);
 }
 

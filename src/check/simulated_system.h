@@ -25,6 +25,8 @@ class SimulatedInstaller : public InstallerApi {
 
   std::map<std::u16string, SimulatedProduct> installed;  // by product code
   std::vector<std::u16string> openedPackages;            // every package file opened, in order
+  // The package opened right after an installed version was read: the one compared with it.
+  std::u16string versionSource;
 
   void SetInternalUi(int) override {}
   int QueryProductState(const char16_t* product) override;
@@ -47,6 +49,7 @@ class SimulatedInstaller : public InstallerApi {
 
  private:
   InstallerApi& packages_;
+  bool versionRead_ = false;
 };
 
 // Child processes that are never started: each command line is recorded and "ends" with 0.

@@ -66,6 +66,9 @@ TEST_F(DistributionTest, CspPathsFindWhatTheLauncherFinds) {
     EXPECT_EQ(expected[i].result, runs[i].result);
   }
   EXPECT_EQ(u"csp*x64* kc1*eng*", runs[7].pattern);
+  // Only the upgrade compares versions, with the first "csp*.msi".
+  EXPECT_EQ(u"C:\\dist\\csp\\csp-win32- kc2-rus.msi", runs[3].versionSource);
+  EXPECT_EQ(u"", runs[4].versionSource);
 }
 
 // The plug-in's version is compared with the first "zirelcom*.msi", which on 64-bit Windows is
