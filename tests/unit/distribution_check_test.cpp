@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "check/distribution_files.h"
@@ -180,6 +182,71 @@ TEST_F(DistributionTest, AgreementRules) {
       EXPECT_EQ(row.firstText, line.findings[0].text.substr(0, row.firstText.size()));
     }
   }
+}
+
+// Certificates as a test decides them, by file.
+class ScriptedCertificates : public CertificateReader {
+ public:
+  std::map<std::u16string, std::vector<CertificateFacts>> files;
+  std::vector<CertificateFacts> ReadCertificates(const std::u16string& path) override {
+    return files[path];
+  }
+};
+
+// The files the launcher would open, as it opens them; each certificate judged on its own.
+TEST_F(DistributionTest, CertificateFindings) {
+  const std::vector<std::u16string> names = {u"a-junk.cer", u"b-roots.p7b", u"c-empty.crt"};
+  for (const std::u16string& name : names) fake.files.AddFile(u"C:\\dist\\" + name);
+  fake.certs.files[u"C:\\dist\\b-roots.p7b"] = {"r1", "r2", "r3", "r4"};
+  fake.certs.files[u"C:\\dist\\c-empty.crt"] = {};
+  ScriptedCertificates reader;
+  CertificateFacts good{u"Good", u"AA", u"2020-01-01", u"2040-01-01", false, false, true};
+  CertificateFacts expired = good, early = good, leaf = good;
+  expired.expired = true;
+  early.notYetValid = true;
+  leaf.isCa = false;
+  reader.files[u"C:\\dist\\b-roots.p7b"] = {good, expired, early, leaf};
+
+  ReportSection section;
+  CheckCertificates(real, reader, u"C:\\dist", section);
+  std::vector<std::pair<std::u16string, std::u16string>> found;  // file, first finding
+  for (const ReportLine& line : section.lines) {
+    found.push_back({line.file, line.findings.empty() ? u"" : line.findings[0].text});
+    EXPECT_LE(line.findings.size(), 1u);
+  }
+  const std::vector<std::pair<std::u16string, std::u16string>> expected = {
+      {u"a-junk.cer", u"crypt32 cannot open it as a certificate file: the launcher skips it"},
+      {u"b-roots.p7b", u""},
+      {u"b-roots.p7b", u"expired: added to Root all the same"},
+      {u"b-roots.p7b", u"not yet valid: added to Root all the same"},
+      {u"b-roots.p7b", u"not a certification authority: added to Root all the same"},
+      {u"c-empty.crt", u"the file holds no certificate"},
+  };
+  EXPECT_EQ(expected, found);
+  EXPECT_EQ(0, fake.certs.rootOpens);
+}
+
+// Package files no lookup reaches; a package some path installs is not reported.
+TEST_F(DistributionTest, UnreachablePackages) {
+  for (const char16_t* name : {u"top.msi", u".hidden\\csp-x64- kc2-rus.msi", u"p\\deep\\z.msi",
+                               u"p\\zirelcom-x64.msi", u"p\\spare.msi"}) {
+    fake.files.AddFile(u"C:\\dist\\" + std::u16string(name));
+  }
+  ReportSection section;
+  CheckUnreachablePackages(fake.files, u"C:\\dist", {u"C:\\dist\\p\\zirelcom-x64.msi"}, section);
+  std::vector<std::pair<std::u16string, std::u16string>> found;
+  for (const ReportLine& line : section.lines) {
+    ASSERT_EQ(1u, line.findings.size());
+    EXPECT_EQ(Severity::kWarning, line.findings[0].severity);
+    found.push_back({line.file, line.findings[0].text.substr(0, 12)});
+  }
+  const std::vector<std::pair<std::u16string, std::u16string>> expected = {
+      {u"top.msi", u"at the top l"},
+      {u".hidden\\csp-x64- kc2-rus.msi", u"in a directo"},
+      {u"p\\spare.msi", u"no path of t"},
+      {u"p\\deep\\z.msi", u"two levels d"},
+  };
+  EXPECT_EQ(expected, found);
 }
 
 TEST(RegistryFileTest, AcceptsWhatRegeditImports) {
