@@ -74,8 +74,9 @@ bool IsCertificationAuthority(const CertificateFunctions& crypt, PCCERT_CONTEXT 
 
 std::vector<CertificateFacts> CryptCertificateReader::ReadCertificates(const std::u16string& path) {
   std::vector<CertificateFacts> certificates;
-  StoreHandle store(crypt_, crypt_.openStore(CERT_STORE_PROV_FILENAME_W, kEncoding, 0, 0,
-                                             static_cast<const void*>(Wide(path))));
+  StoreHandle store(
+      crypt_, crypt_.openStore(CERT_STORE_PROV_FILENAME_W, kEncoding, 0, CERT_STORE_READONLY_FLAG,
+                               static_cast<const void*>(Wide(path))));
   if (store.Get() == nullptr) return certificates;
   // Each call frees the context passed back in; the walk ends with null, nothing left to free.
   for (PCCERT_CONTEXT certificate = crypt_.enumCertificates(store.Get(), nullptr);
