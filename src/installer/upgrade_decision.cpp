@@ -10,20 +10,19 @@ namespace {
 
 constexpr char16_t kMinimumInPlaceVersion[] = u"3.6.5365";
 
-// The pattern of the package whose version is compared; none for an unknown product.
-std::u16string VersionCheckPattern(const std::u16string& productCode) {
-  if (productCode == kPluginProductCode) return u"zirelcom*.msi";
-  if (productCode == kCspProductCode) return u"csp*.msi";
-  if (productCode == kZazCspProductCode) return u"ucsp*.msi";
-  return {};
-}
-
 std::uint32_t Fail(const System& sys, std::uint16_t textId, std::uint32_t result) {
   ShowMessage(sys, textId, kStrErrorCaption, kMbIconError);
   return result;
 }
 
 }  // namespace
+
+std::u16string VersionCheckPattern(const std::u16string& productCode) {
+  if (productCode == kPluginProductCode) return u"zirelcom*.msi";
+  if (productCode == kCspProductCode) return u"csp*.msi";
+  if (productCode == kZazCspProductCode) return u"ucsp*.msi";
+  return {};
+}
 
 // Code unit by code unit; a text that ends where the other goes on sorts first.
 int CompareVersionText(const std::u16string& a, const std::u16string& b) {

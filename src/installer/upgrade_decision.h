@@ -5,6 +5,9 @@
 
 #include "system/system.h"
 
+// The pattern of the package whose version is compared; empty for an unknown product.
+std::u16string VersionCheckPattern(const std::u16string& productCode);
+
 // Plain UTF-16 text order of two version texts: -1, 0 or 1.
 int CompareVersionText(const std::u16string& a, const std::u16string& b);
 

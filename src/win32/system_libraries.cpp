@@ -1,44 +1,34 @@
 #include "win32/system_libraries.h"
 
-namespace {
-
-// What a failed load left as the last error; never 0, so that it cannot read as success.
 std::uint32_t LoadError() {
   const DWORD error = GetLastError();
   return error != ERROR_SUCCESS ? error : ERROR_MOD_NOT_FOUND;
 }
 
-template <typename Function>
-bool Find(HMODULE module, const char* name, Function* function) {
-  *function = reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(module, name)));
-  return *function != nullptr;
-}
-
-}  // namespace
-
 std::uint32_t ResolveMsiFunctions(HMODULE module, MsiFunctions* functions) {
   MsiFunctions found;
-  const bool complete = Find(module, "MsiSetInternalUI", &found.setInternalUi) &&
-                        Find(module, "MsiQueryProductStateW", &found.queryProductState) &&
-                        Find(module, "MsiQueryFeatureStateW", &found.queryFeatureState) &&
-                        Find(module, "MsiGetProductInfoW", &found.getProductInfo) &&
-                        Find(module, "MsiOpenPackageExW", &found.openPackageEx) &&
-                        Find(module, "MsiOpenDatabaseW", &found.openDatabase) &&
-                        Find(module, "MsiGetPropertyW", &found.getProperty) &&
-                        Find(module, "MsiCloseHandle", &found.closeHandle) &&
-                        Find(module, "MsiSourceListClearAllW", &found.sourceListClearAll);
+  const bool complete = FindExport(module, "MsiSetInternalUI", &found.setInternalUi) &&
+                        FindExport(module, "MsiQueryProductStateW", &found.queryProductState) &&
+                        FindExport(module, "MsiQueryFeatureStateW", &found.queryFeatureState) &&
+                        FindExport(module, "MsiGetProductInfoW", &found.getProductInfo) &&
+                        FindExport(module, "MsiOpenPackageExW", &found.openPackageEx) &&
+                        FindExport(module, "MsiOpenDatabaseW", &found.openDatabase) &&
+                        FindExport(module, "MsiGetPropertyW", &found.getProperty) &&
+                        FindExport(module, "MsiCloseHandle", &found.closeHandle) &&
+                        FindExport(module, "MsiSourceListClearAllW", &found.sourceListClearAll);
   if (!complete) return ERROR_PROC_NOT_FOUND;
-  Find(module, "MsiSourceListSetInfoW", &found.sourceListSetInfo);
+  FindExport(module, "MsiSourceListSetInfoW", &found.sourceListSetInfo);
   *functions = found;
   return ERROR_SUCCESS;
 }
 
 std::uint32_t ResolveCryptFunctions(HMODULE module, CryptFunctions* functions) {
   CryptFunctions found;
-  const bool complete = Find(module, "CertOpenStore", &found.openStore) &&
-                        Find(module, "CertEnumCertificatesInStore", &found.enumCertificates) &&
-                        Find(module, "CertAddCertificateContextToStore", &found.addCertificate) &&
-                        Find(module, "CertCloseStore", &found.closeStore);
+  const bool complete =
+      FindExport(module, "CertOpenStore", &found.openStore) &&
+      FindExport(module, "CertEnumCertificatesInStore", &found.enumCertificates) &&
+      FindExport(module, "CertAddCertificateContextToStore", &found.addCertificate) &&
+      FindExport(module, "CertCloseStore", &found.closeStore);
   if (!complete) return ERROR_PROC_NOT_FOUND;
   *functions = found;
   return ERROR_SUCCESS;

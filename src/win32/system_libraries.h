@@ -36,6 +36,17 @@ struct CryptFunctions {
   decltype(&::CertCloseStore) closeStore = nullptr;
 };
 
+// Takes the export `name` of `module` as a typed function pointer; false when there is none.
+template <typename Function>
+bool FindExport(HMODULE module, const char* name, Function* function) {
+  *function = reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(module, name)));
+  return *function != nullptr;
+}
+
+// What a failed LoadSystemLibrary left as the last error; never 0, so that it cannot read as
+// success.
+std::uint32_t LoadError();
+
 // Fills `functions` from `module`. 0, or ERROR_PROC_NOT_FOUND when a function that the launcher
 // needs is missing (then nothing is filled).
 std::uint32_t ResolveMsiFunctions(HMODULE module, MsiFunctions* functions);

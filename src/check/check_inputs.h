@@ -1,0 +1,32 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+// What the check reads from the distribution beyond the launcher's own system calls.
+
+// Whole files of the current directory, read and never written.
+class FileReader {
+ public:
+  virtual ~FileReader() = default;
+  // False when the file is missing or cannot be read.
+  virtual bool ReadFileBytes(const std::u16string& name, std::string& bytes) = 0;
+};
+
+// One certificate of a certificate file as crypt32 decodes it.
+struct CertificateFacts {
+  std::u16string subject;
+  std::u16string thumbprint;  // SHA-1, upper-case hex
+  std::u16string notBefore;   // YYYY-MM-DD
+  std::u16string notAfter;
+  bool expired = false;
+  bool notYetValid = false;
+  bool isCa = false;  // basic constraints say it is a certification authority
+};
+
+class CertificateReader {
+ public:
+  virtual ~CertificateReader() = default;
+  // Every certificate of the file at `path` (a full path); empty when it holds none.
+  virtual std::vector<CertificateFacts> ReadCertificates(const std::u16string& path) = 0;
+};

@@ -1,0 +1,110 @@
+#include "check/check_report.h"
+
+#include "check/utf8_text.h"
+
+namespace {
+
+constexpr char kNewline[] = "\r\n";
+
+const char* SeverityName(Severity severity) {
+  return severity == Severity::kError ? "error" : "warning";
+}
+
+std::string JsonString(const std::u16string& text) {
+  std::string out = "\"";
+  for (const char ch : Utf8Text(text)) {
+    const auto c = static_cast<unsigned char>(ch);
+    if (c == '"' || c == '\\') {
+      out += '\\';
+      out += ch;
+    } else if (c < 0x20) {
+      static const char kDigits[] = "0123456789abcdef";
+      out += "\\u00";
+      out += kDigits[c >> 4];
+      out += kDigits[c & 0xF];
+    } else {
+      out += ch;
+    }
+  }
+  return out + "\"";
+}
+
+std::string Plural(int count, const char* word) {
+  return std::to_string(count) + " " + word + (count == 1 ? "" : "s");
+}
+
+}  // namespace
+
+int CountFindings(const CheckReport& report, Severity severity) {
+  int count = 0;
+  for (const ReportSection& section : report.sections) {
+    for (const ReportLine& line : section.lines) {
+      for (const Finding& finding : line.findings) count += finding.severity == severity ? 1 : 0;
+    }
+  }
+  return count;
+}
+
+int CheckExitCode(const CheckReport& report) {
+  if (CountFindings(report, Severity::kError) > 0) return kCheckErrors;
+  if (CountFindings(report, Severity::kWarning) > 0) return kCheckWarnings;
+  return kCheckClean;
+}
+
+std::string RenderText(const CheckReport& report) {
+  std::string out = "Distribution " + Utf8Text(report.folder) + kNewline;
+  for (const ReportSection& section : report.sections) {
+    out += kNewline + Utf8Text(section.title) + kNewline;
+    for (const ReportLine& line : section.lines) {
+      out += "  " + Utf8Text(line.path) + " \xE2\x86\x92 " +
+             Utf8Text(line.file.empty() ? line.outcome : line.file);
+      if (!line.facts.empty()) {
+        out += "  (";
+        for (std::size_t i = 0; i < line.facts.size(); ++i) {
+          if (i > 0) out += ", ";
+          out += Utf8Text(line.facts[i].first) + " " + Utf8Text(line.facts[i].second);
+        }
+        out += ")";
+      }
+      out += kNewline;
+      for (const Finding& finding : line.findings) {
+        out += std::string("    ") + SeverityName(finding.severity) + ": " +
+               Utf8Text(finding.text) + kNewline;
+      }
+    }
+  }
+  out += kNewline + Plural(CountFindings(report, Severity::kError), "error") + ", " +
+         Plural(CountFindings(report, Severity::kWarning), "warning") + kNewline;
+  return out;
+}
+
+std::string RenderJson(const CheckReport& report) {
+  std::string out = "{\"folder\": " + JsonString(report.folder) + ", \"sections\": [";
+  for (std::size_t s = 0; s < report.sections.size(); ++s) {
+    const ReportSection& section = report.sections[s];
+    out += std::string(s > 0 ? ", " : "") + "{\"title\": " + JsonString(section.title) +
+           ", \"lines\": [";
+    for (std::size_t l = 0; l < section.lines.size(); ++l) {
+      const ReportLine& line = section.lines[l];
+      out += std::string(l > 0 ? ", " : "") + "{\"path\": " + JsonString(line.path) +
+             ", \"file\": " + (line.file.empty() ? "null" : JsonString(line.file)) +
+             ", \"outcome\": " + JsonString(line.outcome) + ", \"facts\": {";
+      for (std::size_t f = 0; f < line.facts.size(); ++f) {
+        out += std::string(f > 0 ? ", " : "") + JsonString(line.facts[f].first) + ": " +
+               JsonString(line.facts[f].second);
+      }
+      out += "}, \"findings\": [";
+      for (std::size_t f = 0; f < line.findings.size(); ++f) {
+        out += std::string(f > 0 ? ", " : "") + "{\"severity\": \"" +
+               SeverityName(line.findings[f].severity) +
+               "\", \"text\": " + JsonString(line.findings[f].text) + "}";
+      }
+      out += "]}";
+    }
+    out += "]}";
+  }
+  out += "], \"errors\": " + std::to_string(CountFindings(report, Severity::kError)) +
+         ", \"warnings\": " + std::to_string(CountFindings(report, Severity::kWarning)) +
+         ", \"exitCode\": " + std::to_string(CheckExitCode(report)) + "}" + kNewline;
+  return out;
+}

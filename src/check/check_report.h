@@ -1,0 +1,49 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <utility>
+#include <vector>
+
+// What the distribution check found, as the text report and the JSON show it.
+
+enum class Severity { kError, kWarning };
+
+struct Finding {
+  Severity severity = Severity::kError;
+  std::u16string text;
+};
+
+// One path of the launcher (or one file around the packages) and where it leads.
+struct ReportLine {
+  std::u16string path;     // what the launcher does, e.g. "fresh installation, -KC kc2 -Lang rus"
+  std::u16string file;     // relative to the distribution folder; empty when nothing was found
+  std::u16string outcome;  // shown instead of a file, e.g. "nothing found: 232"
+  std::vector<std::pair<std::u16string, std::u16string>> facts;  // name, value
+  std::vector<Finding> findings;
+};
+
+struct ReportSection {
+  std::u16string title;  // e.g. "Plug-in, 64-bit Windows"
+  std::vector<ReportLine> lines;
+};
+
+struct CheckReport {
+  std::u16string folder;
+  std::vector<ReportSection> sections;
+};
+
+constexpr int kCheckClean = 0;
+constexpr int kCheckWarnings = 1;
+constexpr int kCheckErrors = 2;
+constexpr int kCheckBadUsage = 3;
+
+int CountFindings(const CheckReport& report, Severity severity);
+// 0 clean, 1 warnings only, 2 errors.
+int CheckExitCode(const CheckReport& report);
+
+// The readable report: one section per product and platform, one line per path, the findings
+// below their line, the counts at the end. UTF-8, lines ending in "\r\n".
+std::string RenderText(const CheckReport& report);
+// The same as one JSON object.
+std::string RenderJson(const CheckReport& report);

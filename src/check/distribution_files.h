@@ -1,0 +1,26 @@
+#pragma once
+
+#include <set>
+#include <string>
+
+#include "check/check_inputs.h"
+#include "check/check_report.h"
+#include "check/launcher_paths.h"
+
+// Registry and ACL files of the ZAZ CSP's imports: present, and the registry file in a form
+// regedit reads (Unicode with a byte-order mark, or ANSI with the "REGEDIT4" header).
+void CheckImportFiles(const ImportFiles& files, FileReader& reader, ReportSection& section);
+
+// Whether regedit reads `bytes` as a registry file; empty when it does, else why not.
+std::u16string RegistryFileProblem(const std::string& bytes);
+
+// Every certificate file the launcher opens, each certificate with its subject, thumbprint and
+// validity: errors for files it would skip, warnings for expired, not yet valid or non-CA ones.
+void CheckCertificates(const RealSystem& real, CertificateReader& reader,
+                       const std::u16string& folder, ReportSection& section);
+
+// Package files (*.msi) the lookup never reaches: at the top level, in a directory whose name
+// begins with a full stop, two levels down, or one level down but found by no path (`reached`
+// holds the full paths that some path installs or reads).
+void CheckUnreachablePackages(FileApi& files, const std::u16string& folder,
+                              const std::set<std::u16string>& reached, ReportSection& section);

@@ -1,0 +1,223 @@
+#include "check/launcher_paths.h"
+
+#include "actions/plugin_install.h"
+#include "actions/provider_install.h"
+#include "installer/carry_over.h"
+#include "installer/scoped_handles.h"
+#include "installer/sized_text.h"
+#include "installer/upgrade_decision.h"
+#include "setup/command_line.h"
+#include "setup/product_catalogue.h"
+#include "ui/config_dialog_choice.h"
+
+namespace {
+
+// An installed version older than every package, so that an installed product is replaced.
+constexpr char16_t kOldestVersion[] = u"";
+// The oldest CSP that is upgraded in place rather than refused.
+constexpr char16_t kOldestUpgradableCsp[] = u"3.6.5365";
+constexpr std::size_t kLanguageFragmentLength = 4;  // "rus*", "eng*"
+
+bool IsSubdirectory(const FindEntry& entry) {
+  return (entry.attributes & kFileAttributeDirectory) != 0 && !entry.name.empty() &&
+         entry.name[0] != u'.';
+}
+
+// The pattern the last package lookup used: the part after the subdirectory.
+std::u16string LastPackagePattern(const std::vector<std::u16string>& searches) {
+  for (auto it = searches.rbegin(); it != searches.rend(); ++it) {
+    const auto slash = it->find(u'\\');
+    if (slash != std::u16string::npos) return it->substr(slash + 1);
+  }
+  return {};
+}
+
+// Runs the plug-in installation, or the provider installation with `options`, on a simulation
+// in which the products of `installed` are installed.
+PathRun Simulate(const RealSystem& real, bool wow64, const SetupOptions& options,
+                 const std::map<std::u16string, SimulatedProduct>& installed, PathRun run) {
+  Simulation simulation(real, wow64);
+  simulation.installer.installed = installed;
+  SetupState state;
+  state.options = options;
+  if (run.productCode == kPluginProductCode) {
+    run.result = InstallPlugin(simulation.sys, state, u"", true);
+  } else {
+    run.result = InstallProviders(simulation.sys, state, true, u"", u"");
+  }
+  run.installed = simulation.InstalledPackage();
+  run.versionSource = simulation.installer.versionSource;
+  run.pattern = LastPackagePattern(simulation.files.searches);
+  return run;
+}
+
+// Options as the launcher's command line parser makes them from `commandLine`.
+SetupOptions OptionsOf(const RealSystem& real, const std::u16string& commandLine) {
+  Simulation simulation(real, false);
+  SetupOptions options;
+  ParseCommandLine(simulation.sys, commandLine, options);
+  return options;
+}
+
+std::u16string WithoutStar(const std::u16string& fragment) {
+  return !fragment.empty() && fragment.back() == u'*' ? fragment.substr(0, fragment.size() - 1)
+                                                      : fragment;
+}
+
+std::u16string ConfigurationName(const PackageConfiguration& configuration) {
+  return configuration.level.empty() ? configuration.language
+                                     : configuration.level + u" " + configuration.language;
+}
+
+// The dialog's button for a level or language fragment; 0 when the dialog has none.
+int DialogButtonOf(const std::u16string& fragment) {
+  static const std::pair<const char16_t*, int> kButtons[] = {
+      {u"kc1*", kCtlKc1},     {u"kc2*", kCtlKc2},     {u"kc3*", kCtlKc3},
+      {u"rus*", kCtlRussian}, {u"eng*", kCtlEnglish},
+  };
+  for (const auto& [text, button] : kButtons) {
+    if (fragment == text) return button;
+  }
+  return 0;
+}
+
+}  // namespace
+
+bool ReadConfiguration(const RealSystem& real, const std::u16string& productCode,
+                       const std::u16string& path, PackageConfiguration& configuration) {
+  Simulation simulation(real, false);
+  simulation.installer.installed[productCode] = {kOldestVersion, path};
+  std::u16string fragments;
+  if (BuildCarryOverArgs(simulation.sys, productCode, true, fragments) != 0) return false;
+  if (fragments.size() < kLanguageFragmentLength) return false;
+  const std::size_t split = fragments.size() - kLanguageFragmentLength;
+  configuration.level = fragments.substr(0, split);
+  configuration.language = fragments.substr(split);
+  configuration.file = path;
+  return true;
+}
+
+std::vector<std::u16string> ListPackageFiles(const RealSystem& real,
+                                             const std::u16string& pattern) {
+  std::vector<std::u16string> found;
+  FileApi& files = real.files;
+  std::u16string current;
+  const std::uint32_t error = ReadSizedText(
+      real.platform, kMaxPath,
+      [&](char16_t* buffer, std::uint32_t length) {
+        return files.ReadCurrentDirectory(length, buffer);
+      },
+      current);
+  if (error != 0) return found;
+
+  FindEntry directory;
+  ScopedFind listing(files, files.FindFirst(u"*", &directory));
+  if (!listing.IsOpen()) return found;
+  do {
+    if (!IsSubdirectory(directory)) continue;
+    const std::u16string search = directory.name + u"\\" + pattern;
+    FindEntry match;
+    ScopedFind matches(files, files.FindFirst(search.c_str(), &match));
+    if (!matches.IsOpen()) continue;
+    do {
+      if ((match.attributes & kFileAttributeDirectory) == 0) {
+        found.push_back(current + u"\\" + directory.name + u"\\" + match.name);
+      }
+    } while (files.FindNext(matches.get(), &match));
+  } while (files.FindNext(listing.get(), &directory));
+  return found;
+}
+
+std::vector<PackageConfiguration> OfferedConfigurations(const RealSystem& real,
+                                                        const std::u16string& productCode) {
+  std::vector<PackageConfiguration> offered;
+  for (const std::u16string& path : ListPackageFiles(real, VersionCheckPattern(productCode))) {
+    PackageConfiguration configuration;
+    if (!ReadConfiguration(real, productCode, path, configuration)) continue;
+    bool known = false;
+    for (const PackageConfiguration& other : offered) known = known || other == configuration;
+    if (!known) offered.push_back(configuration);
+  }
+  return offered;
+}
+
+std::vector<PathRun> PluginPaths(const RealSystem& real, bool wow64) {
+  PathRun run;
+  run.productCode = kPluginProductCode;
+  run.label = u"fresh installation";
+  std::vector<PathRun> runs{Simulate(real, wow64, {}, {}, run)};
+  run.label = u"replacement of an installed older plug-in";
+  runs.push_back(Simulate(real, wow64, {}, {{kPluginProductCode, {kOldestVersion, u""}}}, run));
+  return runs;
+}
+
+std::vector<PathRun> CspPaths(const RealSystem& real, bool wow64) {
+  PathRun run;
+  run.productCode = kCspProductCode;
+  run.label = u"fresh installation, -csp";
+  std::vector<PathRun> runs{Simulate(real, wow64, OptionsOf(real, u"-csp"), {}, run)};
+
+  for (const PackageConfiguration& offered : OfferedConfigurations(real, kCspProductCode)) {
+    PathRun asked = run;
+    asked.level = offered.level;
+    asked.language = offered.language;
+    const std::u16string name = ConfigurationName(offered);
+
+    // As -KC and -Lang give it; a package that names no level can only be asked by language.
+    std::u16string commandLine = u"-csp";
+    if (offered.level != u"-*") commandLine += u" -KC " + WithoutStar(offered.level);
+    commandLine += u" -Lang " + WithoutStar(offered.language);
+    asked.label = u"fresh installation, " + commandLine;
+    runs.push_back(Simulate(real, wow64, OptionsOf(real, commandLine), {}, asked));
+
+    // As dialog 141 gives it, when it offers this level and language.
+    const int levelButton = DialogButtonOf(offered.level);
+    const int languageButton = DialogButtonOf(offered.language);
+    if (levelButton != 0 && languageButton != 0) {
+      SetupOptions options = OptionsOf(real, u"-csp -selectDlg");
+      AppendDialogChoice(
+          [&](int button) { return button == levelButton || button == languageButton; }, options);
+      asked.label = u"fresh installation, -csp -selectDlg, " + name + u" chosen";
+      runs.push_back(Simulate(real, wow64, options, {}, asked));
+    }
+
+    const SimulatedProduct installed{kOldestUpgradableCsp, offered.file};
+    asked.label = u"upgrade of an installed " + name + u" CSP " + kOldestUpgradableCsp;
+    runs.push_back(
+        Simulate(real, wow64, OptionsOf(real, u"-csp"), {{kCspProductCode, installed}}, asked));
+    asked.label = u"takeover of a " + name + u" CSP installed under the second product code";
+    runs.push_back(Simulate(real, wow64, OptionsOf(real, u"-csp"),
+                            {{kCspSecondProductCode, installed}}, asked));
+  }
+  return runs;
+}
+
+std::vector<PathRun> ZazCspPaths(const RealSystem& real, bool wow64) {
+  PathRun run;
+  run.productCode = kZazCspProductCode;
+  run.label = u"fresh installation, -ucsp";
+  const SetupOptions options = OptionsOf(real, u"-ucsp");
+  std::vector<PathRun> runs{Simulate(real, wow64, options, {}, run)};
+  for (const PackageConfiguration& offered : OfferedConfigurations(real, kZazCspProductCode)) {
+    PathRun asked = run;
+    asked.language = offered.language;
+    asked.label = u"upgrade of an installed " + ConfigurationName(offered) + u" ZAZ CSP";
+    runs.push_back(Simulate(real, wow64, options,
+                            {{kZazCspProductCode, {kOldestVersion, offered.file}}}, asked));
+  }
+  return runs;
+}
+
+ImportFiles ZazImportFiles(const RealSystem& real, bool wow64) {
+  Simulation simulation(real, wow64);
+  SetupState state;
+  state.options = OptionsOf(real, u"-ucsp");
+  InstallProviders(simulation.sys, state, true, u"", u"");
+  ImportFiles files;
+  for (const std::u16string& command : simulation.processes.commandLines) {
+    const std::u16string argument = command.substr(command.rfind(u' ') + 1);
+    if (command.rfind(u"regedit ", 0) == 0) files.registry = argument;
+    if (command.rfind(u"regini ", 0) == 0) files.acl = argument;
+  }
+  return files;
+}

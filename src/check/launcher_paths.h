@@ -1,0 +1,58 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "check/check_report.h"
+#include "check/simulated_system.h"
+#include "setup/setup_options.h"
+
+// The launcher's own code run on the distribution in a simulation: which file each path finds.
+
+// Where one simulated run of the launcher led.
+struct PathRun {
+  std::u16string label;          // e.g. "upgrade of an installed kc2* rus* CSP"
+  std::u16string productCode;    // the product whose package the path must install
+  std::u16string level;          // level fragment the path asks for; empty: any
+  std::u16string language;       // language fragment the path asks for; empty: any
+  std::u16string installed;      // full path of the package installed; empty when none
+  std::u16string versionSource;  // full path of the package whose version was compared
+  std::u16string pattern;        // the last package pattern looked up
+  std::uint32_t result = 0;      // the launcher's result for the run
+};
+
+// The level and language fragments the launcher's carry-over reads from a package file.
+struct PackageConfiguration {
+  std::u16string level;     // empty for the ZAZ CSP, which carries no level
+  std::u16string language;  // "rus*" or "eng*"
+  std::u16string file;      // full path of the first package with this configuration
+  bool operator==(const PackageConfiguration& other) const {
+    return level == other.level && language == other.language;
+  }
+};
+
+// Configuration of the package at `path` read as if it were the installed `productCode`.
+// False when the package cannot be read.
+bool ReadConfiguration(const RealSystem& real, const std::u16string& productCode,
+                       const std::u16string& path, PackageConfiguration& configuration);
+
+// Full paths of every file matching `pattern` in the subdirectories the lookup searches.
+std::vector<std::u16string> ListPackageFiles(const RealSystem& real, const std::u16string& pattern);
+
+// The distinct configurations of the packages matching the product's version-check pattern.
+std::vector<PackageConfiguration> OfferedConfigurations(const RealSystem& real,
+                                                        const std::u16string& productCode);
+
+// Every path of the plug-in, the CSP and the ZAZ CSP on 32-bit (`wow64` false) or 64-bit
+// Windows, in report order.
+std::vector<PathRun> PluginPaths(const RealSystem& real, bool wow64);
+std::vector<PathRun> CspPaths(const RealSystem& real, bool wow64);
+std::vector<PathRun> ZazCspPaths(const RealSystem& real, bool wow64);
+
+// The file names that the ZAZ CSP's registry and ACL imports hand to regedit and regini.
+struct ImportFiles {
+  std::u16string registry;
+  std::u16string acl;
+};
+ImportFiles ZazImportFiles(const RealSystem& real, bool wow64);

@@ -1,0 +1,87 @@
+#include "win32/check_packages.h"
+
+#include <string>
+
+#include "win32/check_libraries.h"
+#include "win32/wide_text.h"
+
+namespace {
+
+// An installer handle closed through the checker's function table.
+class DatabaseHandle {
+ public:
+  explicit DatabaseHandle(const DatabaseFunctions& database) : database_(database) {}
+  ~DatabaseHandle() {
+    if (handle_ != 0) database_.closeHandle(handle_);
+  }
+  DatabaseHandle(const DatabaseHandle&) = delete;
+  DatabaseHandle& operator=(const DatabaseHandle&) = delete;
+  MSIHANDLE Get() const { return handle_; }
+  MSIHANDLE* Receive() { return &handle_; }
+
+ private:
+  const DatabaseFunctions& database_;
+  MSIHANDLE handle_ = 0;
+};
+
+// Property names are the checker's own constants: letters only, safe inside the quotes.
+bool IsPlainName(const std::u16string& name) {
+  for (const char16_t c : name) {
+    if (!((c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z'))) return false;
+  }
+  return !name.empty();
+}
+
+}  // namespace
+
+std::uint32_t ReadOnlyPackages::GetProductInfo(const char16_t*, const char16_t*, char16_t*,
+                                               std::uint32_t*) {
+  return ERROR_UNKNOWN_PRODUCT;
+}
+
+std::uint32_t ReadOnlyPackages::OpenPackageEx(const char16_t* path, std::uint32_t,
+                                              MsiHandle* handle) {
+  MSIHANDLE database = 0;
+  const LPCWSTR readOnly = nullptr;  // MSIDBOPEN_READONLY, spelled for the wide call
+  const UINT result = database_.openDatabase(Wide(path), readOnly, &database);
+  *handle = result == ERROR_SUCCESS ? database : 0;
+  return result;
+}
+
+std::uint32_t ReadOnlyPackages::GetProperty(MsiHandle handle, const char16_t* name,
+                                            char16_t* buffer, std::uint32_t* size) {
+  if (!IsPlainName(name)) return ERROR_INVALID_PARAMETER;
+  const std::u16string query =
+      u"SELECT `Value` FROM `Property` WHERE `Property` = '" + std::u16string(name) + u"'";
+  DatabaseHandle view(database_);
+  UINT result = database_.openView(handle, Wide(query), view.Receive());
+  if (result != ERROR_SUCCESS) return result;
+  result = database_.execute(view.Get(), 0);
+  if (result != ERROR_SUCCESS) return result;
+  DatabaseHandle record(database_);
+  result = database_.fetch(view.Get(), record.Receive());
+  if (result == ERROR_NO_MORE_ITEMS) {
+    if (*size > 0) buffer[0] = u'\0';
+    *size = 0;
+    return ERROR_SUCCESS;
+  }
+  if (result != ERROR_SUCCESS) return result;
+  DWORD room = *size;
+  result = database_.recordString(record.Get(), 1, Wide(buffer), &room);
+  *size = room;
+  return result;
+}
+
+std::uint32_t ReadOnlyPackages::CloseMsiHandle(MsiHandle handle) {
+  return database_.closeHandle(handle);
+}
+
+std::uint32_t ReadOnlyPackages::SourceListClearAll(const char16_t*, const char16_t*,
+                                                   std::uint32_t) {
+  return ERROR_ACCESS_DENIED;
+}
+
+std::uint32_t ReadOnlyPackages::SourceListSetInfo(const char16_t*, const char16_t*, int,
+                                                  std::uint32_t, const char16_t*, const char16_t*) {
+  return ERROR_ACCESS_DENIED;
+}

@@ -1,0 +1,33 @@
+#pragma once
+
+#include "system/installer_api.h"
+
+struct DatabaseFunctions;
+
+// Package files opened as read-only databases; a property is read from the Property table.
+// Only OpenPackageEx, GetProperty and CloseMsiHandle do anything: the checker never asks the
+// machine's installer and never changes it.
+class ReadOnlyPackages : public InstallerApi {
+ public:
+  explicit ReadOnlyPackages(const DatabaseFunctions& database) : database_(database) {}
+
+  void SetInternalUi(int) override {}
+  int QueryProductState(const char16_t*) override { return kInstallStateUnknown; }
+  int QueryFeatureState(const char16_t*, const char16_t*) override { return kInstallStateUnknown; }
+  std::uint32_t GetProductInfo(const char16_t*, const char16_t*, char16_t*,
+                               std::uint32_t*) override;
+  // MsiOpenDatabaseW with MSIDBOPEN_READONLY; the options are not used.
+  std::uint32_t OpenPackageEx(const char16_t* path, std::uint32_t options,
+                              MsiHandle* handle) override;
+  // The Property table's value, with MsiGetPropertyW's size convention; a property the table
+  // does not hold reads as the empty text.
+  std::uint32_t GetProperty(MsiHandle handle, const char16_t* name, char16_t* buffer,
+                            std::uint32_t* size) override;
+  std::uint32_t CloseMsiHandle(MsiHandle handle) override;
+  std::uint32_t SourceListClearAll(const char16_t*, const char16_t*, std::uint32_t) override;
+  std::uint32_t SourceListSetInfo(const char16_t*, const char16_t*, int, std::uint32_t,
+                                  const char16_t*, const char16_t*) override;
+
+ private:
+  const DatabaseFunctions& database_;
+};
