@@ -2,6 +2,8 @@
 
 #include "installer/scoped_handles.h"
 #include "installer/sized_text.h"
+#include "log/log_lines.h"
+#include "ui/localized_strings.h"
 
 namespace {
 
@@ -15,9 +17,13 @@ bool IsCandidateDirectory(const FindEntry& entry) {
 // Looks one level deep: the first subdirectory in listing order that holds a match wins, and
 // within it the first match the search returns. Names beginning with a full stop are skipped.
 std::uint32_t FindPackageFile(const System& sys, std::u16string pattern, std::u16string& path) {
+  const std::u16string noMatch = u"package: no file matches " + Quoted(pattern);
   FindEntry directory;
   ScopedFind listing(sys.files, sys.files.FindFirst(u"*", &directory));
-  if (!listing.IsOpen()) return kErrorNoMoreFiles;
+  if (!listing.IsOpen()) {
+    sys.log.Line(noMatch);
+    return kErrorNoMoreFiles;
+  }
   do {
     if (!IsCandidateDirectory(directory)) continue;
     const std::u16string search = directory.name + u"\\" + pattern;
@@ -34,9 +40,14 @@ std::uint32_t FindPackageFile(const System& sys, std::u16string pattern, std::u1
           return sys.files.ReadCurrentDirectory(length, buffer);
         },
         current);
-    if (error != 0) return error;
+    if (error != 0) {
+      sys.log.Line(u"package: current directory unreadable, error " + DecimalText(error));
+      return error;
+    }
     path = current + u"\\" + directory.name + u"\\" + match.name;
+    sys.log.Line(u"package for " + Quoted(pattern) + u": " + path);
     return 0;
   } while (sys.files.FindNext(listing.get(), &directory));
+  sys.log.Line(noMatch);
   return kErrorNoMoreFiles;
 }

@@ -38,7 +38,9 @@ std::uint32_t ResolveCryptFunctions(HMODULE module, CryptFunctions* functions) {
   const bool complete = Find(module, "CertOpenStore", &found.openStore) &&
                         Find(module, "CertEnumCertificatesInStore", &found.enumCertificates) &&
                         Find(module, "CertAddCertificateContextToStore", &found.addCertificate) &&
-                        Find(module, "CertCloseStore", &found.closeStore);
+                        Find(module, "CertCloseStore", &found.closeStore) &&
+                        Find(module, "CertGetCertificateContextProperty", &found.getProperty) &&
+                        Find(module, "CertGetNameStringW", &found.getNameString);
   if (!complete) return ERROR_PROC_NOT_FOUND;
   *functions = found;
   return ERROR_SUCCESS;

@@ -34,6 +34,8 @@ struct CryptFunctions {
   decltype(&::CertEnumCertificatesInStore) enumCertificates = nullptr;
   decltype(&::CertAddCertificateContextToStore) addCertificate = nullptr;
   decltype(&::CertCloseStore) closeStore = nullptr;
+  decltype(&::CertGetCertificateContextProperty) getProperty = nullptr;
+  decltype(&::CertGetNameStringW) getNameString = nullptr;
 };
 
 // Fills `functions` from `module`. 0, or ERROR_PROC_NOT_FOUND when a function that the launcher

@@ -1,0 +1,27 @@
+#include "log/log_lines.h"
+
+#include "ui/localized_strings.h"
+
+std::u16string Quoted(const std::u16string& text) {
+  return u"\"" + text + u"\"";
+}
+
+const char16_t* YesNo(bool value) {
+  return value ? u"yes" : u"no";
+}
+
+std::u16string SignedText(int value) {
+  const auto magnitude =
+      static_cast<std::uint32_t>(value < 0 ? -static_cast<std::int64_t>(value) : value);
+  return (value < 0 ? u"-" : u"") + DecimalText(magnitude);
+}
+
+void LogProductState(RunLog& log, const char16_t* product, const char16_t* productCode, int state) {
+  log.Line(std::u16string(product) + u" " + productCode + u": installer state " +
+           SignedText(state));
+}
+
+std::uint32_t LogExitCode(RunLog& log, std::uint32_t code) {
+  log.Line(u"exit code " + DecimalText(code));
+  return code;
+}
