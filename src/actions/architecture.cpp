@@ -12,15 +12,18 @@ bool IsWow64(const System& sys, Wow64Cache& cache, bool requireSuccess) {
     cache.state = cache.function != 0 ? Wow64Cache::State::kPresent : Wow64Cache::State::kMissing;
   }
   if (cache.state != Wow64Cache::State::kPresent) {
-    sys.log.Line(u"WOW64: IsWow64Process missing, 32-bit Windows");
+    sys.log.Line({"WOW64: IsWow64Process missing, 32-bit Windows"});
     return false;
   }
   int isWow64 = 0;
   const bool called =
       sys.platform.CallIsWow64Process(cache.function, sys.platform.CurrentProcess(), &isWow64);
-  sys.log.Line(called ? u"WOW64: IsWow64Process answered " +
-                            DecimalText(static_cast<std::uint32_t>(isWow64))
-                      : u"WOW64: IsWow64Process failed");
+  if (called) {
+    sys.log.Line(
+        {"WOW64: IsWow64Process answered ", DecimalText(static_cast<std::uint32_t>(isWow64))});
+  } else {
+    sys.log.Line({"WOW64: IsWow64Process failed"});
+  }
   if (requireSuccess && !called) return false;
   return isWow64 != 0;
 }

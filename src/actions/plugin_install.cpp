@@ -20,9 +20,9 @@ std::uint32_t InstallPlugin(const System& sys, SetupState& state, std::u16string
   const std::u16string pattern = u"zirelcom" + ArchitectureSuffix(sys, state.wow64);
 
   const int productState = sys.installer.QueryProductState(kPluginProductCode);
-  LogProductState(sys.log, u"plug-in", kPluginProductCode, productState);
+  LogProductState(sys.log, "plug-in", kPluginProductCode, productState);
   if (productState == kInstallStateUnknown) {
-    sys.log.Line(u"plug-in: not installed, first installation");
+    sys.log.Line({"plug-in: not installed, first installation"});
     return InstallPackage(sys, kPluginProductCode, pattern, pluginArgs, silent);
   }
 
@@ -32,12 +32,12 @@ std::uint32_t InstallPlugin(const System& sys, SetupState& state, std::u16string
 
   if (versionOrder == 1) {
     // A newer package replaces the installed plug-in: remove it first.
-    sys.log.Line(u"plug-in: newer package, the installed version is removed first");
+    sys.log.Line({"plug-in: newer package, the installed version is removed first"});
     const std::uint32_t removal = RunProcess(sys, kRemoveCommand);
     if (removal == 0) return InstallPackage(sys, kPluginProductCode, pattern, pluginArgs, silent);
     if (removal == kErrorSuccessRebootRequired) {
       state.restartPending = true;  // the new package goes in after the restart
-      sys.log.Line(u"plug-in: the removal needs a restart; the new package is left for then");
+      sys.log.Line({"plug-in: the removal needs a restart; the new package is left for then"});
       return 0;
     }
     return removal;
@@ -45,9 +45,9 @@ std::uint32_t InstallPlugin(const System& sys, SetupState& state, std::u16string
 
   // Same or older package: only a missing browser feature is added.
   const int feature = sys.installer.QueryFeatureState(kPluginProductCode, u"VIVAZED");
-  sys.log.Line(u"plug-in: package not newer, feature VIVAZED state " + SignedText(feature));
+  sys.log.Line({"plug-in: package not newer, feature VIVAZED state ", SignedText(feature)});
   if (feature == kInstallStateAbsent) {
-    sys.log.Line(u"plug-in: the missing feature is added");
+    sys.log.Line({"plug-in: the missing feature is added"});
     return InstallPackage(sys, kPluginProductCode, pattern, pluginArgs + u" ADDLOCAL=VIVAZED",
                           silent);
   }

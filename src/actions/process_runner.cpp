@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "installer/package_lookup.h"
 #include "installer/scoped_handles.h"
 #include "installer/sized_text.h"
 #include "log/log_lines.h"
@@ -49,12 +50,7 @@ std::u16string LocateProgram(const System& sys, const std::u16string& name) {
 // The directory the child starts in: the launcher's own current directory.
 std::u16string CurrentDirectory(const System& sys) {
   std::u16string directory;
-  const std::uint32_t error = ReadSizedText(
-      sys.platform, kMaxPath,
-      [&](char16_t* buffer, std::uint32_t length) {
-        return sys.files.ReadCurrentDirectory(length, buffer);
-      },
-      directory);
+  const std::uint32_t error = ReadCurrentDirectoryText(sys, directory);
   return error == 0 ? directory : u"(unreadable, error " + DecimalText(error) + u")";
 }
 
@@ -63,13 +59,12 @@ std::u16string CurrentDirectory(const System& sys) {
 std::uint32_t RunProcess(const System& sys, const std::u16string& commandLine) {
   const std::u16string program = commandLine.substr(0, commandLine.find(u' '));
   const std::u16string application = LocateProgram(sys, program);
-  sys.log.Line(u"run: " + commandLine);
+  sys.log.Line({"run: ", commandLine});
   if (application.empty()) {
-    sys.log.Line(u"run: " + Quoted(program) +
-                 u" is in neither the system nor the Windows directory");
+    sys.log.Line({"run: ", Quoted(program), " is in neither the system nor the Windows directory"});
     return kErrorFileNotFound;
   }
-  sys.log.Line(u"run: program " + application + u", current directory " + CurrentDirectory(sys));
+  sys.log.Line({"run: program ", application, ", current directory ", CurrentDirectory(sys)});
   const std::uint32_t started = sys.log.ElapsedMs();
 
   // CreateProcessW may write into the command line; it gets a private copy.
@@ -79,7 +74,7 @@ std::uint32_t RunProcess(const System& sys, const std::u16string& commandLine) {
   ProcessHandles handles;
   if (!sys.processes.StartProcess(application.c_str(), buffer.data(), kCreateNoWindow, &handles)) {
     const std::uint32_t error = sys.platform.LastError();
-    sys.log.Line(u"run: could not start, error " + DecimalText(error));
+    sys.log.Line({"run: could not start, error ", DecimalText(error)});
     return error;
   }
   // Declared thread first, so the process handle is closed first.
@@ -89,7 +84,7 @@ std::uint32_t RunProcess(const System& sys, const std::u16string& commandLine) {
   sys.processes.WaitForObject(process.get(), kInfinite);
   std::uint32_t exitCode = 0;
   sys.processes.ReadExitCode(process.get(), &exitCode);
-  sys.log.Line(u"run: exit code " + DecimalText(exitCode) + u" after " +
-               DecimalText(sys.log.ElapsedMs() - started) + u" ms");
+  sys.log.Line({"run: exit code ", DecimalText(exitCode), " after ",
+                DecimalText(sys.log.ElapsedMs() - started), " ms"});
   return exitCode;
 }

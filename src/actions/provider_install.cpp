@@ -22,7 +22,7 @@ struct EarlyEnd {
   std::uint32_t result = 0;
 };
 
-bool IsInstalled(const System& sys, const char16_t* product, const char16_t* productCode) {
+bool IsInstalled(const System& sys, LogPart product, const char16_t* productCode) {
   const int state = sys.installer.QueryProductState(productCode);
   LogProductState(sys.log, product, productCode, state);
   return state == kInstallStateDefault;
@@ -36,36 +36,36 @@ EarlyEnd InstallCsp(const System& sys, const SetupOptions& options, bool silent,
                     std::uint32_t& result) {
   std::u16string pattern = u"csp" + suffix + options.kcPattern + options.langPattern + u" ";
   if (options.selectConfig) {
-    sys.log.Line(u"CSP: configuration chosen, installed as chosen");
+    sys.log.Line({"CSP: configuration chosen, installed as chosen"});
     result = InstallPackage(sys, kCspProductCode, pattern, cspArgs, silent);
     return {};
   }
-  if (IsInstalled(sys, u"CSP", kCspProductCode)) {
+  if (IsInstalled(sys, "CSP", kCspProductCode)) {
     int versionOrder = 1;
     int minimumOrder = -1;
     const std::uint32_t decision = DecideUpgrade(sys, kCspProductCode, versionOrder, &minimumOrder);
     if (decision != 0) return {true, decision};
     if (minimumOrder > 0) {
-      sys.log.Line(u"CSP: the installed version is too old for an upgrade");
+      sys.log.Line({"CSP: the installed version is too old for an upgrade"});
       if (!silent) ShowMessage(sys, kStrCspTooOld, kStrUpdateCaption, kMbIconError);
       return {true, kResultCspTooOld};
     }
     if (versionOrder != 1) {
-      sys.log.Line(u"CSP: package not newer, nothing to do");
+      sys.log.Line({"CSP: package not newer, nothing to do"});
       return {};
     }
-    sys.log.Line(u"CSP: newer package, upgrade in place keeping the configuration");
+    sys.log.Line({"CSP: newer package, upgrade in place keeping the configuration"});
     const std::uint32_t carried = BuildCarryOverArgs(sys, kCspProductCode, silent, pattern);
     if (carried != 0) return {true, carried};
     result = InstallPackage(sys, kCspProductCode, pattern, cspArgs + kUpgradeProperties, silent);
     return {};
   }
-  if (IsInstalled(sys, u"CSP (second code)", kCspSecondProductCode)) {
-    sys.log.Line(u"CSP: installed under the second code, its configuration is taken over");
+  if (IsInstalled(sys, "CSP (second code)", kCspSecondProductCode)) {
+    sys.log.Line({"CSP: installed under the second code, its configuration is taken over"});
     const std::uint32_t carried = BuildCarryOverArgs(sys, kCspSecondProductCode, silent, pattern);
     if (carried != 0) return {true, carried};
   }
-  sys.log.Line(u"CSP: new installation under the CSP code");
+  sys.log.Line({"CSP: new installation under the CSP code"});
   result = InstallPackage(sys, kCspProductCode, pattern, cspArgs, silent);
   return {};
 }
@@ -75,8 +75,8 @@ EarlyEnd InstallCsp(const System& sys, const SetupOptions& options, bool silent,
 EarlyEnd InstallZazCsp(const System& sys, bool silent, const std::u16string& suffix,
                        const std::u16string& ucspArgs, std::uint32_t& accumulator) {
   std::u16string pattern = u"ucsp" + suffix;
-  if (!IsInstalled(sys, u"ZAZ CSP", kZazCspProductCode)) {
-    sys.log.Line(u"ZAZ CSP: first installation");
+  if (!IsInstalled(sys, "ZAZ CSP", kZazCspProductCode)) {
+    sys.log.Line({"ZAZ CSP: first installation"});
     accumulator |= InstallPackage(sys, kZazCspProductCode, pattern, ucspArgs, silent);
     return {};
   }
@@ -84,10 +84,10 @@ EarlyEnd InstallZazCsp(const System& sys, bool silent, const std::u16string& suf
   const std::uint32_t decision = DecideUpgrade(sys, kZazCspProductCode, versionOrder, nullptr);
   if (decision != 0) return {true, decision};
   if (versionOrder != 1) {
-    sys.log.Line(u"ZAZ CSP: package not newer, nothing to do");
+    sys.log.Line({"ZAZ CSP: package not newer, nothing to do"});
     return {};
   }
-  sys.log.Line(u"ZAZ CSP: newer package, upgrade in place keeping the language");
+  sys.log.Line({"ZAZ CSP: newer package, upgrade in place keeping the language"});
   const std::uint32_t carried = BuildCarryOverArgs(sys, kZazCspProductCode, silent, pattern);
   if (carried != 0) return {true, carried};
   accumulator |=

@@ -28,24 +28,24 @@ std::u16string LevelFragment(const std::u16string& releaseFlags) {
 std::uint32_t BuildCarryOverArgs(const System& sys, std::u16string productCode, bool silent,
                                  std::u16string& pattern) {
   std::uint32_t result = 0;
-  const auto report = [&](const char16_t* property, std::uint16_t textId) {
-    sys.log.Line(u"configuration of " + productCode + u": " + property + u" unreadable, error " +
-                 DecimalText(result));
+  const auto report = [&](LogPart property, std::uint16_t textId) {
+    sys.log.Line({"configuration of ", productCode, ": ", property, " unreadable, error ",
+                  DecimalText(result)});
     if (!silent) ShowMessage(sys, textId, kStrErrorCaption, kMbIconError);
   };
 
   std::u16string localPackage;
   result = ReadProductInfo(sys.installer, productCode, u"LocalPackage", localPackage);
   if (result != 0) {
-    report(u"LocalPackage", kStrLocalPackageUnreadable);
+    report("LocalPackage", kStrLocalPackageUnreadable);
     return result;
   }
 
   PackageSession session(sys.installer);
   result = OpenPackage(session, localPackage);
   if (result != 0) {  // a cached package that is gone is not reported
-    sys.log.Line(u"configuration of " + productCode + u": cached package " + localPackage +
-                 u" cannot be opened, error " + DecimalText(result));
+    sys.log.Line({"configuration of ", productCode, ": cached package ", localPackage,
+                  " cannot be opened, error ", DecimalText(result)});
     return result;
   }
 
@@ -53,21 +53,21 @@ std::uint32_t BuildCarryOverArgs(const System& sys, std::u16string productCode, 
     std::u16string releaseFlags;
     result = ReadPackageProperty(session, u"ISReleaseFlags", releaseFlags);
     if (result != 0) {
-      report(u"ISReleaseFlags", kStrReleaseFlagsUnreadable);
+      report("ISReleaseFlags", kStrReleaseFlagsUnreadable);
       return result;
     }
-    sys.log.Line(u"configuration of " + productCode + u": ISReleaseFlags " + Quoted(releaseFlags));
+    sys.log.Line({"configuration of ", productCode, ": ISReleaseFlags ", Quoted(releaseFlags)});
     pattern += LevelFragment(releaseFlags);
   }
 
   std::u16string language;
   result = ReadPackageProperty(session, u"ProductLanguage", language);
   if (result != 0) {
-    report(u"ProductLanguage", kStrProductLanguageUnreadable);
+    report("ProductLanguage", kStrProductLanguageUnreadable);
     return result;
   }
   pattern += language == u"1033" ? u"eng*" : u"rus*";
-  sys.log.Line(u"configuration of " + productCode + u": ProductLanguage " + Quoted(language) +
-               u", package pattern " + Quoted(pattern));
+  sys.log.Line({"configuration of ", productCode, ": ProductLanguage ", Quoted(language),
+                ", package pattern ", Quoted(pattern)});
   return 0;
 }

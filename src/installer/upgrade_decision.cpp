@@ -19,10 +19,8 @@ std::u16string VersionCheckPattern(const std::u16string& productCode) {
   return {};
 }
 
-std::uint32_t Fail(const System& sys, const char16_t* step, std::uint16_t textId,
-                   std::uint32_t result) {
-  sys.log.Line(u"upgrade check: " + std::u16string(step) + u" failed, error " +
-               DecimalText(result));
+std::uint32_t Fail(const System& sys, LogPart step, std::uint16_t textId, std::uint32_t result) {
+  sys.log.Line({"upgrade check: ", step, " failed, error ", DecimalText(result)});
   ShowMessage(sys, textId, kStrErrorCaption, kMbIconError);
   return result;
 }
@@ -45,29 +43,29 @@ std::uint32_t DecideUpgrade(const System& sys, std::u16string productCode, int& 
   std::u16string installedVersion;
   std::uint32_t result =
       ReadProductInfo(sys.installer, productCode, u"VersionString", installedVersion);
-  if (result != 0) return Fail(sys, u"installed version", kStrInstalledVersionUnreadable, result);
+  if (result != 0) return Fail(sys, "installed version", kStrInstalledVersionUnreadable, result);
 
   std::u16string path;
   result = FindPackageFile(sys, VersionCheckPattern(productCode), path);
-  if (result != 0) return Fail(sys, u"package lookup", kStrPackageNotFound, result);
+  if (result != 0) return Fail(sys, "package lookup", kStrPackageNotFound, result);
 
   PackageSession session(sys.installer);
   result = OpenPackage(session, path);
-  if (result != 0) return Fail(sys, u"opening the package", kStrNewPackageUnopenable, result);
+  if (result != 0) return Fail(sys, "opening the package", kStrNewPackageUnopenable, result);
 
   std::u16string newVersion;
   result = ReadPackageProperty(session, u"ProductVersion", newVersion);
-  if (result != 0) return Fail(sys, u"package version", kStrNewVersionUnreadable, result);
+  if (result != 0) return Fail(sys, "package version", kStrNewVersionUnreadable, result);
 
   versionOrder = CompareVersionText(newVersion, installedVersion);
-  sys.log.Line(u"upgrade check " + productCode + u": installed " + Quoted(installedVersion) +
-               u", package " + Quoted(newVersion) +
-               (versionOrder > 0 ? u", package newer" : u", package not newer"));
+  sys.log.Line({"upgrade check ", productCode, ": installed ", Quoted(installedVersion),
+                ", package ", Quoted(newVersion),
+                versionOrder > 0 ? u", package newer" : u", package not newer"});
   if (productCode == kCspProductCode && minimumOrder != nullptr) {
     *minimumOrder = CompareVersionText(kMinimumInPlaceVersion, installedVersion);
     if (*minimumOrder > 0) {
-      sys.log.Line(u"upgrade check: installed version older than " +
-                   std::u16string(kMinimumInPlaceVersion) + u", no upgrade in place");
+      sys.log.Line({"upgrade check: installed version older than ", kMinimumInPlaceVersion,
+                    ", no upgrade in place"});
     }
   }
   return 0;

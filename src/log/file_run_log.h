@@ -29,7 +29,7 @@ class FileRunLog final : public RunLog {
   // Full path of the file; empty when none was made.
   const std::u16string& path() const { return path_; }
 
-  void Line(const std::u16string& text) override;
+  void Line(LogParts parts) override;
   std::uint32_t ElapsedMs() override;
 
   // Appends `text` (printable ASCII, cut at 200 characters) as one line without allocating

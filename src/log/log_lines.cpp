@@ -16,12 +16,11 @@ std::u16string SignedText(int value) {
   return (value < 0 ? u"-" : u"") + DecimalText(magnitude);
 }
 
-void LogProductState(RunLog& log, const char16_t* product, const char16_t* productCode, int state) {
-  log.Line(std::u16string(product) + u" " + productCode + u": installer state " +
-           SignedText(state));
+void LogProductState(RunLog& log, LogPart product, const char16_t* productCode, int state) {
+  log.Line({product, " ", productCode, ": installer state ", SignedText(state)});
 }
 
 std::uint32_t LogExitCode(RunLog& log, std::uint32_t code) {
-  log.Line(u"exit code " + DecimalText(code));
+  log.Line({"exit code ", DecimalText(code)});
   return code;
 }

@@ -15,7 +15,7 @@ const char16_t* YesNo(bool value);
 std::u16string SignedText(int value);
 
 // Writes what the installer answered about `productCode`'s state.
-void LogProductState(RunLog& log, const char16_t* product, const char16_t* productCode, int state);
+void LogProductState(RunLog& log, LogPart product, const char16_t* productCode, int state);
 
 // Writes the line of the process's exit code and returns `code`.
 std::uint32_t LogExitCode(RunLog& log, std::uint32_t code);

@@ -31,12 +31,11 @@ class ProgressThread {
 };
 
 void LogOptions(RunLog& log, const SetupOptions& options) {
-  log.Line(u"options: -csp " + std::u16string(YesNo(options.installCsp)) + u", -ucsp " +
-           YesNo(options.installUcsp) + u", -selectDlg " + YesNo(options.selectConfig) +
-           u", -silent " + YesNo(options.silent) + u", CSP arguments " + Quoted(options.cspArgs) +
-           u", level " + Quoted(options.kcPattern) + u", language " + Quoted(options.langPattern) +
-           u", ZAZ CSP arguments " + Quoted(options.ucspArgs) + u", plug-in arguments " +
-           Quoted(options.pluginArgs));
+  log.Line({"options: -csp ", YesNo(options.installCsp), ", -ucsp ", YesNo(options.installUcsp),
+            ", -selectDlg ", YesNo(options.selectConfig), ", -silent ", YesNo(options.silent),
+            ", CSP arguments ", Quoted(options.cspArgs), ", level ", Quoted(options.kcPattern),
+            ", language ", Quoted(options.langPattern), ", ZAZ CSP arguments ",
+            Quoted(options.ucspArgs), ", plug-in arguments ", Quoted(options.pluginArgs)});
 }
 
 std::uint32_t ReportFailure(const System& sys, bool silent, std::uint16_t textId,
@@ -48,13 +47,13 @@ std::uint32_t ReportFailure(const System& sys, bool silent, std::uint16_t textId
 // Asks for the restart unless silent and starts it. 0 when declined or started, 7 when
 // Windows refused it.
 std::uint32_t OfferRestart(const System& sys, bool silent, std::uint16_t textId) {
-  sys.log.Line(silent ? u"restart: needed, started without asking" : u"restart: needed, asking");
+  sys.log.Line({silent ? u"restart: needed, started without asking" : u"restart: needed, asking"});
   if (!silent && ShowMessage(sys, textId, kStrCaption, kMbRestartOffer) != kIdYes) return 0;
   if (RestartSystem(sys)) {
-    sys.log.Line(u"restart: Windows accepted the request");
+    sys.log.Line({"restart: Windows accepted the request"});
     return 0;
   }
-  sys.log.Line(u"restart: Windows refused the request");
+  sys.log.Line({"restart: Windows refused the request"});
   if (!silent) ShowMessage(sys, kStrRestartFailed, kStrCaption, kMbOk);
   return kExitRestartFailed;
 }
@@ -64,7 +63,7 @@ std::uint32_t OfferRestart(const System& sys, bool silent, std::uint16_t textId)
 std::uint32_t RunSetup(const System& sys, InstallStages& stages, SetupState& state,
                        const std::u16string& commandLineText) {
   SetupOptions& options = state.options;
-  sys.log.Line(u"command line: " + Quoted(commandLineText));
+  sys.log.Line({"command line: ", Quoted(commandLineText)});
   if (!commandLineText.empty() &&
       ParseCommandLine(sys, commandLineText, options) == ParseOutcome::kHelpShown) {
     return 0;
@@ -72,7 +71,7 @@ std::uint32_t RunSetup(const System& sys, InstallStages& stages, SetupState& sta
   LogOptions(sys.log, options);
   const bool silent = options.silent;
   const bool admin = sys.platform.IsUserAdmin();
-  sys.log.Line(u"administrator: " + std::u16string(YesNo(admin)));
+  sys.log.Line({"administrator: ", YesNo(admin)});
   if (!admin) {
     if (!silent) ShowMessage(sys, kStrNotAdmin, kStrCaption, kMbIconError);
     return kExitNotAdmin;
@@ -89,11 +88,11 @@ std::uint32_t RunSetup(const System& sys, InstallStages& stages, SetupState& sta
   if (options.installCsp || options.installUcsp) {
     if (options.selectConfig && options.installCsp && !silent) {
       if (!sys.ui.ShowConfigDialog(options)) {
-        sys.log.Line(u"configuration dialog: cancelled");
+        sys.log.Line({"configuration dialog: cancelled"});
         return 0;
       }
-      sys.log.Line(u"configuration dialog: level " + Quoted(options.kcPattern) + u", language " +
-                   Quoted(options.langPattern));
+      sys.log.Line({"configuration dialog: level ", Quoted(options.kcPattern), ", language ",
+                    Quoted(options.langPattern)});
     }
     progress.Resume();
     providerResult = stages.InstallProviders(silent, options.cspArgs, options.ucspArgs);
@@ -113,7 +112,7 @@ std::uint32_t RunSetup(const System& sys, InstallStages& stages, SetupState& sta
   const Outcome outcome =
       ChooseOutcome(options, state.restartPending, providerResult, pluginResult);
   if (outcome.offersRestart) return OfferRestart(sys, silent, outcome.textId);
-  sys.log.Line(u"restart: not needed");
+  sys.log.Line({"restart: not needed"});
   if (!silent) ShowMessage(sys, outcome.textId, kStrCaption, kMbOk);
   return 0;
 }

@@ -70,8 +70,8 @@ int ShowMessage(const System& sys, std::uint16_t textId, std::uint16_t captionId
   const std::u16string caption = LoadLocalizedString(sys.resources, captionId);
   std::u16string text = LoadLocalizedString(sys.resources, textId);
   if (code) text += u": " + DecimalText(*code) + u".";
-  sys.log.Line(u"message " + DecimalText(textId) + u": " + text);
+  sys.log.Line({"message ", DecimalText(textId), ": ", text});
   const int answer = sys.ui.ShowMessageBox(text, caption, style);
-  sys.log.Line(u"message " + DecimalText(textId) + u" answered: " + AnswerName(answer));
+  sys.log.Line({"message ", DecimalText(textId), " answered: ", AnswerName(answer)});
   return answer;
 }

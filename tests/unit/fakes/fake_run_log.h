@@ -10,6 +10,16 @@ class FakeRunLog : public RunLog {
  public:
   std::vector<std::u16string> lines;
 
-  void Line(const std::u16string& text) override { lines.push_back(text); }
+  void Line(LogParts parts) override {
+    std::u16string line;
+    for (const LogPart& part : parts) {
+      if (part.ascii() != nullptr) {
+        line.append(part.ascii(), part.ascii() + part.size());
+      } else {
+        line.append(part.wide(), part.size());
+      }
+    }
+    lines.push_back(line);
+  }
   std::uint32_t ElapsedMs() override { return static_cast<std::uint32_t>(lines.size()); }
 };
