@@ -1,5 +1,6 @@
 #include "log/log_lines.h"
 
+#include "system/installer_api.h"
 #include "ui/localized_strings.h"
 
 std::u16string Quoted(const std::u16string& text) {
@@ -17,7 +18,10 @@ std::u16string SignedText(int value) {
 }
 
 void LogProductState(RunLog& log, LogPart product, const char16_t* productCode, int state) {
-  log.Line({product, " ", productCode, ": installer state ", SignedText(state)});
+  const char16_t* meaning = state == kInstallStateDefault   ? u" (installed)"
+                            : state == kInstallStateUnknown ? u" (not installed)"
+                                                            : u"";
+  log.Line({product, " ", productCode, ": installer state ", SignedText(state), meaning});
 }
 
 std::uint32_t LogExitCode(RunLog& log, std::uint32_t code) {
