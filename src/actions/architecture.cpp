@@ -1,5 +1,7 @@
 #include "actions/architecture.h"
 
+#include "ui/localized_strings.h"
+
 // IsWow64Process is looked up in kernel32 once; when kernel32 cannot be found the lookup is
 // left for the next call. A missing function or module counts as 32-bit Windows.
 bool IsWow64(const System& sys, Wow64Cache& cache, bool requireSuccess) {
@@ -9,10 +11,19 @@ bool IsWow64(const System& sys, Wow64Cache& cache, bool requireSuccess) {
     cache.function = sys.platform.FindProc(kernel32, "IsWow64Process");
     cache.state = cache.function != 0 ? Wow64Cache::State::kPresent : Wow64Cache::State::kMissing;
   }
-  if (cache.state != Wow64Cache::State::kPresent) return false;
+  if (cache.state != Wow64Cache::State::kPresent) {
+    sys.log.Line({"WOW64: IsWow64Process missing, 32-bit Windows"});
+    return false;
+  }
   int isWow64 = 0;
   const bool called =
       sys.platform.CallIsWow64Process(cache.function, sys.platform.CurrentProcess(), &isWow64);
+  if (called) {
+    sys.log.Line(
+        {"WOW64: IsWow64Process answered ", DecimalText(static_cast<std::uint32_t>(isWow64))});
+  } else {
+    sys.log.Line({"WOW64: IsWow64Process failed"});
+  }
   if (requireSuccess && !called) return false;
   return isWow64 != 0;
 }

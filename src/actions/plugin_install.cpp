@@ -4,6 +4,7 @@
 #include "actions/package_install.h"
 #include "actions/process_runner.h"
 #include "installer/upgrade_decision.h"
+#include "log/log_lines.h"
 #include "setup/product_catalogue.h"
 
 namespace {
@@ -18,7 +19,10 @@ std::uint32_t InstallPlugin(const System& sys, SetupState& state, std::u16string
                             bool silent) {
   const std::u16string pattern = u"zirelcom" + ArchitectureSuffix(sys, state.wow64);
 
-  if (sys.installer.QueryProductState(kPluginProductCode) == kInstallStateUnknown) {
+  const int productState = sys.installer.QueryProductState(kPluginProductCode);
+  LogProductState(sys.log, "plug-in", kPluginProductCode, productState);
+  if (productState == kInstallStateUnknown) {
+    sys.log.Line({"plug-in: not installed, first installation"});
     return InstallPackage(sys, kPluginProductCode, pattern, pluginArgs, silent);
   }
 
@@ -28,17 +32,22 @@ std::uint32_t InstallPlugin(const System& sys, SetupState& state, std::u16string
 
   if (versionOrder == 1) {
     // A newer package replaces the installed plug-in: remove it first.
+    sys.log.Line({"plug-in: newer package, the installed version is removed first"});
     const std::uint32_t removal = RunProcess(sys, kRemoveCommand);
     if (removal == 0) return InstallPackage(sys, kPluginProductCode, pattern, pluginArgs, silent);
     if (removal == kErrorSuccessRebootRequired) {
       state.restartPending = true;  // the new package goes in after the restart
+      sys.log.Line({"plug-in: the removal needs a restart; the new package is left for then"});
       return 0;
     }
     return removal;
   }
 
   // Same or older package: only a missing browser feature is added.
-  if (sys.installer.QueryFeatureState(kPluginProductCode, u"VIVAZED") == kInstallStateAbsent) {
+  const int feature = sys.installer.QueryFeatureState(kPluginProductCode, u"VIVAZED");
+  sys.log.Line({"plug-in: package not newer, feature VIVAZED state ", SignedText(feature)});
+  if (feature == kInstallStateAbsent) {
+    sys.log.Line({"plug-in: the missing feature is added"});
     return InstallPackage(sys, kPluginProductCode, pattern, pluginArgs + u" ADDLOCAL=VIVAZED",
                           silent);
   }

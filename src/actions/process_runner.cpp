@@ -2,8 +2,11 @@
 
 #include <vector>
 
+#include "installer/package_lookup.h"
 #include "installer/scoped_handles.h"
 #include "installer/sized_text.h"
+#include "log/log_lines.h"
+#include "ui/localized_strings.h"
 
 namespace {
 
@@ -44,12 +47,25 @@ std::u16string LocateProgram(const System& sys, const std::u16string& name) {
   return {};
 }
 
+// The directory the child starts in: the launcher's own current directory.
+std::u16string CurrentDirectory(const System& sys) {
+  std::u16string directory;
+  const std::uint32_t error = ReadCurrentDirectoryText(sys, directory);
+  return error == 0 ? directory : u"(unreadable, error " + DecimalText(error) + u")";
+}
+
 }  // namespace
 
 std::uint32_t RunProcess(const System& sys, const std::u16string& commandLine) {
   const std::u16string program = commandLine.substr(0, commandLine.find(u' '));
   const std::u16string application = LocateProgram(sys, program);
-  if (application.empty()) return kErrorFileNotFound;
+  sys.log.Line({"run: ", commandLine});
+  if (application.empty()) {
+    sys.log.Line({"run: ", Quoted(program), " is in neither the system nor the Windows directory"});
+    return kErrorFileNotFound;
+  }
+  sys.log.Line({"run: program ", application, ", current directory ", CurrentDirectory(sys)});
+  const std::uint32_t started = sys.log.ElapsedMs();
 
   // CreateProcessW may write into the command line; it gets a private copy.
   std::vector<char16_t> buffer(commandLine.begin(), commandLine.end());
@@ -57,7 +73,9 @@ std::uint32_t RunProcess(const System& sys, const std::u16string& commandLine) {
 
   ProcessHandles handles;
   if (!sys.processes.StartProcess(application.c_str(), buffer.data(), kCreateNoWindow, &handles)) {
-    return sys.platform.LastError();
+    const std::uint32_t error = sys.platform.LastError();
+    sys.log.Line({"run: could not start, error ", DecimalText(error)});
+    return error;
   }
   // Declared thread first, so the process handle is closed first.
   ScopedSysHandle thread(sys.platform, handles.thread);
@@ -66,5 +84,7 @@ std::uint32_t RunProcess(const System& sys, const std::u16string& commandLine) {
   sys.processes.WaitForObject(process.get(), kInfinite);
   std::uint32_t exitCode = 0;
   sys.processes.ReadExitCode(process.get(), &exitCode);
+  sys.log.Line({"run: exit code ", DecimalText(exitCode), " after ",
+                DecimalText(sys.log.ElapsedMs() - started), " ms"});
   return exitCode;
 }

@@ -6,6 +6,7 @@
 #include "actions/root_certificates.h"
 #include "installer/carry_over.h"
 #include "installer/upgrade_decision.h"
+#include "log/log_lines.h"
 #include "setup/product_catalogue.h"
 #include "ui/localized_strings.h"
 #include "ui/string_ids.h"
@@ -21,8 +22,10 @@ struct EarlyEnd {
   std::uint32_t result = 0;
 };
 
-bool IsInstalled(const System& sys, const char16_t* productCode) {
-  return sys.installer.QueryProductState(productCode) == kInstallStateDefault;
+bool IsInstalled(const System& sys, LogPart product, const char16_t* productCode) {
+  const int state = sys.installer.QueryProductState(productCode);
+  LogProductState(sys.log, product, productCode, state);
+  return state == kInstallStateDefault;
 }
 
 // The CSP: installed as chosen when the configuration was selected, else upgraded in place,
@@ -33,28 +36,36 @@ EarlyEnd InstallCsp(const System& sys, const SetupOptions& options, bool silent,
                     std::uint32_t& result) {
   std::u16string pattern = u"csp" + suffix + options.kcPattern + options.langPattern + u" ";
   if (options.selectConfig) {
+    sys.log.Line({"CSP: configuration chosen, installed as chosen"});
     result = InstallPackage(sys, kCspProductCode, pattern, cspArgs, silent);
     return {};
   }
-  if (IsInstalled(sys, kCspProductCode)) {
+  if (IsInstalled(sys, "CSP", kCspProductCode)) {
     int versionOrder = 1;
     int minimumOrder = -1;
     const std::uint32_t decision = DecideUpgrade(sys, kCspProductCode, versionOrder, &minimumOrder);
     if (decision != 0) return {true, decision};
     if (minimumOrder > 0) {
+      sys.log.Line({"CSP: the installed version is too old for an upgrade"});
       if (!silent) ShowMessage(sys, kStrCspTooOld, kStrUpdateCaption, kMbIconError);
       return {true, kResultCspTooOld};
     }
-    if (versionOrder != 1) return {};
+    if (versionOrder != 1) {
+      sys.log.Line({"CSP: package not newer, nothing to do"});
+      return {};
+    }
+    sys.log.Line({"CSP: newer package, upgrade in place keeping the configuration"});
     const std::uint32_t carried = BuildCarryOverArgs(sys, kCspProductCode, silent, pattern);
     if (carried != 0) return {true, carried};
     result = InstallPackage(sys, kCspProductCode, pattern, cspArgs + kUpgradeProperties, silent);
     return {};
   }
-  if (IsInstalled(sys, kCspSecondProductCode)) {
+  if (IsInstalled(sys, "CSP (second code)", kCspSecondProductCode)) {
+    sys.log.Line({"CSP: installed under the second code, its configuration is taken over"});
     const std::uint32_t carried = BuildCarryOverArgs(sys, kCspSecondProductCode, silent, pattern);
     if (carried != 0) return {true, carried};
   }
+  sys.log.Line({"CSP: new installation under the CSP code"});
   result = InstallPackage(sys, kCspProductCode, pattern, cspArgs, silent);
   return {};
 }
@@ -64,14 +75,19 @@ EarlyEnd InstallCsp(const System& sys, const SetupOptions& options, bool silent,
 EarlyEnd InstallZazCsp(const System& sys, bool silent, const std::u16string& suffix,
                        const std::u16string& ucspArgs, std::uint32_t& accumulator) {
   std::u16string pattern = u"ucsp" + suffix;
-  if (!IsInstalled(sys, kZazCspProductCode)) {
+  if (!IsInstalled(sys, "ZAZ CSP", kZazCspProductCode)) {
+    sys.log.Line({"ZAZ CSP: first installation"});
     accumulator |= InstallPackage(sys, kZazCspProductCode, pattern, ucspArgs, silent);
     return {};
   }
   int versionOrder = 1;
   const std::uint32_t decision = DecideUpgrade(sys, kZazCspProductCode, versionOrder, nullptr);
   if (decision != 0) return {true, decision};
-  if (versionOrder != 1) return {};
+  if (versionOrder != 1) {
+    sys.log.Line({"ZAZ CSP: package not newer, nothing to do"});
+    return {};
+  }
+  sys.log.Line({"ZAZ CSP: newer package, upgrade in place keeping the language"});
   const std::uint32_t carried = BuildCarryOverArgs(sys, kZazCspProductCode, silent, pattern);
   if (carried != 0) return {true, carried};
   accumulator |=

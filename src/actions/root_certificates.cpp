@@ -3,8 +3,37 @@
 #include <string>
 
 #include "installer/scoped_handles.h"
+#include "ui/localized_strings.h"
 
 namespace {
+
+constexpr std::uint32_t kThumbprintBytes = 20;  // SHA-1
+constexpr std::uint32_t kSubjectMax = 256;      // a longer subject is cut short
+
+// The certificate's SHA-1 thumbprint in upper-case hex and its subject, for the log.
+std::u16string DescribeCertificate(CertApi& certs, CertContextRef certificate) {
+  static constexpr char16_t kHex[] = u"0123456789ABCDEF";
+  std::uint8_t hash[kThumbprintBytes] = {};
+  std::uint32_t size = kThumbprintBytes;
+  char16_t text[2 * kThumbprintBytes + 1 + kSubjectMax];
+  char16_t* end = text;
+  if (certs.GetCertificateProperty(certificate, kCertSha1HashPropId, hash, &size)) {
+    for (std::uint32_t i = 0; i < size && i < kThumbprintBytes; ++i) {
+      *end++ = kHex[hash[i] >> 4];
+      *end++ = kHex[hash[i] & 0xF];
+    }
+  }
+  *end++ = u' ';
+  const std::uint32_t written =
+      certs.GetNameString(certificate, kCertNameRdnType, kCertX500NameStr, end, kSubjectMax);
+  if (written > 1) end += written - 1;
+  return std::u16string(text, end);
+}
+
+void LogSkippedFile(const System& sys, const std::u16string& file, LogPart reason,
+                    std::uint32_t error) {
+  sys.log.Line({"certificate file ", file, " skipped: ", reason, ", error ", DecimalText(error)});
+}
 
 // Adds every certificate of one file to the local machine's Root store. A file whose full
 // path does not fit the path buffer, that is no certificate store, or for which the Root store
@@ -12,19 +41,34 @@ namespace {
 void AddCertificatesOfFile(const System& sys, const std::u16string& name) {
   char16_t fullPath[kMaxPath] = {};
   const std::uint32_t length = sys.files.ReadFullPathName(name.c_str(), kMaxPath, fullPath);
-  if (length == 0 || length >= kMaxPath) return;
+  if (length == 0 || length >= kMaxPath) {
+    LogSkippedFile(sys, name, "no full path that fits", length == 0 ? sys.platform.LastError() : 0);
+    return;
+  }
 
   ScopedCertStore file(
       sys.certs, sys.certs.OpenStore(CertStoreProvider::kFileName, kCertEncoding, 0, fullPath));
-  if (!file.IsOpen()) return;
+  if (!file.IsOpen()) {
+    LogSkippedFile(sys, fullPath, "not a certificate file", sys.platform.LastError());
+    return;
+  }
   // Opened once per file; declared after `file`, so it is closed first.
   ScopedCertStore root(sys.certs, sys.certs.OpenStore(CertStoreProvider::kSystem, kCertEncoding,
                                                       kSystemStoreLocalMachine, u"Root"));
-  if (!root.IsOpen()) return;
+  if (!root.IsOpen()) {
+    LogSkippedFile(sys, fullPath, "the Root store cannot be opened", sys.platform.LastError());
+    return;
+  }
 
   for (CertContextRef certificate = sys.certs.EnumCertificates(file.get(), nullptr);
        certificate != nullptr; certificate = sys.certs.EnumCertificates(file.get(), certificate)) {
-    sys.certs.AddCertificate(root.get(), certificate, kCertStoreAddAlways);
+    if (sys.certs.AddCertificate(root.get(), certificate, kCertStoreAddAlways)) {
+      sys.log.Line({"certificate added to Root: ", DescribeCertificate(sys.certs, certificate)});
+    } else {
+      const std::uint32_t error = sys.platform.LastError();
+      sys.log.Line({"certificate not added to Root, error ", DecimalText(error), ": ",
+                    DescribeCertificate(sys.certs, certificate)});
+    }
   }
 }
 

@@ -102,6 +102,14 @@ class RecordingCerts : public CertApi {
                             const char16_t* parameter) override;
   CertContextRef EnumCertificates(CertStoreHandle, CertContextRef) override { return nullptr; }
   bool AddCertificate(CertStoreHandle, CertContextRef, std::uint32_t) override { return false; }
+  // Never reached: the simulated files yield no certificate to describe.
+  bool GetCertificateProperty(CertContextRef, std::uint32_t, void*, std::uint32_t*) override {
+    return false;
+  }
+  std::uint32_t GetNameString(CertContextRef, std::uint32_t, std::uint32_t, char16_t*,
+                              std::uint32_t) override {
+    return 1;
+  }
   bool CloseStore(CertStoreHandle store, std::uint32_t flags) override;
 
  private:

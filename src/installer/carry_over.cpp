@@ -1,6 +1,7 @@
 #include "installer/carry_over.h"
 
 #include "installer/installer_access.h"
+#include "log/log_lines.h"
 #include "setup/product_catalogue.h"
 #include "ui/localized_strings.h"
 #include "ui/string_ids.h"
@@ -26,37 +27,47 @@ std::u16string LevelFragment(const std::u16string& releaseFlags) {
 
 std::uint32_t BuildCarryOverArgs(const System& sys, std::u16string productCode, bool silent,
                                  std::u16string& pattern) {
-  const auto report = [&](std::uint16_t textId) {
+  std::uint32_t result = 0;
+  const auto report = [&](LogPart property, std::uint16_t textId) {
+    sys.log.Line({"configuration of ", productCode, ": ", property, " unreadable, error ",
+                  DecimalText(result)});
     if (!silent) ShowMessage(sys, textId, kStrErrorCaption, kMbIconError);
   };
 
   std::u16string localPackage;
-  std::uint32_t result = ReadProductInfo(sys.installer, productCode, u"LocalPackage", localPackage);
+  result = ReadProductInfo(sys.installer, productCode, u"LocalPackage", localPackage);
   if (result != 0) {
-    report(kStrLocalPackageUnreadable);
+    report("LocalPackage", kStrLocalPackageUnreadable);
     return result;
   }
 
   PackageSession session(sys.installer);
   result = OpenPackage(session, localPackage);
-  if (result != 0) return result;  // a cached package that is gone is not reported
+  if (result != 0) {  // a cached package that is gone is not reported
+    sys.log.Line({"configuration of ", productCode, ": cached package ", localPackage,
+                  " cannot be opened, error ", DecimalText(result)});
+    return result;
+  }
 
   if (productCode == kCspProductCode || productCode == kCspSecondProductCode) {
     std::u16string releaseFlags;
     result = ReadPackageProperty(session, u"ISReleaseFlags", releaseFlags);
     if (result != 0) {
-      report(kStrReleaseFlagsUnreadable);
+      report("ISReleaseFlags", kStrReleaseFlagsUnreadable);
       return result;
     }
+    sys.log.Line({"configuration of ", productCode, ": ISReleaseFlags ", Quoted(releaseFlags)});
     pattern += LevelFragment(releaseFlags);
   }
 
   std::u16string language;
   result = ReadPackageProperty(session, u"ProductLanguage", language);
   if (result != 0) {
-    report(kStrProductLanguageUnreadable);
+    report("ProductLanguage", kStrProductLanguageUnreadable);
     return result;
   }
   pattern += language == u"1033" ? u"eng*" : u"rus*";
+  sys.log.Line({"configuration of ", productCode, ": ProductLanguage ", Quoted(language),
+                ", package pattern ", Quoted(pattern)});
   return 0;
 }

@@ -2,6 +2,8 @@
 
 #include "installer/scoped_handles.h"
 #include "installer/sized_text.h"
+#include "log/log_lines.h"
+#include "ui/localized_strings.h"
 
 namespace {
 
@@ -12,12 +14,25 @@ bool IsCandidateDirectory(const FindEntry& entry) {
 
 }  // namespace
 
+std::uint32_t ReadCurrentDirectoryText(const System& sys, std::u16string& directory) {
+  return ReadSizedText(
+      sys.platform, kMaxPath,
+      [&](char16_t* buffer, std::uint32_t length) {
+        return sys.files.ReadCurrentDirectory(length, buffer);
+      },
+      directory);
+}
+
 // Looks one level deep: the first subdirectory in listing order that holds a match wins, and
 // within it the first match the search returns. Names beginning with a full stop are skipped.
 std::uint32_t FindPackageFile(const System& sys, std::u16string pattern, std::u16string& path) {
+  const std::u16string noMatch = u"package: no file matches " + Quoted(pattern);
   FindEntry directory;
   ScopedFind listing(sys.files, sys.files.FindFirst(u"*", &directory));
-  if (!listing.IsOpen()) return kErrorNoMoreFiles;
+  if (!listing.IsOpen()) {
+    sys.log.Line({noMatch});
+    return kErrorNoMoreFiles;
+  }
   do {
     if (!IsCandidateDirectory(directory)) continue;
     const std::u16string search = directory.name + u"\\" + pattern;
@@ -28,15 +43,15 @@ std::uint32_t FindPackageFile(const System& sys, std::u16string pattern, std::u1
     // The current directory may be longer than the classic path limit; it is then read again
     // with the size it reports, so the path is always complete.
     std::u16string current;
-    const std::uint32_t error = ReadSizedText(
-        sys.platform, kMaxPath,
-        [&](char16_t* buffer, std::uint32_t length) {
-          return sys.files.ReadCurrentDirectory(length, buffer);
-        },
-        current);
-    if (error != 0) return error;
+    const std::uint32_t error = ReadCurrentDirectoryText(sys, current);
+    if (error != 0) {
+      sys.log.Line({"package: current directory unreadable, error ", DecimalText(error)});
+      return error;
+    }
     path = current + u"\\" + directory.name + u"\\" + match.name;
+    sys.log.Line({"package for ", Quoted(pattern), ": ", path});
     return 0;
   } while (sys.files.FindNext(listing.get(), &directory));
+  sys.log.Line({noMatch});
   return kErrorNoMoreFiles;
 }

@@ -2,6 +2,7 @@
 
 #include "installer/installer_access.h"
 #include "installer/package_lookup.h"
+#include "log/log_lines.h"
 #include "setup/product_catalogue.h"
 #include "ui/localized_strings.h"
 #include "ui/string_ids.h"
@@ -10,7 +11,8 @@ namespace {
 
 constexpr char16_t kMinimumInPlaceVersion[] = u"3.6.5365";
 
-std::uint32_t Fail(const System& sys, std::uint16_t textId, std::uint32_t result) {
+std::uint32_t Fail(const System& sys, LogPart step, std::uint16_t textId, std::uint32_t result) {
+  sys.log.Line({"upgrade check: ", step, " failed, error ", DecimalText(result)});
   ShowMessage(sys, textId, kStrErrorCaption, kMbIconError);
   return result;
 }
@@ -40,23 +42,30 @@ std::uint32_t DecideUpgrade(const System& sys, std::u16string productCode, int& 
   std::u16string installedVersion;
   std::uint32_t result =
       ReadProductInfo(sys.installer, productCode, u"VersionString", installedVersion);
-  if (result != 0) return Fail(sys, kStrInstalledVersionUnreadable, result);
+  if (result != 0) return Fail(sys, "installed version", kStrInstalledVersionUnreadable, result);
 
   std::u16string path;
   result = FindPackageFile(sys, VersionCheckPattern(productCode), path);
-  if (result != 0) return Fail(sys, kStrPackageNotFound, result);
+  if (result != 0) return Fail(sys, "package lookup", kStrPackageNotFound, result);
 
   PackageSession session(sys.installer);
   result = OpenPackage(session, path);
-  if (result != 0) return Fail(sys, kStrNewPackageUnopenable, result);
+  if (result != 0) return Fail(sys, "opening the package", kStrNewPackageUnopenable, result);
 
   std::u16string newVersion;
   result = ReadPackageProperty(session, u"ProductVersion", newVersion);
-  if (result != 0) return Fail(sys, kStrNewVersionUnreadable, result);
+  if (result != 0) return Fail(sys, "package version", kStrNewVersionUnreadable, result);
 
   versionOrder = CompareVersionText(newVersion, installedVersion);
+  sys.log.Line({"upgrade check ", productCode, ": installed ", Quoted(installedVersion),
+                ", package ", Quoted(newVersion),
+                versionOrder > 0 ? u", package newer" : u", package not newer"});
   if (productCode == kCspProductCode && minimumOrder != nullptr) {
     *minimumOrder = CompareVersionText(kMinimumInPlaceVersion, installedVersion);
+    if (*minimumOrder > 0) {
+      sys.log.Line({"upgrade check: installed version older than ", kMinimumInPlaceVersion,
+                    ", no upgrade in place"});
+    }
   }
   return 0;
 }

@@ -121,5 +121,6 @@ std::u16string BuildHelpText(const SetupOptions& options) {
 }
 
 void ShowHelp(const System& sys, const SetupOptions& options) {
+  sys.log.Line({"help shown"});
   sys.ui.ShowMessageBox(BuildHelpText(options), u"Справка", kMbIconInformation);
 }

@@ -22,8 +22,11 @@ std::uint32_t CheckPlatform(const System& sys, bool silent) {
   OsVersion version;
   version.size = kVersionRecordSize;
   if (!sys.platform.ReadVersion(&version)) {
+    sys.log.Line({"Windows version: unreadable, error ", DecimalText(sys.platform.LastError())});
     return Refuse(sys, !silent, kStrVersionUnreadable, kVersionUnreadable);
   }
+  sys.log.Line({"Windows version: ", DecimalText(version.major), ".", DecimalText(version.minor),
+                ", service pack ", DecimalText(version.servicePackMajor)});
   // A Windows this old is refused loudly even in an unattended run.
   if (version.major < 5) return Refuse(sys, true, kStrOsTooOld, kPlatformTooOld);
   if (version.major == 5) {

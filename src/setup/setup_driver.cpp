@@ -1,5 +1,6 @@
 #include "setup/setup_driver.h"
 
+#include "log/log_lines.h"
 #include "setup/command_line.h"
 #include "setup/outcome.h"
 #include "setup/platform_check.h"
@@ -29,6 +30,14 @@ class ProgressThread {
   bool resumed_ = false;
 };
 
+void LogOptions(RunLog& log, const SetupOptions& options) {
+  log.Line({"options: -csp ", YesNo(options.installCsp), ", -ucsp ", YesNo(options.installUcsp),
+            ", -selectDlg ", YesNo(options.selectConfig), ", -silent ", YesNo(options.silent),
+            ", CSP arguments ", Quoted(options.cspArgs), ", level ", Quoted(options.kcPattern),
+            ", language ", Quoted(options.langPattern), ", ZAZ CSP arguments ",
+            Quoted(options.ucspArgs), ", plug-in arguments ", Quoted(options.pluginArgs)});
+}
+
 std::uint32_t ReportFailure(const System& sys, bool silent, std::uint16_t textId,
                             std::uint32_t result) {
   if (!silent) ShowMessage(sys, textId, kStrCaption, kMbIconError, result);
@@ -38,8 +47,13 @@ std::uint32_t ReportFailure(const System& sys, bool silent, std::uint16_t textId
 // Asks for the restart unless silent and starts it. 0 when declined or started, 7 when
 // Windows refused it.
 std::uint32_t OfferRestart(const System& sys, bool silent, std::uint16_t textId) {
+  sys.log.Line({silent ? u"restart: needed, started without asking" : u"restart: needed, asking"});
   if (!silent && ShowMessage(sys, textId, kStrCaption, kMbRestartOffer) != kIdYes) return 0;
-  if (RestartSystem(sys)) return 0;
+  if (RestartSystem(sys)) {
+    sys.log.Line({"restart: Windows accepted the request"});
+    return 0;
+  }
+  sys.log.Line({"restart: Windows refused the request"});
   if (!silent) ShowMessage(sys, kStrRestartFailed, kStrCaption, kMbOk);
   return kExitRestartFailed;
 }
@@ -49,12 +63,16 @@ std::uint32_t OfferRestart(const System& sys, bool silent, std::uint16_t textId)
 std::uint32_t RunSetup(const System& sys, InstallStages& stages, SetupState& state,
                        const std::u16string& commandLineText) {
   SetupOptions& options = state.options;
+  sys.log.Line({"command line: ", Quoted(commandLineText)});
   if (!commandLineText.empty() &&
       ParseCommandLine(sys, commandLineText, options) == ParseOutcome::kHelpShown) {
     return 0;
   }
+  LogOptions(sys.log, options);
   const bool silent = options.silent;
-  if (!sys.platform.IsUserAdmin()) {
+  const bool admin = sys.platform.IsUserAdmin();
+  sys.log.Line({"administrator: ", YesNo(admin)});
+  if (!admin) {
     if (!silent) ShowMessage(sys, kStrNotAdmin, kStrCaption, kMbIconError);
     return kExitNotAdmin;
   }
@@ -68,9 +86,13 @@ std::uint32_t RunSetup(const System& sys, InstallStages& stages, SetupState& sta
 
   std::uint32_t providerResult = kResultSuccess;
   if (options.installCsp || options.installUcsp) {
-    if (options.selectConfig && options.installCsp && !silent &&
-        !sys.ui.ShowConfigDialog(options)) {
-      return 0;
+    if (options.selectConfig && options.installCsp && !silent) {
+      if (!sys.ui.ShowConfigDialog(options)) {
+        sys.log.Line({"configuration dialog: cancelled"});
+        return 0;
+      }
+      sys.log.Line({"configuration dialog: level ", Quoted(options.kcPattern), ", language ",
+                    Quoted(options.langPattern)});
     }
     progress.Resume();
     providerResult = stages.InstallProviders(silent, options.cspArgs, options.ucspArgs);
@@ -90,6 +112,7 @@ std::uint32_t RunSetup(const System& sys, InstallStages& stages, SetupState& sta
   const Outcome outcome =
       ChooseOutcome(options, state.restartPending, providerResult, pluginResult);
   if (outcome.offersRestart) return OfferRestart(sys, silent, outcome.textId);
+  sys.log.Line({"restart: not needed"});
   if (!silent) ShowMessage(sys, outcome.textId, kStrCaption, kMbOk);
   return 0;
 }

@@ -6,6 +6,7 @@
 #include "system/platform_api.h"
 #include "system/process_api.h"
 #include "system/resource_api.h"
+#include "system/run_log.h"
 #include "system/ui_api.h"
 
 // Everything the core may ask of the operating system. The Windows layer fills it with the
@@ -18,4 +19,5 @@ struct System {
   PlatformApi& platform;
   UiApi& ui;
   ResourceApi& resources;
+  RunLog& log = NoLog();  // the run's log; none unless the program opens one
 };

@@ -12,6 +12,21 @@ char16_t UnitAt(const std::uint8_t* data, std::size_t at) {
   return static_cast<char16_t>(data[at] | (data[at + 1] << 8));
 }
 
+const char16_t* AnswerName(int button) {
+  switch (button) {
+    case kIdOk:
+      return u"OK";
+    case kIdYes:
+      return u"Yes";
+    case kIdNo:
+      return u"No";
+    case 0:
+      return u"no box could be shown";
+    default:
+      return u"closed";
+  }
+}
+
 }  // namespace
 
 std::u16string DecimalText(std::uint32_t value) {
@@ -55,5 +70,8 @@ int ShowMessage(const System& sys, std::uint16_t textId, std::uint16_t captionId
   const std::u16string caption = LoadLocalizedString(sys.resources, captionId);
   std::u16string text = LoadLocalizedString(sys.resources, textId);
   if (code) text += u": " + DecimalText(*code) + u".";
-  return sys.ui.ShowMessageBox(text, caption, style);
+  sys.log.Line({"message ", DecimalText(textId), ": ", text});
+  const int answer = sys.ui.ShowMessageBox(text, caption, style);
+  sys.log.Line({"message ", DecimalText(textId), " answered: ", AnswerName(answer)});
+  return answer;
 }

@@ -5,6 +5,7 @@
 #include <wincrypt.h>
 
 #include "win32/system_libraries.h"
+#include "win32/wide_text.h"
 
 namespace {
 
@@ -33,6 +34,21 @@ bool CertificateStores::AddCertificate(CertStoreHandle store, CertContextRef cer
                                        std::uint32_t disposition) {
   return crypt_.addCertificate(StoreOf(store), ContextOf(certificate), disposition, nullptr) !=
          FALSE;
+}
+
+bool CertificateStores::GetCertificateProperty(CertContextRef certificate, std::uint32_t property,
+                                               void* data, std::uint32_t* size) {
+  DWORD length = *size;
+  const bool read = crypt_.getProperty(ContextOf(certificate), property, data, &length) != FALSE;
+  *size = length;
+  return read;
+}
+
+std::uint32_t CertificateStores::GetNameString(CertContextRef certificate, std::uint32_t type,
+                                               std::uint32_t typeParameter, char16_t* buffer,
+                                               std::uint32_t length) {
+  DWORD parameter = typeParameter;
+  return crypt_.getNameString(ContextOf(certificate), type, 0, &parameter, Wide(buffer), length);
 }
 
 bool CertificateStores::CloseStore(CertStoreHandle store, std::uint32_t flags) {

@@ -15,6 +15,11 @@ class CertificateStores : public CertApi {
   CertContextRef EnumCertificates(CertStoreHandle store, CertContextRef previous) override;
   bool AddCertificate(CertStoreHandle store, CertContextRef certificate,
                       std::uint32_t disposition) override;
+  bool GetCertificateProperty(CertContextRef certificate, std::uint32_t property, void* data,
+                              std::uint32_t* size) override;
+  std::uint32_t GetNameString(CertContextRef certificate, std::uint32_t type,
+                              std::uint32_t typeParameter, char16_t* buffer,
+                              std::uint32_t length) override;
   bool CloseStore(CertStoreHandle store, std::uint32_t flags) override;
 
  private:

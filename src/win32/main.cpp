@@ -4,6 +4,8 @@
 #include <string>
 
 #include "actions/core_install_stages.h"
+#include "log/file_run_log.h"
+#include "log/log_lines.h"
 #include "setup/setup_driver.h"
 #include "setup/setup_state.h"
 #include "system/system.h"
@@ -13,8 +15,10 @@
 #include "win32/kernel_files.h"
 #include "win32/module_resources.h"
 #include "win32/msi_installer.h"
+#include "win32/run_log_entry.h"
 #include "win32/startup_checks.h"
 #include "win32/system_libraries.h"
+#include "win32/temp_log_files.h"
 #include "win32/wide_text.h"
 #include "win32/windows_platform.h"
 #include "win32/windows_ui.h"
@@ -36,14 +40,18 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int) {
   WindowsPlatform platform;
   ModuleResources resources(instance);
   WindowsUi ui(instance, resources);
-  const System sys{installer, files, processes, certs, platform, ui, resources};
+  TempLogFiles logFiles;
+  FileRunLog log(logFiles, platform);
+  log.Open();
+  const ActiveRunLog activeLog(log);
+  const System sys{installer, files, processes, certs, platform, ui, resources, log};
   const std::u16string text = Utf16String(commandLine);
 
   if (const std::uint32_t refused = PrepareStart(sys, libraries, search, text); refused != 0) {
-    return static_cast<int>(refused);
+    return static_cast<int>(LogExitCode(log, refused));
   }
   SetupState state;
   CoreInstallStages stages(sys, state);
   std::uint32_t exitCode = RunSetup(sys, stages, state, text);
-  return static_cast<int>(exitCode);
+  return static_cast<int>(LogExitCode(log, exitCode));
 }

@@ -43,6 +43,7 @@ std::u16string ProgramPath() {
 
 std::uint32_t Refuse(const System& sys, const std::u16string& commandLine,
                      const std::u16string& text, std::uint32_t exitCode) {
+  sys.log.Line({"start refused: ", text});
   if (!AsksForSilence(sys, commandLine)) {
     sys.ui.ShowMessageBox(text, LoadLocalizedString(sys.resources, kStrCaption), kMbIconError);
   }

@@ -28,7 +28,9 @@ std::uint32_t ResolveCryptFunctions(HMODULE module, CryptFunctions* functions) {
       FindExport(module, "CertOpenStore", &found.openStore) &&
       FindExport(module, "CertEnumCertificatesInStore", &found.enumCertificates) &&
       FindExport(module, "CertAddCertificateContextToStore", &found.addCertificate) &&
-      FindExport(module, "CertCloseStore", &found.closeStore);
+      FindExport(module, "CertCloseStore", &found.closeStore) &&
+      FindExport(module, "CertGetCertificateContextProperty", &found.getProperty) &&
+      FindExport(module, "CertGetNameStringW", &found.getNameString);
   if (!complete) return ERROR_PROC_NOT_FOUND;
   *functions = found;
   return ERROR_SUCCESS;

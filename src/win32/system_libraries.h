@@ -34,6 +34,8 @@ struct CryptFunctions {
   decltype(&::CertEnumCertificatesInStore) enumCertificates = nullptr;
   decltype(&::CertAddCertificateContextToStore) addCertificate = nullptr;
   decltype(&::CertCloseStore) closeStore = nullptr;
+  decltype(&::CertGetCertificateContextProperty) getProperty = nullptr;
+  decltype(&::CertGetNameStringW) getNameString = nullptr;
 };
 
 // Takes the export `name` of `module` as a typed function pointer; false when there is none.

@@ -16,6 +16,7 @@
 #include "win32/module_resources.h"
 #include "win32/msi_installer.h"
 #include "win32/system_libraries.h"
+#include "win32/temp_log_files.h"
 #include "win32/tests/check.h"
 #include "win32/tests/startup_test.h"
 #include "win32/wide_text.h"
@@ -319,6 +320,35 @@ void CertificatesAreReadFromFilesAndAdded() {
   }
 }
 
+// The log file is made only where no file is, may be read but not written by others while it
+// is open, and holds every byte written as soon as WriteFile returns.
+void LogFilesAreNewAndWrittenThrough() {
+  TempLogFiles logFiles;
+  WindowsPlatform platform;
+  ScratchDirectory dir;
+  dir.Write(u"taken.log", "old", 3);
+  const std::u16string taken = dir.Path() + u"\\taken.log";
+  CHECK_EQ(logFiles.CreateNewFile(taken.c_str()), kInvalidSysHandle);
+  CHECK_EQ(platform.LastError(), kErrorFileExists);
+  KernelHandle old(CreateFileW(Wide(taken), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                               FILE_ATTRIBUTE_NORMAL, nullptr));
+  CHECK_EQ(GetFileSize(old.Get(), nullptr), 3u);
+
+  const std::u16string path = dir.Path() + u"\\new.log";
+  const SysHandle file = logFiles.CreateNewFile(path.c_str());
+  CHECK(file != kInvalidSysHandle);
+  CHECK(logFiles.WriteToFile(file, "line\r\n", 6));
+  KernelHandle reader(CreateFileW(Wide(path), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                  nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  CHECK(reader.Valid());
+  CHECK_EQ(GetFileSize(reader.Get(), nullptr), 6u);
+  KernelHandle writer(CreateFileW(Wide(path), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                  nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  CHECK(!writer.Valid());
+  CHECK_EQ(platform.LastError(), 32u);  // ERROR_SHARING_VIOLATION
+  CHECK(logFiles.CloseFile(file));
+}
+
 void InstallerAnswersForUnknownProducts() {
   MsiInstaller installer(libraries.Msi());
   installer.SetInternalUi(kInstallUiLevelNone);
@@ -417,6 +447,7 @@ int wmain(int argc, wchar_t** argv) {
   FilesAreFoundAndPathsRead();
   PlatformQueries();
   CertificatesAreReadFromFilesAndAdded();
+  LogFilesAreNewAndWrittenThrough();
   InstallerAnswersForUnknownProducts();
   StringBlocksMatchTheSystemsReading();
   return checks.Finish();

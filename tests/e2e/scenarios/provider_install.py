@@ -2,7 +2,9 @@
 CSP installed fresh, upgraded in place, refused when too old, taken over from its second
 product code, or failing; the ZAZ CSP with its registry, ACL and root-certificate set-up."""
 
+import glob
 import os
+import re
 import shutil
 from dataclasses import dataclass, field, replace
 
@@ -187,6 +189,43 @@ def _expect_children(check, started, expected):
                 [name for name in expected if name not in _QUICK_CHILDREN])
 
 
+def _run_log(check, session):
+    """The lines of the launcher's log in the prefix's temporary folder, without the elapsed
+    milliseconds in front. The checker is told when there is not exactly one log, or when it is
+    not UTF-8 with a byte-order mark and CR LF line ends."""
+    found = glob.glob(os.path.join(session.prefix.path, "drive_c", "users", "*", "**",
+                                   "zirelpluginsetup_*.log"), recursive=True)
+    if not check.equal("run logs in the temporary folder", len(found), 1):
+        return []
+    shutil.copy(found[0], os.path.join(session.logs, "zirelpluginsetup.log"))
+    with open(found[0], "rb") as source:
+        data = source.read()
+    check.true("run log starts with the UTF-8 byte-order mark", data.startswith(b"\xef\xbb\xbf"))
+    text = data[3:].decode("utf-8")
+    check.true("run log lines end with CR LF", text.endswith("\r\n") and
+               text.count("\n") == text.count("\r\n"))
+    lines = text.split("\r\n")[:-1]
+    check.true("run log lines start with the elapsed milliseconds",
+               all(re.match(r" *\d+ ", line) for line in lines))
+    return [re.sub(r"^ *\d+ ", "", line) for line in lines]
+
+
+def _expect_log(check, session, expected):
+    """Each pattern of `expected` matches a whole line of the run's log, in this order (other
+    lines may come between them), and the last pattern the last line."""
+    lines = _run_log(check, session)
+    work = re.escape(wine.windows_path(session.workdir))
+    at = 0
+    for pattern in expected:
+        pattern = pattern.replace("{work}", work)
+        while at < len(lines) and not re.fullmatch(pattern, lines[at]):
+            at += 1
+        if not check.true(f"run log line matching {pattern!r} in its place", at < len(lines)):
+            return
+        at += 1
+    check.equal("run log: last line", at, len(lines))
+
+
 # --- The scenario shape ---------------------------------------------------------------------
 
 @dataclass
@@ -205,7 +244,9 @@ class ProviderCase:
     once, with the ACL file of the platform, exactly when zaz_set_up is given;
     icon_may_be_covered: boxes shown beside the progress window, whose icon the driver may
     read as "unknown" when Wine stacks the progress window above the box;
-    prefix: the kind of golden prefix the scenario's prefix is copied from."""
+    prefix: the kind of golden prefix the scenario's prefix is copied from;
+    log: patterns of lines of the run's log in their order ("{work}" stands for the launcher's
+    directory); with zaz_set_up, a line for each root certificate added, with its thumbprint."""
     name: str
     beforehand: list
     distribution: dict
@@ -220,6 +261,7 @@ class ProviderCase:
     icon_may_be_covered: tuple = ()
     prefix: str = "win64"
     env: dict = field(default_factory=dict)
+    log: tuple = ()
 
     def run(self, layout, prefixes):
         with Session(layout, prefixes, self.name, kind=self.prefix, env=self.env) as session:
@@ -248,6 +290,13 @@ class ProviderCase:
                 check.equal("files of the launcher's directory changed",
                             _changed_zaz_files(session), [])
             self._expect_zaz_set_up(check, session, roots_before)
+            if self.log:
+                _expect_log(check, session, self.log)
+                if self.zaz_set_up is not None:
+                    added = {m.group(1) for m in (re.match(r"certificate added to Root: (\w+) ", line)
+                                                  for line in _run_log(check, session)) if m}
+                    check.equal("run log: thumbprints of the certificates added", added,
+                                _fixture_thumbprints(session.layout))
             check.done()
 
     def _expected_boxes(self, report):
@@ -377,4 +426,26 @@ CASES = [
         [_question(122), _provider_failed(5)], 5, [_MSIEXEC, *_IMPORTS],
         {ZAZ_CODE: installed("4.0.100", "ucsp-x64-rus.msi", "1049"), PLUGIN_CODE: NOT_INSTALLED},
         zaz_files=True, zaz_set_up=ZAZ_X64_VALUES, regini_exit=5),
+    # Unattended with both providers, the CSP failing: no box, and the run's log tells which
+    # package each step took, the command that ran it and what came back.
+    ProviderCase(
+        "provider_csp_failure_silent_told_by_the_run_log", [],
+        {"csp": "csp-3.6.6000-fail", "ucsp": "ucsp-4.0.100", **_PLUGIN}, "-csp -ucsp -silent",
+        [], 1603, [_MSIEXEC, _MSIEXEC, *_IMPORTS],
+        {CSP_CODE: NOT_INSTALLED, ZAZ_CODE: installed("4.0.100", "ucsp-x64-rus.msi", "1049"),
+         PLUGIN_CODE: NOT_INSTALLED},
+        zaz_files=True, zaz_set_up=ZAZ_X64_VALUES,
+        log=(r"zirelpluginsetup \d+\.\d+\.\d+",
+             r'command line: "-csp -ucsp -silent"',
+             r'package for "csp\*x64\* ": {work}\\csp\\csp-x64-kc1-eng\.msi',
+             r'run: msiexec /qn /i "{work}\\csp\\csp-x64-kc1-eng\.msi"  REBOOT=R',
+             r"run: exit code 1603 after \d+ ms",
+             r'package for "ucsp\*x64\*": {work}\\ucsp\\ucsp-x64-rus\.msi',
+             r'run: msiexec /qn /i "{work}\\ucsp\\ucsp-x64-rus\.msi"  REBOOT=R',
+             r"run: exit code 0 after \d+ ms",
+             r"run: regedit /s ZAZ_x64_2\.reg",
+             r"run: exit code 0 after \d+ ms",
+             r"run: regini ZAZ_acl_x64\.acl",
+             r"run: exit code 0 after \d+ ms",
+             r"exit code 1603")),
 ]

@@ -65,6 +65,29 @@ class FakeCerts : public CertApi {
     if (it->second.system) added.push_back(name);
     return true;
   }
+  // The thumbprint of a certificate is its name's bytes, zero-padded to 20; its subject is
+  // "CN=" and its name.
+  bool GetCertificateProperty(CertContextRef certificate, std::uint32_t property, void* data,
+                              std::uint32_t* size) override {
+    const std::string& name = *static_cast<const std::string*>(certificate);
+    if (property != kCertSha1HashPropId || *size < 20) return false;
+    auto* bytes = static_cast<std::uint8_t*>(data);
+    for (std::size_t i = 0; i < 20; ++i) bytes[i] = i < name.size() ? name[i] : 0;
+    *size = 20;
+    return true;
+  }
+  std::uint32_t GetNameString(CertContextRef certificate, std::uint32_t type,
+                              std::uint32_t typeParameter, char16_t* buffer,
+                              std::uint32_t length) override {
+    if (type != kCertNameRdnType || typeParameter != kCertX500NameStr) return 1;
+    const std::string subject = "CN=" + *static_cast<const std::string*>(certificate);
+    const auto needed = static_cast<std::uint32_t>(subject.size() + 1);
+    if (buffer == nullptr) return needed;
+    if (length < needed) return 0;
+    for (std::size_t i = 0; i < subject.size(); ++i) buffer[i] = static_cast<char16_t>(subject[i]);
+    buffer[subject.size()] = u'\0';
+    return needed;
+  }
   bool CloseStore(CertStoreHandle store, std::uint32_t flags) override {
     auto it = stores_.find(store);
     events.push_back("close " + (it == stores_.end() ? std::string("?") : it->second.name) +

@@ -7,6 +7,7 @@
 #include "fakes/fake_platform.h"
 #include "fakes/fake_processes.h"
 #include "fakes/fake_resources.h"
+#include "fakes/fake_run_log.h"
 #include "fakes/fake_ui.h"
 #include "system/system.h"
 
@@ -20,6 +21,7 @@ struct FakeSystem {
   FakePlatform platform{kernel};
   FakeUi ui{kernel};
   FakeResources resources;
+  FakeRunLog log;
 
-  System sys{installer, files, processes, certs, platform, ui, resources};
+  System sys{installer, files, processes, certs, platform, ui, resources, log};
 };

@@ -1,0 +1,189 @@
+#include "log/file_run_log.h"
+
+#include <memory>
+
+#include "system/file_api.h"
+#include "version.h"
+
+namespace {
+
+constexpr int kNameAttempts = 100;  // the name, then "_1" to "_99"
+constexpr std::size_t kAsciiTextMax = 200;
+constexpr std::size_t kPrefixMax = 12;  // up to ten digits, padding, the separating blank
+constexpr std::size_t kAsciiLineMax = kPrefixMax + kAsciiTextMax + 2;
+constexpr char kDroppedText[] =
+    "the log reached its limit of 1 MiB; the rest of the run is not recorded";
+// Room kept below the limit for the line above.
+constexpr std::size_t kDroppedReserve = kPrefixMax + sizeof(kDroppedText) + 2;
+constexpr char kByteOrderMark[] = "\xEF\xBB\xBF";
+constexpr std::size_t kUtf8PerUnit = 3;  // the most bytes one UTF-16 code unit becomes here
+
+// `value` in decimal, zero-padded to `width`, at `out`; returns the end.
+template <typename Char>
+Char* PutDigits(Char* out, std::uint32_t value, int width, Char pad) {
+  Char digits[10];
+  int count = 0;
+  do {
+    digits[count++] = static_cast<Char>('0' + value % 10);
+    value /= 10;
+  } while (value != 0);
+  for (int i = count; i < width; ++i) *out++ = pad;
+  while (count > 0) *out++ = digits[--count];
+  return out;
+}
+
+// "zirelpluginsetup_yyyyMMdd_HHmmss.log", or with "_<attempt>" before ".log".
+std::u16string LogFileName(const LocalTime& time, int attempt) {
+  static constexpr char16_t kStem[] = u"zirelpluginsetup_";
+  char16_t name[48];
+  char16_t* end =
+      std::char_traits<char16_t>::copy(name, kStem, sizeof(kStem) / 2 - 1) + sizeof(kStem) / 2 - 1;
+  end = PutDigits<char16_t>(end, time.year, 4, u'0');
+  end = PutDigits<char16_t>(end, time.month, 2, u'0');
+  end = PutDigits<char16_t>(end, time.day, 2, u'0');
+  *end++ = u'_';
+  end = PutDigits<char16_t>(end, time.hour, 2, u'0');
+  end = PutDigits<char16_t>(end, time.minute, 2, u'0');
+  end = PutDigits<char16_t>(end, time.second, 2, u'0');
+  if (attempt > 0) {
+    *end++ = u'_';
+    end = PutDigits<char16_t>(end, static_cast<std::uint32_t>(attempt), 1, u'0');
+  }
+  for (const char16_t* c = u".log"; *c != u'\0'; ++c) *end++ = *c;
+  return std::u16string(name, end);
+}
+
+// The elapsed milliseconds right-aligned in six places and a blank.
+char* PutPrefix(char* out, std::uint32_t ms) {
+  out = PutDigits<char>(out, ms, 6, ' ');
+  *out++ = ' ';
+  return out;
+}
+
+// Printable ASCII as it is, anything else as '?'.
+char* PutAscii(char* out, const char* text, std::size_t size) {
+  for (std::size_t i = 0; i < size; ++i) *out++ = text[i] >= ' ' && text[i] <= '~' ? text[i] : '?';
+  return out;
+}
+
+// UTF-16 as UTF-8 on one line: a line break inside the text becomes "\n" or "\r", an unpaired
+// surrogate U+FFFD. At most kUtf8PerUnit bytes per code unit.
+char* PutUtf16(char* out, const char16_t* text, std::size_t size) {
+  for (std::size_t i = 0; i < size; ++i) {
+    char32_t c = text[i];
+    if (c == u'\n' || c == u'\r') {
+      *out++ = '\\';
+      *out++ = c == u'\n' ? 'n' : 'r';
+      continue;
+    }
+    if (c >= 0xD800 && c < 0xE000) {
+      const bool paired =
+          c < 0xDC00 && i + 1 < size && text[i + 1] >= 0xDC00 && text[i + 1] < 0xE000;
+      c = paired ? 0x10000 + ((c - 0xD800) << 10) + (text[++i] - 0xDC00) : 0xFFFD;
+    }
+    if (c < 0x80) {
+      *out++ = static_cast<char>(c);
+    } else if (c < 0x800) {
+      *out++ = static_cast<char>(0xC0 | (c >> 6));
+      *out++ = static_cast<char>(0x80 | (c & 0x3F));
+    } else if (c < 0x10000) {
+      *out++ = static_cast<char>(0xE0 | (c >> 12));
+      *out++ = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+      *out++ = static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+      *out++ = static_cast<char>(0xF0 | (c >> 18));
+      *out++ = static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+      *out++ = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+      *out++ = static_cast<char>(0x80 | (c & 0x3F));
+    }
+  }
+  return out;
+}
+
+// One whole line of ASCII text at `out` (room: kAsciiLineMax); returns its length.
+std::size_t PutAsciiLine(char* out, std::uint32_t ms, const char* text) {
+  std::size_t size = 0;
+  while (text[size] != '\0' && size < kAsciiTextMax) ++size;
+  char* end = PutAscii(PutPrefix(out, ms), text, size);
+  *end++ = '\r';
+  *end++ = '\n';
+  return static_cast<std::size_t>(end - out);
+}
+
+}  // namespace
+
+FileRunLog::FileRunLog(LogFileApi& files, PlatformApi& platform)
+    : files_(files), platform_(platform), startTick_(files.TickCount()) {}
+
+FileRunLog::~FileRunLog() {
+  if (file_ != kInvalidSysHandle) files_.CloseFile(file_);
+}
+
+bool FileRunLog::Open() {
+  if (file_ != kInvalidSysHandle) return true;
+  // GetTempPathW gives at most MAX_PATH + 1 code units.
+  char16_t folderText[kMaxPath + 2];
+  const std::uint32_t length = files_.ReadTempPath(kMaxPath + 2, folderText);
+  if (length == 0 || length > kMaxPath + 1) return false;
+  std::u16string folder(folderText, length);
+  if (folder.back() != u'\\') folder += u'\\';
+
+  const LocalTime time = files_.ReadLocalTime();
+  for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
+    std::u16string path = folder + LogFileName(time, attempt);
+    const SysHandle file = files_.CreateNewFile(path.c_str());
+    if (file != kInvalidSysHandle) {
+      file_ = file;
+      path_ = std::move(path);
+      Append(kByteOrderMark, sizeof(kByteOrderMark) - 1);
+      Line({"zirelpluginsetup " ZIREL_VERSION_TEXT});
+      return true;
+    }
+    const std::uint32_t reason = platform_.LastError();
+    if (reason != kErrorFileExists && reason != kErrorAlreadyExists) return false;
+  }
+  return false;
+}
+
+std::uint32_t FileRunLog::ElapsedMs() {
+  return files_.TickCount() - startTick_;
+}
+
+void FileRunLog::Line(LogParts parts) {
+  if (file_ == kInvalidSysHandle || full_) return;
+  std::size_t room = kPrefixMax + 2;
+  for (const LogPart& part : parts) room += part.size() * kUtf8PerUnit;
+  const std::unique_ptr<char[]> line(new char[room]);
+  char* end = PutPrefix(line.get(), ElapsedMs());
+  for (const LogPart& part : parts) {
+    end = part.ascii() != nullptr ? PutAscii(end, part.ascii(), part.size())
+                                  : PutUtf16(end, part.wide(), part.size());
+  }
+  *end++ = '\r';
+  *end++ = '\n';
+  Append(line.get(), static_cast<std::size_t>(end - line.get()));
+}
+
+void FileRunLog::AppendAscii(const char* text) {
+  if (file_ == kInvalidSysHandle || full_) return;
+  char line[kAsciiLineMax];
+  Append(line, PutAsciiLine(line, ElapsedMs(), text));
+}
+
+// Keeps room for the line that says the rest was dropped, written in place of the first line
+// that does not fit.
+void FileRunLog::Append(const char* bytes, std::size_t size) {
+  if (written_ + size + kDroppedReserve <= kRunLogLimit) {
+    AppendUnbounded(bytes, size);
+    return;
+  }
+  full_ = true;
+  char line[kAsciiLineMax];
+  AppendUnbounded(line, PutAsciiLine(line, ElapsedMs(), kDroppedText));
+}
+
+// A write that fails ends the log: a later line could only follow a torn one.
+void FileRunLog::AppendUnbounded(const char* bytes, std::size_t size) {
+  if (!files_.WriteToFile(file_, bytes, static_cast<std::uint32_t>(size))) full_ = true;
+  written_ += size;
+}

@@ -1,0 +1,50 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "system/log_file_api.h"
+#include "system/platform_api.h"
+#include "system/run_log.h"
+
+constexpr std::uint32_t kRunLogLimit = 1024 * 1024;  // bytes per run, the last line included
+
+// The run's log in the user's temporary folder: "zirelpluginsetup_<yyyyMMdd_HHmmss>.log" in
+// local time, "_<n>" added when the name is taken. UTF-8 with a byte-order mark, one line per
+// event ending with CR LF, each starting with the milliseconds since the log was made. Every
+// line goes to the file at once, so a process that is killed leaves all lines written so far.
+// At most kRunLogLimit bytes: the line that would pass it is replaced by one saying that the
+// rest was dropped. A log that cannot be created or written keeps nothing and says nothing.
+class FileRunLog final : public RunLog {
+ public:
+  FileRunLog(LogFileApi& files, PlatformApi& platform);
+  ~FileRunLog() override;
+  FileRunLog(const FileRunLog&) = delete;
+  FileRunLog& operator=(const FileRunLog&) = delete;
+
+  // Creates the file and writes its first line (the program and its version). False when no
+  // file could be made; the log then drops every line.
+  bool Open();
+  // Full path of the file; empty when none was made.
+  const std::u16string& path() const { return path_; }
+
+  void Line(LogParts parts) override;
+  std::uint32_t ElapsedMs() override;
+
+  // Appends `text` (printable ASCII, cut at 200 characters) as one line without allocating
+  // memory: for the last words of a process that ran out of it.
+  void AppendAscii(const char* text);
+
+ private:
+  void Append(const char* bytes, std::size_t size);
+  void AppendUnbounded(const char* bytes, std::size_t size);
+
+  LogFileApi& files_;
+  PlatformApi& platform_;
+  std::uint32_t startTick_;
+  SysHandle file_ = kInvalidSysHandle;
+  std::u16string path_;
+  std::size_t written_ = 0;
+  bool full_ = false;
+};

@@ -1,0 +1,30 @@
+#include "log/log_lines.h"
+
+#include "system/installer_api.h"
+#include "ui/localized_strings.h"
+
+std::u16string Quoted(const std::u16string& text) {
+  return u"\"" + text + u"\"";
+}
+
+const char16_t* YesNo(bool value) {
+  return value ? u"yes" : u"no";
+}
+
+std::u16string SignedText(int value) {
+  const auto magnitude =
+      static_cast<std::uint32_t>(value < 0 ? -static_cast<std::int64_t>(value) : value);
+  return (value < 0 ? u"-" : u"") + DecimalText(magnitude);
+}
+
+void LogProductState(RunLog& log, LogPart product, const char16_t* productCode, int state) {
+  const char16_t* meaning = state == kInstallStateDefault   ? u" (installed)"
+                            : state == kInstallStateUnknown ? u" (not installed)"
+                                                            : u"";
+  log.Line({product, " ", productCode, ": installer state ", SignedText(state), meaning});
+}
+
+std::uint32_t LogExitCode(RunLog& log, std::uint32_t code) {
+  log.Line({"exit code ", DecimalText(code)});
+  return code;
+}

@@ -1,0 +1,41 @@
+#pragma once
+
+#include <cstdint>
+
+#include "system/handles.h"
+
+constexpr std::uint32_t kErrorFileExists = 80;      // ERROR_FILE_EXISTS
+constexpr std::uint32_t kErrorAlreadyExists = 183;  // ERROR_ALREADY_EXISTS
+
+// The parts of SYSTEMTIME the log's file name is made of.
+struct LocalTime {
+  std::uint16_t year = 0;
+  std::uint16_t month = 0;
+  std::uint16_t day = 0;
+  std::uint16_t hour = 0;
+  std::uint16_t minute = 0;
+  std::uint16_t second = 0;
+};
+
+// The kernel32 functions behind the run's log file. Failures set the last error
+// (PlatformApi::LastError).
+class LogFileApi {
+ public:
+  virtual ~LogFileApi() = default;
+
+  // GetTempPathW: length written (without the zero, with the final backslash), the size
+  // needed (with the zero) when `bufferLength` is too small, or 0 on failure.
+  virtual std::uint32_t ReadTempPath(std::uint32_t bufferLength, char16_t* buffer) = 0;
+  // GetLocalTime.
+  virtual LocalTime ReadLocalTime() = 0;
+  // GetTickCount: milliseconds, wrapping around after 49.7 days.
+  virtual std::uint32_t TickCount() = 0;
+  // CreateFileW(path, GENERIC_WRITE, FILE_SHARE_READ, NULL, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
+  // NULL): never opens what exists under that name (a file, a link); kInvalidSysHandle on
+  // failure (ERROR_FILE_EXISTS when the name is taken).
+  virtual SysHandle CreateNewFile(const char16_t* path) = 0;
+  // WriteFile of `size` bytes, unbuffered by the program; true when all were written.
+  virtual bool WriteToFile(SysHandle file, const void* data, std::uint32_t size) = 0;
+  // CloseHandle of a file made by CreateNewFile.
+  virtual bool CloseFile(SysHandle file) = 0;
+};

@@ -1,0 +1,55 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <initializer_list>
+#include <string>
+
+// One piece of a log line: a UTF-16 text, or a literal of the program's own wording in ASCII
+// (which takes half the room of its UTF-16 form in the executable).
+class LogPart {
+ public:
+  template <std::size_t N>
+  LogPart(const char (&ascii)[N]) : ascii_(ascii), size_(N - 1) {}
+  LogPart(const char16_t* text) : wide_(text), size_(std::char_traits<char16_t>::length(text)) {}
+  LogPart(const std::u16string& text) : wide_(text.data()), size_(text.size()) {}
+
+  // Exactly one of the two is set.
+  const char* ascii() const { return ascii_; }
+  const char16_t* wide() const { return wide_; }
+  std::size_t size() const { return size_; }
+
+ private:
+  const char* ascii_ = nullptr;
+  const char16_t* wide_ = nullptr;
+  std::size_t size_ = 0;
+};
+
+// The pieces of one line, in order.
+using LogParts = std::initializer_list<LogPart>;
+
+// The run's log as the core writes to it: one event per line, in the order things happen.
+// Writing never fails visibly: a log that could not be created or written drops its lines and
+// the run goes on as it would without one.
+class RunLog {
+ public:
+  virtual ~RunLog() = default;
+
+  // Appends `parts`, joined, as one line (no line end).
+  virtual void Line(LogParts parts) = 0;
+  // Milliseconds since the run began, for durations.
+  virtual std::uint32_t ElapsedMs() = 0;
+};
+
+// A log that keeps nothing: for programs and tests that want none.
+class NoRunLog final : public RunLog {
+ public:
+  void Line(LogParts) override {}
+  std::uint32_t ElapsedMs() override { return 0; }
+};
+
+// The one do-nothing log that a System without a log of its own writes to.
+inline RunLog& NoLog() {
+  static NoRunLog none;
+  return none;
+}

@@ -1,0 +1,21 @@
+#include "win32/run_log_entry.h"
+
+#include "log/file_run_log.h"
+
+namespace {
+
+FileRunLog* active = nullptr;
+
+}  // namespace
+
+ActiveRunLog::ActiveRunLog(FileRunLog& log) {
+  active = &log;
+}
+
+ActiveRunLog::~ActiveRunLog() {
+  active = nullptr;
+}
+
+void AppendToRunLog(const char* asciiLine) {
+  if (active != nullptr) active->AppendAscii(asciiLine);
+}

@@ -1,0 +1,14 @@
+#pragma once
+
+#include "system/log_file_api.h"
+
+// LogFileApi over kernel32.
+class TempLogFiles : public LogFileApi {
+ public:
+  std::uint32_t ReadTempPath(std::uint32_t bufferLength, char16_t* buffer) override;
+  LocalTime ReadLocalTime() override;
+  std::uint32_t TickCount() override;
+  SysHandle CreateNewFile(const char16_t* path) override;
+  bool WriteToFile(SysHandle file, const void* data, std::uint32_t size) override;
+  bool CloseFile(SysHandle file) override;
+};
