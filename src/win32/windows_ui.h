@@ -26,6 +26,7 @@ class WindowsUi : public UiApi {
   // Read by the progress thread; lives as long as this object, past the thread's end.
   ProgressWindowSetup progressSetup_;
   KernelHandle progressThread_;
+  KernelHandle progressShown_;
   unsigned progressThreadId_ = 0;
   bool progressResumed_ = false;
 };

@@ -401,14 +401,19 @@ void StaticsInitialiseOnceAcrossThreads() {
 
 }  // namespace
 
-// The only argument: the planting trace DLL.
+// The only argument: the planting trace DLL. A child copy started by CheckInternalFailureExit
+// gets "--fail-internally MARKER COMMAND-LINE".
 int wmain(int argc, wchar_t** argv) {
+  if (argc == 4 && std::wstring(argv[1]) == L"--fail-internally") {
+    return FailInternallyAsChild(Utf16String(argv[3]), Utf16String(argv[2]));
+  }
   if (argc != 2) {
     std::printf("usage: win32_layer_tests <planting_marker.dll>\n");
     return 2;
   }
   const DllSearch search = CheckDllSearch(Utf16String(argv[1]));
   CheckStartPreparation(search);
+  CheckInternalFailureExit();
   CHECK_EQ(libraries.Load(search), 0u);
   StaticsInitialiseOnceAcrossThreads();
   OwnedHandlesCloseOnceAndMove();
