@@ -9,6 +9,7 @@
 #include "system/system.h"
 #include "win32/certificate_stores.h"
 #include "win32/child_processes.h"
+#include "win32/com_apartment.h"
 #include "win32/dll_search.h"
 #include "win32/kernel_files.h"
 #include "win32/module_resources.h"
@@ -29,7 +30,9 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int) {
   const DllSearch search = RestrictDllSearch();
 
   SystemLibraries libraries;
-  MsiInstaller installer(libraries.Msi());
+  // Outlives the installer; its result() is the answer of the COM initialisation.
+  ComApartment com(search);
+  MsiInstaller installer(libraries.Msi(), &com);
   CertificateStores certs(libraries.Crypt());
   KernelFiles files;
   ChildProcesses processes;

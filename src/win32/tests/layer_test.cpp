@@ -11,6 +11,7 @@
 #include "ui/localized_strings.h"
 #include "win32/certificate_stores.h"
 #include "win32/child_processes.h"
+#include "win32/com_apartment.h"
 #include "win32/handles.h"
 #include "win32/kernel_files.h"
 #include "win32/module_resources.h"
@@ -319,6 +320,51 @@ void CertificatesAreReadFromFilesAndAdded() {
   }
 }
 
+// The package function of a table that has no other: records the thread it was called on and
+// that thread's COM apartment at that moment.
+struct PackageOpening {
+  int calls = 0;
+  DWORD thread = 0;
+  HRESULT apartmentQuery = E_FAIL;
+  APTTYPE apartment = APTTYPE_CURRENT;
+};
+PackageOpening opening;
+
+UINT WINAPI RecordPackageOpening(LPCWSTR, DWORD, MSIHANDLE* handle) {
+  ++opening.calls;
+  opening.thread = GetCurrentThreadId();
+  APTTYPEQUALIFIER qualifier;
+  opening.apartmentQuery = CoGetApartmentType(&opening.apartment, &qualifier);
+  *handle = 0;
+  return ERROR_FILE_NOT_FOUND;
+}
+
+void ComIsInitialisedWhenTheFirstPackageIsOpened(DllSearch search) {
+  APTTYPE apartment;
+  APTTYPEQUALIFIER qualifier;
+  CHECK_EQ(CoGetApartmentType(&apartment, &qualifier), CO_E_NOTINITIALIZED);
+  MsiFunctions msi;
+  msi.openPackageEx = RecordPackageOpening;
+  {
+    ComApartment com(search);
+    MsiInstaller installer(msi, &com);
+    CHECK_EQ(opening.calls, 0);
+    CHECK_EQ(CoGetApartmentType(&apartment, &qualifier), CO_E_NOTINITIALIZED);  // not before
+    for (int i = 0; i < 2; ++i) {
+      MsiHandle handle = 1;
+      CHECK_EQ(installer.OpenPackageEx(u"C:\\none.msi", 0, &handle), 2u);
+      CHECK_EQ(handle, MsiHandle{0});
+    }
+    CHECK_EQ(opening.calls, 2);
+    CHECK_EQ(opening.thread, GetCurrentThreadId());
+    CHECK_EQ(opening.apartmentQuery, S_OK);
+    CHECK(opening.apartment == APTTYPE_MAINSTA || opening.apartment == APTTYPE_STA);
+    CHECK_EQ(com.result(), S_OK);
+  }
+  // Left again, once for the one initialisation.
+  CHECK_EQ(CoGetApartmentType(&apartment, &qualifier), CO_E_NOTINITIALIZED);
+}
+
 void InstallerAnswersForUnknownProducts() {
   MsiInstaller installer(libraries.Msi());
   installer.SetInternalUi(kInstallUiLevelNone);
@@ -414,6 +460,7 @@ int wmain(int argc, wchar_t** argv) {
   const DllSearch search = CheckDllSearch(Utf16String(argv[1]));
   CheckStartPreparation(search);
   CheckInternalFailureExit();
+  ComIsInitialisedWhenTheFirstPackageIsOpened(search);
   CHECK_EQ(libraries.Load(search), 0u);
   StaticsInitialiseOnceAcrossThreads();
   OwnedHandlesCloseOnceAndMove();
