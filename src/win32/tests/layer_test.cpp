@@ -21,6 +21,7 @@
 #include "win32/tests/startup_test.h"
 #include "win32/wide_text.h"
 #include "win32/windows_platform.h"
+#include "win32/windows_ui.h"
 
 CheckLog checks;
 
@@ -320,6 +321,41 @@ void CertificatesAreReadFromFilesAndAdded() {
   }
 }
 
+// The visible top-level windows of this process with the progress frame's class name.
+BOOL CALLBACK CountFrame(HWND window, LPARAM count) {
+  DWORD process = 0;
+  GetWindowThreadProcessId(window, &process);
+  wchar_t name[16] = {};
+  GetClassNameW(window, name, 16);
+  if (process == GetCurrentProcessId() && IsWindowVisible(window) &&
+      std::wstring(name) == L"Message") {
+    ++*reinterpret_cast<int*>(count);
+  }
+  return TRUE;
+}
+
+int VisibleFrames() {
+  int count = 0;
+  EnumWindows(CountFrame, reinterpret_cast<LPARAM>(&count));
+  return count;
+}
+
+// A box that the stage shows right after the progress thread is resumed must come after the
+// frame, never under it: the frame is up when ResumeProgressThread returns.
+void ProgressFrameIsUpWhenResumed() {
+  const HINSTANCE self = GetModuleHandleW(nullptr);
+  ModuleResources resources(self);
+  WindowsUi ui(self, resources);
+  for (bool installCsp : {false, true}) {
+    ui.CreateProgressThread(installCsp);
+    CHECK_EQ(VisibleFrames(), 0);
+    ui.ResumeProgressThread();
+    CHECK_EQ(VisibleFrames(), 1);
+    ui.EndProgressThread();
+    CHECK_EQ(VisibleFrames(), 0);
+  }
+}
+
 // The package function of a table that has no other: records the thread it was called on and
 // that thread's COM apartment at that moment.
 struct PackageOpening {
@@ -461,6 +497,7 @@ int wmain(int argc, wchar_t** argv) {
   CheckStartPreparation(search);
   CheckInternalFailureExit();
   ComIsInitialisedWhenTheFirstPackageIsOpened(search);
+  ProgressFrameIsUpWhenResumed();
   CHECK_EQ(libraries.Load(search), 0u);
   StaticsInitialiseOnceAcrossThreads();
   OwnedHandlesCloseOnceAndMove();
