@@ -7,15 +7,25 @@
 namespace {
 // How long the progress thread may take to close its window before it is terminated.
 constexpr DWORD kProgressStopTimeoutMs = 3000;
-// How long a resumed progress thread may take to show its window before the run goes on.
+// How long a box waits for a resumed progress thread to show its window.
 constexpr DWORD kProgressShowTimeoutMs = 2000;
 }  // namespace
 
 int WindowsUi::ShowMessageBox(const std::u16string& text, const std::u16string& caption,
                               std::uint32_t style) {
+  WaitForProgressFrame();
   // The boxes have no owner: asked to take the foreground, they come up in front of the
   // progress frame and active, where Windows lets this process set the foreground window.
   return MessageBoxW(nullptr, Wide(text), Wide(caption), style | MB_SETFOREGROUND);
+}
+
+void WindowsUi::WaitForProgressFrame() {
+  // The frame activates itself when it is shown: shown after a box, it would cover the box.
+  // So a box waits until a resumed thread has shown its frame (or has given up), bounded; the
+  // work without boxes goes on meanwhile.
+  if (!progressResumed_ || !progressThread_ || !progressShown_) return;
+  const HANDLE either[] = {progressShown_.Get(), progressThread_.Get()};
+  WaitForMultipleObjects(2, either, FALSE, kProgressShowTimeoutMs);
 }
 
 bool WindowsUi::ShowConfigDialog(SetupOptions& options) {
@@ -37,12 +47,6 @@ void WindowsUi::ResumeProgressThread() {
   if (!progressThread_ || progressResumed_) return;
   ResumeThread(progressThread_.Get());
   progressResumed_ = true;
-  // A box of the stage that follows at once must not be covered by the frame appearing after
-  // it: wait until the frame is shown (or its thread has given up), bounded.
-  if (progressShown_) {
-    const HANDLE either[] = {progressShown_.Get(), progressThread_.Get()};
-    WaitForMultipleObjects(2, either, FALSE, kProgressShowTimeoutMs);
-  }
 }
 
 void WindowsUi::EndProgressThread() {

@@ -21,6 +21,8 @@ class WindowsUi : public UiApi {
   void EndProgressThread() override;
 
  private:
+  void WaitForProgressFrame();
+
   HINSTANCE instance_;
   ResourceApi& resources_;
   // Read by the progress thread; lives as long as this object, past the thread's end.

@@ -321,39 +321,95 @@ void CertificatesAreReadFromFilesAndAdded() {
   }
 }
 
-// The visible top-level windows of this process with the progress frame's class name.
-BOOL CALLBACK CountFrame(HWND window, LPARAM count) {
+// A visible top-level window of this process with the class `name`, or null.
+struct WindowSearch {
+  const wchar_t* name;
+  HWND found;
+};
+
+BOOL CALLBACK MatchWindow(HWND window, LPARAM searchPointer) {
+  auto& search = *reinterpret_cast<WindowSearch*>(searchPointer);
   DWORD process = 0;
   GetWindowThreadProcessId(window, &process);
   wchar_t name[16] = {};
   GetClassNameW(window, name, 16);
-  if (process == GetCurrentProcessId() && IsWindowVisible(window) &&
-      std::wstring(name) == L"Message") {
-    ++*reinterpret_cast<int*>(count);
+  if (process != GetCurrentProcessId() || !IsWindowVisible(window) ||
+      std::wstring(name) != search.name) {
+    return TRUE;
   }
-  return TRUE;
+  search.found = window;
+  return FALSE;
 }
 
-int VisibleFrames() {
-  int count = 0;
-  EnumWindows(CountFrame, reinterpret_cast<LPARAM>(&count));
-  return count;
+HWND FindVisible(const wchar_t* className) {
+  WindowSearch search{className, nullptr};
+  EnumWindows(MatchWindow, reinterpret_cast<LPARAM>(&search));
+  return search.found;
 }
 
-// A box that the stage shows right after the progress thread is resumed must come after the
-// frame, never under it: the frame is up when ResumeProgressThread returns.
-void ProgressFrameIsUpWhenResumed() {
+// What the box answerer saw: whether the frame was up when the box appeared, and which of the
+// two was on top once both were up.
+struct BoxAndFrame {
+  bool frameFirst = false;
+  bool boxAbove = false;
+};
+
+// Waits (3 s at most) for a message box, notes whether the progress frame is up already, waits
+// for the frame as long again, lets it settle, notes the stacking order, then answers the box.
+DWORD WINAPI AnswerBoxOverFrame(void* seenPointer) {
+  auto& seen = *static_cast<BoxAndFrame*>(seenPointer);
+  HWND box = nullptr;
+  for (DWORD start = GetTickCount(); box == nullptr && GetTickCount() - start < 3000; Sleep(1)) {
+    box = FindVisible(L"#32770");
+  }
+  seen.frameFirst = FindVisible(L"Message") != nullptr;
+  HWND frame = nullptr;
+  for (DWORD start = GetTickCount(); frame == nullptr && GetTickCount() - start < 3000; Sleep(1)) {
+    frame = FindVisible(L"Message");
+  }
+  Sleep(100);
+  for (HWND window = GetTopWindow(nullptr); window != nullptr;
+       window = GetWindow(window, GW_HWNDNEXT)) {
+    if (window == box || window == frame) {
+      seen.boxAbove = box != nullptr && window == box;
+      break;
+    }
+  }
+  PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+  return 0;
+}
+
+// The launcher's resources, read slowly: the progress thread, which reads its title first,
+// shows its frame a good while after it is resumed.
+class SlowResources : public ResourceApi {
+ public:
+  explicit SlowResources(HINSTANCE instance) : resources_(instance) {}
+  bool FindResourceBytes(std::uint16_t type, std::uint16_t name, const std::uint8_t** data,
+                         std::uint32_t* size) override {
+    Sleep(300);
+    return resources_.FindResourceBytes(type, name, data, size);
+  }
+
+ private:
+  ModuleResources resources_;
+};
+
+// The frame activates itself when shown: a box asked for right after the progress thread is
+// resumed must come after the frame and stay above it.
+void BoxesComeAboveTheProgressFrame() {
   const HINSTANCE self = GetModuleHandleW(nullptr);
-  ModuleResources resources(self);
+  SlowResources resources(self);
   WindowsUi ui(self, resources);
-  for (bool installCsp : {false, true}) {
-    ui.CreateProgressThread(installCsp);
-    CHECK_EQ(VisibleFrames(), 0);
-    ui.ResumeProgressThread();
-    CHECK_EQ(VisibleFrames(), 1);
-    ui.EndProgressThread();
-    CHECK_EQ(VisibleFrames(), 0);
-  }
+  ui.CreateProgressThread(false);
+  ui.ResumeProgressThread();
+  BoxAndFrame seen;
+  KernelHandle answerer(CreateThread(nullptr, 0, AnswerBoxOverFrame, &seen, 0, nullptr));
+  CHECK_EQ(ui.ShowMessageBox(u"Text", u"Caption", 0), IDOK);
+  CHECK_EQ(WaitForSingleObject(answerer.Get(), 10000), WAIT_OBJECT_0);
+  CHECK(seen.frameFirst);
+  CHECK(seen.boxAbove);
+  ui.EndProgressThread();
+  CHECK(FindVisible(L"Message") == nullptr);
 }
 
 // The package function of a table that has no other: records the thread it was called on and
@@ -497,7 +553,7 @@ int wmain(int argc, wchar_t** argv) {
   CheckStartPreparation(search);
   CheckInternalFailureExit();
   ComIsInitialisedWhenTheFirstPackageIsOpened(search);
-  ProgressFrameIsUpWhenResumed();
+  BoxesComeAboveTheProgressFrame();
   CHECK_EQ(libraries.Load(search), 0u);
   StaticsInitialiseOnceAcrossThreads();
   OwnedHandlesCloseOnceAndMove();
