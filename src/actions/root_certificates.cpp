@@ -3,6 +3,7 @@
 #include <string>
 
 #include "installer/scoped_handles.h"
+#include "log/log_lines.h"
 #include "ui/localized_strings.h"
 
 namespace {
@@ -32,7 +33,7 @@ std::u16string DescribeCertificate(CertApi& certs, CertContextRef certificate) {
 
 void LogSkippedFile(const System& sys, const std::u16string& file, LogPart reason,
                     std::uint32_t error) {
-  sys.log.Line({"certificate file ", file, " skipped: ", reason, ", error ", DecimalText(error)});
+  sys.log.Line({"certificate file ", file, " skipped: ", reason, ", error ", ErrorCodeText(error)});
 }
 
 // Adds every certificate of one file to the local machine's Root store. A file whose full
@@ -66,7 +67,7 @@ void AddCertificatesOfFile(const System& sys, const std::u16string& name) {
       sys.log.Line({"certificate added to Root: ", DescribeCertificate(sys.certs, certificate)});
     } else {
       const std::uint32_t error = sys.platform.LastError();
-      sys.log.Line({"certificate not added to Root, error ", DecimalText(error), ": ",
+      sys.log.Line({"certificate not added to Root, error ", ErrorCodeText(error), ": ",
                     DescribeCertificate(sys.certs, certificate)});
     }
   }

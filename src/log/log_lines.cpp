@@ -17,6 +17,15 @@ std::u16string SignedText(int value) {
   return (value < 0 ? u"-" : u"") + DecimalText(magnitude);
 }
 
+std::u16string ErrorCodeText(std::uint32_t code) {
+  if ((code & 0x80000000u) == 0) return DecimalText(code);
+  std::u16string text = u"0x00000000";
+  for (std::size_t digit = text.size() - 1; code != 0; --digit, code >>= 4) {
+    text[digit] = u"0123456789ABCDEF"[code & 0xF];
+  }
+  return text;
+}
+
 void LogProductState(RunLog& log, LogPart product, const char16_t* productCode, int state) {
   const char16_t* meaning = state == kInstallStateDefault   ? u" (installed)"
                             : state == kInstallStateUnknown ? u" (not installed)"

@@ -14,6 +14,10 @@ const char16_t* YesNo(bool value);
 // `value` in decimal, with a minus sign when negative.
 std::u16string SignedText(int value);
 
+// A Windows error code as it is looked up: in decimal, or as 0x and eight hexadecimal digits
+// when its top bit is set (an HRESULT such as crypt32's 0x80092009).
+std::u16string ErrorCodeText(std::uint32_t code);
+
 // Writes what the installer answered about `productCode`'s state.
 void LogProductState(RunLog& log, LogPart product, const char16_t* productCode, int state);
 

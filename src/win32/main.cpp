@@ -11,6 +11,7 @@
 #include "system/system.h"
 #include "win32/certificate_stores.h"
 #include "win32/child_processes.h"
+#include "win32/com_apartment.h"
 #include "win32/dll_search.h"
 #include "win32/kernel_files.h"
 #include "win32/module_resources.h"
@@ -19,9 +20,22 @@
 #include "win32/startup_checks.h"
 #include "win32/system_libraries.h"
 #include "win32/temp_log_files.h"
+#include "win32/unattended_run.h"
 #include "win32/wide_text.h"
 #include "win32/windows_platform.h"
 #include "win32/windows_ui.h"
+
+namespace {
+
+static_assert(kExitInternalFailure == 1359, "the text below names the exit code");
+
+// The last line of a run that ends on an internal failure; allocates nothing.
+void LogInternalFailure() {
+  AppendToRunLog(InUnattendedMode() ? "internal failure: exit code 1359"
+                                    : "internal failure: the run is aborted");
+}
+
+}  // namespace
 
 // The C runtime hands over the command line without the program name and the blanks after it,
 // and ends the process with the returned value as its 32-bit exit code.
@@ -33,7 +47,9 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int) {
   const DllSearch search = RestrictDllSearch();
 
   SystemLibraries libraries;
-  MsiInstaller installer(libraries.Msi());
+  // Outlives the installer; its result() is the answer of the COM initialisation.
+  ComApartment com(search);
+  MsiInstaller installer(libraries.Msi(), &com);
   CertificateStores certs(libraries.Crypt());
   KernelFiles files;
   ChildProcesses processes;
@@ -44,6 +60,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int) {
   FileRunLog log(logFiles, platform);
   log.Open();
   const ActiveRunLog activeLog(log);
+  SetInternalFailureHook(LogInternalFailure);
   const System sys{installer, files, processes, certs, platform, ui, resources, log};
   const std::u16string text = Utf16String(commandLine);
 

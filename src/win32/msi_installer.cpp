@@ -5,6 +5,7 @@
 #include <msi.h>
 #include <msiquery.h>
 
+#include "win32/com_apartment.h"
 #include "win32/system_libraries.h"
 #include "win32/wide_text.h"
 
@@ -68,6 +69,8 @@ std::uint32_t MsiInstaller::GetProductInfo(const char16_t* product, const char16
 
 std::uint32_t MsiInstaller::OpenPackageEx(const char16_t* path, std::uint32_t options,
                                           MsiHandle* handle) {
+  // Once, before the first package; a failure leaves the call as it was without COM.
+  if (apartment_ != nullptr) apartment_->Enter();
   MSIHANDLE opened = 0;
   UINT result = msi_.openPackageEx(Wide(path), options, &opened);
   if (result == ERROR_PRODUCT_VERSION && (options & MSIOPENPACKAGEFLAGS_IGNOREMACHINESTATE) != 0) {

@@ -2,13 +2,16 @@
 
 #include "system/installer_api.h"
 
+class ComApartment;
 struct MsiFunctions;
 
 // InstallerApi over msi.dll, through the functions that SystemLibraries took from it.
 class MsiInstaller : public InstallerApi {
  public:
-  // `msi` is read at each call, so it may be filled after construction.
-  explicit MsiInstaller(const MsiFunctions& msi) : msi_(msi) {}
+  // `msi` is read at each call, so it may be filled after construction. `apartment`, when
+  // given, is entered before a package is opened.
+  explicit MsiInstaller(const MsiFunctions& msi, ComApartment* apartment = nullptr)
+      : msi_(msi), apartment_(apartment) {}
 
   void SetInternalUi(int level) override;
   int QueryProductState(const char16_t* product) override;
@@ -28,4 +31,5 @@ class MsiInstaller : public InstallerApi {
 
  private:
   const MsiFunctions& msi_;
+  ComApartment* apartment_;
 };

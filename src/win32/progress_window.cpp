@@ -83,6 +83,7 @@ unsigned __stdcall ProgressThread(void* setupPointer) {
   SendMessageW(bar, PBM_SETMARQUEE, TRUE, kProgressMarqueeIntervalMs);
   ShowWindow(frame.Get(), SW_SHOWNORMAL);
   UpdateWindow(frame.Get());
+  if (setup.shown != nullptr) SetEvent(setup.shown);
 
   // GetMessageW returns 0 for the quit message and -1 on an error: both end the loop.
   MSG message;

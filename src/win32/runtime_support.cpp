@@ -2,10 +2,10 @@
 //
 // The Windows build is compiled without exceptions. The library helpers that would throw
 // (a string grown past its maximum, a failed allocation, an index out of range) end the
-// process at once instead, as an uncaught exception would; the message that libstdc++ would
-// print on the way is lost either way in a GUI program. Function-local statics keep
-// thread-safe initialisation through the guard functions below. Together these keep the
-// exception runtime and the name demangler out of the executable.
+// process at once instead, as an uncaught exception would (see EndOnInternalFailure for how);
+// the message that libstdc++ would print on the way is lost either way in a GUI program.
+// Function-local statics keep thread-safe initialisation through the guard functions below.
+// Together these keep the exception runtime and the name demangler out of the executable.
 //
 // This file is linked into the executables directly (not through the library), so that its
 // definitions take the place of the runtime's.
@@ -16,10 +16,12 @@
 #include <cstdlib>
 #include <new>
 
+#include "win32/unattended_run.h"
+
 namespace {
 
 [[noreturn]] void Fail() {
-  std::abort();
+  EndOnInternalFailure();
 }
 
 }  // namespace

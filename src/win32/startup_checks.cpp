@@ -7,6 +7,7 @@
 #include "ui/localized_strings.h"
 #include "ui/string_ids.h"
 #include "win32/system_libraries.h"
+#include "win32/unattended_run.h"
 #include "win32/wide_text.h"
 
 namespace {
@@ -41,10 +42,10 @@ std::u16string ProgramPath() {
   return {};
 }
 
-std::uint32_t Refuse(const System& sys, const std::u16string& commandLine,
-                     const std::u16string& text, std::uint32_t exitCode) {
+std::uint32_t Refuse(const System& sys, bool silent, const std::u16string& text,
+                     std::uint32_t exitCode) {
   sys.log.Line({"start refused: ", text});
-  if (!AsksForSilence(sys, commandLine)) {
+  if (!silent) {
     sys.ui.ShowMessageBox(text, LoadLocalizedString(sys.resources, kStrCaption), kMbIconError);
   }
   return exitCode;
@@ -80,13 +81,14 @@ std::u16string LibraryFailureText(const char16_t* library, std::uint32_t error) 
 
 std::uint32_t PrepareStart(const System& sys, SystemLibraries& libraries, DllSearch search,
                            const std::u16string& commandLine) {
+  const bool silent = AsksForSilence(sys, commandLine);
+  if (silent) EnterUnattendedMode();
   const std::u16string redirection = FindDllRedirection();
   if (!redirection.empty()) {
-    return Refuse(sys, commandLine, DllRedirectionText(redirection), kExitDllRedirection);
+    return Refuse(sys, silent, DllRedirectionText(redirection), kExitDllRedirection);
   }
   if (const std::uint32_t error = libraries.Load(search); error != 0) {
-    return Refuse(sys, commandLine, LibraryFailureText(Utf16(libraries.failedLibrary()), error),
-                  error);
+    return Refuse(sys, silent, LibraryFailureText(Utf16(libraries.failedLibrary()), error), error);
   }
   return 0;
 }

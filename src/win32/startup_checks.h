@@ -27,8 +27,9 @@ bool AsksForSilence(const System& sys, const std::u16string& commandLine);
 std::u16string DllRedirectionText(const std::u16string& redirection);
 std::u16string LibraryFailureText(const char16_t* library, std::uint32_t error);
 
-// Before the setup runs: refuses a DLL redirection next to the program, then loads msi.dll and
-// crypt32.dll from the system directory into `libraries`. Returns 0 to go on; otherwise the
+// Before the setup runs: a -silent run enters the unattended mode (see unattended_run.h); then
+// refuses a DLL redirection next to the program, and loads msi.dll and crypt32.dll from the
+// system directory into `libraries`. Returns 0 to go on; otherwise the
 // exit code (kExitDllRedirection, or the Windows error of the failed load) after an error box
 // with caption 104, which -silent suppresses.
 std::uint32_t PrepareStart(const System& sys, SystemLibraries& libraries, DllSearch search,

@@ -15,6 +15,9 @@ struct ProgressWindowSetup {
   HINSTANCE instance = nullptr;
   ResourceApi* resources = nullptr;
   bool installCsp = false;
+  // An event that the thread sets once the frame is shown and painted; when a window cannot be
+  // made, the thread ends without setting it. May be null.
+  HANDLE shown = nullptr;
 };
 
 // The progress window's thread procedure; `setup` points to a ProgressWindowSetup. Returns 0

@@ -21,11 +21,14 @@ class WindowsUi : public UiApi {
   void EndProgressThread() override;
 
  private:
+  void WaitForProgressFrame();
+
   HINSTANCE instance_;
   ResourceApi& resources_;
   // Read by the progress thread; lives as long as this object, past the thread's end.
   ProgressWindowSetup progressSetup_;
   KernelHandle progressThread_;
+  KernelHandle progressShown_;
   unsigned progressThreadId_ = 0;
   bool progressResumed_ = false;
 };

@@ -4,10 +4,12 @@
 Checked: the string table (ids 96 to 143, every text code unit by code unit, the three blocks
 under language 0x0419 and nothing else), dialog 141 (template header, font, every control's
 class, id, style, position, size and text), icon group 100 (16 and 32 pixels at 16 and 256
-colours) and the manifest (administrator rights, common controls 6, Vista and 7).
+colours), the manifest (administrator rights, common controls 6, Vista and 7) and the version
+information (the numbers of VERSION in the fixed part and the texts, one Russian Unicode block).
 
-Usage: check_resources.py EXE          check the executable
-       check_resources.py --self-test EXE
+Usage: check_resources.py --version X.Y.Z EXE
+                                       check the executable
+       check_resources.py --version X.Y.Z --self-test EXE
                                        check that changed copies of EXE are caught
 
 Standard library only. Exits 0 when everything matches, 1 with one line per difference.
@@ -17,7 +19,7 @@ import struct
 import sys
 import xml.etree.ElementTree as ElementTree
 
-RT_ICON, RT_STRING, RT_GROUP_ICON, RT_MANIFEST, RT_DIALOG = 3, 6, 14, 24, 5
+RT_ICON, RT_STRING, RT_GROUP_ICON, RT_MANIFEST, RT_DIALOG, RT_VERSION = 3, 6, 14, 24, 5, 16
 RUSSIAN = 0x0419
 
 # Every text of the string table, as the end-to-end scenarios expect it in the boxes; an id
@@ -52,6 +54,18 @@ EXPECTED_CONTROLS = [
     (1015, BUTTON, 0x50010000, 7, 122, 50, 14, "Опции"),
     (1014, STATIC, 0x50020000, 15, 28, 174, 74, None),
 ]
+
+# The version information's texts, {name: text} with "{version}" standing for X.Y.Z.
+VERSION_TEXTS = {
+    "CompanyName": "Vestacor",
+    "FileDescription": "Программа установки Vestacor Signavel",
+    "FileVersion": "{version}",
+    "InternalName": "zirelpluginsetup",
+    "LegalCopyright": "© Vestacor",
+    "OriginalFilename": "zirelpluginsetup.exe",
+    "ProductName": "Vestacor Signavel",
+    "ProductVersion": "{version}",
+}
 
 VISTA = "{e2011457-1546-43c5-a5fe-008deee3d3f0}"
 WINDOWS_7 = "{35138b9a-5d96-4fbd-8e2d-a2440225f93a}"
@@ -270,13 +284,65 @@ def check_manifest(resources, faults):
         faults.append("manifest supported systems are %s" % systems)
 
 
-def check(image):
+def version_blocks(data):
+    """The VS_VERSIONINFO tree as {key: (value bytes, children)}, children alike."""
+    blocks, at = {}, 0
+    while at + 6 <= len(data):
+        length, value_length, kind = struct.unpack_from("<HHH", data, at)
+        if length < 6 or at + length > len(data):
+            raise ValueError("block at %d of length %d runs past its parent" % (at, length))
+        reader = Reader(data[at:at + length])
+        reader.at = 6
+        key = reader.text()
+        reader.align()
+        size = 2 * value_length if kind == 1 else value_length
+        value = reader.data[reader.at:reader.at + size]
+        reader.at += size
+        reader.align()
+        blocks[key] = (value, version_blocks(reader.data[reader.at:]))
+        at = (at + length + 3) & ~3
+    return blocks
+
+
+def check_version(resources, faults, version):
+    entries = resources.tree.get(RT_VERSION, {})
+    if list(entries) != [1] or list(entries[1]) != [RUSSIAN]:
+        faults.append("version information is %s, expected id 1 in 0x419" % entries)
+        return
+    root = version_blocks(entries[1][RUSSIAN])
+    fixed, children = root.get("VS_VERSION_INFO", (b"", {}))
+    numbers = tuple(int(part) for part in version.split(".")) + (0,)
+    words = lambda high, low: (high >> 16, high & 0xFFFF, low >> 16, low & 0xFFFF)
+    if len(fixed) != 52 or struct.unpack_from("<I", fixed)[0] != 0xFEEF04BD:
+        faults.append("version information has no fixed part")
+    else:
+        file_high, file_low, product_high, product_low = struct.unpack_from("<4I", fixed, 8)
+        if words(file_high, file_low) != numbers or words(product_high, product_low) != numbers:
+            faults.append("fixed file and product versions are %s and %s, expected %s" % (
+                words(file_high, file_low), words(product_high, product_low), numbers))
+    tables = children.get("StringFileInfo", (b"", {}))[1]
+    if list(tables) != ["041904B0"]:
+        faults.append("version text blocks are %s, expected ['041904B0']" % list(tables))
+        return
+    texts = {key: value.decode("utf-16-le").rstrip("\0")
+             for key, (value, _) in tables["041904B0"][1].items()}
+    expected = {key: text.replace("{version}", version) for key, text in VERSION_TEXTS.items()}
+    if texts != expected:
+        faults.append("version texts are %s, expected %s" % (texts, expected))
+    translation = children.get("VarFileInfo", (b"", {}))[1].get("Translation", (b"",))[0]
+    if translation != struct.pack("<HH", RUSSIAN, 1200):
+        faults.append("version translation is %r, expected Russian, Unicode" % translation)
+
+
+def check(image, version):
     faults = []
     try:
         resources = Resources(image)
     except (ValueError, struct.error) as fault:
         return ["cannot read the resources: %s" % fault]
-    for step in (check_strings, check_dialog, check_icon, check_manifest):
+    steps = (check_strings, check_dialog, check_icon, check_manifest,
+             lambda resources, faults: check_version(resources, faults, version))
+    for step in steps:
         try:
             step(resources, faults)
         except (ValueError, struct.error, IndexError, UnicodeDecodeError,
@@ -291,9 +357,12 @@ def replaced(image, old, new):
     return image.replace(old, new)
 
 
-def self_test(image):
+def self_test(image, version):
     """Each changed copy must be caught: the number of cases and the names of those missed."""
     utf16 = lambda text: text.encode("utf-16-le")
+    major, minor, _ = (int(part) for part in version.split("."))
+    major_minor = major << 16 | minor
+    fixed_part = struct.pack("<II", 0xFEEF04BD, 0x10000)  # signature, structure version
     changes = {
         "one letter of string 143": replaced(image, b"\x05\x00" + utf16("Опции"),
                                              b"\x05\x00" + utf16("Опцыи")),
@@ -306,33 +375,40 @@ def self_test(image):
             image, struct.pack("<hhhhI", 14, 94, 30, 8, 1010),
             struct.pack("<hhhhI", 14, 95, 30, 8, 1010)),
         "the execution level": replaced(image, b'"requireAdministrator"', b'"requireAdministratoR"'),
+        "one letter of the file description": replaced(image, utf16("Программа установки"),
+                                                       utf16("Программа устанавки")),
+        "the fixed file version": replaced(image, fixed_part + struct.pack("<I", major_minor),
+                                           fixed_part + struct.pack("<I", major_minor + 1)),
     }
-    missed = [name for name, copy in changes.items() if not check(copy)]
-    if check(image):
+    missed = [name for name, copy in changes.items() if not check(copy, version)]
+    if check(image, version):
         missed.append("(the unchanged file itself fails)")
     return len(changes) + 1, missed
 
 
 def main(arguments):
+    version = None
+    if arguments[:1] == ["--version"] and len(arguments) > 1:
+        version, arguments = arguments[1], arguments[2:]
     testing = arguments[:1] == ["--self-test"]
     if testing:
         arguments = arguments[1:]
-    if len(arguments) != 1:
+    if len(arguments) != 1 or version is None or len(version.split(".")) != 3:
         print(__doc__.strip().split("\n\n")[2], file=sys.stderr)
         return 2
     with open(arguments[0], "rb") as exe:
         image = exe.read()
     if testing:
-        total, missed = self_test(image)
+        total, missed = self_test(image, version)
         for name in missed:
             print("not caught: %s" % name)
         print("%d passed, %d failed" % (total - len(missed), len(missed)))
         return 1 if missed else 0
-    faults = check(image)
+    faults = check(image, version)
     for fault in faults:
         print(fault)
     if not faults:
-        print("resources match: strings 96-143, dialog 141, icon 100, manifest")
+        print("resources match: strings 96-143, dialog 141, icon 100, manifest, version " + version)
     return 1 if faults else 0
 
 

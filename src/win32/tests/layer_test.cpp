@@ -11,6 +11,7 @@
 #include "ui/localized_strings.h"
 #include "win32/certificate_stores.h"
 #include "win32/child_processes.h"
+#include "win32/com_apartment.h"
 #include "win32/handles.h"
 #include "win32/kernel_files.h"
 #include "win32/module_resources.h"
@@ -21,6 +22,7 @@
 #include "win32/tests/startup_test.h"
 #include "win32/wide_text.h"
 #include "win32/windows_platform.h"
+#include "win32/windows_ui.h"
 
 CheckLog checks;
 
@@ -349,6 +351,142 @@ void LogFilesAreNewAndWrittenThrough() {
   CHECK(logFiles.CloseFile(file));
 }
 
+// A visible top-level window of this process with the class `name`, or null.
+struct WindowSearch {
+  const wchar_t* name;
+  HWND found;
+};
+
+BOOL CALLBACK MatchWindow(HWND window, LPARAM searchPointer) {
+  auto& search = *reinterpret_cast<WindowSearch*>(searchPointer);
+  DWORD process = 0;
+  GetWindowThreadProcessId(window, &process);
+  wchar_t name[16] = {};
+  GetClassNameW(window, name, 16);
+  if (process != GetCurrentProcessId() || !IsWindowVisible(window) ||
+      std::wstring(name) != search.name) {
+    return TRUE;
+  }
+  search.found = window;
+  return FALSE;
+}
+
+HWND FindVisible(const wchar_t* className) {
+  WindowSearch search{className, nullptr};
+  EnumWindows(MatchWindow, reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+// What the box answerer saw: whether the frame was up when the box appeared, and which of the
+// two was on top once both were up.
+struct BoxAndFrame {
+  bool frameFirst = false;
+  bool boxAbove = false;
+};
+
+// Waits (3 s at most) for a message box, notes whether the progress frame is up already, waits
+// for the frame as long again, lets it settle, notes the stacking order, then answers the box.
+DWORD WINAPI AnswerBoxOverFrame(void* seenPointer) {
+  auto& seen = *static_cast<BoxAndFrame*>(seenPointer);
+  HWND box = nullptr;
+  for (DWORD start = GetTickCount(); box == nullptr && GetTickCount() - start < 3000; Sleep(1)) {
+    box = FindVisible(L"#32770");
+  }
+  seen.frameFirst = FindVisible(L"Message") != nullptr;
+  HWND frame = nullptr;
+  for (DWORD start = GetTickCount(); frame == nullptr && GetTickCount() - start < 3000; Sleep(1)) {
+    frame = FindVisible(L"Message");
+  }
+  Sleep(100);
+  for (HWND window = GetTopWindow(nullptr); window != nullptr;
+       window = GetWindow(window, GW_HWNDNEXT)) {
+    if (window == box || window == frame) {
+      seen.boxAbove = box != nullptr && window == box;
+      break;
+    }
+  }
+  PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+  return 0;
+}
+
+// The launcher's resources, read slowly: the progress thread, which reads its title first,
+// shows its frame a good while after it is resumed.
+class SlowResources : public ResourceApi {
+ public:
+  explicit SlowResources(HINSTANCE instance) : resources_(instance) {}
+  bool FindResourceBytes(std::uint16_t type, std::uint16_t name, const std::uint8_t** data,
+                         std::uint32_t* size) override {
+    Sleep(300);
+    return resources_.FindResourceBytes(type, name, data, size);
+  }
+
+ private:
+  ModuleResources resources_;
+};
+
+// The frame activates itself when shown: a box asked for right after the progress thread is
+// resumed must come after the frame and stay above it.
+void BoxesComeAboveTheProgressFrame() {
+  const HINSTANCE self = GetModuleHandleW(nullptr);
+  SlowResources resources(self);
+  WindowsUi ui(self, resources);
+  ui.CreateProgressThread(false);
+  ui.ResumeProgressThread();
+  BoxAndFrame seen;
+  KernelHandle answerer(CreateThread(nullptr, 0, AnswerBoxOverFrame, &seen, 0, nullptr));
+  CHECK_EQ(ui.ShowMessageBox(u"Text", u"Caption", 0), IDOK);
+  CHECK_EQ(WaitForSingleObject(answerer.Get(), 10000), WAIT_OBJECT_0);
+  CHECK(seen.frameFirst);
+  CHECK(seen.boxAbove);
+  ui.EndProgressThread();
+  CHECK(FindVisible(L"Message") == nullptr);
+}
+
+// The package function of a table that has no other: records the thread it was called on and
+// that thread's COM apartment at that moment.
+struct PackageOpening {
+  int calls = 0;
+  DWORD thread = 0;
+  HRESULT apartmentQuery = E_FAIL;
+  APTTYPE apartment = APTTYPE_CURRENT;
+};
+PackageOpening opening;
+
+UINT WINAPI RecordPackageOpening(LPCWSTR, DWORD, MSIHANDLE* handle) {
+  ++opening.calls;
+  opening.thread = GetCurrentThreadId();
+  APTTYPEQUALIFIER qualifier;
+  opening.apartmentQuery = CoGetApartmentType(&opening.apartment, &qualifier);
+  *handle = 0;
+  return ERROR_FILE_NOT_FOUND;
+}
+
+void ComIsInitialisedWhenTheFirstPackageIsOpened(DllSearch search) {
+  APTTYPE apartment;
+  APTTYPEQUALIFIER qualifier;
+  CHECK_EQ(CoGetApartmentType(&apartment, &qualifier), CO_E_NOTINITIALIZED);
+  MsiFunctions msi;
+  msi.openPackageEx = RecordPackageOpening;
+  {
+    ComApartment com(search);
+    MsiInstaller installer(msi, &com);
+    CHECK_EQ(opening.calls, 0);
+    CHECK_EQ(CoGetApartmentType(&apartment, &qualifier), CO_E_NOTINITIALIZED);  // not before
+    for (int i = 0; i < 2; ++i) {
+      MsiHandle handle = 1;
+      CHECK_EQ(installer.OpenPackageEx(u"C:\\none.msi", 0, &handle), 2u);
+      CHECK_EQ(handle, MsiHandle{0});
+    }
+    CHECK_EQ(opening.calls, 2);
+    CHECK_EQ(opening.thread, GetCurrentThreadId());
+    CHECK_EQ(opening.apartmentQuery, S_OK);
+    CHECK(opening.apartment == APTTYPE_MAINSTA || opening.apartment == APTTYPE_STA);
+    CHECK_EQ(com.result(), S_OK);
+  }
+  // Left again, once for the one initialisation.
+  CHECK_EQ(CoGetApartmentType(&apartment, &qualifier), CO_E_NOTINITIALIZED);
+}
+
 void InstallerAnswersForUnknownProducts() {
   MsiInstaller installer(libraries.Msi());
   installer.SetInternalUi(kInstallUiLevelNone);
@@ -431,14 +569,21 @@ void StaticsInitialiseOnceAcrossThreads() {
 
 }  // namespace
 
-// The only argument: the planting trace DLL.
+// The only argument: the planting trace DLL. A child copy started by CheckInternalFailureExit
+// gets "--fail-internally MARKER COMMAND-LINE".
 int wmain(int argc, wchar_t** argv) {
+  if (argc == 4 && std::wstring(argv[1]) == L"--fail-internally") {
+    return FailInternallyAsChild(Utf16String(argv[3]), Utf16String(argv[2]));
+  }
   if (argc != 2) {
     std::printf("usage: win32_layer_tests <planting_marker.dll>\n");
     return 2;
   }
   const DllSearch search = CheckDllSearch(Utf16String(argv[1]));
   CheckStartPreparation(search);
+  CheckInternalFailureExit();
+  ComIsInitialisedWhenTheFirstPackageIsOpened(search);
+  BoxesComeAboveTheProgressFrame();
   CHECK_EQ(libraries.Load(search), 0u);
   StaticsInitialiseOnceAcrossThreads();
   OwnedHandlesCloseOnceAndMove();

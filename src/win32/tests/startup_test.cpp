@@ -14,6 +14,7 @@
 #include "win32/startup_checks.h"
 #include "win32/system_libraries.h"
 #include "win32/tests/check.h"
+#include "win32/unattended_run.h"
 #include "win32/wide_text.h"
 #include "win32/windows_platform.h"
 
@@ -157,6 +158,24 @@ class Redirection {
   std::u16string path_;
   std::u16string name_;
 };
+
+// The hook of a failing child: creates the file named here (static, the hook must not allocate).
+wchar_t failureMarker[MAX_PATH];
+void LeaveFailureMarker() {
+  HANDLE file = CreateFileW(failureMarker, GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
+  if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
+}
+
+UINT CurrentErrorMode() {
+  const UINT mode = SetErrorMode(0);
+  SetErrorMode(mode);
+  return mode;
+}
+
+constexpr UINT kNoSystemBoxes =
+    SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX | SEM_NOOPENFILEERRORBOX;
+// Where the failing child keeps what it allocated, so that the allocation is not left out.
+void* volatile kept = nullptr;
 
 constexpr char16_t kCaption[] = u"Vestacor Signavel";
 constexpr std::uint32_t kErrorModNotFound = 126;
@@ -306,4 +325,45 @@ void CheckStartPreparation(DllSearch search) {
   CHECK_EQ(std::u16string(Utf16(world.libraries.failedLibrary())), std::u16string());
   CHECK_EQ(DirectoryOf(GetModuleHandleW(L"msi.dll")), Lower(SystemDirectory()));
   CHECK_EQ(DirectoryOf(GetModuleHandleW(L"crypt32.dll")), Lower(SystemDirectory()));
+}
+
+int FailInternallyAsChild(const std::u16string& commandLine, const std::u16string& marker) {
+  SetErrorMode(0);  // not the mode inherited from the test
+  RecordingSystem world;
+  if (PrepareStart(world.sys, world.libraries, RestrictDllSearch(), commandLine) != 0) return 5;
+  const bool silent = commandLine == u"-silent";
+  if (CurrentErrorMode() != (silent ? kNoSystemBoxes : 0u)) return 6;
+  lstrcpynW(failureMarker, Wide(marker), MAX_PATH);
+  SetInternalFailureHook(LeaveFailureMarker);
+  volatile std::size_t beyondTheAddressSpace = std::size_t{3} << 30;
+  kept = ::operator new(beyondTheAddressSpace);
+  return 7;
+}
+
+void CheckInternalFailureExit() {
+  wchar_t program[MAX_PATH];
+  const DWORD length = GetModuleFileNameW(nullptr, program, MAX_PATH);
+  const std::u16string marker =
+      TempDirectory() + u"zirel-failure-hook-" + Number(GetCurrentProcessId());
+  constexpr std::uint32_t kAbortExitCode = 3;
+  struct Case {
+    std::u16string line;
+    std::uint32_t exitCode;
+  };
+  for (const Case& row : {Case{u"-silent", kExitInternalFailure}, Case{u"", kAbortExitCode}}) {
+    DeleteFileW(Wide(marker));
+    std::u16string command = u"\"" + std::u16string(Utf16(program), length) +
+                             u"\" --fail-internally \"" + marker + u"\" \"" + row.line + u"\"";
+    ChildProcesses processes;
+    ProcessHandles handles;
+    CHECK(processes.StartProcess(nullptr, &command[0], kCreateNoWindow, &handles));
+    const KernelHandle process(reinterpret_cast<HANDLE>(handles.process));
+    const KernelHandle thread(reinterpret_cast<HANDLE>(handles.thread));
+    CHECK_EQ(processes.WaitForObject(handles.process, 30000), 0u);
+    std::uint32_t code = 0xDEAD;
+    CHECK(processes.ReadExitCode(handles.process, &code));
+    CHECK_EQ(code, row.exitCode);
+    CHECK(Exists(marker));  // the hook ran first
+  }
+  DeleteFileW(Wide(marker));
 }

@@ -13,3 +13,13 @@ DllSearch CheckDllSearch(const std::u16string& marker);
 
 // Function tables, the "<program>.local" refusal, the -silent reading and the texts.
 void CheckStartPreparation(DllSearch search);
+
+// An internal failure (an allocation that cannot be made) in a child copy of this program:
+// after PrepareStart with -silent it ends with kExitInternalFailure, without it through
+// abort(); the failure hook runs first either way.
+void CheckInternalFailureExit();
+
+// The child's part: prepares the start with `commandLine`, checks the error mode that leaves,
+// registers a hook that creates the file `marker`, then fails an allocation. Its return value
+// (never 0) means that it did not end as it should.
+int FailInternallyAsChild(const std::u16string& commandLine, const std::u16string& marker);

@@ -1,0 +1,54 @@
+#include "win32/com_apartment.h"
+
+#include "win32/run_log_entry.h"
+
+namespace {
+
+template <typename Function>
+Function Find(HMODULE module, const char* name) {
+  return reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(module, name)));
+}
+
+HRESULT LastErrorResult() {
+  const DWORD error = GetLastError();
+  return HRESULT_FROM_WIN32(error != ERROR_SUCCESS ? error : ERROR_MOD_NOT_FOUND);
+}
+
+// The answer in the run log, in the hexadecimal form that HRESULTs are looked up by. Any
+// failure is only recorded: the installer calls go on as they would.
+void LogAnswer(HRESULT answer) {
+  char line[] = "COM: CoInitializeEx (apartment-threaded) answered 0x00000000";
+  const auto value = static_cast<unsigned long>(answer);
+  char* digit = line + sizeof line - 2;
+  for (int shift = 0; shift < 32; shift += 4, --digit)
+    *digit = "0123456789ABCDEF"[(value >> shift) & 0xF];
+  AppendToRunLog(line);
+}
+
+}  // namespace
+
+HRESULT ComApartment::Enter() {
+  if (tried_) return result_;
+  tried_ = true;
+  result_ = Initialize();
+  LogAnswer(result_);
+  return result_;
+}
+
+HRESULT ComApartment::Initialize() {
+  ole32_.Reset(LoadSystemLibrary(L"ole32.dll", search_));
+  if (!ole32_) return LastErrorResult();
+  const auto initialize = Find<decltype(&::CoInitializeEx)>(ole32_.Get(), "CoInitializeEx");
+  const auto uninitialize = Find<decltype(&::CoUninitialize)>(ole32_.Get(), "CoUninitialize");
+  if (initialize == nullptr || uninitialize == nullptr) {
+    return HRESULT_FROM_WIN32(ERROR_PROC_NOT_FOUND);
+  }
+  const HRESULT answer = initialize(nullptr, COINIT_APARTMENTTHREADED);
+  // S_FALSE counts as an initialisation too and is balanced; RPC_E_CHANGED_MODE is not.
+  if (SUCCEEDED(answer)) uninitialize_ = uninitialize;
+  return answer;
+}
+
+ComApartment::~ComApartment() {
+  if (uninitialize_ != nullptr) uninitialize_();
+}

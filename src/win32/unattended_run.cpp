@@ -1,0 +1,36 @@
+#include "win32/unattended_run.h"
+
+#include <windows.h>
+
+#include <cstdlib>
+
+namespace {
+
+// Set once at start, read on the failure path (possibly from the progress thread).
+volatile InternalFailureHook failureHook = nullptr;
+volatile LONG unattended = 0;
+
+}  // namespace
+
+void SetInternalFailureHook(InternalFailureHook hook) {
+  failureHook = hook;
+}
+
+void EnterUnattendedMode() {
+  SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX | SEM_NOOPENFILEERRORBOX);
+  InterlockedExchange(&unattended, 1);
+}
+
+bool InUnattendedMode() {
+  return InterlockedCompareExchange(&unattended, 0, 0) != 0;
+}
+
+void EndOnInternalFailure() {
+  if (const InternalFailureHook hook = failureHook; hook != nullptr) hook();
+  if (InUnattendedMode()) {
+    // Ends here and now: no atexit handler, static destructor or DLL detach code runs, which
+    // might allocate again or show something.
+    TerminateProcess(GetCurrentProcess(), kExitInternalFailure);
+  }
+  std::abort();
+}

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <cstdint>
+
+// Exit code of a silent run ended by an internal failure (an allocation that failed, a string
+// grown past its maximum): ERROR_INTERNAL_ERROR. None of the launcher's own exit codes, of the
+// Windows Installer's answers, or of the Windows errors of a program or DLL that cannot be
+// started or loaded is this number.
+constexpr std::uint32_t kExitInternalFailure = 1359;
+
+// Called first when the process ends on an internal failure, for a last line in the run log.
+// It runs where the heap may already have failed: it must not allocate, and it must return.
+using InternalFailureHook = void (*)();
+void SetInternalFailureHook(InternalFailureHook hook);
+
+// For a run that nobody watches (-silent): Windows shows no critical-error, missing-file or
+// crash box for this process or the children, which inherit the error mode; and an internal
+// failure ends the process with kExitInternalFailure instead of through abort(), whose Windows
+// msvcrt shows an "abnormal program termination" box for a GUI program first.
+void EnterUnattendedMode();
+
+// Whether EnterUnattendedMode was called.
+bool InUnattendedMode();
+
+// The end of the process on an internal failure: the hook, then kExitInternalFailure in an
+// unattended run, abort() otherwise.
+[[noreturn]] void EndOnInternalFailure();
