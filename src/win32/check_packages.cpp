@@ -3,26 +3,10 @@
 #include <string>
 
 #include "win32/check_libraries.h"
+#include "win32/msi_handle.h"
 #include "win32/wide_text.h"
 
 namespace {
-
-// An installer handle closed through the checker's function table.
-class DatabaseHandle {
- public:
-  explicit DatabaseHandle(const DatabaseFunctions& database) : database_(database) {}
-  ~DatabaseHandle() {
-    if (handle_ != 0) database_.closeHandle(handle_);
-  }
-  DatabaseHandle(const DatabaseHandle&) = delete;
-  DatabaseHandle& operator=(const DatabaseHandle&) = delete;
-  MSIHANDLE Get() const { return handle_; }
-  MSIHANDLE* Receive() { return &handle_; }
-
- private:
-  const DatabaseFunctions& database_;
-  MSIHANDLE handle_ = 0;
-};
 
 // Property names are the checker's own constants: letters only, safe inside the quotes.
 bool IsPlainName(const std::u16string& name) {
@@ -53,12 +37,12 @@ std::uint32_t ReadOnlyPackages::GetProperty(MsiHandle handle, const char16_t* na
   if (!IsPlainName(name)) return ERROR_INVALID_PARAMETER;
   const std::u16string query =
       u"SELECT `Value` FROM `Property` WHERE `Property` = '" + std::u16string(name) + u"'";
-  DatabaseHandle view(database_);
+  OwnedMsiHandle view(database_.closeHandle);
   UINT result = database_.openView(handle, Wide(query), view.Receive());
   if (result != ERROR_SUCCESS) return result;
   result = database_.execute(view.Get(), 0);
   if (result != ERROR_SUCCESS) return result;
-  DatabaseHandle record(database_);
+  OwnedMsiHandle record(database_.closeHandle);
   result = database_.fetch(view.Get(), record.Receive());
   if (result == ERROR_NO_MORE_ITEMS) {
     if (*size > 0) buffer[0] = u'\0';

@@ -6,6 +6,7 @@
 #include <msiquery.h>
 
 #include "win32/com_apartment.h"
+#include "win32/msi_handle.h"
 #include "win32/system_libraries.h"
 #include "win32/wide_text.h"
 
@@ -26,23 +27,6 @@ struct HandleReference {
     text[at] = L'\0';
   }
   wchar_t text[14];
-};
-
-// An installer handle, closed through the table it came from.
-class ScopedMsiHandle {
- public:
-  explicit ScopedMsiHandle(const MsiFunctions& msi) : msi_(msi) {}
-  ~ScopedMsiHandle() {
-    if (handle_ != 0) msi_.closeHandle(handle_);
-  }
-  ScopedMsiHandle(const ScopedMsiHandle&) = delete;
-  ScopedMsiHandle& operator=(const ScopedMsiHandle&) = delete;
-  MSIHANDLE Get() const { return handle_; }
-  MSIHANDLE* Receive() { return &handle_; }
-
- private:
-  const MsiFunctions& msi_;
-  MSIHANDLE handle_ = 0;
 };
 
 }  // namespace
@@ -79,7 +63,7 @@ std::uint32_t MsiInstaller::OpenPackageEx(const char16_t* path, std::uint32_t op
     // ("#nnnn", as MsiOpenPackage accepts it) is the file itself on every system. The package
     // keeps its own reference to the database.
     const LPCWSTR readOnly = nullptr;  // MSIDBOPEN_READONLY, spelled for the wide call
-    ScopedMsiHandle database(msi_);
+    OwnedMsiHandle database(msi_.closeHandle);
     if (msi_.openDatabase(Wide(path), readOnly, database.Receive()) == ERROR_SUCCESS) {
       result = msi_.openPackageEx(HandleReference(database.Get()).text, options, &opened);
     }
