@@ -9,6 +9,7 @@ prefix, so that each step starts from what the steps before it left installed.
 """
 
 import argparse
+import glob
 import os
 import shutil
 import sys
@@ -50,6 +51,22 @@ def installed_products(session):
                          f"{report.get('language')}, package {report.get('packagename')}")
         else:
             lines.append(f"    {name}: not installed (state {report.get('state')})")
+    return "\n".join(lines)
+
+
+def run_logs(session):
+    """The launcher's logs in the prefix's temporary folders, oldest first."""
+    return sorted(glob.glob(os.path.join(session.prefix.path, "drive_c", "users", "*", "**",
+                                         "zirelpluginsetup_*.log"), recursive=True),
+                  key=os.path.getmtime)
+
+
+def describe_log(path, whole):
+    """Where the step's log is and, when `whole`, every line of it."""
+    lines = [f"  run log: {path}"]
+    if whole:
+        with open(path, encoding="utf-8-sig", newline="") as log:
+            lines += ["    | " + line for line in log.read().split("\r\n") if line]
     return "\n".join(lines)
 
 
@@ -97,6 +114,7 @@ def main():
     failed = False
     try:
         with Session(layout, prefixes, "demo") as session:
+            logs_seen = set(run_logs(session))
             for number, (title, args, answers, installs) in enumerate(STEPS, start=1):
                 if installs and not options.distribution:
                     continue
@@ -107,6 +125,10 @@ def main():
                 print(f"\n[{number}] {title}: zirelpluginsetup.exe {args}".rstrip(), flush=True)
                 print(f"  current directory: {cwd}", flush=True)
                 print(describe(report, shots, number), flush=True)
+                new_logs = [log for log in run_logs(session) if log not in logs_seen]
+                logs_seen.update(new_logs)
+                for log in new_logs:
+                    print(describe_log(log, whole=installs), flush=True)
                 if installs:
                     print(installed_products(session), flush=True)
                 failed = failed or not report.finished
