@@ -1,6 +1,6 @@
 #include "check/check_report.h"
 
-#include "check/utf8_text.h"
+#include "log/utf8_text.h"
 
 namespace {
 

@@ -2,6 +2,7 @@
 
 #include <memory>
 
+#include "log/utf8_text.h"
 #include "system/file_api.h"
 #include "version.h"
 
@@ -69,32 +70,13 @@ char* PutAscii(char* out, const char* text, std::size_t size) {
 // UTF-16 as UTF-8 on one line: a line break inside the text becomes "\n" or "\r", an unpaired
 // surrogate U+FFFD. At most kUtf8PerUnit bytes per code unit.
 char* PutUtf16(char* out, const char16_t* text, std::size_t size) {
-  for (std::size_t i = 0; i < size; ++i) {
-    char32_t c = text[i];
+  for (std::size_t at = 0; at < size;) {
+    const char32_t c = NextCodePoint(text, size, at);
     if (c == u'\n' || c == u'\r') {
       *out++ = '\\';
       *out++ = c == u'\n' ? 'n' : 'r';
-      continue;
-    }
-    if (c >= 0xD800 && c < 0xE000) {
-      const bool paired =
-          c < 0xDC00 && i + 1 < size && text[i + 1] >= 0xDC00 && text[i + 1] < 0xE000;
-      c = paired ? 0x10000 + ((c - 0xD800) << 10) + (text[++i] - 0xDC00) : 0xFFFD;
-    }
-    if (c < 0x80) {
-      *out++ = static_cast<char>(c);
-    } else if (c < 0x800) {
-      *out++ = static_cast<char>(0xC0 | (c >> 6));
-      *out++ = static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-      *out++ = static_cast<char>(0xE0 | (c >> 12));
-      *out++ = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-      *out++ = static_cast<char>(0x80 | (c & 0x3F));
     } else {
-      *out++ = static_cast<char>(0xF0 | (c >> 18));
-      *out++ = static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-      *out++ = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-      *out++ = static_cast<char>(0x80 | (c & 0x3F));
+      out = PutUtf8(out, c);
     }
   }
   return out;

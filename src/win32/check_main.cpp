@@ -3,7 +3,7 @@
 #include <string>
 
 #include "check/distribution_check.h"
-#include "check/utf8_text.h"
+#include "log/utf8_text.h"
 #include "win32/certificate_stores.h"
 #include "win32/check_certificates.h"
 #include "win32/check_libraries.h"

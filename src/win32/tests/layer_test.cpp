@@ -19,6 +19,7 @@
 #include "win32/system_libraries.h"
 #include "win32/temp_log_files.h"
 #include "win32/tests/check.h"
+#include "win32/tests/scratch_directory.h"
 #include "win32/tests/startup_test.h"
 #include "win32/wide_text.h"
 #include "win32/windows_platform.h"
@@ -46,48 +47,6 @@ bool HandleIsOpen(HANDLE handle) {
   DWORD flags = 0;
   return GetHandleInformation(handle, &flags) != FALSE;
 }
-
-// A fresh directory under the temporary directory, removed with everything in it at the end.
-class ScratchDirectory {
- public:
-  ScratchDirectory() {
-    wchar_t temp[MAX_PATH];
-    GetTempPathW(MAX_PATH, temp);
-    static unsigned serial = 0;
-    path_ = Utf16String(temp) + u"zirel-layer-" + ToText(GetCurrentProcessId()) + u"-" +
-            ToText(GetTickCount()) + u"-" + ToText(++serial);
-    CreateDirectoryW(Wide(path_), nullptr);
-  }
-  ~ScratchDirectory() {
-    WIN32_FIND_DATAW data;
-    HANDLE search = FindFirstFileW(Wide(path_ + u"\\*"), &data);
-    if (search != INVALID_HANDLE_VALUE) {
-      do {
-        DeleteFileW(Wide(path_ + u"\\" + Utf16String(data.cFileName)));
-      } while (FindNextFileW(search, &data));
-      FindClose(search);
-    }
-    RemoveDirectoryW(Wide(path_));
-  }
-  const std::u16string& Path() const { return path_; }
-  void Write(const std::u16string& name, const void* bytes, DWORD size) {
-    KernelHandle file(CreateFileW(Wide(path_ + u"\\" + name), GENERIC_WRITE, 0, nullptr,
-                                  CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-    DWORD written = 0;
-    if (file) WriteFile(file.Get(), bytes, size, &written, nullptr);
-  }
-  static std::u16string ToText(unsigned long value) {
-    std::u16string text;
-    do {
-      text.insert(text.begin(), static_cast<char16_t>(u'0' + value % 10));
-      value /= 10;
-    } while (value != 0);
-    return text;
-  }
-
- private:
-  std::u16string path_;
-};
 
 void OwnedHandlesCloseOnceAndMove() {
   HANDLE raw = CreateEventW(nullptr, TRUE, FALSE, nullptr);

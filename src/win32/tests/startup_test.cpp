@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "system/system.h"
+#include "ui/localized_strings.h"
 #include "win32/certificate_stores.h"
 #include "win32/child_processes.h"
 #include "win32/kernel_files.h"
@@ -14,6 +15,7 @@
 #include "win32/startup_checks.h"
 #include "win32/system_libraries.h"
 #include "win32/tests/check.h"
+#include "win32/tests/scratch_directory.h"
 #include "win32/unattended_run.h"
 #include "win32/wide_text.h"
 #include "win32/windows_platform.h"
@@ -51,15 +53,6 @@ std::u16string TempDirectory() {
   return std::u16string(Utf16(temp), length);
 }
 
-std::u16string Number(unsigned long value) {
-  std::u16string text;
-  do {
-    text.insert(text.begin(), static_cast<char16_t>(u'0' + value % 10));
-    value /= 10;
-  } while (value != 0);
-  return text;
-}
-
 // The trace DLL copied into `directory` as `name`; removed, with its trace, at the end.
 class PlantedDll {
  public:
@@ -77,19 +70,6 @@ class PlantedDll {
   std::u16string Trace() const { return path_ + u".loaded"; }
   bool Loaded() const { return Exists(Trace()); }
   void Forget() const { DeleteFileW(Wide(Trace())); }
-
- private:
-  std::u16string path_;
-};
-
-// A directory of its own under the temporary directory, removed at the end (empty by then).
-class ScratchDirectory {
- public:
-  ScratchDirectory() : path_(TempDirectory() + u"zirel-planting-" + Number(GetCurrentProcessId())) {
-    CreateDirectoryW(Wide(path_), nullptr);
-  }
-  ~ScratchDirectory() { RemoveDirectoryW(Wide(path_)); }
-  const std::u16string& Path() const { return path_; }
 
  private:
   std::u16string path_;
@@ -344,7 +324,7 @@ void CheckInternalFailureExit() {
   wchar_t program[MAX_PATH];
   const DWORD length = GetModuleFileNameW(nullptr, program, MAX_PATH);
   const std::u16string marker =
-      TempDirectory() + u"zirel-failure-hook-" + Number(GetCurrentProcessId());
+      TempDirectory() + u"zirel-failure-hook-" + DecimalText(GetCurrentProcessId());
   constexpr std::uint32_t kAbortExitCode = 3;
   struct Case {
     std::u16string line;

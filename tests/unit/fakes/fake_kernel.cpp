@@ -1,6 +1,6 @@
 #include "fakes/fake_kernel.h"
 
-#include "check/utf8_text.h"
+#include "log/utf8_text.h"
 
 std::string Utf8(const std::u16string& text) {
   return Utf8Text(text);
