@@ -135,6 +135,7 @@ class SimulatedPlatform : public PlatformApi {
   bool LookupPrivilege(const char16_t*, const char16_t*, Luid*) override { return false; }
   bool AdjustPrivilege(SysHandle, bool, const Luid&, std::uint32_t) override { return false; }
   bool RequestExitWindows(std::uint32_t, std::uint32_t) override { return false; }
+  bool RequestSystemShutdown(std::uint32_t, ShutdownCall*) override { return false; }
 
  private:
   PlatformApi& real_;

@@ -78,6 +78,8 @@ ParseOutcome ParseCommandLine(const System& sys, const std::u16string& text,
       options.selectConfig = true;
     } else if (IsOption(token, u"-silent")) {
       options.silent = true;
+    } else if (IsOption(token, u"-norestart")) {
+      options.noRestart = true;
     } else {
       const ValueTarget target = ValueOptionOf(token, options);
       if (target == ValueTarget::kNone || i + 1 == tokens.size()) return Help(sys, options);
@@ -121,6 +123,11 @@ std::u16string BuildHelpText(const SetupOptions& options) {
 }
 
 void ShowHelp(const System& sys, const SetupOptions& options) {
+  const std::u16string text = BuildHelpText(options);
+  if (!sys.ui.SomebodyCanSee()) {
+    sys.log.Line({"help not shown: nobody can see it: ", text});
+    return;
+  }
   sys.log.Line({"help shown"});
-  sys.ui.ShowMessageBox(BuildHelpText(options), u"Справка", kMbIconInformation);
+  sys.ui.ShowMessageBox(text, u"Справка", kMbIconInformation);
 }

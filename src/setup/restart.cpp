@@ -1,6 +1,22 @@
 #include "setup/restart.h"
 
 #include "installer/scoped_handles.h"
+#include "log/log_lines.h"
+#include "ui/localized_strings.h"
+
+namespace {
+
+// "restart: <call> answered 1", or "answered 0, error N".
+bool LogAnswer(const System& sys, const char16_t* call, bool accepted) {
+  if (accepted) {
+    sys.log.Line({"restart: ", call, " answered 1"});
+  } else {
+    sys.log.Line({"restart: ", call, " answered 0, error ", DecimalText(sys.platform.LastError())});
+  }
+  return accepted;
+}
+
+}  // namespace
 
 bool RestartSystem(const System& sys) {
   PlatformApi& platform = sys.platform;
@@ -15,6 +31,21 @@ bool RestartSystem(const System& sys) {
   platform.LookupPrivilege(nullptr, u"SeShutdownPrivilege", &shutdown);
   platform.AdjustPrivilege(token.get(), false, shutdown, kSePrivilegeEnabled);
   // The adjustment "succeeds" without the privilege too; only the last error tells.
-  if (platform.LastError() != 0) return false;
-  return platform.RequestExitWindows(kEwxReboot | kEwxForce, kShutdownReasonMajorApplication);
+  if (const std::uint32_t error = platform.LastError(); error != 0) {
+    sys.log.Line({"restart: SeShutdownPrivilege not enabled, error ", DecimalText(error)});
+    return false;
+  }
+  if (sys.ui.SomebodyCanSee()) {
+    return LogAnswer(
+        sys, u"ExitWindowsEx",
+        platform.RequestExitWindows(kEwxReboot | kEwxForce, kShutdownReasonMajorApplication));
+  }
+  // ExitWindowsEx may succeed without restarting anything when the caller is not the
+  // interactive user; InitiateSystemShutdownEx is the call for that case.
+  ShutdownCall used = ShutdownCall::kInitiateSystemShutdownEx;
+  const bool accepted = platform.RequestSystemShutdown(kShutdownReasonPlannedInstallation, &used);
+  return LogAnswer(sys,
+                   used == ShutdownCall::kInitiateSystemShutdownEx ? u"InitiateSystemShutdownExW"
+                                                                   : u"InitiateSystemShutdownW",
+                   accepted);
 }

@@ -31,11 +31,26 @@ class ProgressThread {
 };
 
 void LogOptions(RunLog& log, const SetupOptions& options) {
-  log.Line({"options: -csp ", YesNo(options.installCsp), ", -ucsp ", YesNo(options.installUcsp),
-            ", -selectDlg ", YesNo(options.selectConfig), ", -silent ", YesNo(options.silent),
-            ", CSP arguments ", Quoted(options.cspArgs), ", level ", Quoted(options.kcPattern),
-            ", language ", Quoted(options.langPattern), ", ZAZ CSP arguments ",
-            Quoted(options.ucspArgs), ", plug-in arguments ", Quoted(options.pluginArgs)});
+  log.Line({"options: -csp ",
+            YesNo(options.installCsp),
+            ", -ucsp ",
+            YesNo(options.installUcsp),
+            ", -selectDlg ",
+            YesNo(options.selectConfig),
+            ", -silent ",
+            YesNo(options.silent),
+            ", -norestart ",
+            YesNo(options.noRestart),
+            ", CSP arguments ",
+            Quoted(options.cspArgs),
+            ", level ",
+            Quoted(options.kcPattern),
+            ", language ",
+            Quoted(options.langPattern),
+            ", ZAZ CSP arguments ",
+            Quoted(options.ucspArgs),
+            ", plug-in arguments ",
+            Quoted(options.pluginArgs)});
 }
 
 std::uint32_t ReportFailure(const System& sys, bool silent, std::uint16_t textId,
@@ -45,8 +60,14 @@ std::uint32_t ReportFailure(const System& sys, bool silent, std::uint16_t textId
 }
 
 // Asks for the restart unless silent and starts it. 0 when declined or started, 7 when
-// Windows refused it.
-std::uint32_t OfferRestart(const System& sys, bool silent, std::uint16_t textId) {
+// Windows refused it. A silent run told -norestart starts nothing and ends with 3010, for the
+// deployment system that started it to restart the computer when it sees fit.
+std::uint32_t OfferRestart(const System& sys, const SetupOptions& options, std::uint16_t textId) {
+  const bool silent = options.silent;
+  if (silent && options.noRestart) {
+    sys.log.Line({"restart: needed, left to the caller (-norestart)"});
+    return kResultRestartRequired;
+  }
   sys.log.Line({silent ? u"restart: needed, started without asking" : u"restart: needed, asking"});
   if (!silent && ShowMessage(sys, textId, kStrCaption, kMbRestartOffer) != kIdYes) return 0;
   if (RestartSystem(sys)) {
@@ -111,7 +132,7 @@ std::uint32_t RunSetup(const System& sys, InstallStages& stages, SetupState& sta
 
   const Outcome outcome =
       ChooseOutcome(options, state.restartPending, providerResult, pluginResult);
-  if (outcome.offersRestart) return OfferRestart(sys, silent, outcome.textId);
+  if (outcome.offersRestart) return OfferRestart(sys, options, outcome.textId);
   sys.log.Line({"restart: not needed"});
   if (!silent) ShowMessage(sys, outcome.textId, kStrCaption, kMbOk);
   return 0;

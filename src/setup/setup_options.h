@@ -8,6 +8,9 @@ struct SetupOptions {
   bool installUcsp = false;
   bool selectConfig = false;
   bool silent = false;
+  // With `silent`: a restart the run would start without asking is left to the caller, who
+  // gets exit code 3010 instead (what msiexec's /norestart gives a deployment system).
+  bool noRestart = false;
   std::u16string cspArgs;
   std::u16string ucspArgs;
   std::u16string pluginArgs;

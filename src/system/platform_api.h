@@ -26,6 +26,12 @@ constexpr std::uint32_t kSePrivilegeEnabled = 2;
 constexpr std::uint32_t kEwxReboot = 0x2;
 constexpr std::uint32_t kEwxForce = 0x4;
 constexpr std::uint32_t kShutdownReasonMajorApplication = 0x40000;
+// SHTDN_REASON_FLAG_PLANNED | SHTDN_REASON_MAJOR_APPLICATION | SHTDN_REASON_MINOR_INSTALLATION
+constexpr std::uint32_t kShutdownReasonPlannedInstallation = 0x80040002;
+
+// Which function RequestSystemShutdown called: InitiateSystemShutdownExW, or
+// InitiateSystemShutdownW where advapi32 lacks the Ex form (Windows 2000).
+enum class ShutdownCall { kInitiateSystemShutdownEx, kInitiateSystemShutdown };
 
 // Process and system functions of kernel32, advapi32, user32 and shell32.
 class PlatformApi {
@@ -63,4 +69,9 @@ class PlatformApi {
                                std::uint32_t attributes) = 0;
   // ExitWindowsEx.
   virtual bool RequestExitWindows(std::uint32_t flags, std::uint32_t reason) = 0;
+  // An immediate restart of this computer without a message and without closing applications
+  // by force: InitiateSystemShutdownExW(NULL, NULL, 0, FALSE, TRUE, reason), or
+  // InitiateSystemShutdownW(NULL, NULL, 0, FALSE, TRUE) where the Ex form is missing. `used`
+  // receives the call made.
+  virtual bool RequestSystemShutdown(std::uint32_t reason, ShutdownCall* used) = 0;
 };

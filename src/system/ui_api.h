@@ -6,6 +6,7 @@
 struct SetupOptions;
 
 constexpr std::uint32_t kMbOk = 0;
+constexpr std::uint32_t kMbButtonsMask = 0xF;  // MB_TYPEMASK
 constexpr std::uint32_t kMbYesNo = 4;
 constexpr std::uint32_t kMbIconError = 0x10;
 constexpr std::uint32_t kMbIconInformation = 0x40;
@@ -18,6 +19,10 @@ constexpr int kIdNo = 7;
 class UiApi {
  public:
   virtual ~UiApi() = default;
+
+  // Whether somebody can see this process's windows. Where nobody can, the core shows no box
+  // and no dialog and goes on as after the safe answer. True when it cannot be told.
+  virtual bool SomebodyCanSee() { return true; }
 
   // MessageBoxW with no owner window; returns the button (0 when no box could be shown).
   virtual int ShowMessageBox(const std::u16string& text, const std::u16string& caption,

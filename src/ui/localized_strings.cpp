@@ -70,6 +70,13 @@ int ShowMessage(const System& sys, std::uint16_t textId, std::uint16_t captionId
   const std::u16string caption = LoadLocalizedString(sys.resources, captionId);
   std::u16string text = LoadLocalizedString(sys.resources, textId);
   if (code) text += u": " + DecimalText(*code) + u".";
+  if (!sys.ui.SomebodyCanSee()) {
+    // Nobody could ever answer: the run goes on as after the answer that agrees to nothing.
+    const int answer = (style & kMbButtonsMask) == kMbYesNo ? kIdNo : kIdOk;
+    sys.log.Line({"message ", DecimalText(textId), " not shown: nobody can see it: ", text});
+    sys.log.Line({"message ", DecimalText(textId), " taken as answered: ", AnswerName(answer)});
+    return answer;
+  }
   sys.log.Line({"message ", DecimalText(textId), ": ", text});
   const int answer = sys.ui.ShowMessageBox(text, caption, style);
   sys.log.Line({"message ", DecimalText(textId), " answered: ", AnswerName(answer)});

@@ -21,6 +21,7 @@
 #include "win32/system_libraries.h"
 #include "win32/temp_log_files.h"
 #include "win32/unattended_run.h"
+#include "win32/viewer_facts_reader.h"
 #include "win32/wide_text.h"
 #include "win32/windows_platform.h"
 #include "win32/windows_ui.h"
@@ -60,6 +61,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int) {
   FileRunLog log(logFiles, platform);
   log.Open();
   const ActiveRunLog activeLog(log);
+  ui.SetSomebodyCanSee(DecideSomebodyCanSee(ReadViewerFacts(), log));
   SetInternalFailureHook(LogInternalFailure);
   const System sys{installer, files, processes, certs, platform, ui, resources, log};
   const std::u16string text = Utf16String(commandLine);

@@ -129,3 +129,17 @@ bool WindowsPlatform::AdjustPrivilege(SysHandle token, bool disableAll, const Lu
 bool WindowsPlatform::RequestExitWindows(std::uint32_t flags, std::uint32_t reason) {
   return ExitWindowsEx(flags, reason) != FALSE;
 }
+
+bool WindowsPlatform::RequestSystemShutdown(std::uint32_t reason, ShutdownCall* used) {
+  // No message (the one it would show reaches nobody), no delay, applications not closed by
+  // force (their users may still save their work), restart after the shutdown.
+  using InitiateEx = BOOL(WINAPI*)(LPWSTR, LPWSTR, DWORD, BOOL, BOOL, DWORD);
+  const auto initiateEx = reinterpret_cast<InitiateEx>(reinterpret_cast<void*>(
+      GetProcAddress(GetModuleHandleW(L"advapi32.dll"), "InitiateSystemShutdownExW")));
+  if (initiateEx != nullptr) {
+    *used = ShutdownCall::kInitiateSystemShutdownEx;
+    return initiateEx(nullptr, nullptr, 0, FALSE, TRUE, reason) != FALSE;
+  }
+  *used = ShutdownCall::kInitiateSystemShutdown;
+  return InitiateSystemShutdownW(nullptr, nullptr, 0, FALSE, TRUE) != FALSE;
+}

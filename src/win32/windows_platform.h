@@ -19,4 +19,5 @@ class WindowsPlatform : public PlatformApi {
   bool AdjustPrivilege(SysHandle token, bool disableAll, const Luid& luid,
                        std::uint32_t attributes) override;
   bool RequestExitWindows(std::uint32_t flags, std::uint32_t reason) override;
+  bool RequestSystemShutdown(std::uint32_t reason, ShutdownCall* used) override;
 };

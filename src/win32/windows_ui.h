@@ -13,6 +13,9 @@ class WindowsUi : public UiApi {
   WindowsUi(HINSTANCE instance, ResourceApi& resources)
       : instance_(instance), resources_(resources) {}
 
+  // Whether anybody can see the windows of this process, decided once at start.
+  void SetSomebodyCanSee(bool canSee) { somebodyCanSee_ = canSee; }
+  bool SomebodyCanSee() override { return somebodyCanSee_; }
   int ShowMessageBox(const std::u16string& text, const std::u16string& caption,
                      std::uint32_t style) override;
   bool ShowConfigDialog(SetupOptions& options) override;
@@ -31,4 +34,5 @@ class WindowsUi : public UiApi {
   KernelHandle progressShown_;
   unsigned progressThreadId_ = 0;
   bool progressResumed_ = false;
+  bool somebodyCanSee_ = true;
 };

@@ -13,7 +13,19 @@ namespace {
 
 // The option table as data: name, the flag it sets or the field its value goes to, and the
 // flag that must already be set for the row to count.
-enum class Field { kNone, kCsp, kUcsp, kSelect, kSilent, kCspArgs, kKc, kLang, kUcspArgs, kPlugin };
+enum class Field {
+  kNone,
+  kCsp,
+  kUcsp,
+  kSelect,
+  kSilent,
+  kNoRestart,
+  kCspArgs,
+  kKc,
+  kLang,
+  kUcspArgs,
+  kPlugin
+};
 enum class Needs { kNothing, kCsp, kUcsp };
 
 struct Row {
@@ -31,6 +43,7 @@ constexpr Row kRows[] = {
     {u"-ucsp", false, Field::kUcsp, Needs::kNothing},
     {u"-selectdlg", false, Field::kSelect, Needs::kNothing},
     {u"-silent", false, Field::kSilent, Needs::kNothing},
+    {u"-norestart", false, Field::kNoRestart, Needs::kNothing},
     {u"-cspargs", false, Field::kCspArgs, Needs::kCsp},
     {u"-kc", false, Field::kKc, Needs::kCsp},
     {u"-lang", false, Field::kLang, Needs::kCsp},
@@ -83,6 +96,9 @@ Model ModelParse(const std::vector<std::u16string>& tokens) {
       case Field::kSilent:
         o.silent = true;
         continue;
+      case Field::kNoRestart:
+        o.noRestart = true;
+        continue;
       default:
         break;
     }
@@ -122,9 +138,9 @@ bool FlagByteIsZeroOrOne(const bool& flag) {
 
 bool SameOptions(const SetupOptions& a, const SetupOptions& b) {
   return a.installCsp == b.installCsp && a.installUcsp == b.installUcsp &&
-         a.selectConfig == b.selectConfig && a.silent == b.silent && a.cspArgs == b.cspArgs &&
-         a.ucspArgs == b.ucspArgs && a.pluginArgs == b.pluginArgs && a.kcPattern == b.kcPattern &&
-         a.langPattern == b.langPattern;
+         a.selectConfig == b.selectConfig && a.silent == b.silent && a.noRestart == b.noRestart &&
+         a.cspArgs == b.cspArgs && a.ucspArgs == b.ucspArgs && a.pluginArgs == b.pluginArgs &&
+         a.kcPattern == b.kcPattern && a.langPattern == b.langPattern;
 }
 
 // Every value appended ends with one blank: a non-empty field ends with a blank.
@@ -202,7 +218,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   std::vector<std::u16string> tokens;
   const Run run = ParseOnce(text, &tokens);
   const SetupOptions& o = run.options;
-  for (const bool* flag : {&o.installCsp, &o.installUcsp, &o.selectConfig, &o.silent}) {
+  for (const bool* flag :
+       {&o.installCsp, &o.installUcsp, &o.selectConfig, &o.silent, &o.noRestart}) {
     FUZZ_CHECK(FlagByteIsZeroOrOne(*flag));
   }
   FUZZ_CHECK(ArgsWellFormed(o.cspArgs) && ArgsWellFormed(o.ucspArgs) &&

@@ -52,8 +52,9 @@ Parsed Parse(FakeSystem& fake, const std::u16string& text) {
 std::string Describe(const SetupOptions& o) {
   return "csp=" + std::to_string(o.installCsp) + " ucsp=" + std::to_string(o.installUcsp) +
          " select=" + std::to_string(o.selectConfig) + " silent=" + std::to_string(o.silent) +
-         " cspArgs=[" + Utf8(o.cspArgs) + "] ucspArgs=[" + Utf8(o.ucspArgs) + "] pluginArgs=[" +
-         Utf8(o.pluginArgs) + "] kc=[" + Utf8(o.kcPattern) + "] lang=[" + Utf8(o.langPattern) + "]";
+         " norestart=" + std::to_string(o.noRestart) + " cspArgs=[" + Utf8(o.cspArgs) +
+         "] ucspArgs=[" + Utf8(o.ucspArgs) + "] pluginArgs=[" + Utf8(o.pluginArgs) + "] kc=[" +
+         Utf8(o.kcPattern) + "] lang=[" + Utf8(o.langPattern) + "]";
 }
 
 SetupOptions Options(std::initializer_list<const char*> flags) {
@@ -63,6 +64,7 @@ SetupOptions Options(std::initializer_list<const char*> flags) {
     if (flag == "ucsp") o.installUcsp = true;
     if (flag == "select") o.selectConfig = true;
     if (flag == "silent") o.silent = true;
+    if (flag == "norestart") o.noRestart = true;
   }
   return o;
 }
@@ -107,6 +109,11 @@ INSTANTIATE_TEST_SUITE_P(
                      Options({"csp", "ucsp", "select", "silent"})},
         AcceptedCase{"MixedCase", u"-Csp -Silent -sElEcTdLg", Options({"csp", "select", "silent"})},
         AcceptedCase{"RepeatedFlag", u"-csp -csp -CSP", Options({"csp"})},
+        AcceptedCase{"NoRestart", u"-silent -norestart", Options({"silent", "norestart"})},
+        AcceptedCase{"NoRestartAnyCaseAndPlace", u"-NoRestart -csp -NORESTART",
+                     Options({"csp", "norestart"})},
+        AcceptedCase{"ZirelArgsTakesNoRestartAsValue", u"-ZirelArgs -norestart -silent",
+                     With(Options({"silent"}), &SetupOptions::pluginArgs, u"-norestart ")},
         AcceptedCase{"WhitespaceOnlyGivesNoTokens", u"   ", Options({})},
         AcceptedCase{"CspArgs", u"-csp -CSPArgs A=1",
                      With(Options({"csp"}), &SetupOptions::cspArgs, u"A=1 ")},
@@ -173,6 +180,8 @@ INSTANTIATE_TEST_SUITE_P(
                       HelpCase{"TokenShorterThanOption", u"-cs", kPlainHelp},
                       HelpCase{"BlankInsideQuotedToken", u"\"-csp \"", kPlainHelp},
                       HelpCase{"CspHelp", u"-csp -help", kCspHelp},
+                      HelpCase{"NoRestartIsNotListed", u"-norestart -silent -help", kPlainHelp},
+                      HelpCase{"NoRestartWithoutItsDash", u"-silent norestart", kPlainHelp},
                       HelpCase{"HelpCsp", u"-help -csp", kPlainHelp},
                       HelpCase{"UcspHelp", u"-ucsp /help", kUcspHelp},
                       HelpCase{"BothUnknown", u"-ucsp -csp -bogus", kBothHelp},
@@ -195,6 +204,16 @@ TEST(ParseCommandLine, OptionsBeforeTheHelpStayAndNothingAfterIsRead) {
   EXPECT_EQ(Describe(With(Options({"csp", "silent"}), &SetupOptions::pluginArgs, u"a ")),
             Describe(parsed.options));
   EXPECT_EQ(1u, fake.ui.boxes.size());
+}
+
+TEST(ParseCommandLine, HelpThatNobodyCanSeeIsOnlyLogged) {
+  FakeSystem fake;
+  fake.ui.canSee = false;
+  const Parsed parsed = Parse(fake, u"-silent -bogus");
+  EXPECT_EQ(ParseOutcome::kHelpShown, parsed.outcome);
+  EXPECT_TRUE(fake.ui.boxes.empty());
+  EXPECT_EQ(std::vector<std::u16string>{u"help not shown: nobody can see it: " + kPlainHelp},
+            fake.log.lines);
 }
 
 TEST(ParseCommandLine, SplitFailureKeepsDefaults) {

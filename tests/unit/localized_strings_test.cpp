@@ -193,4 +193,25 @@ TEST(ShowMessage, CaptionFromItsOwnId) {
   EXPECT_EQ(u"Ошибка", fake.ui.boxes[0].caption);
 }
 
+TEST(ShowMessage, NobodyCanSeeGivesTheSafeAnswerWithoutABox) {
+  FakeSystem fake;
+  fake.ui.canSee = false;
+  fake.ui.answers = {kIdYes, kIdYes, kIdYes};  // would agree, were anybody there
+  EXPECT_EQ(kIdNo, ShowMessage(fake.sys, 103, 104, kMbYesNo));
+  EXPECT_EQ(kIdNo, ShowMessage(fake.sys, 108, 104, kMbRestartOffer));
+  EXPECT_EQ(kIdOk, ShowMessage(fake.sys, 139, 129, kMbIconError));
+  EXPECT_EQ(kIdOk, ShowMessage(fake.sys, 105, 104, kMbIconError, 1603u));
+  EXPECT_TRUE(fake.ui.boxes.empty());
+  const std::vector<std::u16string> expected{
+      u"message 103 not shown: nobody can see it: Установить Vestacor Signavel?",
+      u"message 103 taken as answered: No",
+      u"message 108 not shown: nobody can see it: " + ExpectedText(108),
+      u"message 108 taken as answered: No",
+      u"message 139 not shown: nobody can see it: Не возможно найти msi-пакет.",
+      u"message 139 taken as answered: OK",
+      u"message 105 not shown: nobody can see it: " + ExpectedText(105) + u": 1603.",
+      u"message 105 taken as answered: OK"};
+  EXPECT_EQ(expected, fake.log.lines);
+}
+
 }  // namespace

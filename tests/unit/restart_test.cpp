@@ -22,6 +22,47 @@ TEST(RestartSystem, EnablesShutdownPrivilegeThenRequestsForcedReboot) {
   EXPECT_TRUE(fake.kernel.Unbalanced().empty());
   EXPECT_EQ(1u, fake.kernel.HandedOut("token"));
   EXPECT_TRUE(fake.ui.boxes.empty());
+  EXPECT_TRUE(fake.platform.shutdownReasons.empty());
+  EXPECT_EQ(std::vector<std::u16string>{u"restart: ExitWindowsEx answered 1"}, fake.log.lines);
+}
+
+// Where nobody can see the screen the caller is not the interactive user, whose ExitWindowsEx
+// may succeed without restarting anything: the restart is asked for as a planned one.
+TEST(RestartSystem, NobodyCanSeeAsksForAPlannedRestartWithTheShutdownPrivilege) {
+  struct Row {
+    bool hasEx;
+    bool accepted;
+    const char16_t* logged;
+  };
+  for (const Row& row :
+       {Row{true, true, u"restart: InitiateSystemShutdownExW answered 1"},
+        Row{true, false, u"restart: InitiateSystemShutdownExW answered 0, error 5"},
+        Row{false, true, u"restart: InitiateSystemShutdownW answered 1"},
+        Row{false, false, u"restart: InitiateSystemShutdownW answered 0, error 5"}}) {
+    FakeSystem fake;
+    fake.ui.canSee = false;
+    fake.platform.hasInitiateSystemShutdownEx = row.hasEx;
+    fake.platform.shutdownAccepted = row.accepted;
+    EXPECT_EQ(row.accepted, RestartSystem(fake.sys));
+    EXPECT_EQ(std::vector<std::uint32_t>{0x80040002u}, fake.platform.shutdownReasons);
+    EXPECT_TRUE(fake.platform.exitWindowsCalls.empty());
+    const std::vector<std::string> order{"AdjustTokenPrivileges", row.hasEx
+                                                                      ? "InitiateSystemShutdownExW"
+                                                                      : "InitiateSystemShutdownW"};
+    EXPECT_EQ(order, fake.kernel.log);
+    EXPECT_EQ(std::vector<std::u16string>{row.logged}, fake.log.lines);
+    EXPECT_TRUE(fake.kernel.Unbalanced().empty());
+  }
+}
+
+TEST(RestartSystem, NobodyCanSeeAndNoPrivilegeAsksNothing) {
+  FakeSystem fake;
+  fake.ui.canSee = false;
+  fake.platform.privilegeGranted = false;
+  EXPECT_FALSE(RestartSystem(fake.sys));
+  EXPECT_TRUE(fake.platform.shutdownReasons.empty());
+  EXPECT_EQ(std::vector<std::u16string>{u"restart: SeShutdownPrivilege not enabled, error 1300"},
+            fake.log.lines);
 }
 
 struct RefusalCase {

@@ -367,35 +367,120 @@ TEST_P(OutcomeTest, MessageAndRestart) {
   EXPECT_TRUE(fake.kernel.Unbalanced().empty());
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Rows, OutcomeTest,
-    ::testing::Combine(
-        ::testing::Values(
-            OutcomeRow{"PluginRestart", u"", 0, 3010, false, 108, true},
-            OutcomeRow{"PluginRestartWithPending", u"", 0, 3010, true, 108, true},
-            OutcomeRow{"PluginPending", u"", 0, 0, true, 115, true},
-            OutcomeRow{"PluginDone", u"", 0, 0, false, 110, false},
-            OutcomeRow{"CspProviderRestart", u"-csp", 3010, 0, false, 107, true},
-            OutcomeRow{"CspPluginRestart", u"-csp", 0, 3010, false, 107, true},
-            OutcomeRow{"UcspProviderRestart", u"-ucsp", 3010, 0, false, 123, true},
-            OutcomeRow{"UcspBothRestart", u"-ucsp", 3010, 3010, false, 123, true},
-            OutcomeRow{"BothProviderRestart", u"-csp -ucsp", 3010, 0, false, 126, true},
-            OutcomeRow{"BothPluginRestart", u"-ucsp -csp", 0, 3010, false, 126, true},
-            OutcomeRow{"CspDone", u"-csp", 0, 0, false, 109, false},
-            OutcomeRow{"UcspDone", u"-ucsp", 0, 0, false, 124, false},
-            OutcomeRow{"BothDone", u"-csp -ucsp", 0, 0, false, 127, false},
-            // The plug-in waits for a restart in a provider run: the restart and second run
-            // are asked for whatever the provider result.
-            OutcomeRow{"CspPending", u"-csp", 0, 0, true, 115, true},
-            OutcomeRow{"UcspPending", u"-ucsp", 0, 0, true, 115, true},
-            OutcomeRow{"BothPending", u"-csp -ucsp", 0, 0, true, 115, true},
-            OutcomeRow{"CspPendingProviderRestart", u"-csp", 3010, 0, true, 115, true},
-            OutcomeRow{"BothPendingPluginRestart", u"-csp -ucsp", 0, 3010, true, 126, true}),
-        ::testing::Bool()),
-    [](const auto& p) {
-      return std::string(std::get<0>(p.param).name) +
-             (std::get<1>(p.param) ? "Silent" : "Interactive");
-    });
+const OutcomeRow kOutcomeRows[] = {
+    OutcomeRow{"PluginRestart", u"", 0, 3010, false, 108, true},
+    OutcomeRow{"PluginRestartWithPending", u"", 0, 3010, true, 108, true},
+    OutcomeRow{"PluginPending", u"", 0, 0, true, 115, true},
+    OutcomeRow{"PluginDone", u"", 0, 0, false, 110, false},
+    OutcomeRow{"CspProviderRestart", u"-csp", 3010, 0, false, 107, true},
+    OutcomeRow{"CspPluginRestart", u"-csp", 0, 3010, false, 107, true},
+    OutcomeRow{"UcspProviderRestart", u"-ucsp", 3010, 0, false, 123, true},
+    OutcomeRow{"UcspBothRestart", u"-ucsp", 3010, 3010, false, 123, true},
+    OutcomeRow{"BothProviderRestart", u"-csp -ucsp", 3010, 0, false, 126, true},
+    OutcomeRow{"BothPluginRestart", u"-ucsp -csp", 0, 3010, false, 126, true},
+    OutcomeRow{"CspDone", u"-csp", 0, 0, false, 109, false},
+    OutcomeRow{"UcspDone", u"-ucsp", 0, 0, false, 124, false},
+    OutcomeRow{"BothDone", u"-csp -ucsp", 0, 0, false, 127, false},
+    // The plug-in waits for a restart in a provider run: the restart and second run
+    // are asked for whatever the provider result.
+    OutcomeRow{"CspPending", u"-csp", 0, 0, true, 115, true},
+    OutcomeRow{"UcspPending", u"-ucsp", 0, 0, true, 115, true},
+    OutcomeRow{"BothPending", u"-csp -ucsp", 0, 0, true, 115, true},
+    OutcomeRow{"CspPendingProviderRestart", u"-csp", 3010, 0, true, 115, true},
+    OutcomeRow{"BothPendingPluginRestart", u"-csp -ucsp", 0, 3010, true, 126, true}};
+
+INSTANTIATE_TEST_SUITE_P(Rows, OutcomeTest,
+                         ::testing::Combine(::testing::ValuesIn(kOutcomeRows), ::testing::Bool()),
+                         [](const auto& p) {
+                           return std::string(std::get<0>(p.param).name) +
+                                  (std::get<1>(p.param) ? "Silent" : "Interactive");
+                         });
+
+// A silent run told -norestart leaves every restart it would start without asking to its
+// caller, with exit code 3010; it asks for no restart itself.
+class NoRestartTest : public DriverTest, public ::testing::WithParamInterface<OutcomeRow> {};
+
+TEST_P(NoRestartTest, SilentRunLeavesTheRestartToTheCaller) {
+  const OutcomeRow& row = GetParam();
+  stages.providerResult = row.providerResult;
+  stages.pluginResult = row.pluginResult;
+  stages.pluginSetsRestartPending = row.restartPending;
+  EXPECT_EQ(row.restartOffer ? 3010u : 0u,
+            RunDriver(std::u16string(row.flags) + u" -silent -norestart"));
+  EXPECT_TRUE(fake.ui.boxes.empty());
+  EXPECT_TRUE(fake.platform.tokenAccess.empty());
+  EXPECT_TRUE(fake.platform.exitWindowsCalls.empty());
+  EXPECT_TRUE(fake.platform.shutdownReasons.empty());
+  const auto& lines = fake.log.lines;
+  EXPECT_EQ(row.restartOffer ? u"restart: needed, left to the caller (-norestart)"
+                             : u"restart: not needed",
+            lines.back());
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, NoRestartTest, ::testing::ValuesIn(kOutcomeRows),
+                         [](const auto& p) { return std::string(p.param.name); });
+
+TEST_F(DriverTest, NoRestartWithoutSilentStillAsks) {
+  stages.pluginSetsRestartPending = true;
+  fake.ui.answers = {kIdYes, kIdYes};
+  EXPECT_EQ(0u, RunDriver(u"-norestart"));
+  EXPECT_EQ((std::vector<std::string>{Box(103, 4), Box(115, 0x34)}), Boxes());
+  EXPECT_EQ(1u, fake.platform.exitWindowsCalls.size());
+}
+
+TEST_F(DriverTest, PluginFailureWithNoRestartKeepsItsCode) {
+  stages.providerResult = 3010;
+  stages.pluginResult = 1603;
+  EXPECT_EQ(1603u, RunDriver(u"-csp -silent -norestart"));
+}
+
+// Where nobody can see this process's windows.
+
+TEST_F(DriverTest, NobodyToAnswerTheQuestionInstallsNothing) {
+  fake.ui.canSee = false;
+  EXPECT_EQ(0u, RunDriver(u"-csp -ucsp -selectDlg"));
+  EXPECT_TRUE(fake.ui.boxes.empty());
+  EXPECT_EQ(0, fake.ui.dialogShown);
+  EXPECT_EQ(0, fake.ui.progressResumed);
+  EXPECT_TRUE(stages.providerCalls.empty());
+  EXPECT_TRUE(stages.pluginCalls.empty());
+  const std::vector<std::u16string> last{
+      u"message 125 not shown: nobody can see it: " + ExpectedText(125),
+      u"message 125 taken as answered: No"};
+  EXPECT_EQ(last, std::vector<std::u16string>(fake.log.lines.end() - 2, fake.log.lines.end()));
+}
+
+TEST_F(DriverTest, NobodyToReadTheHelpEndsWithZero) {
+  fake.ui.canSee = false;
+  EXPECT_EQ(0u, RunDriver(u"-silent -bogus"));
+  EXPECT_TRUE(fake.ui.boxes.empty());
+  EXPECT_TRUE(stages.pluginCalls.empty());
+  EXPECT_EQ(0, fake.ui.progressCreated);
+}
+
+TEST_F(DriverTest, NobodyToReadTheRefusalOfAnOldWindows) {
+  fake.ui.canSee = false;
+  fake.platform.version = OsVersion{284, 4, 0, 6};
+  EXPECT_EQ(8u, RunDriver(u"-silent"));
+  EXPECT_TRUE(fake.ui.boxes.empty());
+  EXPECT_EQ(u"message 116 taken as answered: OK", fake.log.lines.back());
+}
+
+// A silent run installs as anywhere; a restart is asked for in the way that works for a
+// caller who is not the interactive user, and the outcome is what it answers.
+TEST(Driver, SilentRunThatNobodySeesRestartsByInitiateSystemShutdown) {
+  for (const bool accepted : {true, false}) {
+    Scenario local;
+    local.fake.ui.canSee = false;
+    local.fake.platform.shutdownAccepted = accepted;
+    local.stages.providerResult = 3010;
+    EXPECT_EQ(accepted ? 0u : 7u, local.RunDriver(u"-silent -csp"));
+    EXPECT_TRUE(local.fake.ui.boxes.empty());
+    EXPECT_EQ(1u, local.stages.pluginCalls.size());
+    EXPECT_EQ(std::vector<std::uint32_t>{0x80040002u}, local.fake.platform.shutdownReasons);
+    EXPECT_TRUE(local.fake.platform.exitWindowsCalls.empty());
+  }
+}
 
 // The restart offer.
 

@@ -21,6 +21,7 @@
 #include "win32/tests/check.h"
 #include "win32/tests/scratch_directory.h"
 #include "win32/tests/startup_test.h"
+#include "win32/viewer_facts_reader.h"
 #include "win32/wide_text.h"
 #include "win32/windows_platform.h"
 #include "win32/windows_ui.h"
@@ -226,6 +227,14 @@ void PlatformQueries() {
   CHECK(platform.CloseSysHandle(token));
   CHECK(!platform.CloseSysHandle(token));
   // ExitWindowsEx is not called here: under Wine it ends every process of the prefix.
+
+  // The test runs on the visible station WinSta0, in a user's session.
+  const ViewerFacts facts = ReadViewerFacts();
+  CHECK(facts.stationFlags.has_value() && (*facts.stationFlags & WSF_VISIBLE) != 0);
+  DWORD session = 0;
+  CHECK(ProcessIdToSessionId(GetCurrentProcessId(), &session));
+  CHECK(facts.sessionId == std::optional<std::uint32_t>(session));
+  CHECK_EQ(facts.majorVersion, version.major);
 }
 
 void CertificatesAreReadFromFilesAndAdded() {

@@ -24,6 +24,8 @@ class FakePlatform : public PlatformApi {
   bool privilegeLookupFails = false;
   bool splitFails = false;
   bool exitWindowsAccepted = true;
+  bool shutdownAccepted = true;
+  bool hasInitiateSystemShutdownEx = true;
 
   // What was asked.
   std::vector<std::uint32_t> versionRecordSizes;
@@ -39,6 +41,7 @@ class FakePlatform : public PlatformApi {
   std::vector<std::u16string> splitTexts;    // every text given to SplitCommandLine
   std::vector<std::uint32_t> privilegeAttributes;
   std::vector<std::pair<std::uint32_t, std::uint32_t>> exitWindowsCalls;  // flags, reason
+  std::vector<std::uint32_t> shutdownReasons;  // one per RequestSystemShutdown
 
   std::uint32_t LastError() override { return kernel_.lastError; }
   bool CloseSysHandle(SysHandle handle) override { return kernel_.CloseHandle(handle); }
@@ -120,6 +123,16 @@ class FakePlatform : public PlatformApi {
     exitWindowsCalls.emplace_back(flags, reason);
     kernel_.Log("ExitWindowsEx");
     return exitWindowsAccepted;
+  }
+  // Fails with ERROR_ACCESS_DENIED when not accepted.
+  bool RequestSystemShutdown(std::uint32_t reason, ShutdownCall* used) override {
+    shutdownReasons.push_back(reason);
+    *used = hasInitiateSystemShutdownEx ? ShutdownCall::kInitiateSystemShutdownEx
+                                        : ShutdownCall::kInitiateSystemShutdown;
+    kernel_.Log(hasInitiateSystemShutdownEx ? "InitiateSystemShutdownExW"
+                                            : "InitiateSystemShutdownW");
+    if (!shutdownAccepted) kernel_.lastError = 5;
+    return shutdownAccepted;
   }
 
  private:

@@ -21,6 +21,7 @@ class FakeUi : public UiApi {
   explicit FakeUi(FakeKernel& kernel) : kernel_(kernel) {}
 
   std::deque<int> answers;
+  bool canSee = true;  // false: as on a window station that nobody sees
   bool dialogProceeds = true;
   std::u16string dialogKc = u"kc1*";
   std::u16string dialogLang = u"rus*";
@@ -32,6 +33,7 @@ class FakeUi : public UiApi {
   int progressEnded = 0;
   bool progressInstallCsp = false;
 
+  bool SomebodyCanSee() override { return canSee; }
   int ShowMessageBox(const std::u16string& text, const std::u16string& caption,
                      std::uint32_t style) override {
     boxes.push_back({text, caption, style});
