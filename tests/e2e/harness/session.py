@@ -66,12 +66,15 @@ class Session:
         return []
 
     def launch(self, args="", answers=(), dialogs=(), exe=None, cwd=None, timeout_ms=30000,
-               shots_dir=None, watch=None):
+               shots_dir=None, watch=None, station=None):
         """Runs `exe` (the launcher by default) under the driver with the command-line text
         `args`, answering message boxes with `answers` and dialogs with `dialogs`; with
         `shots_dir`, a screenshot of every box and dialog is saved there as window-N.png.
         `watch`, when given, is called with the events reported so far about every 50 ms
-        while the driver runs (for instance to photograph a window while it is shown)."""
+        while the driver runs (for instance to photograph a window while it is shown).
+        `station`, when given, names a window station without WSF_VISIBLE that the driver makes
+        and starts the launcher on, as a deployment system's SYSTEM account has it: nobody
+        sees or answers its windows there."""
         self._launches += 1
         number = self._launches
         args_path = os.path.join(self.logs, f"args-{number}.txt")
@@ -88,6 +91,8 @@ class Session:
             argv += ["--box", answer]
         for steps in dialogs:
             argv += ["--dialog", steps]
+        if station is not None:
+            argv += ["--station", station]
         limit = timeout_ms / 1000 + 60
         if shots_dir is None and watch is None:
             try:

@@ -3,10 +3,12 @@ plug-in, completion of a plug-in without its browser feature, nothing to do, mis
 the architecture of the package, and installations and removals that end with 3010 or 1603."""
 
 import os
+import re
 from dataclasses import dataclass, field
 
 from harness import checks, texts
 from harness.checks import Box
+from harness.run_log import expect_lines
 from harness.session import Session
 
 from . import installer_fixtures as fixtures
@@ -42,7 +44,10 @@ class PluginCase:
     after: what the Windows Installer must report about the plug-in afterwards;
     msiexec_runs: how many child processes run, every one of them msiexec;
     launches: the launch is repeated this often in the same prefix, each one checked alike;
-    exe: the launcher's file, relative to the build directory (default: the one built)."""
+    exe: the launcher's file, relative to the build directory (default: the one built);
+    unseen: the launcher runs on a window station that nobody sees (see Session.launch), where
+    no box may wait for an answer: the driver's time limit ends a launch that hangs;
+    log: patterns of lines of the run's log, in their order, the last one the last line."""
     name: str
     beforehand: list
     distribution: dict
@@ -55,6 +60,8 @@ class PluginCase:
     exe: str = None
     prefix: str = "win64"
     env: dict = field(default_factory=dict)
+    unseen: bool = False
+    log: tuple = ()
 
     def run(self, layout, prefixes):
         with Session(layout, prefixes, self.name, kind=self.prefix, env=self.env) as session:
@@ -64,7 +71,7 @@ class PluginCase:
             exe = self.exe and os.path.join(layout.build_dir, self.exe)
             for _ in range(self.launches):
                 report = session.launch(self.args, answers=checks.box_answers(self.boxes),
-                                        exe=exe)
+                                        exe=exe, station="ZirelDeployment" if self.unseen else None)
                 check = checks.Checker(report)
                 checks.expect_ran(check, self.exit_code)
                 checks.expect_boxes(check, self.boxes)
@@ -73,6 +80,8 @@ class PluginCase:
                             [p.get("exe", "").lower() for p in report.processes],
                             ["msiexec.exe"] * self.msiexec_runs)
                 fixtures.expect_product(check, session, fixtures.PLUGIN_CODE, self.after)
+                if self.log:
+                    expect_lines(check, session, self.log)
                 check.done()
 
 
@@ -121,10 +130,46 @@ CASES = [
     PluginCase("plugin_installation_asks_for_a_restart_declined", [],
                {"plugin": "plugin-2.0.0-reboot-install"}, "",
                [QUESTION_YES, RESTART_AFTER_INSTALL_NO], 0, installed("2.0.0", _X64)),
+    # -norestart changes nothing for a person at the screen: the restart is still asked for.
     PluginCase("plugin_removal_asks_for_a_restart_declined",
-               [("plugin-1.0.0-reboot-remove", _X64)], {"plugin": "plugin-2.0.0"}, "",
+               [("plugin-1.0.0-reboot-remove", _X64)], {"plugin": "plugin-2.0.0"}, "-norestart",
                [QUESTION_YES, RESTART_BEFORE_INSTALL_NO], 0, NOT_INSTALLED),
+    # A deployment system's msiexec-style command line: the restart is its own to plan.
+    PluginCase("plugin_installation_asks_for_a_restart_left_to_the_caller", [],
+               {"plugin": "plugin-2.0.0-reboot-install"}, "-silent -norestart", [], 3010,
+               installed("2.0.0", _X64),
+               log=(r"restart: needed, left to the caller \(-norestart\)", "exit code 3010")),
+    PluginCase("plugin_removal_asks_for_a_restart_left_to_the_caller",
+               [("plugin-1.0.0-reboot-remove", _X64)], {"plugin": "plugin-2.0.0"},
+               "-NoRestart -silent", [], 3010, NOT_INSTALLED),
     PluginCase("plugin_installation_fails", [], {"plugin": "plugin-2.0.0-fail"}, "",
                [QUESTION_YES, failed(1603)], 1603, NOT_INSTALLED),
 ]
 
+# Runs started where nobody can see them (a deployment system's SYSTEM account): no box waits
+# for an answer, and the run goes on as after the answer that agrees to nothing.
+_UNSEEN = r"display: window station flags 0, session \d+; somebody can see this process's " \
+          r"windows: no"
+CASES += [
+    PluginCase("unseen_installed_package_missing_silent_ends_without_the_lookup_box",
+               [("plugin-2.0.0", _X64)], {}, "-silent", [], 232, installed("2.0.0", _X64),
+               msiexec_runs=0, unseen=True,
+               log=(_UNSEEN, "message 139 not shown: nobody can see it: " + re.escape(texts.STRINGS[139]),
+                    "message 139 taken as answered: OK", "exit code 232")),
+    PluginCase("unseen_mistyped_option_ends_without_the_help", [], {"plugin": "plugin-2.0.0"},
+               "-silent -norestrat", [], 0, NOT_INSTALLED, msiexec_runs=0, unseen=True,
+               log=(_UNSEEN, "help not shown: nobody can see it: .*", "exit code 0")),
+    PluginCase("unseen_without_silent_installs_nothing", [], {"plugin": "plugin-2.0.0"}, "", [],
+               0, NOT_INSTALLED, msiexec_runs=0, unseen=True,
+               log=(_UNSEEN, "message 103 not shown: nobody can see it: " + re.escape(texts.STRINGS[103]),
+                    "message 103 taken as answered: No", "exit code 0")),
+    PluginCase("unseen_silent_installs", [], {"plugin": "plugin-2.0.0"}, "-silent", [], 0,
+               installed("2.0.0", _X64), unseen=True),
+    # ExitWindowsEx may do nothing for a caller who is not the interactive user.
+    PluginCase("unseen_silent_restart_asked_by_initiate_system_shutdown", [],
+               {"plugin": "plugin-2.0.0-reboot-install"}, "-silent", [], 0,
+               installed("2.0.0", _X64), unseen=True,
+               log=(_UNSEEN, "restart: needed, started without asking",
+                    "restart: InitiateSystemShutdownExW answered 1",
+                    "restart: Windows accepted the request", "exit code 0")),
+]

@@ -67,6 +67,8 @@ bool ParseDriverOptions(int argc, wchar_t** argv, DriverOptions& options, std::w
         error = L"bad --hold-ms " + value;
         return false;
       }
+    } else if (name == L"--station") {
+      options.station = value;
     } else if (name == L"--dialog") {
       options.dialogScripts.push_back(value);
     } else {

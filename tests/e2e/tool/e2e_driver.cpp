@@ -3,6 +3,8 @@
 #include <windows.h>
 
 #include <cstdio>
+#include <memory>
+#include <string>
 
 #include "driver_options.h"
 #include "owned_handles.h"
@@ -29,6 +31,28 @@ void RecordWindowsVersion(ReportFile& report) {
   }
 }
 
+// A window station of its own without WSF_VISIBLE, with its desktop "Default"; the driver
+// itself stays on its own station. Both live until the driver ends.
+struct InvisibleDesktop {
+  explicit InvisibleDesktop(const std::wstring& stationName)
+      : station(CreateWindowStationW(stationName.c_str(), 0, WINSTA_ALL_ACCESS, nullptr)),
+        desktop(MakeDesktop(station.Get())),
+        name(stationName + L"\\Default") {}
+
+  static HDESK MakeDesktop(HWINSTA station) {
+    if (station == nullptr) return nullptr;
+    HWINSTA own = GetProcessWindowStation();
+    if (!SetProcessWindowStation(station)) return nullptr;
+    HDESK desktop = CreateDesktopW(L"Default", nullptr, nullptr, 0, GENERIC_ALL, nullptr);
+    SetProcessWindowStation(own);
+    return desktop;
+  }
+
+  OwnedStation station;
+  OwnedDesktop desktop;
+  std::wstring name;
+};
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -51,6 +75,17 @@ int wmain(int argc, wchar_t** argv) {
 
   STARTUPINFOW startup = {};
   startup.cb = sizeof startup;
+  std::unique_ptr<InvisibleDesktop> invisible;
+  if (!options.station.empty()) {
+    invisible = std::make_unique<InvisibleDesktop>(options.station);
+    if (invisible->desktop.Get() == nullptr) {
+      report.SetDriverError(L"no invisible window station: error " +
+                            std::to_wstring(GetLastError()));
+      report.Write(true);
+      return 3;
+    }
+    startup.lpDesktop = &invisible->name[0];
+  }
   PROCESS_INFORMATION info = {};
   const BOOL started =
       CreateProcessW(options.exe.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,

@@ -23,6 +23,36 @@ class OwnedHandle {
   HANDLE h_ = nullptr;
 };
 
+// A window station from CreateWindowStationW, closed with CloseWindowStation.
+class OwnedStation {
+ public:
+  explicit OwnedStation(HWINSTA station) : station_(station) {}
+  ~OwnedStation() {
+    if (station_ != nullptr) CloseWindowStation(station_);
+  }
+  OwnedStation(const OwnedStation&) = delete;
+  OwnedStation& operator=(const OwnedStation&) = delete;
+  HWINSTA Get() const { return station_; }
+
+ private:
+  HWINSTA station_;
+};
+
+// A desktop from CreateDesktopW, closed with CloseDesktop.
+class OwnedDesktop {
+ public:
+  explicit OwnedDesktop(HDESK desktop) : desktop_(desktop) {}
+  ~OwnedDesktop() {
+    if (desktop_ != nullptr) CloseDesktop(desktop_);
+  }
+  OwnedDesktop(const OwnedDesktop&) = delete;
+  OwnedDesktop& operator=(const OwnedDesktop&) = delete;
+  HDESK Get() const { return desktop_; }
+
+ private:
+  HDESK desktop_;
+};
+
 // A device context from GetDC, released with ReleaseDC.
 class WindowDc {
  public:

@@ -1,0 +1,45 @@
+"""The launcher's run log in a scenario's prefix: its lines, and lines expected in order."""
+
+import glob
+import os
+import re
+import shutil
+
+from . import wine
+
+
+def read_lines(check, session):
+    """The lines of the launcher's log in the prefix's temporary folder, without the elapsed
+    milliseconds in front. The checker is told when there is not exactly one log, or when it is
+    not UTF-8 with a byte-order mark and CR LF line ends."""
+    found = glob.glob(os.path.join(session.prefix.path, "drive_c", "users", "*", "**",
+                                   "zirelpluginsetup_*.log"), recursive=True)
+    if not check.equal("run logs in the temporary folder", len(found), 1):
+        return []
+    shutil.copy(found[0], os.path.join(session.logs, "zirelpluginsetup.log"))
+    with open(found[0], "rb") as source:
+        data = source.read()
+    check.true("run log starts with the UTF-8 byte-order mark", data.startswith(b"\xef\xbb\xbf"))
+    text = data[3:].decode("utf-8")
+    check.true("run log lines end with CR LF", text.endswith("\r\n") and
+               text.count("\n") == text.count("\r\n"))
+    lines = text.split("\r\n")[:-1]
+    check.true("run log lines start with the elapsed milliseconds",
+               all(re.match(r" *\d+ ", line) for line in lines))
+    return [re.sub(r"^ *\d+ ", "", line) for line in lines]
+
+
+def expect_lines(check, session, expected):
+    """Each pattern of `expected` matches a whole line of the run's log, in this order (other
+    lines may come between them), and the last pattern the last line."""
+    lines = read_lines(check, session)
+    work = re.escape(wine.windows_path(session.workdir))
+    at = 0
+    for pattern in expected:
+        pattern = pattern.replace("{work}", work)
+        while at < len(lines) and not re.fullmatch(pattern, lines[at]):
+            at += 1
+        if not check.true(f"run log line matching {pattern!r} in its place", at < len(lines)):
+            return
+        at += 1
+    check.equal("run log: last line", at, len(lines))
