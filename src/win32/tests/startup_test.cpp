@@ -96,8 +96,11 @@ class RecordingUi : public UiApi {
   void ResumeProgressThread() override { ++otherCalls; }
   void EndProgressThread() override { ++otherCalls; }
 
+  bool SomebodyCanSee() override { return canSee; }
+
   std::vector<Box> boxes;
   int otherCalls = 0;
+  bool canSee = true;
 };
 
 // The real layer with a recording user interface.
@@ -280,9 +283,12 @@ void CheckStartPreparation(DllSearch search) {
     struct Case {
       std::u16string line;
       std::size_t boxes;
+      bool canSee;
     };
-    for (const Case& row : {Case{u"", 1}, Case{u"-csp -silent", 0}, Case{u"-silent -x", 1}}) {
+    for (const Case& row : {Case{u"", 1, true}, Case{u"-csp -silent", 0, true},
+                            Case{u"-silent -x", 1, true}, Case{u"", 0, false}}) {
       RecordingSystem world;
+      world.ui.canSee = row.canSee;
       CHECK_EQ(PrepareStart(world.sys, world.libraries, search, row.line), kExitDllRedirection);
       CHECK_EQ(world.ui.boxes.size(), row.boxes);
       if (world.ui.boxes.size() == 1) {
