@@ -196,6 +196,20 @@ void PlatformQueries() {
   wrong.size = 400;
   CHECK(!platform.ReadVersion(&wrong));
 
+  // RtlGetVersion, found in ntdll at run time: never below what GetVersionExW says, with a build.
+  OsVersion nt;
+  nt.size = 284;
+  CHECK(platform.ReadNtVersion(&nt));
+  CHECK(nt.major > version.major || (nt.major == version.major && nt.minor >= version.minor));
+  CHECK(nt.build > 0);
+  OsVersion ntBasic;
+  ntBasic.size = 276;
+  CHECK(platform.ReadNtVersion(&ntBasic));
+  CHECK_EQ(ntBasic.build, nt.build);
+  CHECK_EQ(ntBasic.servicePackMajor, std::uint16_t{0});
+  wrong.size = 400;
+  CHECK(!platform.ReadNtVersion(&wrong));
+
   ModuleHandle kernel = platform.FindModule(u"kernel32");
   CHECK(kernel != 0);
   CHECK_EQ(platform.FindModule(u"zirel-no-such-module"), ModuleHandle{0});
