@@ -128,6 +128,7 @@ class SimulatedPlatform : public PlatformApi {
   bool SplitCommandLine(const std::u16string& text, std::vector<std::u16string>* tokens) override;
   bool IsUserAdmin() override { return true; }
   bool ReadVersion(OsVersion*) override { return false; }
+  bool ReadNtVersion(OsVersion*) override { return false; }
   ModuleHandle FindModule(const char16_t*) override { return 1; }
   ProcAddress FindProc(ModuleHandle, const char*) override { return 1; }
   bool CallIsWow64Process(ProcAddress, SysHandle, int* isWow64) override;

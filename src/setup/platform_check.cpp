@@ -16,6 +16,20 @@ std::uint32_t Refuse(const System& sys, bool show, std::uint16_t textId, std::ui
   return code;
 }
 
+// What Windows really is, with its build: GetVersionExW answers 6.2 on Windows 8.1 and later
+// to a program whose manifest does not name them. For the log only; the check goes by
+// GetVersionExW.
+void LogNtVersion(const System& sys) {
+  OsVersion version;
+  version.size = kVersionRecordSize;
+  if (!sys.platform.ReadNtVersion(&version)) {
+    sys.log.Line({"Windows version (RtlGetVersion): unavailable"});
+    return;
+  }
+  sys.log.Line({"Windows version (RtlGetVersion): ", DecimalText(version.major), ".",
+                DecimalText(version.minor), ", build ", DecimalText(version.build)});
+}
+
 }  // namespace
 
 std::uint32_t CheckPlatform(const System& sys, bool silent) {
@@ -23,10 +37,12 @@ std::uint32_t CheckPlatform(const System& sys, bool silent) {
   version.size = kVersionRecordSize;
   if (!sys.platform.ReadVersion(&version)) {
     sys.log.Line({"Windows version: unreadable, error ", DecimalText(sys.platform.LastError())});
+    LogNtVersion(sys);
     return Refuse(sys, !silent, kStrVersionUnreadable, kVersionUnreadable);
   }
   sys.log.Line({"Windows version: ", DecimalText(version.major), ".", DecimalText(version.minor),
                 ", service pack ", DecimalText(version.servicePackMajor)});
+  LogNtVersion(sys);
   // A Windows this old is refused loudly even in an unattended run.
   if (version.major < 5) return Refuse(sys, true, kStrOsTooOld, kPlatformTooOld);
   if (version.major == 5) {

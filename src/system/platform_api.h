@@ -7,12 +7,13 @@
 #include "system/handles.h"
 
 // The parts of OSVERSIONINFOEXW the launcher looks at. `size` is the record's size field,
-// set by the caller (284 asks for the extended record) before ReadVersion.
+// set by the caller (284 asks for the extended record) before ReadVersion or ReadNtVersion.
 struct OsVersion {
   std::uint32_t size = 0;
   std::uint32_t major = 0;
   std::uint32_t minor = 0;
   std::uint16_t servicePackMajor = 0;
+  std::uint32_t build = 0;
 };
 
 struct Luid {
@@ -52,6 +53,10 @@ class PlatformApi {
   virtual bool IsUserAdmin() = 0;
   // GetVersionExW on the record whose size field the caller has set.
   virtual bool ReadVersion(OsVersion* version) = 0;
+  // RtlGetVersion of ntdll, looked up at run time, on the same record: the version Windows
+  // really is, where GetVersionExW answers 6.2 on Windows 8.1 and later for a program whose
+  // manifest does not name them. False when ntdll does not export it.
+  virtual bool ReadNtVersion(OsVersion* version) = 0;
 
   // GetModuleHandleW: 0 when the module is not loaded.
   virtual ModuleHandle FindModule(const char16_t* name) = 0;

@@ -17,7 +17,7 @@ HRESULT LastErrorResult() {
 // The answer in the run log, in the hexadecimal form that HRESULTs are looked up by. Any
 // failure is only recorded: the installer calls go on as they would.
 void LogAnswer(HRESULT answer) {
-  char line[] = "COM: CoInitializeEx (apartment-threaded) answered 0x00000000";
+  char line[] = "COM: CoInitializeEx (multithreaded) answered 0x00000000";
   const auto value = static_cast<unsigned long>(answer);
   char* digit = line + sizeof line - 2;
   for (int shift = 0; shift < 32; shift += 4, --digit)
@@ -43,7 +43,12 @@ HRESULT ComApartment::Initialize() {
   if (initialize == nullptr || uninitialize == nullptr) {
     return HRESULT_FROM_WIN32(ERROR_PROC_NOT_FOUND);
   }
-  const HRESULT answer = initialize(nullptr, COINIT_APARTMENTTHREADED);
+  // The multithreaded apartment: this thread later waits for each child without pumping
+  // messages, and a single-threaded apartment would give it COM's hidden window, to which
+  // calls and broadcasts are posted. "The threads need not retrieve and dispatch messages
+  // because COM does not use window messages in this model" (Multithreaded Apartments).
+  // The Windows Installer asks only that COM be initialised on the thread.
+  const HRESULT answer = initialize(nullptr, COINIT_MULTITHREADED | COINIT_DISABLE_OLE1DDE);
   // S_FALSE counts as an initialisation too and is balanced; RPC_E_CHANGED_MODE is not.
   if (SUCCEEDED(answer)) uninitialize_ = uninitialize;
   return answer;

@@ -18,7 +18,7 @@ class ComApartment {
   ComApartment(const ComApartment&) = delete;
   ComApartment& operator=(const ComApartment&) = delete;
 
-  // Initialises COM, apartment-threaded, on the calling thread at the first call; later calls
+  // Initialises COM, multithreaded, on the calling thread at the first call; later calls
   // do nothing. Returns the first call's answer, kept in result(): S_OK; S_FALSE or
   // RPC_E_CHANGED_MODE when the thread already had COM; another failure, or the Windows error
   // of a failed ole32.dll load as an HRESULT, for the caller to record. The installer calls go

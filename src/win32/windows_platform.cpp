@@ -68,18 +68,43 @@ bool WindowsPlatform::IsUserAdmin() {
   return TokenIsAdministrator();
 }
 
-bool WindowsPlatform::ReadVersion(OsVersion* version) {
+namespace {
+
+// GetVersionExW or RtlGetVersion (both take the same record) on a record of the caller's size.
+template <typename Read>
+bool ReadVersionRecord(Read read, OsVersion* version) {
   OSVERSIONINFOEXW record{};
   record.dwOSVersionInfoSize = version->size;
   if (version->size > sizeof(record)) {
     SetLastError(ERROR_INSUFFICIENT_BUFFER);
     return false;
   }
-  if (!GetVersionExW(reinterpret_cast<OSVERSIONINFOW*>(&record))) return false;
+  if (!read(reinterpret_cast<OSVERSIONINFOW*>(&record))) return false;
   version->major = record.dwMajorVersion;
   version->minor = record.dwMinorVersion;
   version->servicePackMajor = record.wServicePackMajor;
+  version->build = record.dwBuildNumber;
   return true;
+}
+
+}  // namespace
+
+bool WindowsPlatform::ReadVersion(OsVersion* version) {
+  return ReadVersionRecord([](OSVERSIONINFOW* record) { return GetVersionExW(record) != FALSE; },
+                           version);
+}
+
+bool WindowsPlatform::ReadNtVersion(OsVersion* version) {
+  using RtlGetVersionFunction = LONG(WINAPI*)(OSVERSIONINFOW*);
+  const HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
+  const auto rtlGetVersion =
+      ntdll == nullptr ? nullptr
+                       : reinterpret_cast<RtlGetVersionFunction>(
+                             reinterpret_cast<void*>(GetProcAddress(ntdll, "RtlGetVersion")));
+  if (rtlGetVersion == nullptr) return false;
+  // NTSTATUS: 0 is STATUS_SUCCESS.
+  return ReadVersionRecord(
+      [rtlGetVersion](OSVERSIONINFOW* record) { return rtlGetVersion(record) == 0; }, version);
 }
 
 ModuleHandle WindowsPlatform::FindModule(const char16_t* name) {

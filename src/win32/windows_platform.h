@@ -11,6 +11,7 @@ class WindowsPlatform : public PlatformApi {
   bool SplitCommandLine(const std::u16string& text, std::vector<std::u16string>* tokens) override;
   bool IsUserAdmin() override;
   bool ReadVersion(OsVersion* version) override;
+  bool ReadNtVersion(OsVersion* version) override;
   ModuleHandle FindModule(const char16_t* name) override;
   ProcAddress FindProc(ModuleHandle module, const char* name) override;
   bool CallIsWow64Process(ProcAddress function, SysHandle process, int* isWow64) override;

@@ -89,4 +89,66 @@ TEST(CheckPlatform, UnreadableVersionShowsMessage121) {
   }
 }
 
+// Beside GetVersionExW's answer, the log holds RtlGetVersion's with the build: on Windows 10
+// without a manifest entry for it the first says 6.2, the second the truth. The check itself
+// goes by GetVersionExW alone.
+TEST(CheckPlatform, LogsTheVersionFromRtlGetVersionBesideIt) {
+  struct Row {
+    const char* name;
+    OsVersion version;
+    bool versionFails;
+    bool hasRtlGetVersion;
+    OsVersion ntVersion;
+    std::uint32_t expectedCode;
+    std::vector<std::u16string> expectedLines;
+  };
+  const Row rows[] = {
+      {"Windows10WithoutManifestEntry",
+       {284, 6, 2, 0, 9200},
+       false,
+       true,
+       {284, 10, 0, 0, 19045},
+       0,
+       {u"Windows version: 6.2, service pack 0",
+        u"Windows version (RtlGetVersion): 10.0, build 19045"}},
+      {"Windows7Sp1",
+       {284, 6, 1, 1, 7601},
+       false,
+       true,
+       {284, 6, 1, 1, 7601},
+       0,
+       {u"Windows version: 6.1, service pack 1",
+        u"Windows version (RtlGetVersion): 6.1, build 7601"}},
+      {"Nt4WithoutRtlGetVersion",
+       {284, 4, 0, 6, 1381},
+       false,
+       false,
+       {},
+       kPlatformTooOld,
+       {u"Windows version: 4.0, service pack 6", u"Windows version (RtlGetVersion): unavailable"}},
+      {"GetVersionExFails",
+       {},
+       true,
+       true,
+       {284, 5, 1, 3, 2600},
+       2,
+       {u"Windows version: unreadable, error 87",
+        u"Windows version (RtlGetVersion): 5.1, build 2600"}},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    FakeSystem fake;
+    fake.platform.version = row.version;
+    fake.platform.versionFails = row.versionFails;
+    fake.platform.hasRtlGetVersion = row.hasRtlGetVersion;
+    fake.platform.ntVersion = row.ntVersion;
+    EXPECT_EQ(row.expectedCode, CheckPlatform(fake.sys, true));
+    // The two lines come first; a refusal's box follows them.
+    ASSERT_GE(fake.log.lines.size(), 2u);
+    EXPECT_EQ(row.expectedLines,
+              std::vector<std::u16string>(fake.log.lines.begin(), fake.log.lines.begin() + 2));
+    EXPECT_EQ(std::vector<std::uint32_t>{284}, fake.platform.ntVersionRecordSizes);
+  }
+}
+
 }  // namespace

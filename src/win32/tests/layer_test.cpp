@@ -197,6 +197,20 @@ void PlatformQueries() {
   wrong.size = 400;
   CHECK(!platform.ReadVersion(&wrong));
 
+  // RtlGetVersion, found in ntdll at run time: never below what GetVersionExW says, with a build.
+  OsVersion nt;
+  nt.size = 284;
+  CHECK(platform.ReadNtVersion(&nt));
+  CHECK(nt.major > version.major || (nt.major == version.major && nt.minor >= version.minor));
+  CHECK(nt.build > 0);
+  OsVersion ntBasic;
+  ntBasic.size = 276;
+  CHECK(platform.ReadNtVersion(&ntBasic));
+  CHECK_EQ(ntBasic.build, nt.build);
+  CHECK_EQ(ntBasic.servicePackMajor, std::uint16_t{0});
+  wrong.size = 400;
+  CHECK(!platform.ReadNtVersion(&wrong));
+
   ModuleHandle kernel = platform.FindModule(u"kernel32");
   CHECK(kernel != 0);
   CHECK_EQ(platform.FindModule(u"zirel-no-such-module"), ModuleHandle{0});
@@ -410,13 +424,31 @@ void BoxesComeAboveTheProgressFrame() {
   CHECK(FindVisible(L"Message") == nullptr);
 }
 
-// The package function of a table that has no other: records the thread it was called on and
-// that thread's COM apartment at that moment.
+BOOL CALLBACK CountWindow(HWND, LPARAM counter) {
+  ++*reinterpret_cast<int*>(counter);
+  return TRUE;
+}
+
+// The windows `thread` owns: top-level ones and message-only ones (COM's apartment window may
+// be either).
+int WindowsOwnedBy(DWORD thread) {
+  int count = 0;
+  EnumThreadWindows(thread, CountWindow, reinterpret_cast<LPARAM>(&count));
+  for (HWND window = FindWindowExW(HWND_MESSAGE, nullptr, nullptr, nullptr); window != nullptr;
+       window = FindWindowExW(HWND_MESSAGE, window, nullptr, nullptr)) {
+    if (GetWindowThreadProcessId(window, nullptr) == thread) ++count;
+  }
+  return count;
+}
+
+// The package function of a table that has no other: records the thread it was called on,
+// that thread's COM apartment and the windows it owns at that moment.
 struct PackageOpening {
   int calls = 0;
   DWORD thread = 0;
   HRESULT apartmentQuery = E_FAIL;
   APTTYPE apartment = APTTYPE_CURRENT;
+  int windows = -1;
 };
 PackageOpening opening;
 
@@ -425,11 +457,34 @@ UINT WINAPI RecordPackageOpening(LPCWSTR, DWORD, MSIHANDLE* handle) {
   opening.thread = GetCurrentThreadId();
   APTTYPEQUALIFIER qualifier;
   opening.apartmentQuery = CoGetApartmentType(&opening.apartment, &qualifier);
+  opening.windows = WindowsOwnedBy(opening.thread);
   *handle = 0;
   return ERROR_FILE_NOT_FOUND;
 }
 
-void ComIsInitialisedWhenTheFirstPackageIsOpened(DllSearch search) {
+// What another thread sees while the main thread waits for a child: the windows the main
+// thread owns, and its own apartment (a thread without COM of its own is in the process's
+// multithreaded apartment implicitly, when there is one). Then it ends the child.
+struct WaitingThread {
+  DWORD thread = 0;
+  HANDLE child = nullptr;
+  int windows = -1;
+  HRESULT apartmentQuery = E_FAIL;
+  APTTYPE apartment = APTTYPE_CURRENT;
+  APTTYPEQUALIFIER qualifier = APTTYPEQUALIFIER_NONE;
+};
+
+DWORD WINAPI LookAtTheWaitingThread(void* parameter) {
+  auto* seen = static_cast<WaitingThread*>(parameter);
+  seen->windows = WindowsOwnedBy(seen->thread);
+  seen->apartmentQuery = CoGetApartmentType(&seen->apartment, &seen->qualifier);
+  TerminateProcess(seen->child, 7);
+  return 0;
+}
+
+// COM comes in at the first package opening, in the multithreaded apartment: the thread that
+// later waits for each child without pumping messages owns no window for COM to post to.
+void ComIsMultithreadedWhenPackagesOpenAndChildrenRun(DllSearch search) {
   APTTYPE apartment;
   APTTYPEQUALIFIER qualifier;
   CHECK_EQ(CoGetApartmentType(&apartment, &qualifier), CO_E_NOTINITIALIZED);
@@ -448,8 +503,40 @@ void ComIsInitialisedWhenTheFirstPackageIsOpened(DllSearch search) {
     CHECK_EQ(opening.calls, 2);
     CHECK_EQ(opening.thread, GetCurrentThreadId());
     CHECK_EQ(opening.apartmentQuery, S_OK);
-    CHECK(opening.apartment == APTTYPE_MAINSTA || opening.apartment == APTTYPE_STA);
+    CHECK_EQ(opening.apartment, APTTYPE_MTA);
+    CHECK_EQ(opening.windows, 0);
     CHECK_EQ(com.result(), S_OK);
+
+    // A child that runs until the looking thread ends it, waited for as the launcher does.
+    wchar_t self[MAX_PATH];
+    GetModuleFileNameW(nullptr, self, MAX_PATH);
+    std::u16string command = u"\"" + Utf16String(self) + u"\" --run-until-ended";
+    ChildProcesses processes;
+    ProcessHandles child;
+    CHECK(processes.StartProcess(nullptr, &command[0], kCreateNoWindow, &child));
+    WaitingThread seen;
+    seen.thread = GetCurrentThreadId();
+    seen.child = reinterpret_cast<HANDLE>(child.process);
+    KernelHandle looker(CreateThread(nullptr, 0, LookAtTheWaitingThread, &seen, 0, nullptr));
+    CHECK_EQ(processes.WaitForObject(child.process, kInfinite), 0u);
+    std::uint32_t code = 0;
+    CHECK(processes.ReadExitCode(child.process, &code));
+    CHECK_EQ(code, 7u);  // ended by the looking thread, not on its own
+    CHECK_EQ(WaitForSingleObject(looker.Get(), 10000), WAIT_OBJECT_0);
+    CloseHandle(reinterpret_cast<HANDLE>(child.process));
+    CloseHandle(reinterpret_cast<HANDLE>(child.thread));
+    CHECK_EQ(seen.windows, 0);
+    CHECK_EQ(seen.apartmentQuery, S_OK);
+    CHECK_EQ(seen.apartment, APTTYPE_MTA);
+    CHECK_EQ(seen.qualifier, APTTYPEQUALIFIER_IMPLICIT_MTA);
+
+    // Still the multithreaded apartment after the wait: a single-threaded one is refused.
+    CHECK_EQ(CoGetApartmentType(&apartment, &qualifier), S_OK);
+    CHECK_EQ(apartment, APTTYPE_MTA);
+    const HRESULT singleThreaded = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    if (SUCCEEDED(singleThreaded)) CoUninitialize();
+    CHECK_EQ(singleThreaded, RPC_E_CHANGED_MODE);
+    CHECK_EQ(WindowsOwnedBy(GetCurrentThreadId()), 0);
   }
   // Left again, once for the one initialisation.
   CHECK_EQ(CoGetApartmentType(&apartment, &qualifier), CO_E_NOTINITIALIZED);
@@ -538,8 +625,13 @@ void StaticsInitialiseOnceAcrossThreads() {
 }  // namespace
 
 // The only argument: the planting trace DLL. A child copy started by CheckInternalFailureExit
-// gets "--fail-internally MARKER COMMAND-LINE".
+// gets "--fail-internally MARKER COMMAND-LINE"; one that only has to run until it is ended
+// gets "--run-until-ended".
 int wmain(int argc, wchar_t** argv) {
+  if (argc == 2 && std::wstring(argv[1]) == L"--run-until-ended") {
+    Sleep(INFINITE);  // ended from outside
+    return 0;
+  }
   if (argc == 4 && std::wstring(argv[1]) == L"--fail-internally") {
     return FailInternallyAsChild(Utf16String(argv[3]), Utf16String(argv[2]));
   }
@@ -550,7 +642,7 @@ int wmain(int argc, wchar_t** argv) {
   const DllSearch search = CheckDllSearch(Utf16String(argv[1]));
   CheckStartPreparation(search);
   CheckInternalFailureExit();
-  ComIsInitialisedWhenTheFirstPackageIsOpened(search);
+  ComIsMultithreadedWhenPackagesOpenAndChildrenRun(search);
   BoxesComeAboveTheProgressFrame();
   CHECK_EQ(libraries.Load(search), 0u);
   StaticsInitialiseOnceAcrossThreads();

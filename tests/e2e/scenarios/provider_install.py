@@ -391,6 +391,10 @@ CASES = [
         zaz_files=True, zaz_set_up=ZAZ_X64_VALUES,
         log=(r"zirelpluginsetup \d+\.\d+\.\d+",
              r'command line: "-csp -ucsp -silent"',
+             # GetVersionExW's answer, then ntdll's RtlGetVersion with the build (Wine's
+             # default prefix is Windows 7 SP1).
+             r"Windows version: 6\.1, service pack 1",
+             r"Windows version \(RtlGetVersion\): 6\.1, build 7601",
              r'package for "csp\*x64\* ": {work}\\csp\\csp-x64-kc1-eng\.msi',
              r'run: msiexec /qn /i "{work}\\csp\\csp-x64-kc1-eng\.msi"  REBOOT=R',
              r"run: exit code 1603 after \d+ ms",

@@ -14,7 +14,9 @@ class FakePlatform : public PlatformApi {
   // Scripted answers.
   bool admin = true;
   bool versionFails = false;
-  OsVersion version{284, 6, 1, 1};
+  OsVersion version{284, 6, 1, 1, 7601};
+  bool hasRtlGetVersion = true;
+  OsVersion ntVersion{284, 6, 1, 1, 7601};
   bool hasKernel32 = true;
   bool hasIsWow64Process = true;
   bool wow64 = false;
@@ -29,6 +31,7 @@ class FakePlatform : public PlatformApi {
 
   // What was asked.
   std::vector<std::uint32_t> versionRecordSizes;
+  std::vector<std::uint32_t> ntVersionRecordSizes;
   int moduleLookups = 0;
   int procLookups = 0;
   int isWow64Calls = 0;
@@ -60,6 +63,17 @@ class FakePlatform : public PlatformApi {
     record->major = version.major;
     record->minor = version.minor;
     record->servicePackMajor = record->size == 284 ? version.servicePackMajor : 0;
+    record->build = version.build;
+    return true;
+  }
+  // RtlGetVersion: what Windows really is, or no such export.
+  bool ReadNtVersion(OsVersion* record) override {
+    ntVersionRecordSizes.push_back(record->size);
+    if (!hasRtlGetVersion || (record->size != 284 && record->size != 276)) return false;
+    record->major = ntVersion.major;
+    record->minor = ntVersion.minor;
+    record->servicePackMajor = record->size == 284 ? ntVersion.servicePackMajor : 0;
+    record->build = ntVersion.build;
     return true;
   }
   ModuleHandle FindModule(const char16_t* name) override {
