@@ -28,6 +28,8 @@ class LogFileApi {
   virtual std::uint32_t ReadTempPath(std::uint32_t bufferLength, char16_t* buffer) = 0;
   // GetLocalTime.
   virtual LocalTime ReadLocalTime() = 0;
+  // GetCurrentProcessId.
+  virtual std::uint32_t ProcessId() = 0;
   // GetTickCount: milliseconds, wrapping around after 49.7 days.
   virtual std::uint32_t TickCount() = 0;
   // CreateFileW(path, GENERIC_WRITE, FILE_SHARE_READ, NULL, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,

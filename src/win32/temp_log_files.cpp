@@ -14,6 +14,10 @@ LocalTime TempLogFiles::ReadLocalTime() {
   return {now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond};
 }
 
+std::uint32_t TempLogFiles::ProcessId() {
+  return GetCurrentProcessId();
+}
+
 std::uint32_t TempLogFiles::TickCount() {
   return GetTickCount();
 }

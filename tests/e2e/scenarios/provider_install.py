@@ -189,14 +189,26 @@ def _expect_children(check, started, expected):
                 [name for name in expected if name not in _QUICK_CHILDREN])
 
 
-def _run_log(check, session):
+def _launcher_pid(report):
+    """The launcher's process id, as the parent of the programs it started; None without any."""
+    pids = {p.get("pid") for p in report.processes}
+    parents = {p.get("parent") for p in report.processes if p.get("parent") not in pids}
+    return parents.pop() if len(parents) == 1 else None
+
+
+def _run_log(check, session, pid=None):
     """The lines of the launcher's log in the prefix's temporary folder, without the elapsed
-    milliseconds in front. The checker is told when there is not exactly one log, or when it is
-    not UTF-8 with a byte-order mark and CR LF line ends."""
+    milliseconds in front. The checker is told when there is not exactly one log, when its name
+    is not zirelpluginsetup_<yyyyMMdd_HHmmss>_<pid>.log with the launcher's process id `pid`
+    (any number when None), or when it is not UTF-8 with a byte-order mark and CR LF line ends."""
     found = glob.glob(os.path.join(session.prefix.path, "drive_c", "users", "*", "**",
                                    "zirelpluginsetup_*.log"), recursive=True)
     if not check.equal("run logs in the temporary folder", len(found), 1):
         return []
+    check.true(f"run log named after the time and the launcher's process id {pid}: "
+               f"{os.path.basename(found[0])}",
+               re.fullmatch(r"zirelpluginsetup_\d{8}_\d{6}_" + (str(pid) if pid else r"\d+") +
+                            r"\.log", os.path.basename(found[0])))
     shutil.copy(found[0], os.path.join(session.logs, "zirelpluginsetup.log"))
     with open(found[0], "rb") as source:
         data = source.read()
@@ -210,10 +222,10 @@ def _run_log(check, session):
     return [re.sub(r"^ *\d+ ", "", line) for line in lines]
 
 
-def _expect_log(check, session, expected):
+def _expect_log(check, session, expected, pid):
     """Each pattern of `expected` matches a whole line of the run's log, in this order (other
     lines may come between them), and the last pattern the last line."""
-    lines = _run_log(check, session)
+    lines = _run_log(check, session, pid)
     work = re.escape(wine.windows_path(session.workdir))
     at = 0
     for pattern in expected:
@@ -288,7 +300,7 @@ class ProviderCase:
                             _changed_zaz_files(session), [])
             self._expect_zaz_set_up(check, session, roots_before)
             if self.log:
-                _expect_log(check, session, self.log)
+                _expect_log(check, session, self.log, _launcher_pid(report))
                 if self.zaz_set_up is not None:
                     added = {m.group(1) for m in (re.match(r"certificate added to Root: (\w+) ", line)
                                                   for line in _run_log(check, session)) if m}
