@@ -129,7 +129,7 @@ FileRunLog::~FileRunLog() {
 
 bool FileRunLog::Open() {
   if (file_ != kInvalidSysHandle) return true;
-  // GetTempPathW gives at most MAX_PATH + 1 code units.
+  // GetTempPath2W and GetTempPathW give at most MAX_PATH + 1 code units.
   char16_t folderText[kMaxPath + 2];
   const std::uint32_t length = files_.ReadTempPath(kMaxPath + 2, folderText);
   if (length == 0 || length > kMaxPath + 1) return false;
