@@ -24,6 +24,7 @@
 #include "win32/tests/check.h"
 #include "win32/tests/scratch_directory.h"
 #include "win32/tests/startup_test.h"
+#include "win32/unattended_run.h"
 #include "win32/wide_text.h"
 #include "win32/windows_platform.h"
 #include "win32/windows_ui.h"
@@ -465,6 +466,16 @@ void PlantedLinksAreNotFollowed() {
   DeleteFileW(Wide(planted + u"\\zirelpluginsetup_20260304_050607_4242_1.log"));
 }
 
+// Every run adds SEM_FAILCRITICALERRORS to the error mode it was started with and keeps the
+// rest of it.
+void CriticalErrorsFailInEveryRun() {
+  const UINT before = SetErrorMode(SEM_NOOPENFILEERRORBOX);
+  FailCriticalErrors();
+  CHECK_EQ(SetErrorMode(0), UINT{SEM_NOOPENFILEERRORBOX | SEM_FAILCRITICALERRORS});
+  FailCriticalErrors();
+  CHECK_EQ(SetErrorMode(before), UINT{SEM_FAILCRITICALERRORS});
+}
+
 // A visible top-level window of this process with the class `name`, or null.
 struct WindowSearch {
   const wchar_t* name;
@@ -710,6 +721,7 @@ int wmain(int argc, wchar_t** argv) {
   LogFilesGetAProtectedDacl();
   LogFolderAndProcessId();
   PlantedLinksAreNotFollowed();
+  CriticalErrorsFailInEveryRun();
   InstallerAnswersForUnknownProducts();
   StringBlocksMatchTheSystemsReading();
   return checks.Finish();
