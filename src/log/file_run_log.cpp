@@ -16,6 +16,13 @@ constexpr char kDroppedText[] =
     "the log reached its limit of 1 MiB; the rest of the run is not recorded";
 // Room kept below the limit for the line above.
 constexpr std::size_t kDroppedReserve = kPrefixMax + sizeof(kDroppedText) + 2;
+// How the lines that close a run begin: the restart decision, the exit code, and the last words
+// of a run ended by an internal failure.
+constexpr const char* kClosingStarts[] = {"restart:", "exit code ", "internal failure:"};
+// Room kept behind the line above for the closing lines: at most three restart lines (the
+// decision, the call and its answer, the outcome), the exit code and an internal failure, each
+// shorter than 80 bytes with its prefix and line end.
+constexpr std::size_t kClosingReserve = 5 * 80;
 constexpr char kByteOrderMark[] = "\xEF\xBB\xBF";
 constexpr std::size_t kUtf8PerUnit = 3;  // the most bytes one UTF-16 code unit becomes here
 
@@ -33,10 +40,10 @@ Char* PutDigits(Char* out, std::uint32_t value, int width, Char pad) {
   return out;
 }
 
-// "zirelpluginsetup_yyyyMMdd_HHmmss.log", or with "_<attempt>" before ".log".
-std::u16string LogFileName(const LocalTime& time, int attempt) {
+// "zirelpluginsetup_yyyyMMdd_HHmmss_<pid>.log", or with "_<attempt>" before ".log".
+std::u16string LogFileName(const LocalTime& time, std::uint32_t processId, int attempt) {
   static constexpr char16_t kStem[] = u"zirelpluginsetup_";
-  char16_t name[48];
+  char16_t name[64];
   char16_t* end =
       std::char_traits<char16_t>::copy(name, kStem, sizeof(kStem) / 2 - 1) + sizeof(kStem) / 2 - 1;
   end = PutDigits<char16_t>(end, time.year, 4, u'0');
@@ -46,6 +53,8 @@ std::u16string LogFileName(const LocalTime& time, int attempt) {
   end = PutDigits<char16_t>(end, time.hour, 2, u'0');
   end = PutDigits<char16_t>(end, time.minute, 2, u'0');
   end = PutDigits<char16_t>(end, time.second, 2, u'0');
+  *end++ = u'_';
+  end = PutDigits<char16_t>(end, processId, 1, u'0');
   if (attempt > 0) {
     *end++ = u'_';
     end = PutDigits<char16_t>(end, static_cast<std::uint32_t>(attempt), 1, u'0');
@@ -82,6 +91,24 @@ char* PutUtf16(char* out, const char16_t* text, std::size_t size) {
   return out;
 }
 
+// Whether a line whose text begins with `size` characters (ASCII or UTF-16) closes the run.
+template <typename Char>
+bool IsClosingLine(const Char* text, std::size_t size) {
+  for (const char* start : kClosingStarts) {
+    std::size_t at = 0;
+    while (start[at] != '\0' && at < size && text[at] == static_cast<Char>(start[at])) ++at;
+    if (start[at] == '\0') return true;
+  }
+  return false;
+}
+
+bool IsClosingLine(LogParts parts) {
+  if (parts.size() == 0) return false;
+  const LogPart& first = *parts.begin();
+  return first.ascii() != nullptr ? IsClosingLine(first.ascii(), first.size())
+                                  : IsClosingLine(first.wide(), first.size());
+}
+
 // One whole line of ASCII text at `out` (room: kAsciiLineMax); returns its length.
 std::size_t PutAsciiLine(char* out, std::uint32_t ms, const char* text) {
   std::size_t size = 0;
@@ -103,7 +130,7 @@ FileRunLog::~FileRunLog() {
 
 bool FileRunLog::Open() {
   if (file_ != kInvalidSysHandle) return true;
-  // GetTempPathW gives at most MAX_PATH + 1 code units.
+  // GetTempPath2W and GetTempPathW give at most MAX_PATH + 1 code units.
   char16_t folderText[kMaxPath + 2];
   const std::uint32_t length = files_.ReadTempPath(kMaxPath + 2, folderText);
   if (length == 0 || length > kMaxPath + 1) return false;
@@ -111,13 +138,14 @@ bool FileRunLog::Open() {
   if (folder.back() != u'\\') folder += u'\\';
 
   const LocalTime time = files_.ReadLocalTime();
+  const std::uint32_t processId = files_.ProcessId();
   for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
-    std::u16string path = folder + LogFileName(time, attempt);
+    std::u16string path = folder + LogFileName(time, processId, attempt);
     const SysHandle file = files_.CreateNewFile(path.c_str());
     if (file != kInvalidSysHandle) {
       file_ = file;
       path_ = std::move(path);
-      Append(kByteOrderMark, sizeof(kByteOrderMark) - 1);
+      Append(kByteOrderMark, sizeof(kByteOrderMark) - 1, false);
       Line({"zirelpluginsetup " ZIREL_VERSION_TEXT});
       return true;
     }
@@ -132,7 +160,9 @@ std::uint32_t FileRunLog::ElapsedMs() {
 }
 
 void FileRunLog::Line(LogParts parts) {
-  if (file_ == kInvalidSysHandle || full_) return;
+  if (file_ == kInvalidSysHandle || broken_) return;
+  const bool closing = IsClosingLine(parts);
+  if (dropping_ && !closing) return;
   std::size_t room = kPrefixMax + 2;
   for (const LogPart& part : parts) room += part.size() * kUtf8PerUnit;
   const std::unique_ptr<char[]> line(new char[room]);
@@ -143,29 +173,37 @@ void FileRunLog::Line(LogParts parts) {
   }
   *end++ = '\r';
   *end++ = '\n';
-  Append(line.get(), static_cast<std::size_t>(end - line.get()));
+  Append(line.get(), static_cast<std::size_t>(end - line.get()), closing);
 }
 
 void FileRunLog::AppendAscii(const char* text) {
-  if (file_ == kInvalidSysHandle || full_) return;
+  if (file_ == kInvalidSysHandle || broken_) return;
+  const bool closing = IsClosingLine(text, std::char_traits<char>::length(text));
+  if (dropping_ && !closing) return;
   char line[kAsciiLineMax];
-  Append(line, PutAsciiLine(line, ElapsedMs(), text));
+  Append(line, PutAsciiLine(line, ElapsedMs(), text), closing);
 }
 
-// Keeps room for the line that says the rest was dropped, written in place of the first line
-// that does not fit.
-void FileRunLog::Append(const char* bytes, std::size_t size) {
-  if (written_ + size + kDroppedReserve <= kRunLogLimit) {
-    AppendUnbounded(bytes, size);
-    return;
+// Every line leaves room below the limit for the line that says the rest was dropped, and
+// every line but a closing one also for the closing lines behind it. The first line that does
+// not fit is replaced by the dropped line; a closing line then still goes in if it fits.
+void FileRunLog::Append(const char* bytes, std::size_t size, bool closing) {
+  if (dropping_ && !closing) return;
+  const std::size_t reserve = (dropping_ ? 0 : kDroppedReserve) + (closing ? 0 : kClosingReserve);
+  if (written_ + size + reserve > kRunLogLimit) {
+    if (!dropping_) {
+      dropping_ = true;
+      char line[kAsciiLineMax];
+      AppendUnbounded(line, PutAsciiLine(line, ElapsedMs(), kDroppedText));
+    }
+    if (!closing || written_ + size > kRunLogLimit) return;
   }
-  full_ = true;
-  char line[kAsciiLineMax];
-  AppendUnbounded(line, PutAsciiLine(line, ElapsedMs(), kDroppedText));
+  AppendUnbounded(bytes, size);
 }
 
 // A write that fails ends the log: a later line could only follow a torn one.
 void FileRunLog::AppendUnbounded(const char* bytes, std::size_t size) {
-  if (!files_.WriteToFile(file_, bytes, static_cast<std::uint32_t>(size))) full_ = true;
+  if (broken_) return;
+  if (!files_.WriteToFile(file_, bytes, static_cast<std::uint32_t>(size))) broken_ = true;
   written_ += size;
 }

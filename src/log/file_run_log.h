@@ -10,12 +10,15 @@
 
 constexpr std::uint32_t kRunLogLimit = 1024 * 1024;  // bytes per run, the last line included
 
-// The run's log in the user's temporary folder: "zirelpluginsetup_<yyyyMMdd_HHmmss>.log" in
-// local time, "_<n>" added when the name is taken. UTF-8 with a byte-order mark, one line per
-// event ending with CR LF, each starting with the milliseconds since the log was made. Every
-// line goes to the file at once, so a process that is killed leaves all lines written so far.
-// At most kRunLogLimit bytes: the line that would pass it is replaced by one saying that the
-// rest was dropped. A log that cannot be created or written keeps nothing and says nothing.
+// The run's log in the temporary folder: "zirelpluginsetup_<yyyyMMdd_HHmmss>_<pid>.log" in
+// local time with the process id, "_<n>" added when the name is taken. UTF-8 with a byte-order
+// mark, one line per event ending with CR LF, each starting with the milliseconds since the log
+// was made. Every line goes to the file at once, so a process that is killed leaves all lines
+// written so far. At most kRunLogLimit bytes: the line that would leave too little room for the
+// end is replaced by one saying that the rest was dropped; after it only the lines that close a
+// run (the restart decision, the exit code, an internal failure) are written, in room kept for
+// them, so that the log still ends as every log does. A log that cannot be created or written
+// keeps nothing and says nothing.
 class FileRunLog final : public RunLog {
  public:
   FileRunLog(LogFileApi& files, PlatformApi& platform);
@@ -37,7 +40,7 @@ class FileRunLog final : public RunLog {
   void AppendAscii(const char* text);
 
  private:
-  void Append(const char* bytes, std::size_t size);
+  void Append(const char* bytes, std::size_t size, bool closing);
   void AppendUnbounded(const char* bytes, std::size_t size);
 
   LogFileApi& files_;
@@ -46,5 +49,6 @@ class FileRunLog final : public RunLog {
   SysHandle file_ = kInvalidSysHandle;
   std::u16string path_;
   std::size_t written_ = 0;
-  bool full_ = false;
+  bool dropping_ = false;  // the limit was reached: only closing lines from now on
+  bool broken_ = false;    // a write failed: nothing more
 };

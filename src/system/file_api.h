@@ -32,7 +32,8 @@ class FileApi {
   // GetFullPathNameW with no file-part output; same return convention.
   virtual std::uint32_t ReadFullPathName(const char16_t* name, std::uint32_t bufferLength,
                                          char16_t* buffer) = 0;
-  // GetSystemDirectoryW / GetWindowsDirectoryW; same return convention.
+  // GetSystemDirectoryW / GetSystemWindowsDirectoryW (the Windows folder shared by all users,
+  // also on a Terminal Services host); same return convention.
   virtual std::uint32_t ReadSystemDirectory(char16_t* buffer, std::uint32_t bufferLength) = 0;
   virtual std::uint32_t ReadWindowsDirectory(char16_t* buffer, std::uint32_t bufferLength) = 0;
   // GetFileAttributesW: kInvalidFileAttributes when the path does not exist.

@@ -45,7 +45,8 @@ std::uint32_t KernelFiles::ReadSystemDirectory(char16_t* buffer, std::uint32_t b
 }
 
 std::uint32_t KernelFiles::ReadWindowsDirectory(char16_t* buffer, std::uint32_t bufferLength) {
-  return GetWindowsDirectoryW(Wide(buffer), bufferLength);
+  // GetWindowsDirectoryW would answer a folder of each user's own under Terminal Services.
+  return GetSystemWindowsDirectoryW(Wide(buffer), bufferLength);
 }
 
 std::uint32_t KernelFiles::ReadFileAttributes(const char16_t* path) {

@@ -41,6 +41,11 @@ void LogInternalFailure() {
 // The C runtime hands over the command line without the program name and the blanks after it,
 // and ends the process with the returned value as its 32-bit exit code.
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int) {
+  // "Best practice is that all applications call the process-wide SetErrorMode function with a
+  // parameter of SEM_FAILCRITICALERRORS at startup": before anything touches a drive, the log
+  // file first of all.
+  FailCriticalErrors();
+
   // The program runs elevated from wherever it was put (a download folder, a removable disk, a
   // share): no DLL from there may be loaded. So the search is narrowed before anything loads a
   // DLL by name, and msi.dll and crypt32.dll are not in the import table but loaded from the

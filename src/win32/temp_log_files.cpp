@@ -2,10 +2,18 @@
 
 #include <windows.h>
 
+#include "win32/log_file_security.h"
 #include "win32/wide_text.h"
 
+// GetTempPath2W, where kernel32 has it, answers C:\Windows\SystemTemp to a process running as
+// SYSTEM, "which is inaccessible to non-SYSTEM processes", where GetTempPathW answers
+// C:\Windows\Temp, open to every user; for any other process both answer alike.
 std::uint32_t TempLogFiles::ReadTempPath(std::uint32_t bufferLength, char16_t* buffer) {
-  return GetTempPathW(bufferLength, Wide(buffer));
+  using TempPathFunction = DWORD(WINAPI*)(DWORD, LPWSTR);
+  auto readTempPath = reinterpret_cast<TempPathFunction>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "GetTempPath2W")));
+  if (readTempPath == nullptr) readTempPath = GetTempPathW;
+  return readTempPath(bufferLength, Wide(buffer));
 }
 
 LocalTime TempLogFiles::ReadLocalTime() {
@@ -14,15 +22,25 @@ LocalTime TempLogFiles::ReadLocalTime() {
   return {now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond};
 }
 
+std::uint32_t TempLogFiles::ProcessId() {
+  return GetCurrentProcessId();
+}
+
 std::uint32_t TempLogFiles::TickCount() {
   return GetTickCount();
 }
 
 // Others may read the log while the run goes on; nobody else may write to it or delete it.
+// Without its own DACL the file would take the folder's inheritable entries, which in a folder
+// like C:\TEMP let every user read and change it: no log is better than such a one. A symbolic
+// link planted under the name would, without FILE_FLAG_OPEN_REPARSE_POINT, have the file
+// created where it points; with the flag the link is the file that exists, and CREATE_NEW fails.
 SysHandle TempLogFiles::CreateNewFile(const char16_t* path) {
-  return reinterpret_cast<SysHandle>(CreateFileW(Wide(path), GENERIC_WRITE, FILE_SHARE_READ,
-                                                 nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
-                                                 nullptr));
+  LogFileSecurity security;
+  if (!security.Build()) return kInvalidSysHandle;
+  return reinterpret_cast<SysHandle>(
+      CreateFileW(Wide(path), GENERIC_WRITE, FILE_SHARE_READ, security.Attributes(), CREATE_NEW,
+                  FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
 }
 
 bool TempLogFiles::WriteToFile(SysHandle file, const void* data, std::uint32_t size) {

@@ -7,6 +7,7 @@ class TempLogFiles : public LogFileApi {
  public:
   std::uint32_t ReadTempPath(std::uint32_t bufferLength, char16_t* buffer) override;
   LocalTime ReadLocalTime() override;
+  std::uint32_t ProcessId() override;
   std::uint32_t TickCount() override;
   SysHandle CreateNewFile(const char16_t* path) override;
   bool WriteToFile(SysHandle file, const void* data, std::uint32_t size) override;

@@ -16,6 +16,11 @@ void SetInternalFailureHook(InternalFailureHook hook) {
   failureHook = hook;
 }
 
+// GetErrorMode came only with Vista: the mode is read as the one SetErrorMode replaces.
+void FailCriticalErrors() {
+  SetErrorMode(SetErrorMode(SEM_FAILCRITICALERRORS) | SEM_FAILCRITICALERRORS);
+}
+
 void EnterUnattendedMode() {
   SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX | SEM_NOOPENFILEERRORBOX);
   InterlockedExchange(&unattended, 1);
@@ -31,6 +36,8 @@ void EndOnInternalFailure() {
     // Ends here and now: no atexit handler, static destructor or DLL detach code runs, which
     // might allocate again or show something.
     TerminateProcess(GetCurrentProcess(), kExitInternalFailure);
+    // Never abort() here: its box is what this path exists to avoid.
+    ExitProcess(kExitInternalFailure);
   }
   std::abort();
 }

@@ -13,6 +13,11 @@ constexpr std::uint32_t kExitInternalFailure = 1359;
 using InternalFailureHook = void (*)();
 void SetInternalFailureHook(InternalFailureHook hook);
 
+// For every run, first thing: Windows shows no critical-error box (a drive without its disk)
+// for this process, which gets the error instead; the other bits that the parent handed down
+// stay as they were.
+void FailCriticalErrors();
+
 // For a run that nobody watches (-silent): Windows shows no critical-error, missing-file or
 // crash box for this process or the children, which inherit the error mode; and an internal
 // failure ends the process with kExitInternalFailure instead of through abort(), whose Windows
@@ -23,5 +28,5 @@ void EnterUnattendedMode();
 bool InUnattendedMode();
 
 // The end of the process on an internal failure: the hook, then kExitInternalFailure in an
-// unattended run, abort() otherwise.
+// unattended run (TerminateProcess, or ExitProcess should that return), abort() otherwise.
 [[noreturn]] void EndOnInternalFailure();

@@ -8,13 +8,17 @@
 #include "actions/core_install_stages.h"
 #include "fakes/fake_log_files.h"
 #include "fakes/fake_system.h"
+#include "fakes/scripted_install_stages.h"
+#include "log/log_lines.h"
 #include "setup/setup_driver.h"
 #include "version.h"
 
 namespace {
 
 constexpr char kBom[] = "\xEF\xBB\xBF";
-const std::u16string kLogName = u"C:\\Temp\\zirelpluginsetup_20260304_050607.log";
+const std::u16string kLogName = u"C:\\Temp\\zirelpluginsetup_20260304_050607_4242.log";
+constexpr char kDroppedText[] =
+    "the log reached its limit of 1 MiB; the rest of the run is not recorded";
 
 // The lines of a log file without their line ends; false when the file does not start with the
 // byte-order mark or a line does not end with CR LF.
@@ -30,18 +34,37 @@ bool SplitLog(const std::string& file, std::vector<std::string>* lines) {
   return true;
 }
 
+// The lines of a log file without the elapsed milliseconds in front.
+std::vector<std::string> LogTexts(const std::string& file) {
+  std::vector<std::string> lines;
+  EXPECT_TRUE(SplitLog(file, &lines));
+  for (std::string& line : lines) {
+    line.erase(0, line.find_first_not_of(' '));
+    line.erase(0, line.find(' ') + 1);
+  }
+  return lines;
+}
+
+// The name carries the local time and the process id; a taken name gets the next free suffix.
 TEST(FileRunLog, TakenNamesGetTheNextFreeSuffixAndAreNeverOpened) {
   FakeSystem fake;
   FakeLogFiles files(fake.kernel);
-  files.taken = {kLogName, u"C:\\Temp\\zirelpluginsetup_20260304_050607_1.log"};
+  const std::u16string second = u"C:\\Temp\\zirelpluginsetup_20260304_050607_4242_2.log";
+  files.taken = {kLogName, u"C:\\Temp\\zirelpluginsetup_20260304_050607_4242_1.log"};
   {
     FileRunLog log(files, fake.platform);
     ASSERT_TRUE(log.Open());
-    EXPECT_EQ(u"C:\\Temp\\zirelpluginsetup_20260304_050607_2.log", log.path());
+    EXPECT_EQ(second, log.path());
   }
-  EXPECT_EQ(1u, files.files.size());
+  files.processId = 4294967295u;
+  {
+    FileRunLog log(files, fake.platform);
+    ASSERT_TRUE(log.Open());
+    EXPECT_EQ(u"C:\\Temp\\zirelpluginsetup_20260304_050607_4294967295.log", log.path());
+  }
+  EXPECT_EQ(2u, files.files.size());
   std::vector<std::string> lines;
-  ASSERT_TRUE(SplitLog(files.files[u"C:\\Temp\\zirelpluginsetup_20260304_050607_2.log"], &lines));
+  ASSERT_TRUE(SplitLog(files.files[second], &lines));
   ASSERT_EQ(1u, lines.size());
   EXPECT_NE(std::string::npos, lines[0].find("zirelpluginsetup " ZIREL_VERSION_TEXT));
   EXPECT_EQ(std::vector<std::string>{}, fake.kernel.Unbalanced());
@@ -72,15 +95,60 @@ TEST(FileRunLog, StopsAtOneMebibyteWithOneLineSayingSo) {
 
   const std::string& file = files.files[kLogName];
   EXPECT_LE(file.size(), kRunLogLimit);
-  EXPECT_GT(file.size(), kRunLogLimit - 1100);  // no earlier than the last line that fits
+  // No earlier than the last line that fits beside the room kept for the end.
+  EXPECT_GT(file.size(), kRunLogLimit - 1400);
   std::vector<std::string> lines;
   ASSERT_TRUE(SplitLog(file, &lines));
   const std::string whole = "line " + Utf8(text);
   for (std::size_t i = 1; i + 1 < lines.size(); ++i) {
     ASSERT_EQ(whole, lines[i].substr(lines[i].size() - whole.size())) << "line " << i;
   }
-  EXPECT_NE(std::string::npos, lines.back().find("the rest of the run is not recorded"));
+  EXPECT_EQ(kDroppedText, LogTexts(file).back());
   EXPECT_EQ(std::string::npos, file.find("after the limit"));
+}
+
+// A log filled past its limit before the run: of the run's own lines only those that close it
+// follow the line saying the rest was dropped, as the driver writes them (a restart that
+// Windows refuses, then the exit code), and the exit code is the last line. An internal
+// failure's last words come last the same way.
+TEST(FileRunLog, ClosingLinesStillComeLastAfterTheLimit) {
+  const std::u16string text(500, u'Ж');
+  FakeSystem fake;
+  FakeLogFiles files(fake.kernel);
+  {
+    FileRunLog log(files, fake.platform);
+    ASSERT_TRUE(log.Open());
+    for (int i = 0; i < 1500; ++i) log.Line({"line ", text});
+    fake.platform.exitWindowsAccepted = false;
+    const System sys{fake.installer, fake.files, fake.processes, fake.certs,
+                     fake.platform,  fake.ui,    fake.resources, log};
+    SetupState state;
+    ScriptedInstallStages stages(fake.kernel, state);
+    stages.pluginResult = 3010;
+    EXPECT_EQ(7u, LogExitCode(log, RunSetup(sys, stages, state, u"-silent")));
+  }
+  const std::string& file = files.files[kLogName];
+  EXPECT_LE(file.size(), kRunLogLimit);
+  std::vector<std::string> lines = LogTexts(file);
+  ASSERT_GE(lines.size(), 5u);
+  EXPECT_EQ((std::vector<std::string>{kDroppedText, "restart: needed, started without asking",
+                                      "restart: ExitWindowsEx answered 0, error 0",
+                                      "restart: Windows refused the request", "exit code 7"}),
+            std::vector<std::string>(lines.end() - 5, lines.end()));
+
+  FakeLogFiles failing(fake.kernel);
+  {
+    FileRunLog log(failing, fake.platform);
+    ASSERT_TRUE(log.Open());
+    for (int i = 0; i < 1500; ++i) log.Line({"line ", text});
+    log.AppendAscii("COM: dropped");
+    log.Line({"run: exit code 0 after 5 ms"});
+    log.AppendAscii("internal failure: exit code 1359");
+  }
+  lines = LogTexts(failing.files[kLogName]);
+  ASSERT_GE(lines.size(), 2u);
+  EXPECT_EQ((std::vector<std::string>{kDroppedText, "internal failure: exit code 1359"}),
+            std::vector<std::string>(lines.end() - 2, lines.end()));
 }
 
 // A log that cannot be created, or whose writes fail, changes nothing in the run: the same

@@ -2,11 +2,13 @@
 // and hands back, and that every handle it gives out can be closed exactly once.
 #include <windows.h>
 
+#include <aclapi.h>
 #include <wincrypt.h>
 
 #include <string>
 #include <vector>
 
+#include "log/file_run_log.h"
 #include "system/system.h"
 #include "ui/localized_strings.h"
 #include "win32/certificate_stores.h"
@@ -14,6 +16,7 @@
 #include "win32/com_apartment.h"
 #include "win32/handles.h"
 #include "win32/kernel_files.h"
+#include "win32/log_file_security.h"
 #include "win32/module_resources.h"
 #include "win32/msi_installer.h"
 #include "win32/system_libraries.h"
@@ -21,6 +24,7 @@
 #include "win32/tests/check.h"
 #include "win32/tests/scratch_directory.h"
 #include "win32/tests/startup_test.h"
+#include "win32/unattended_run.h"
 #include "win32/viewer_facts_reader.h"
 #include "win32/wide_text.h"
 #include "win32/windows_platform.h"
@@ -331,6 +335,168 @@ void LogFilesAreNewAndWrittenThrough() {
   CHECK(!writer.Valid());
   CHECK_EQ(platform.LastError(), 32u);  // ERROR_SHARING_VIOLATION
   CHECK(logFiles.CloseFile(file));
+}
+
+// The user of this process's token.
+struct ProcessUser {
+  ProcessUser() {
+    KernelHandle token;
+    DWORD size = 0;
+    CHECK(OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, token.Receive()));
+    CHECK(GetTokenInformation(token.Get(), TokenUser, buffer, sizeof buffer, &size));
+  }
+  PSID Sid() { return reinterpret_cast<TOKEN_USER*>(buffer)->User.Sid; }
+  DWORD buffer[(sizeof(TOKEN_USER) + SECURITY_MAX_SID_SIZE) / sizeof(DWORD)] = {};
+};
+
+struct WellKnownSid {
+  explicit WellKnownSid(WELL_KNOWN_SID_TYPE type) {
+    DWORD size = sizeof buffer;
+    CHECK(CreateWellKnownSid(type, nullptr, buffer, &size));
+  }
+  PSID Sid() { return buffer; }
+  DWORD buffer[SECURITY_MAX_SID_SIZE / sizeof(DWORD)] = {};
+};
+
+// Whether every entry of `dacl` grants access to SYSTEM, the Administrators or `user` only.
+bool OnlySystemAdministratorsAndUser(PACL dacl, PSID user) {
+  WellKnownSid system(WinLocalSystemSid);
+  WellKnownSid administrators(WinBuiltinAdministratorsSid);
+  for (DWORD index = 0; dacl != nullptr && index < dacl->AceCount; ++index) {
+    ACCESS_ALLOWED_ACE* ace = nullptr;
+    if (!GetAce(dacl, index, reinterpret_cast<void**>(&ace))) return false;
+    const PSID sid = &ace->SidStart;
+    if (!EqualSid(sid, system.Sid()) && !EqualSid(sid, administrators.Sid()) &&
+        !EqualSid(sid, user)) {
+      return false;
+    }
+  }
+  return dacl != nullptr;
+}
+
+// The DACL of the file at `path` as the system reports it.
+bool FileGrantsOnlySystemAdministratorsAndUser(const std::u16string& path, PSID user) {
+  PACL dacl = nullptr;
+  LocalMemory descriptor;
+  const DWORD read =
+      GetNamedSecurityInfoW(Wide(path), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr,
+                            &dacl, nullptr, reinterpret_cast<void**>(descriptor.Receive()));
+  CHECK_EQ(read, DWORD{ERROR_SUCCESS});
+  return read == ERROR_SUCCESS && OnlySystemAdministratorsAndUser(dacl, user);
+}
+
+// The descriptor a log is created with: a protected DACL with exactly three entries, no
+// inheritance flags: SYSTEM and the Administrators full control, the token's user read and
+// write. The file made with it grants nobody else anything: Wine turns the DACL into the
+// file's Unix mode and reports that back, where a file made with the default descriptor in the
+// same folder grants Everyone read access.
+void LogFilesGetAProtectedDacl() {
+  LogFileSecurity security;
+  CHECK(security.Build());
+  const auto descriptor = security.Attributes()->lpSecurityDescriptor;
+  CHECK_EQ(security.Attributes()->nLength, DWORD{sizeof(SECURITY_ATTRIBUTES)});
+  CHECK(!security.Attributes()->bInheritHandle);
+  SECURITY_DESCRIPTOR_CONTROL control = 0;
+  DWORD revision = 0;
+  CHECK(GetSecurityDescriptorControl(descriptor, &control, &revision));
+  CHECK_EQ(
+      static_cast<unsigned>(control & (SE_DACL_PRESENT | SE_DACL_PROTECTED | SE_DACL_DEFAULTED)),
+      unsigned{SE_DACL_PRESENT | SE_DACL_PROTECTED});
+  BOOL present = FALSE;
+  BOOL defaulted = TRUE;
+  PACL dacl = nullptr;
+  CHECK(GetSecurityDescriptorDacl(descriptor, &present, &dacl, &defaulted));
+  CHECK(present && !defaulted && dacl != nullptr);
+  if (dacl == nullptr) return;
+  ProcessUser user;
+  WellKnownSid system(WinLocalSystemSid);
+  WellKnownSid administrators(WinBuiltinAdministratorsSid);
+  struct Grant {
+    PSID sid;
+    DWORD mask;
+  };
+  const Grant expected[] = {{system.Sid(), FILE_ALL_ACCESS},
+                            {administrators.Sid(), FILE_ALL_ACCESS},
+                            {user.Sid(), FILE_GENERIC_READ | FILE_GENERIC_WRITE}};
+  CHECK_EQ(unsigned{dacl->AceCount}, 3u);
+  for (DWORD index = 0; index < dacl->AceCount && index < 3; ++index) {
+    ACCESS_ALLOWED_ACE* ace = nullptr;
+    CHECK(GetAce(dacl, index, reinterpret_cast<void**>(&ace)));
+    if (ace == nullptr) continue;
+    CHECK_EQ(unsigned{ace->Header.AceType}, unsigned{ACCESS_ALLOWED_ACE_TYPE});
+    CHECK_EQ(unsigned{ace->Header.AceFlags}, 0u);  // nothing passed on, nothing inherited
+    CHECK(EqualSid(&ace->SidStart, expected[index].sid));
+    CHECK_EQ(ace->Mask, expected[index].mask);
+  }
+
+  TempLogFiles logFiles;
+  WindowsPlatform platform;
+  ScratchDirectory dir;
+  const std::u16string path = dir.Path() + u"\\protected.log";
+  CHECK(platform.CloseSysHandle(logFiles.CreateNewFile(path.c_str())));
+  CHECK(FileGrantsOnlySystemAdministratorsAndUser(path, user.Sid()));
+  dir.Write(u"default.log", "", 0);
+  CHECK(!FileGrantsOnlySystemAdministratorsAndUser(dir.Path() + u"\\default.log", user.Sid()));
+}
+
+// The temporary folder in its own name, and the process id, as the log's name has them. Wine
+// has no GetTempPath2W; where it exists it answers as GetTempPathW to any process but SYSTEM.
+void LogFolderAndProcessId() {
+  TempLogFiles logFiles;
+  wchar_t expected[MAX_PATH + 1];
+  const DWORD length = GetTempPathW(MAX_PATH + 1, expected);
+  char16_t folder[MAX_PATH + 1];
+  CHECK_EQ(logFiles.ReadTempPath(MAX_PATH + 1, folder), std::uint32_t{length});
+  CHECK_EQ(std::u16string(folder), Utf16String(expected));
+  CHECK_EQ(logFiles.ReadTempPath(2, folder), std::uint32_t{length + 1});  // the size needed
+  CHECK_EQ(logFiles.ProcessId(), std::uint32_t{GetCurrentProcessId()});
+}
+
+// The log's files in the folder named by ZIREL_PLANTED_LINK_DIR at a fixed time and process id,
+// where the test's set-up has planted a dangling Unix symbolic link under the first name.
+class PlantedFolderLogFiles : public TempLogFiles {
+ public:
+  explicit PlantedFolderLogFiles(std::u16string folder) : folder_(std::move(folder)) {}
+  std::uint32_t ReadTempPath(std::uint32_t bufferLength, char16_t* buffer) override {
+    if (bufferLength <= folder_.size()) return static_cast<std::uint32_t>(folder_.size() + 1);
+    buffer[folder_.copy(buffer, folder_.size())] = u'\0';
+    return static_cast<std::uint32_t>(folder_.size());
+  }
+  LocalTime ReadLocalTime() override { return {2026, 3, 4, 5, 6, 7}; }
+  std::uint32_t ProcessId() override { return 4242; }
+
+ private:
+  std::u16string folder_;
+};
+
+// A link planted under the log's name is a name taken: the log goes to the next name, and
+// nothing is created where the link points. (Wine cannot make a Windows symbolic link:
+// CreateSymbolicLinkW answers TRUE and makes nothing; the link is made on the Unix side.)
+void PlantedLinksAreNotFollowed() {
+  wchar_t folder[MAX_PATH] = {};
+  CHECK(GetEnvironmentVariableW(L"ZIREL_PLANTED_LINK_DIR", folder, MAX_PATH) != 0);
+  const std::u16string planted = Utf16String(folder);
+  const std::u16string target = planted + u"\\planted-target.log";
+  CHECK_EQ(GetFileAttributesW(Wide(target)), INVALID_FILE_ATTRIBUTES);
+  PlantedFolderLogFiles logFiles(planted);
+  WindowsPlatform platform;
+  {
+    FileRunLog log(logFiles, platform);
+    CHECK(log.Open());
+    CHECK_EQ(log.path(), planted + u"\\zirelpluginsetup_20260304_050607_4242_1.log");
+  }
+  CHECK_EQ(GetFileAttributesW(Wide(target)), INVALID_FILE_ATTRIBUTES);
+  DeleteFileW(Wide(planted + u"\\zirelpluginsetup_20260304_050607_4242_1.log"));
+}
+
+// Every run adds SEM_FAILCRITICALERRORS to the error mode it was started with and keeps the
+// rest of it.
+void CriticalErrorsFailInEveryRun() {
+  const UINT before = SetErrorMode(SEM_NOOPENFILEERRORBOX);
+  FailCriticalErrors();
+  CHECK_EQ(SetErrorMode(0), UINT{SEM_NOOPENFILEERRORBOX | SEM_FAILCRITICALERRORS});
+  FailCriticalErrors();
+  CHECK_EQ(SetErrorMode(before), UINT{SEM_FAILCRITICALERRORS});
 }
 
 // A visible top-level window of this process with the class `name`, or null.
@@ -653,6 +819,10 @@ int wmain(int argc, wchar_t** argv) {
   PlatformQueries();
   CertificatesAreReadFromFilesAndAdded();
   LogFilesAreNewAndWrittenThrough();
+  LogFilesGetAProtectedDacl();
+  LogFolderAndProcessId();
+  PlantedLinksAreNotFollowed();
+  CriticalErrorsFailInEveryRun();
   InstallerAnswersForUnknownProducts();
   StringBlocksMatchTheSystemsReading();
   return checks.Finish();

@@ -8,14 +8,26 @@ import shutil
 from . import wine
 
 
-def read_lines(check, session):
+def launcher_pid(report):
+    """The launcher's process id, as the parent of the programs it started; None without any."""
+    pids = {p.get("pid") for p in report.processes}
+    parents = {p.get("parent") for p in report.processes if p.get("parent") not in pids}
+    return parents.pop() if len(parents) == 1 else None
+
+
+def read_lines(check, session, pid=None):
     """The lines of the launcher's log in the prefix's temporary folder, without the elapsed
-    milliseconds in front. The checker is told when there is not exactly one log, or when it is
-    not UTF-8 with a byte-order mark and CR LF line ends."""
+    milliseconds in front. The checker is told when there is not exactly one log, when its name
+    is not zirelpluginsetup_<yyyyMMdd_HHmmss>_<pid>.log with the launcher's process id `pid`
+    (any number when None), or when it is not UTF-8 with a byte-order mark and CR LF line ends."""
     found = glob.glob(os.path.join(session.prefix.path, "drive_c", "users", "*", "**",
                                    "zirelpluginsetup_*.log"), recursive=True)
     if not check.equal("run logs in the temporary folder", len(found), 1):
         return []
+    check.true(f"run log named after the time and the launcher's process id {pid}: "
+               f"{os.path.basename(found[0])}",
+               re.fullmatch(r"zirelpluginsetup_\d{8}_\d{6}_" + (str(pid) if pid else r"\d+") +
+                            r"\.log", os.path.basename(found[0])))
     shutil.copy(found[0], os.path.join(session.logs, "zirelpluginsetup.log"))
     with open(found[0], "rb") as source:
         data = source.read()
@@ -29,10 +41,11 @@ def read_lines(check, session):
     return [re.sub(r"^ *\d+ ", "", line) for line in lines]
 
 
-def expect_lines(check, session, expected):
+def expect_lines(check, session, expected, pid=None):
     """Each pattern of `expected` matches a whole line of the run's log, in this order (other
-    lines may come between them), and the last pattern the last line."""
-    lines = read_lines(check, session)
+    lines may come between them), and the last pattern the last line. `pid` as for
+    read_lines."""
+    lines = read_lines(check, session, pid)
     work = re.escape(wine.windows_path(session.workdir))
     at = 0
     for pattern in expected:

@@ -8,7 +8,7 @@ from dataclasses import dataclass, field
 
 from harness import checks, texts
 from harness.checks import Box
-from harness.run_log import expect_lines
+from harness.run_log import expect_lines, launcher_pid
 from harness.session import Session
 
 from . import installer_fixtures as fixtures
@@ -81,7 +81,7 @@ class PluginCase:
                             ["msiexec.exe"] * self.msiexec_runs)
                 fixtures.expect_product(check, session, fixtures.PLUGIN_CODE, self.after)
                 if self.log:
-                    expect_lines(check, session, self.log)
+                    expect_lines(check, session, self.log, launcher_pid(report))
                 check.done()
 
 

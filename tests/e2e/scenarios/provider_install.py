@@ -10,6 +10,7 @@ from dataclasses import dataclass, field
 from harness import checks, texts, wine
 from harness.checks import Box
 from harness.run_log import expect_lines as _expect_log
+from harness.run_log import launcher_pid as _launcher_pid
 from harness.run_log import read_lines as _run_log
 from harness.session import Session
 
@@ -252,7 +253,7 @@ class ProviderCase:
                             _changed_zaz_files(session), [])
             self._expect_zaz_set_up(check, session, roots_before)
             if self.log:
-                _expect_log(check, session, self.log)
+                _expect_log(check, session, self.log, _launcher_pid(report))
                 if self.zaz_set_up is not None:
                     added = {m.group(1) for m in (re.match(r"certificate added to Root: (\w+) ", line)
                                                   for line in _run_log(check, session)) if m}

@@ -10,14 +10,15 @@
 // The temporary folder as far as the run's log uses it. Files live in `files` (full path ->
 // bytes written); a path in `files` or in `taken` already exists, and creating it fails with
 // ERROR_FILE_EXISTS. `createError` makes every creation fail with that error, `tempPath`
-// empty makes GetTempPathW fail, and after `writesLeft` writes every further one fails. The
-// clock advances by `tickStep` at every reading.
+// empty makes reading the temporary folder fail, and after `writesLeft` writes every further
+// one fails. The clock advances by `tickStep` at every reading.
 class FakeLogFiles : public LogFileApi {
  public:
   explicit FakeLogFiles(FakeKernel& kernel) : kernel_(kernel) {}
 
   std::u16string tempPath = u"C:\\Temp\\";
   LocalTime now{2026, 3, 4, 5, 6, 7};
+  std::uint32_t processId = 4242;
   std::uint32_t tick = 1000;
   std::uint32_t tickStep = 0;
   std::uint32_t createError = 0;
@@ -38,6 +39,7 @@ class FakeLogFiles : public LogFileApi {
     return length;
   }
   LocalTime ReadLocalTime() override { return now; }
+  std::uint32_t ProcessId() override { return processId; }
   std::uint32_t TickCount() override {
     const std::uint32_t reading = tick;
     tick += tickStep;
