@@ -23,35 +23,23 @@ class OwnedHandle {
   HANDLE h_ = nullptr;
 };
 
-// A window station from CreateWindowStationW, closed with CloseWindowStation.
-class OwnedStation {
+// A window station or desktop handle, closed with `Close` (CloseWindowStation, CloseDesktop).
+template <typename Handle, BOOL(WINAPI* Close)(Handle)>
+class OwnedUserObject {
  public:
-  explicit OwnedStation(HWINSTA station) : station_(station) {}
-  ~OwnedStation() {
-    if (station_ != nullptr) CloseWindowStation(station_);
+  explicit OwnedUserObject(Handle handle) : handle_(handle) {}
+  ~OwnedUserObject() {
+    if (handle_ != nullptr) Close(handle_);
   }
-  OwnedStation(const OwnedStation&) = delete;
-  OwnedStation& operator=(const OwnedStation&) = delete;
-  HWINSTA Get() const { return station_; }
+  OwnedUserObject(const OwnedUserObject&) = delete;
+  OwnedUserObject& operator=(const OwnedUserObject&) = delete;
+  Handle Get() const { return handle_; }
 
  private:
-  HWINSTA station_;
+  Handle handle_;
 };
-
-// A desktop from CreateDesktopW, closed with CloseDesktop.
-class OwnedDesktop {
- public:
-  explicit OwnedDesktop(HDESK desktop) : desktop_(desktop) {}
-  ~OwnedDesktop() {
-    if (desktop_ != nullptr) CloseDesktop(desktop_);
-  }
-  OwnedDesktop(const OwnedDesktop&) = delete;
-  OwnedDesktop& operator=(const OwnedDesktop&) = delete;
-  HDESK Get() const { return desktop_; }
-
- private:
-  HDESK desktop_;
-};
+using OwnedStation = OwnedUserObject<HWINSTA, CloseWindowStation>;
+using OwnedDesktop = OwnedUserObject<HDESK, CloseDesktop>;
 
 // A device context from GetDC, released with ReleaseDC.
 class WindowDc {
