@@ -10,6 +10,7 @@ from harness.checks import Box
 from harness.session import Session
 
 from . import installer_fixtures as fixtures
+from .provider_install import _expect_log, _run_log
 
 _CAPTION = texts.STRINGS[texts.CAPTION]
 
@@ -42,7 +43,10 @@ class PluginCase:
     after: what the Windows Installer must report about the plug-in afterwards;
     msiexec_runs: how many child processes run, every one of them msiexec;
     launches: the launch is repeated this often in the same prefix, each one checked alike;
-    exe: the launcher's file, relative to the build directory (default: the one built)."""
+    exe: the launcher's file, relative to the build directory (default: the one built);
+    log: patterns of lines of the run's log in their order ("{work}" stands for the launcher's
+    directory), the last one matching its last line;
+    hidden: texts that no line of the run's log may hold."""
     name: str
     beforehand: list
     distribution: dict
@@ -55,6 +59,8 @@ class PluginCase:
     exe: str = None
     prefix: str = "win64"
     env: dict = field(default_factory=dict)
+    log: tuple = ()
+    hidden: tuple = ()
 
     def run(self, layout, prefixes):
         with Session(layout, prefixes, self.name, kind=self.prefix, env=self.env) as session:
@@ -73,6 +79,11 @@ class PluginCase:
                             [p.get("exe", "").lower() for p in report.processes],
                             ["msiexec.exe"] * self.msiexec_runs)
                 fixtures.expect_product(check, session, fixtures.PLUGIN_CODE, self.after)
+                if self.log:
+                    _expect_log(check, session, self.log)
+                for text in self.hidden:
+                    check.equal(f"run log lines holding {text!r}",
+                                [line for line in _run_log(check, session) if text in line], [])
                 check.done()
 
 
@@ -86,10 +97,17 @@ CASES = [
                [], 0, installed("2.0.0", _X64)),
     PluginCase("plugin_first_installation_silent_signed_copy", [], {"plugin": "plugin-2.0.0"},
                "-silent", [], 0, installed("2.0.0", _X64), exe="signed/zirelpluginsetup.exe"),
-    # The extra arguments reach msiexec: only the Core feature is installed.
+    # The extra arguments reach msiexec: only the Core feature is installed. The log shows
+    # ADDLOCAL, a public property, and the licence key only as ***.
     PluginCase("plugin_first_installation_with_msiexec_arguments", [],
-               {"plugin": "plugin-2.0.0"}, "-ZirelArgs ADDLOCAL=Core", [QUESTION_YES, DONE], 0,
-               installed("2.0.0", _X64, vivazed="2")),
+               {"plugin": "plugin-2.0.0"}, '-ZirelArgs "PIDKEY=\\"s3cr3t w0rd\\" ADDLOCAL=Core"',
+               [QUESTION_YES, DONE], 0, installed("2.0.0", _X64, vivazed="2"),
+               log=(r'command line: "-ZirelArgs "PIDKEY=\*\*\* ADDLOCAL=Core""',
+                    r'options: .*, plug-in arguments "PIDKEY=\*\*\* ADDLOCAL=Core "',
+                    r'run: msiexec /qn /i "{work}\\plugin\\zirelcom-x64\.msi" PIDKEY=\*\*\* '
+                    r'ADDLOCAL=Core  REBOOT=R',
+                    r"exit code 0"),
+               hidden=("s3cr3t", "w0rd")),
     PluginCase("plugin_older_removed_then_newer_installed", [("plugin-1.0.0", _X64)],
                {"plugin": "plugin-2.0.0"}, "", [QUESTION_YES, DONE], 0,
                installed("2.0.0", _X64), msiexec_runs=2),
