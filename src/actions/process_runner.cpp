@@ -6,6 +6,7 @@
 #include "installer/scoped_handles.h"
 #include "installer/sized_text.h"
 #include "log/log_lines.h"
+#include "log/secret_mask.h"
 #include "ui/localized_strings.h"
 
 namespace {
@@ -59,7 +60,7 @@ std::u16string CurrentDirectory(const System& sys) {
 std::uint32_t RunProcess(const System& sys, const std::u16string& commandLine) {
   const std::u16string program = commandLine.substr(0, commandLine.find(u' '));
   const std::u16string application = LocateProgram(sys, program);
-  sys.log.Line({"run: ", commandLine});
+  sys.log.Line({"run: ", MaskSecrets(commandLine, QuoteReading::kInstaller)});
   if (application.empty()) {
     sys.log.Line({"run: ", Quoted(program), " is in neither the system nor the Windows directory"});
     return kErrorFileNotFound;

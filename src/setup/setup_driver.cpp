@@ -1,6 +1,7 @@
 #include "setup/setup_driver.h"
 
 #include "log/log_lines.h"
+#include "log/secret_mask.h"
 #include "setup/command_line.h"
 #include "setup/outcome.h"
 #include "setup/platform_check.h"
@@ -30,6 +31,11 @@ class ProgressThread {
   bool resumed_ = false;
 };
 
+// msiexec's arguments between quotes, their property values masked.
+std::u16string QuotedArgs(const std::u16string& args) {
+  return Quoted(MaskSecrets(args, QuoteReading::kInstaller));
+}
+
 void LogOptions(RunLog& log, const SetupOptions& options) {
   log.Line({"options: -csp ",
             YesNo(options.installCsp),
@@ -42,15 +48,15 @@ void LogOptions(RunLog& log, const SetupOptions& options) {
             ", -norestart ",
             YesNo(options.noRestart),
             ", CSP arguments ",
-            Quoted(options.cspArgs),
+            QuotedArgs(options.cspArgs),
             ", level ",
             Quoted(options.kcPattern),
             ", language ",
             Quoted(options.langPattern),
             ", ZAZ CSP arguments ",
-            Quoted(options.ucspArgs),
+            QuotedArgs(options.ucspArgs),
             ", plug-in arguments ",
-            Quoted(options.pluginArgs)});
+            QuotedArgs(options.pluginArgs)});
 }
 
 std::uint32_t ReportFailure(const System& sys, bool silent, std::uint16_t textId,
@@ -84,7 +90,8 @@ std::uint32_t OfferRestart(const System& sys, const SetupOptions& options, std::
 std::uint32_t RunSetup(const System& sys, InstallStages& stages, SetupState& state,
                        const std::u16string& commandLineText) {
   SetupOptions& options = state.options;
-  sys.log.Line({"command line: ", Quoted(commandLineText)});
+  sys.log.Line(
+      {"command line: ", Quoted(MaskSecrets(commandLineText, QuoteReading::kCommandLine))});
   if (!commandLineText.empty() &&
       ParseCommandLine(sys, commandLineText, options) == ParseOutcome::kHelpShown) {
     return 0;

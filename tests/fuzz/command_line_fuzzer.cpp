@@ -1,5 +1,6 @@
 // Arbitrary text through ParseCommandLine on the fake system, compared with a table-driven
-// model of the option rules and checked for effects the parse must never have.
+// model of the option rules and checked for effects the parse must never have; and through
+// the log's masking, which must leave no code unit of a property value that msiexec would read.
 
 #include <cstring>
 #include <string>
@@ -7,6 +8,7 @@
 
 #include "fakes/fake_system.h"
 #include "fuzz_input.h"
+#include "log/secret_mask.h"
 #include "setup/command_line.h"
 
 namespace {
@@ -192,6 +194,77 @@ std::u16string Quote(const std::u16string& token) {
   return out;
 }
 
+// A token written so that the split gives it back: bare when it has no blank or quote.
+std::u16string Written(const std::u16string& token) {
+  return token.empty() || token.find_first_of(u" \t\"") != std::u16string::npos ? Quote(token)
+                                                                                : token;
+}
+
+// Stands for each code unit of a value that the log must not show; found nowhere else.
+constexpr char16_t kSecret = u'\x01';
+
+// The properties whose values the log shows.
+constexpr const char16_t* kShownProperties[] = {
+    u"reboot",     u"rebootprompt", u"allusers",  u"addlocal",      u"addsource",
+    u"adddefault", u"advertise",    u"remove",    u"reinstall",     u"reinstallmode",
+    u"transforms", u"installdir",   u"targetdir", u"msifastinstall"};
+
+bool IsIdentifierChar(char16_t c, bool first) {
+  return (c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z') || c == u'_' ||
+         (!first && ((c >= u'0' && c <= u'9') || c == u'.'));
+}
+
+// `text` with each code unit of a masked property value, as msiexec reads it, replaced by
+// kSecret but for its quotes and blanks, which keep the value's shape (any kSecret the text
+// had becomes "x"). msiexec's reading, in its simplest form: words between blanks outside
+// quotes; a word that is an identifier, "=" and a value sets that property to the value, whose
+// quotes open and close quoted parts.
+std::u16string MarkSecrets(std::u16string text) {
+  for (char16_t& c : text) c = c == kSecret ? u'x' : c;
+  std::size_t i = 0;
+  while (i < text.size()) {
+    if (text[i] == u' ') {
+      ++i;
+      continue;
+    }
+    std::size_t name = i;
+    while (name < text.size() && IsIdentifierChar(text[name], name == i)) ++name;
+    bool secret = name > i && name < text.size() && text[name] == u'=';
+    for (const char16_t* shown : kShownProperties) {
+      secret = secret && LowerAscii(text.substr(i, name - i)) != shown;
+    }
+    bool quoted = false;
+    for (i = secret ? name + 1 : i; i < text.size() && (quoted || text[i] != u' '); ++i) {
+      if (text[i] == u'"') {
+        quoted = !quoted;
+      } else if (secret && text[i] != u' ') {
+        text[i] = kSecret;
+      }
+    }
+  }
+  return text;
+}
+
+bool ShowsNoSecret(const std::u16string& logged) {
+  return logged.find(kSecret) == std::u16string::npos;
+}
+
+// The launcher's command line, each argument's property values marked as msiexec would read
+// that argument, shows none of them once masked; nor does msiexec's part of the options, its
+// values marked as msiexec reads it whole, masked alone or in a msiexec command.
+void CheckMasking(const std::vector<std::u16string>& tokens, const SetupOptions& options) {
+  std::u16string written;
+  for (const auto& token : tokens) {
+    written += (written.empty() ? u"" : u" ") + Written(MarkSecrets(token));
+  }
+  FUZZ_CHECK(ShowsNoSecret(MaskSecrets(written, QuoteReading::kCommandLine)));
+  for (const std::u16string* args : {&options.cspArgs, &options.ucspArgs, &options.pluginArgs}) {
+    FUZZ_CHECK(ShowsNoSecret(MaskSecrets(MarkSecrets(*args), QuoteReading::kInstaller)));
+    const std::u16string command = u"msiexec /qn /i \"C:\\dist\\a.msi\" " + *args + u" REBOOT=R";
+    FUZZ_CHECK(ShowsNoSecret(MaskSecrets(MarkSecrets(command), QuoteReading::kInstaller)));
+  }
+}
+
 struct Run {
   ParseOutcome outcome;
   SetupOptions options;
@@ -266,6 +339,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   FUZZ_CHECK(resplit == tokens);
   FUZZ_CHECK(quoted.outcome == run.outcome);
   FUZZ_CHECK(SameOptions(quoted.options, run.options));
+
+  CheckMasking(tokens, o);
 
   // A split that fails leaves every option at its default and shows nothing.
   FakeSystem failing;

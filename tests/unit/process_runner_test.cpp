@@ -83,6 +83,30 @@ TEST_F(RunProcessTest, CallersTextIsUnchangedAlthoughTheChildsBufferWasWritten) 
   EXPECT_EQ(before, fake.processes.started[0].commandLine);
 }
 
+// The log's "run:" line masks property values but keeps the switches, their files, the
+// package and the public properties; the child gets its command line unchanged. The line is
+// written before the program is looked up, so also for one that is not found.
+TEST_F(RunProcessTest, LogMasksPropertyValuesTheChildGetsThemUnchanged) {
+  const std::u16string command =
+      u"msiexec /qn /i \"C:\\dist\\a.msi\" /l*v C:\\Logs\\a.log PIDKEY=\"k1 \"\"k1\"\"\" "
+      u"SERIAL=s2 REINSTALL=ALL REINSTALLMODE=vomus REBOOT=R";
+  RunProcess(fake.sys, command);
+  ASSERT_EQ(1u, fake.processes.started.size());
+  EXPECT_EQ(command, fake.processes.started[0].commandLine);
+  RunProcess(fake.sys, u"planted PIDKEY=k1");
+  std::vector<std::string> runLines;
+  for (const auto& line : fake.log.lines) {
+    if (line.rfind(u"run: ", 0) == 0 && line.find(u"=") != std::u16string::npos) {
+      runLines.push_back(Utf8(line));
+    }
+  }
+  EXPECT_EQ((std::vector<std::string>{
+                "run: msiexec /qn /i \"C:\\dist\\a.msi\" /l*v C:\\Logs\\a.log PIDKEY=*** "
+                "SERIAL=*** REINSTALL=ALL REINSTALLMODE=vomus REBOOT=R",
+                "run: planted PIDKEY=***"}),
+            runLines);
+}
+
 TEST_F(RunProcessTest, StartFailureReturnsTheLastErrorWithoutWaiting) {
   fake.processes.startErrors[u"msiexec"] = 5;  // ERROR_ACCESS_DENIED
   EXPECT_EQ(5u, RunProcess(fake.sys, u"msiexec /qn"));

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "actions/core_install_stages.h"
 #include "expected_strings.h"
 #include "fakes/fake_system.h"
 #include "fakes/scripted_install_stages.h"
@@ -83,6 +84,78 @@ TEST_F(DriverTest, OptionsReachTheStages) {
   EXPECT_EQ(u"*kc2*", state.options.kcPattern);
   EXPECT_EQ(u"*eng*", state.options.langPattern);
   EXPECT_TRUE(fake.ui.boxes.empty());
+}
+
+// The log lines that start with `prefix`, in UTF-8.
+std::vector<std::string> LogLines(const FakeRunLog& log, const std::string& prefix) {
+  std::vector<std::string> found;
+  for (const auto& line : log.lines) {
+    if (Utf8(line).rfind(prefix, 0) == 0) found.push_back(Utf8(line));
+  }
+  return found;
+}
+
+// Licence keys, serials and passwords given to msiexec stand in no log line, neither in the
+// command line as received nor in the options; the installation steps get them unchanged.
+TEST_F(DriverTest, PropertyValuesOfTheArgumentsAreMaskedInTheLog) {
+  EXPECT_EQ(0u, RunDriver(u"-silent -csp -ucsp -CSPArgs \"PIDKEY=\\\"k1 k1\\\" ALLUSERS=1\" "
+                          u"-UCSPArgs SERIAL=s2 -ZirelArgs \"/l*v C:\\Logs\\p.log PASSWORD=p3\""));
+  ASSERT_EQ(1u, stages.providerCalls.size());
+  EXPECT_EQ(u"PIDKEY=\"k1 k1\" ALLUSERS=1 ", stages.providerCalls[0].cspArgs);
+  EXPECT_EQ(u"SERIAL=s2 ", stages.providerCalls[0].ucspArgs);
+  ASSERT_EQ(1u, stages.pluginCalls.size());
+  EXPECT_EQ(u"/l*v C:\\Logs\\p.log PASSWORD=p3 ", stages.pluginCalls[0].pluginArgs);
+  EXPECT_EQ(std::vector<std::string>{"command line: \"-silent -csp -ucsp -CSPArgs \"PIDKEY=*** "
+                                     "ALLUSERS=1\" -UCSPArgs SERIAL=*** -ZirelArgs \"/l*v "
+                                     "C:\\Logs\\p.log PASSWORD=***\"\""},
+            LogLines(fake.log, "command line: "));
+  EXPECT_EQ(
+      std::vector<std::string>{
+          "options: -csp yes, -ucsp yes, -selectDlg no, -silent yes, -norestart no, "
+          "CSP arguments \"PIDKEY=*** ALLUSERS=1 \", level \"\", "
+          "language \"\", ZAZ CSP arguments \"SERIAL=*** \", plug-in "
+          "arguments \"/l*v C:\\Logs\\p.log PASSWORD=*** \""},
+      LogLines(fake.log, "options: "));
+}
+
+// A whole run with the real installation steps: every msiexec line of the log masks the
+// values too, and shows the public properties the launcher adds; each child gets its command
+// line unchanged. No line holds any part of a secret.
+TEST(Driver, PropertyValuesNeverReachTheLogOfAWholeRun) {
+  FakeSystem fake;
+  fake.files.AddFile(u"C:\\dist\\csp\\csp-x64-kc1-rus.msi");
+  fake.files.AddFile(u"C:\\dist\\ucsp\\ucsp-x64-rus.msi");
+  fake.files.AddFile(u"C:\\dist\\plugin\\zirelcom-x64.msi");
+  fake.platform.wow64 = true;
+  SetupState state;
+  CoreInstallStages stages(fake.sys, state);
+  EXPECT_EQ(0u,
+            RunSetup(fake.sys, stages, state,
+                     u"-csp -ucsp -silent -CSPArgs \"PIDKEY=\\\"k1 k1\\\" ALLUSERS=1\" "
+                     u"-UCSPArgs SERIAL=s2 -ZirelArgs \"PASSWORD=\\\"p3 \\\"\\\"p3\\\"\\\"\\\"\""));
+  EXPECT_EQ(
+      (std::vector<std::u16string>{
+          u"msiexec /qn /i \"C:\\dist\\csp\\csp-x64-kc1-rus.msi\" PIDKEY=\"k1 k1\" "
+          u"ALLUSERS=1  REBOOT=R",
+          u"msiexec /qn /i \"C:\\dist\\ucsp\\ucsp-x64-rus.msi\" SERIAL=s2  REBOOT=R",
+          u"regedit /s ZAZ_x64_2.reg", u"regini ZAZ_acl_x64.acl",
+          u"msiexec /qn /i \"C:\\dist\\plugin\\zirelcom-x64.msi\" PASSWORD=\"p3 \"\"p3\"\"\"  "
+          u"REBOOT=R"}),
+      fake.processes.CommandLines());
+  EXPECT_EQ((std::vector<std::string>{
+                "run: msiexec /qn /i \"C:\\dist\\csp\\csp-x64-kc1-rus.msi\" PIDKEY=*** "
+                "ALLUSERS=1  REBOOT=R",
+                "run: msiexec /qn /i \"C:\\dist\\ucsp\\ucsp-x64-rus.msi\" SERIAL=***  REBOOT=R",
+                "run: msiexec /qn /i \"C:\\dist\\plugin\\zirelcom-x64.msi\" PASSWORD=***  "
+                "REBOOT=R"}),
+            LogLines(fake.log, "run: msiexec "));
+  EXPECT_EQ(1u, LogLines(fake.log, "command line: ").size());
+  EXPECT_EQ(1u, LogLines(fake.log, "options: ").size());
+  for (const auto& line : fake.log.lines) {
+    for (const char* secret : {"k1", "s2", "p3"}) {
+      EXPECT_EQ(std::string::npos, Utf8(line).find(secret)) << Utf8(line);
+    }
+  }
 }
 
 TEST_F(DriverTest, DialogChoiceIsKeptInTheOptions) {

@@ -8,7 +8,7 @@ from dataclasses import dataclass, field
 
 from harness import checks, texts
 from harness.checks import Box
-from harness.run_log import expect_lines, launcher_pid
+from harness.run_log import expect_lines, launcher_pid, read_lines
 from harness.session import Session
 
 from . import installer_fixtures as fixtures
@@ -47,7 +47,9 @@ class PluginCase:
     exe: the launcher's file, relative to the build directory (default: the one built);
     unseen: the launcher runs on a window station that nobody sees (see Session.launch), where
     no box may wait for an answer: the driver's time limit ends a launch that hangs;
-    log: patterns of lines of the run's log, in their order, the last one the last line."""
+    log: patterns of lines of the run's log in their order ("{work}" stands for the launcher's
+    directory), the last one matching its last line;
+    hidden: texts that no line of the run's log may hold."""
     name: str
     beforehand: list
     distribution: dict
@@ -62,6 +64,7 @@ class PluginCase:
     env: dict = field(default_factory=dict)
     unseen: bool = False
     log: tuple = ()
+    hidden: tuple = ()
 
     def run(self, layout, prefixes):
         with Session(layout, prefixes, self.name, kind=self.prefix, env=self.env) as session:
@@ -82,6 +85,9 @@ class PluginCase:
                 fixtures.expect_product(check, session, fixtures.PLUGIN_CODE, self.after)
                 if self.log:
                     expect_lines(check, session, self.log, launcher_pid(report))
+                for text in self.hidden:
+                    check.equal(f"run log lines holding {text!r}",
+                                [line for line in read_lines(check, session) if text in line], [])
                 check.done()
 
 
@@ -95,10 +101,17 @@ CASES = [
                [], 0, installed("2.0.0", _X64)),
     PluginCase("plugin_first_installation_silent_signed_copy", [], {"plugin": "plugin-2.0.0"},
                "-silent", [], 0, installed("2.0.0", _X64), exe="signed/zirelpluginsetup.exe"),
-    # The extra arguments reach msiexec: only the Core feature is installed.
+    # The extra arguments reach msiexec: only the Core feature is installed. The log shows
+    # ADDLOCAL, a public property, and the licence key only as ***.
     PluginCase("plugin_first_installation_with_msiexec_arguments", [],
-               {"plugin": "plugin-2.0.0"}, "-ZirelArgs ADDLOCAL=Core", [QUESTION_YES, DONE], 0,
-               installed("2.0.0", _X64, vivazed="2")),
+               {"plugin": "plugin-2.0.0"}, '-ZirelArgs "PIDKEY=\\"s3cr3t w0rd\\" ADDLOCAL=Core"',
+               [QUESTION_YES, DONE], 0, installed("2.0.0", _X64, vivazed="2"),
+               log=(r'command line: "-ZirelArgs "PIDKEY=\*\*\* ADDLOCAL=Core""',
+                    r'options: .*, plug-in arguments "PIDKEY=\*\*\* ADDLOCAL=Core "',
+                    r'run: msiexec /qn /i "{work}\\plugin\\zirelcom-x64\.msi" PIDKEY=\*\*\* '
+                    r'ADDLOCAL=Core  REBOOT=R',
+                    r"exit code 0"),
+               hidden=("s3cr3t", "w0rd")),
     PluginCase("plugin_older_removed_then_newer_installed", [("plugin-1.0.0", _X64)],
                {"plugin": "plugin-2.0.0"}, "", [QUESTION_YES, DONE], 0,
                installed("2.0.0", _X64), msiexec_runs=2),
@@ -154,14 +167,16 @@ CASES += [
     PluginCase("unseen_installed_package_missing_silent_ends_without_the_lookup_box",
                [("plugin-2.0.0", _X64)], {}, "-silent", [], 232, installed("2.0.0", _X64),
                msiexec_runs=0, unseen=True,
-               log=(_UNSEEN, "message 139 not shown: nobody can see it: " + re.escape(texts.STRINGS[139]),
+               log=(_UNSEEN,
+                    "message 139 not shown: nobody can see it: " + re.escape(texts.STRINGS[139]),
                     "message 139 taken as answered: OK", "exit code 232")),
     PluginCase("unseen_mistyped_option_ends_without_the_help", [], {"plugin": "plugin-2.0.0"},
                "-silent -norestrat", [], 0, NOT_INSTALLED, msiexec_runs=0, unseen=True,
                log=(_UNSEEN, "help not shown: nobody can see it: .*", "exit code 0")),
     PluginCase("unseen_without_silent_installs_nothing", [], {"plugin": "plugin-2.0.0"}, "", [],
                0, NOT_INSTALLED, msiexec_runs=0, unseen=True,
-               log=(_UNSEEN, "message 103 not shown: nobody can see it: " + re.escape(texts.STRINGS[103]),
+               log=(_UNSEEN,
+                    "message 103 not shown: nobody can see it: " + re.escape(texts.STRINGS[103]),
                     "message 103 taken as answered: No", "exit code 0")),
     PluginCase("unseen_silent_installs", [], {"plugin": "plugin-2.0.0"}, "-silent", [], 0,
                installed("2.0.0", _X64), unseen=True),
