@@ -45,10 +45,11 @@ std::u16string ProgramPath() {
 std::uint32_t Refuse(const System& sys, bool silent, const std::u16string& text,
                      std::uint32_t exitCode) {
   sys.log.Line({"start refused: ", text});
-  if (!silent && !sys.ui.SomebodyCanSee()) {
-    sys.log.Line({"start refusal not shown: nobody can see it"});
-  } else if (!silent) {
+  if (silent) return exitCode;
+  if (sys.ui.SomebodyCanSee()) {
     sys.ui.ShowMessageBox(text, LoadLocalizedString(sys.resources, kStrCaption), kMbIconError);
+  } else {
+    sys.log.Line({"start refusal not shown: nobody can see it"});
   }
   return exitCode;
 }

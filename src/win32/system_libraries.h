@@ -9,6 +9,7 @@
 #include <cstdint>
 
 #include "win32/dll_search.h"
+#include "win32/find_export.h"
 #include "win32/handles.h"
 
 // The msi.dll functions the launcher calls. Taken from the DLL at run time instead of through
@@ -37,13 +38,6 @@ struct CryptFunctions {
   decltype(&::CertGetCertificateContextProperty) getProperty = nullptr;
   decltype(&::CertGetNameStringW) getNameString = nullptr;
 };
-
-// Takes the export `name` of `module` as a typed function pointer; false when there is none.
-template <typename Function>
-bool FindExport(HMODULE module, const char* name, Function* function) {
-  *function = reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(module, name)));
-  return *function != nullptr;
-}
 
 // What a failed LoadSystemLibrary left as the last error; never 0, so that it cannot read as
 // success.

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "win32/find_export.h"
 #include "win32/log_file_security.h"
 #include "win32/wide_text.h"
 
@@ -9,10 +10,10 @@
 // SYSTEM, "which is inaccessible to non-SYSTEM processes", where GetTempPathW answers
 // C:\Windows\Temp, open to every user; for any other process both answer alike.
 std::uint32_t TempLogFiles::ReadTempPath(std::uint32_t bufferLength, char16_t* buffer) {
-  using TempPathFunction = DWORD(WINAPI*)(DWORD, LPWSTR);
-  auto readTempPath = reinterpret_cast<TempPathFunction>(
-      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "GetTempPath2W")));
-  if (readTempPath == nullptr) readTempPath = GetTempPathW;
+  decltype(&::GetTempPathW) readTempPath = nullptr;
+  if (!FindExport(GetModuleHandleW(L"kernel32.dll"), "GetTempPath2W", &readTempPath)) {
+    readTempPath = GetTempPathW;
+  }
   return readTempPath(bufferLength, Wide(buffer));
 }
 

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include "win32/find_export.h"
+
 ViewerFacts ReadViewerFacts() {
   ViewerFacts facts;
   // The station handle belongs to the process and is never closed.
@@ -12,11 +14,10 @@ ViewerFacts ReadViewerFacts() {
       GetUserObjectInformationW(station, UOI_FLAGS, &flags, sizeof flags, &needed)) {
     facts.stationFlags = flags.dwFlags;
   }
-  using SessionOfProcess = BOOL(WINAPI*)(DWORD, DWORD*);
-  const auto sessionOf = reinterpret_cast<SessionOfProcess>(reinterpret_cast<void*>(
-      GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "ProcessIdToSessionId")));
+  BOOL(WINAPI * sessionOf)(DWORD, DWORD*) = nullptr;
   DWORD session = 0;
-  if (sessionOf != nullptr && sessionOf(GetCurrentProcessId(), &session)) {
+  if (FindExport(GetModuleHandleW(L"kernel32.dll"), "ProcessIdToSessionId", &sessionOf) &&
+      sessionOf(GetCurrentProcessId(), &session)) {
     facts.sessionId = session;
   }
   OSVERSIONINFOW version{};

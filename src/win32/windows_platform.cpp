@@ -4,6 +4,7 @@
 
 #include <shellapi.h>
 
+#include "win32/find_export.h"
 #include "win32/handles.h"
 #include "win32/wide_text.h"
 
@@ -95,13 +96,8 @@ bool WindowsPlatform::ReadVersion(OsVersion* version) {
 }
 
 bool WindowsPlatform::ReadNtVersion(OsVersion* version) {
-  using RtlGetVersionFunction = LONG(WINAPI*)(OSVERSIONINFOW*);
-  const HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
-  const auto rtlGetVersion =
-      ntdll == nullptr ? nullptr
-                       : reinterpret_cast<RtlGetVersionFunction>(
-                             reinterpret_cast<void*>(GetProcAddress(ntdll, "RtlGetVersion")));
-  if (rtlGetVersion == nullptr) return false;
+  LONG(WINAPI * rtlGetVersion)(OSVERSIONINFOW*) = nullptr;
+  if (!FindExport(GetModuleHandleW(L"ntdll.dll"), "RtlGetVersion", &rtlGetVersion)) return false;
   // NTSTATUS: 0 is STATUS_SUCCESS.
   return ReadVersionRecord(
       [rtlGetVersion](OSVERSIONINFOW* record) { return rtlGetVersion(record) == 0; }, version);
@@ -158,10 +154,8 @@ bool WindowsPlatform::RequestExitWindows(std::uint32_t flags, std::uint32_t reas
 bool WindowsPlatform::RequestSystemShutdown(std::uint32_t reason, ShutdownCall* used) {
   // No message (the one it would show reaches nobody), no delay, applications not closed by
   // force (their users may still save their work), restart after the shutdown.
-  using InitiateEx = BOOL(WINAPI*)(LPWSTR, LPWSTR, DWORD, BOOL, BOOL, DWORD);
-  const auto initiateEx = reinterpret_cast<InitiateEx>(reinterpret_cast<void*>(
-      GetProcAddress(GetModuleHandleW(L"advapi32.dll"), "InitiateSystemShutdownExW")));
-  if (initiateEx != nullptr) {
+  decltype(&::InitiateSystemShutdownExW) initiateEx = nullptr;
+  if (FindExport(GetModuleHandleW(L"advapi32.dll"), "InitiateSystemShutdownExW", &initiateEx)) {
     *used = ShutdownCall::kInitiateSystemShutdownEx;
     return initiateEx(nullptr, nullptr, 0, FALSE, TRUE, reason) != FALSE;
   }
