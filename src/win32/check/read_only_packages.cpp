@@ -1,8 +1,8 @@
-#include "win32/check_packages.h"
+#include "win32/check/read_only_packages.h"
 
 #include <string>
 
-#include "win32/check_libraries.h"
+#include "win32/check/libraries.h"
 #include "win32/msi_handle.h"
 #include "win32/wide_text.h"
 

@@ -1,4 +1,4 @@
-#include "win32/check_libraries.h"
+#include "win32/check/libraries.h"
 
 #include "win32/system_libraries.h"
 

@@ -1,10 +1,10 @@
-#include "win32/check_certificates.h"
+#include "win32/check/certificate_reader.h"
 
 #include <windows.h>
 
 #include <wincrypt.h>
 
-#include "win32/check_libraries.h"
+#include "win32/check/libraries.h"
 #include "win32/handles.h"
 #include "win32/wide_text.h"
 
