@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -29,4 +30,13 @@ class CertificateReader {
   virtual ~CertificateReader() = default;
   // Every certificate of the file at `path` (a full path); empty when it holds none.
   virtual std::vector<CertificateFacts> ReadCertificates(const std::u16string& path) = 0;
+};
+
+// The summary information of a package file, read without opening an installer session.
+class PackageTemplateReader {
+ public:
+  virtual ~PackageTemplateReader() = default;
+  // The Template summary property ("x64;1049") of the package at `path` (a full path); 0 or the
+  // installer's error.
+  virtual std::uint32_t ReadTemplate(const std::u16string& path, std::u16string& value) = 0;
 };

@@ -33,6 +33,52 @@ std::string Plural(int count, const char* word) {
   return std::to_string(count) + " " + word + (count == 1 ? "" : "s");
 }
 
+// "3.0.0", "3.6.7000 or 3.6.6000", "none".
+std::string VersionsText(const std::vector<std::u16string>& versions) {
+  if (versions.empty()) return "none";
+  std::string text;
+  for (std::size_t i = 0; i < versions.size(); ++i) {
+    text += (i > 0 ? " or " : "") + Utf8Text(versions[i]);
+  }
+  return text;
+}
+
+std::string DetectionText(const std::vector<DetectionFacts>& detection) {
+  if (detection.empty()) return {};
+  std::string out = std::string(kNewline) + "Detection" + kNewline;
+  for (const DetectionFacts& facts : detection) {
+    out += "  " + Utf8Text(facts.product) + " " + Utf8Text(facts.productCode) + ":";
+    for (std::size_t i = 0; i < facts.versions.size(); ++i) {
+      out += (i > 0 ? ", " : " ") + Utf8Text(facts.versions[i].first) + " " +
+             VersionsText(facts.versions[i].second);
+    }
+    out += facts.sameOnEveryPlatform ? "; the same on every platform"
+                                     : "; not the same on every platform";
+    out += kNewline;
+  }
+  return out;
+}
+
+std::string DetectionJson(const std::vector<DetectionFacts>& detection) {
+  std::string out = "[";
+  for (std::size_t d = 0; d < detection.size(); ++d) {
+    const DetectionFacts& facts = detection[d];
+    out += std::string(d > 0 ? ", " : "") + "{\"product\": " + JsonString(facts.product) +
+           ", \"productCode\": " + JsonString(facts.productCode) + ", \"versions\": {";
+    for (std::size_t p = 0; p < facts.versions.size(); ++p) {
+      out += std::string(p > 0 ? ", " : "") + JsonString(facts.versions[p].first) + ": [";
+      const std::vector<std::u16string>& versions = facts.versions[p].second;
+      for (std::size_t v = 0; v < versions.size(); ++v) {
+        out += std::string(v > 0 ? ", " : "") + JsonString(versions[v]);
+      }
+      out += "]";
+    }
+    out += std::string("}, \"sameOnEveryPlatform\": ") +
+           (facts.sameOnEveryPlatform ? "true" : "false") + "}";
+  }
+  return out + "]";
+}
+
 }  // namespace
 
 int CountFindings(const CheckReport& report, Severity severity) {
@@ -73,6 +119,7 @@ std::string RenderText(const CheckReport& report) {
       }
     }
   }
+  out += DetectionText(report.detection);
   out += kNewline + Plural(CountFindings(report, Severity::kError), "error") + ", " +
          Plural(CountFindings(report, Severity::kWarning), "warning") + kNewline;
   return out;
@@ -103,7 +150,8 @@ std::string RenderJson(const CheckReport& report) {
     }
     out += "]}";
   }
-  out += "], \"errors\": " + std::to_string(CountFindings(report, Severity::kError)) +
+  out += "], \"detection\": " + DetectionJson(report.detection) +
+         ", \"errors\": " + std::to_string(CountFindings(report, Severity::kError)) +
          ", \"warnings\": " + std::to_string(CountFindings(report, Severity::kWarning)) +
          ", \"exitCode\": " + std::to_string(CheckExitCode(report)) + "}" + kNewline;
   return out;

@@ -28,9 +28,20 @@ struct ReportSection {
   std::vector<ReportLine> lines;
 };
 
+// What a deployment system's detection rule needs of one product the distribution installs.
+struct DetectionFacts {
+  std::u16string product;  // "plug-in", "CSP", "ZAZ CSP"
+  std::u16string productCode;
+  // Per platform ("32-bit Windows"), the versions a machine has after a successful run: those
+  // of the packages the paths install, each once; empty when no path installs the product.
+  std::vector<std::pair<std::u16string, std::vector<std::u16string>>> versions;
+  bool sameOnEveryPlatform = false;  // one version, the same on every platform
+};
+
 struct CheckReport {
   std::u16string folder;
   std::vector<ReportSection> sections;
+  std::vector<DetectionFacts> detection;
 };
 
 constexpr int kCheckClean = 0;
@@ -43,7 +54,7 @@ int CountFindings(const CheckReport& report, Severity severity);
 int CheckExitCode(const CheckReport& report);
 
 // The readable report: one section per product and platform, one line per path, the findings
-// below their line, the counts at the end. UTF-8, lines ending in "\r\n".
+// below their line, then the detection facts, the counts at the end. UTF-8, lines ending in "\r\n".
 std::string RenderText(const CheckReport& report);
 // The same as one JSON object.
 std::string RenderJson(const CheckReport& report);

@@ -1,8 +1,11 @@
 #include "check/distribution_check.h"
 
+#include <algorithm>
+#include <map>
 #include <set>
 
 #include "check/distribution_files.h"
+#include "check/package_platform.h"
 #include "check/path_findings.h"
 #include "installer/sized_text.h"
 #include "installer/upgrade_decision.h"
@@ -10,19 +13,68 @@
 
 namespace {
 
-const char16_t* PlatformName(bool wow64) {
-  return wow64 ? u"64-bit Windows" : u"32-bit Windows";
+// What the paths of every section found, for the checks across them.
+struct PathsSeen {
+  std::set<std::u16string> reached;  // files some path installs or reads
+  std::set<std::u16string> matched;  // files matching a pattern some path looked up
+  std::map<std::u16string, DetectionFacts> detection;  // by product code
+  std::vector<std::u16string> products;                // product codes in report order
+};
+
+// The version a successful run leaves installed, kept for the product's detection facts.
+void AddDetection(const RealSystem& real, const PathRun& run, PathsSeen& seen) {
+  if (seen.detection.count(run.productCode) == 0) {
+    seen.products.push_back(run.productCode);
+    DetectionFacts& facts = seen.detection[run.productCode];
+    facts.product = ProductName(run.productCode);
+    facts.productCode = run.productCode;
+  }
+  DetectionFacts& facts = seen.detection[run.productCode];
+  const std::u16string platform = WindowsName(run.wow64);
+  if (facts.versions.empty() || facts.versions.back().first != platform) {
+    facts.versions.push_back({platform, {}});
+  }
+  PackageFacts installed;
+  if (run.result != 0 || run.installed.empty() ||
+      ReadPackageFacts(real.packages, run.installed, installed) != 0) {
+    return;
+  }
+  std::vector<std::u16string>& versions = facts.versions.back().second;
+  if (std::find(versions.begin(), versions.end(), installed.version) == versions.end()) {
+    versions.push_back(installed.version);
+  }
 }
 
-// One section of paths; the files they install or read go into `reached`.
+std::vector<DetectionFacts> DetectionOf(const PathsSeen& seen) {
+  std::vector<DetectionFacts> detection;
+  for (const std::u16string& code : seen.products) {
+    DetectionFacts facts = seen.detection.at(code);
+    const std::vector<std::u16string>& first = facts.versions[0].second;
+    facts.sameOnEveryPlatform = true;
+    for (const auto& [platform, versions] : facts.versions) {
+      facts.sameOnEveryPlatform = facts.sameOnEveryPlatform && versions.size() == 1 &&
+                                  first.size() == 1 && versions[0] == first[0];
+    }
+    detection.push_back(facts);
+  }
+  return detection;
+}
+
+// One section of paths, and what they found into `seen`.
 ReportSection PathSection(const RealSystem& real, const std::u16string& folder,
                           const std::u16string& title, const std::vector<PathRun>& runs,
-                          std::set<std::u16string>& reached) {
+                          PathsSeen& seen) {
   ReportSection section{title, {}};
   for (const PathRun& run : runs) {
     section.lines.push_back(EvaluatePath(real, folder, run));
-    if (!run.installed.empty()) reached.insert(run.installed);
-    if (!run.versionSource.empty()) reached.insert(run.versionSource);
+    if (!run.installed.empty()) seen.reached.insert(run.installed);
+    if (!run.versionSource.empty()) seen.reached.insert(run.versionSource);
+    for (const std::u16string& pattern : run.lookups) {
+      for (const std::u16string& match : ListPackageFiles(real, pattern)) {
+        seen.matched.insert(match);
+      }
+    }
+    AddDetection(real, run, seen);
   }
   return section;
 }
@@ -46,18 +98,18 @@ CheckReport CheckDistribution(const RealSystem& real, FileReader& files,
   // The plug-in is installed by every run; the providers only when the distribution has them.
   const bool csp = Offers(real, kCspProductCode);
   const bool zaz = Offers(real, kZazCspProductCode);
-  std::set<std::u16string> reached;
+  PathsSeen seen;
   for (const bool wow64 : {false, true}) {
-    const std::u16string platform = PlatformName(wow64);
-    report.sections.push_back(PathSection(real, report.folder, u"Plug-in, " + platform,
-                                          PluginPaths(real, wow64), reached));
+    const std::u16string platform = WindowsName(wow64);
+    report.sections.push_back(
+        PathSection(real, report.folder, u"Plug-in, " + platform, PluginPaths(real, wow64), seen));
     if (csp) {
       report.sections.push_back(
-          PathSection(real, report.folder, u"CSP, " + platform, CspPaths(real, wow64), reached));
+          PathSection(real, report.folder, u"CSP, " + platform, CspPaths(real, wow64), seen));
     }
     if (zaz) {
       report.sections.push_back(PathSection(real, report.folder, u"ZAZ CSP, " + platform,
-                                            ZazCspPaths(real, wow64), reached));
+                                            ZazCspPaths(real, wow64), seen));
       ReportSection imports{u"ZAZ CSP imports, " + platform, {}};
       CheckImportFiles(ZazImportFiles(real, wow64), files, imports);
       report.sections.push_back(imports);
@@ -66,7 +118,9 @@ CheckReport CheckDistribution(const RealSystem& real, FileReader& files,
 
   ReportSection around{u"Files", {}};
   CheckCertificates(real, certificates, report.folder, around);
-  CheckUnreachablePackages(real.files, report.folder, reached, around);
+  CheckPackagePlatforms(real, report.folder, around);
+  CheckUnreachablePackages(real.files, report.folder, seen.reached, seen.matched, around);
   report.sections.push_back(around);
+  report.detection = DetectionOf(seen);
   return report;
 }

@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "actions/root_certificates.h"
+#include "check/package_platform.h"
 #include "check/path_findings.h"
 #include "installer/scoped_handles.h"
 
@@ -139,8 +140,31 @@ void CheckCertificates(const RealSystem& real, CertificateReader& reader,
   }
 }
 
+void CheckPackagePlatforms(const RealSystem& real, const std::u16string& folder,
+                           ReportSection& section) {
+  for (const std::u16string& path : ListPackageFiles(real, u"*.msi")) {
+    const std::u16string file = RelativeTo(folder, path);
+    const PackagePlatform named = PlatformOfName(file.substr(file.rfind(u'\\') + 1));
+    std::u16string value;
+    if (named == PackagePlatform::kUnknown || real.templates.ReadTemplate(path, value) != 0) {
+      continue;
+    }
+    const PackagePlatform platform = PlatformOfTemplate(value);
+    if (platform == named || platform == PackagePlatform::kUnknown) continue;
+    ReportLine line;
+    line.path = u"package file";
+    line.file = file;
+    line.findings.push_back(
+        {Severity::kError, u"named for " + PlatformName(named) + u" Windows, but its Template \"" +
+                               value + u"\" names the " + PlatformName(platform) +
+                               u" platform: the launcher picks packages by name"});
+    section.lines.push_back(line);
+  }
+}
+
 void CheckUnreachablePackages(FileApi& files, const std::u16string& folder,
-                              const std::set<std::u16string>& reached, ReportSection& section) {
+                              const std::set<std::u16string>& reached,
+                              const std::set<std::u16string>& matched, ReportSection& section) {
   AddUnreachable(files, u"",
                  u"at the top level: the launcher looks for packages one directory level down",
                  section);
@@ -154,11 +178,16 @@ void CheckUnreachablePackages(FileApi& files, const std::u16string& folder,
       continue;
     }
     for (const FindEntry& entry : List(files, prefix + u"*.msi")) {
-      if (IsDirectory(entry) || reached.count(folder + u"\\" + prefix + entry.name) != 0) continue;
+      const std::u16string path = folder + u"\\" + prefix + entry.name;
+      if (IsDirectory(entry) || reached.count(path) != 0) continue;
       ReportLine line;
       line.path = u"package file";
       line.file = prefix + entry.name;
-      line.findings.push_back({Severity::kWarning, u"no path of the launcher reaches it"});
+      line.findings.push_back(
+          {Severity::kWarning, matched.count(path) != 0
+                                   ? u"no path of the launcher reaches it in this folder's "
+                                     u"listing order"
+                                   : u"no path of the launcher reaches it"});
       section.lines.push_back(line);
     }
     for (const FindEntry& inner : List(files, prefix + u"*")) {

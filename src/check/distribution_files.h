@@ -19,8 +19,15 @@ std::u16string RegistryFileProblem(const std::string& bytes);
 void CheckCertificates(const RealSystem& real, CertificateReader& reader,
                        const std::u16string& folder, ReportSection& section);
 
+// Package files one level down whose name promises another platform than their Template names
+// ("win32" or "x86" for Intel, "x64" or "amd64" for x64): the launcher picks packages by name.
+void CheckPackagePlatforms(const RealSystem& real, const std::u16string& folder,
+                           ReportSection& section);
+
 // Package files (*.msi) the lookup never reaches: at the top level, in a directory whose name
 // begins with a full stop, two levels down, or one level down but found by no path (`reached`
-// holds the full paths that some path installs or reads).
+// holds the full paths that some path installs or reads; `matched` those that match a pattern
+// some path looked up, which another listing order may reach).
 void CheckUnreachablePackages(FileApi& files, const std::u16string& folder,
-                              const std::set<std::u16string>& reached, ReportSection& section);
+                              const std::set<std::u16string>& reached,
+                              const std::set<std::u16string>& matched, ReportSection& section);

@@ -23,23 +23,33 @@ bool IsSubdirectory(const FindEntry& entry) {
          entry.name[0] != u'.';
 }
 
-// The pattern the last package lookup used: the part after the subdirectory.
-std::u16string LastPackagePattern(const std::vector<std::u16string>& searches) {
-  for (auto it = searches.rbegin(); it != searches.rend(); ++it) {
-    const auto slash = it->find(u'\\');
-    if (slash != std::u16string::npos) return it->substr(slash + 1);
-  }
-  return {};
+// The package pattern of a search: the part after the subdirectory; empty for another search.
+std::u16string PatternOf(const std::u16string& search) {
+  const auto slash = search.find(u'\\');
+  return slash == std::u16string::npos ? std::u16string() : search.substr(slash + 1);
 }
 
-// Runs the plug-in installation, or the provider installation with `options`, on a simulation
-// in which the products of `installed` are installed.
-PathRun Simulate(const RealSystem& real, bool wow64, const SetupOptions& options,
-                 const std::map<std::u16string, SimulatedProduct>& installed, PathRun run) {
-  Simulation simulation(real, wow64);
-  simulation.installer.installed = installed;
+// The package patterns of `searches`, each once, in order.
+std::vector<std::u16string> PackagePatterns(const std::vector<std::u16string>& searches) {
+  std::vector<std::u16string> patterns;
+  for (const std::u16string& search : searches) {
+    const std::u16string pattern = PatternOf(search);
+    if (pattern.empty()) continue;
+    bool known = false;
+    for (const std::u16string& other : patterns) known = known || other == pattern;
+    if (!known) patterns.push_back(pattern);
+  }
+  return patterns;
+}
+
+// Runs the plug-in installation, or the provider installation with the run's options, on a
+// simulation of the run's start.
+PathRun Simulate(const RealSystem& real, PathRun run, const std::u16string& listedFirst) {
+  Simulation simulation(real, run.wow64);
+  simulation.installer.installed = run.installedProducts;
+  simulation.files.listedFirst = listedFirst;
   SetupState state;
-  state.options = options;
+  state.options = run.options;
   if (run.productCode == kPluginProductCode) {
     run.result = InstallPlugin(simulation.sys, state, u"", true);
   } else {
@@ -47,8 +57,20 @@ PathRun Simulate(const RealSystem& real, bool wow64, const SetupOptions& options
   }
   run.installed = simulation.InstalledPackage();
   run.versionSource = simulation.installer.versionSource;
-  run.pattern = LastPackagePattern(simulation.files.searches);
+  for (const std::u16string& search : simulation.files.searches) {
+    if (!PatternOf(search).empty()) run.pattern = PatternOf(search);
+  }
+  run.lookups = PackagePatterns(simulation.files.searches);
+  run.refusals = simulation.rule.refusals;
   return run;
+}
+
+PathRun Simulate(const RealSystem& real, bool wow64, const SetupOptions& options,
+                 const std::map<std::u16string, SimulatedProduct>& installed, PathRun run) {
+  run.wow64 = wow64;
+  run.options = options;
+  run.installedProducts = installed;
+  return Simulate(real, run, u"");
 }
 
 // Options as the launcher's command line parser makes them from `commandLine`.
@@ -82,6 +104,10 @@ int DialogButtonOf(const std::u16string& fragment) {
 }
 
 }  // namespace
+
+PathRun Rerun(const RealSystem& real, const PathRun& run, const std::u16string& listedFirst) {
+  return Simulate(real, run, listedFirst);
+}
 
 bool ReadConfiguration(const RealSystem& real, const std::u16string& productCode,
                        const std::u16string& path, PackageConfiguration& configuration) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -10,7 +11,7 @@
 
 // The launcher's own code run on the distribution in a simulation: which file each path finds.
 
-// Where one simulated run of the launcher led.
+// Where one simulated run of the launcher led, and what it started from.
 struct PathRun {
   std::u16string label;          // e.g. "upgrade of an installed kc2* rus* CSP"
   std::u16string productCode;    // the product whose package the path must install
@@ -20,7 +21,18 @@ struct PathRun {
   std::u16string versionSource;  // full path of the package whose version was compared
   std::u16string pattern;        // the last package pattern looked up
   std::uint32_t result = 0;      // the launcher's result for the run
+
+  // The start: the platform, the options and the products installed.
+  bool wow64 = false;
+  SetupOptions options;
+  std::map<std::u16string, SimulatedProduct> installedProducts;
+
+  std::vector<std::u16string> lookups;    // every package pattern looked up, once, in order
+  std::vector<PlatformRefusal> refusals;  // packages refused as ones for another platform
 };
+
+// The same start once more, on a medium that lists `listedFirst` (a full path) before the rest.
+PathRun Rerun(const RealSystem& real, const PathRun& run, const std::u16string& listedFirst);
 
 // The level and language fragments the launcher's carry-over reads from a package file.
 struct PackageConfiguration {

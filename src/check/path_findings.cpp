@@ -1,18 +1,15 @@
 #include "check/path_findings.h"
 
+#include <map>
+
+#include "check/package_platform.h"
 #include "installer/installer_access.h"
 #include "installer/package_lookup.h"
+#include "installer/upgrade_decision.h"
 #include "setup/product_catalogue.h"
 #include "ui/localized_strings.h"
 
 namespace {
-
-std::u16string ProductName(const std::u16string& productCode) {
-  if (productCode == kPluginProductCode) return u"plug-in";
-  if (productCode == kCspProductCode) return u"CSP";
-  if (productCode == kZazCspProductCode) return u"ZAZ CSP";
-  return productCode;
-}
 
 void Add(ReportLine& line, Severity severity, const std::u16string& text) {
   line.findings.push_back({severity, text});
@@ -31,6 +28,86 @@ bool AddFacts(const RealSystem& real, const std::u16string& path, ReportLine& li
                 {u"language", facts.language}};
   if (!facts.releaseFlags.empty()) line.facts.push_back({u"release flags", facts.releaseFlags});
   return true;
+}
+
+// "a", "a or b", "a, b or c".
+std::u16string Listed(const std::vector<std::u16string>& names, const char16_t* last) {
+  std::u16string text;
+  for (std::size_t i = 0; i < names.size(); ++i) {
+    if (i > 0) text += i + 1 == names.size() ? std::u16string(u" ") + last + u" " : u", ";
+    text += names[i];
+  }
+  return text;
+}
+
+std::u16string EndsWith(std::uint32_t result) {
+  return u"the launcher ends this path with " + DecimalText(result);
+}
+
+// Why the path ended at a package refused as one for another platform.
+std::u16string RefusalText(const std::u16string& file, const PlatformRefusal& refusal, bool wow64) {
+  const std::u16string platform = PlatformName(refusal.platform);
+  if (refusal.atInstall) {
+    return u"msiexec refuses this " + platform + u" package on " + WindowsName(wow64) +
+           u" with 1633";
+  }
+  return u"the version check opens " +
+         (file.empty() ? u"that " + platform : file + u", an " + platform) +
+         u" package, which MsiOpenPackageEx refuses on " + WindowsName(wow64) +
+         u" with 1633: message 133";
+}
+
+// How `other` ended where it ends differently from `run`; empty where it does not. Another file
+// installed is not an ending of its own: it is another match of the install pattern, which the
+// pattern's own warning names.
+std::u16string DifferentEnding(const RealSystem& real, const std::u16string& folder,
+                               const PathRun& run, const PathRun& other) {
+  if (other.result == run.result && other.installed.empty() == run.installed.empty()) return {};
+  if (!other.refusals.empty()) {
+    return RefusalText(u"", other.refusals[0], other.wow64) + u", and " + EndsWith(other.result);
+  }
+  if (other.result != 0) return EndsWith(other.result);
+  PackageFacts source;
+  ReadPackageFacts(real.packages, other.versionSource, source);
+  const std::u16string compared = u"the version compared is " + source.version + u": ";
+  if (!other.installed.empty()) {
+    return compared + u"the launcher installs " + RelativeTo(folder, other.installed);
+  }
+  return compared + u"the " + ProductName(run.productCode) + u" is left as it is";
+}
+
+// What depends on the listing order of the medium: a pattern with more than one match, and
+// each package of the version check that ends the path differently when it is met first.
+void CheckListingOrder(const RealSystem& real, const std::u16string& folder, const PathRun& run,
+                       ReportLine& line) {
+  const std::u16string versionPattern = VersionCheckPattern(run.productCode);
+  for (const std::u16string& pattern : run.lookups) {
+    if (pattern == versionPattern) continue;
+    const std::vector<std::u16string> matches = ListPackageFiles(real, pattern);
+    if (matches.size() < 2) continue;
+    std::vector<std::u16string> names;
+    for (const std::u16string& match : matches) names.push_back(RelativeTo(folder, match));
+    Add(line, Severity::kWarning,
+        u"\"" + pattern + u"\" matches " + DecimalText(static_cast<std::uint32_t>(names.size())) +
+            u" files: " + Listed(names, u"and") +
+            u"; which one the launcher takes depends on the listing order of the medium it runs "
+            u"from");
+  }
+
+  if (run.versionSource.empty() || run.result != 0) return;
+  std::map<std::u16string, std::vector<std::u16string>> byEnding;  // ending -> files
+  std::vector<std::u16string> endings;                             // in the order first met
+  for (const std::u16string& match : ListPackageFiles(real, versionPattern)) {
+    if (match == run.versionSource) continue;
+    const std::u16string ending = DifferentEnding(real, folder, run, Rerun(real, run, match));
+    if (ending.empty()) continue;
+    if (byEnding[ending].empty()) endings.push_back(ending);
+    byEnding[ending].push_back(RelativeTo(folder, match));
+  }
+  for (const std::u16string& ending : endings) {
+    Add(line, Severity::kWarning,
+        u"where the medium lists " + Listed(byEnding[ending], u"or") + u" first, " + ending);
+  }
 }
 
 void CheckConfiguration(const RealSystem& real, const PathRun& run, ReportLine& line) {
@@ -57,6 +134,13 @@ void CheckVersionSource(const RealSystem& real, const std::u16string& folder, co
 }
 
 }  // namespace
+
+std::u16string ProductName(const std::u16string& productCode) {
+  if (productCode == kPluginProductCode) return u"plug-in";
+  if (productCode == kCspProductCode) return u"CSP";
+  if (productCode == kZazCspProductCode) return u"ZAZ CSP";
+  return productCode;
+}
 
 std::uint32_t ReadPackageFacts(InstallerApi& packages, const std::u16string& path,
                                PackageFacts& facts) {
@@ -88,13 +172,18 @@ ReportLine EvaluatePath(const RealSystem& real, const std::u16string& folder, co
       Add(line, Severity::kError, u"no file matches \"" + run.pattern + u"\" one level down");
     } else if (run.result != 0) {
       line.outcome = u"ends with " + DecimalText(run.result);
-      Add(line, Severity::kError, u"the launcher ends this path with " + DecimalText(run.result));
+      Add(line, Severity::kError,
+          run.refusals.empty()
+              ? EndsWith(run.result)
+              : RefusalText(RelativeTo(folder, run.refusals[0].path), run.refusals[0], run.wow64) +
+                    u", and " + EndsWith(run.result));
     } else {
       line.outcome = u"nothing installed";
       Add(line, Severity::kWarning,
           u"the package found is not newer than the installed version: the " +
               ProductName(run.productCode) + u" is left as it is");
     }
+    CheckListingOrder(real, folder, run, line);
     return line;
   }
 
@@ -106,7 +195,13 @@ ReportLine EvaluatePath(const RealSystem& real, const std::u16string& folder, co
         u"product code " + facts.productCode + u" is not the " + ProductName(run.productCode) +
             u"'s " + run.productCode + u": the launcher installs it all the same");
   }
+  if (run.result != 0) {
+    Add(line, Severity::kError,
+        (run.refusals.empty() ? u"" : RefusalText(u"", run.refusals[0], run.wow64) + u", and ") +
+            EndsWith(run.result));
+  }
   CheckConfiguration(real, run, line);
   CheckVersionSource(real, folder, run, facts, line);
+  CheckListingOrder(real, folder, run, line);
   return line;
 }

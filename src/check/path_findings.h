@@ -18,6 +18,9 @@ struct PackageFacts {
 std::uint32_t ReadPackageFacts(InstallerApi& packages, const std::u16string& path,
                                PackageFacts& facts);
 
+// "plug-in", "CSP" or "ZAZ CSP"; any other code as it is.
+std::u16string ProductName(const std::u16string& productCode);
+
 // `path` relative to `folder` when it lies below it.
 std::u16string RelativeTo(const std::u16string& folder, const std::u16string& path);
 

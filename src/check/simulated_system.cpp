@@ -1,5 +1,6 @@
 #include "check/simulated_system.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace {
@@ -35,7 +36,33 @@ std::uint32_t AnswerDirectory(char16_t* buffer, std::uint32_t bufferLength) {
   return length;
 }
 
+// The last two elements of a full path: its folder's name and its own.
+void SplitFolderAndName(const std::u16string& path, std::u16string& folder, std::u16string& name) {
+  const auto last = path.rfind(u'\\');
+  if (last == std::u16string::npos || last == 0) return;
+  const auto before = path.rfind(u'\\', last - 1);
+  const auto start = before == std::u16string::npos ? 0 : before + 1;
+  folder = path.substr(start, last - start);
+  name = path.substr(last + 1);
+}
+
+// Moves the entry named `name` to the front, keeping the order of the others.
+void ListFirst(std::vector<FindEntry>& entries, const std::u16string& name) {
+  const auto it = std::find_if(entries.begin(), entries.end(),
+                               [&](const FindEntry& entry) { return entry.name == name; });
+  if (it != entries.end()) std::rotate(entries.begin(), it, it + 1);
+}
+
 }  // namespace
+
+bool SimulatedPlatformRule::Accepts(const std::u16string& path, bool atInstall) {
+  std::u16string value;
+  if (templates_.ReadTemplate(path, value) != 0) return true;
+  const PackagePlatform platform = PlatformOfTemplate(value);
+  if (RunsOn(platform, wow64_)) return true;
+  refusals.push_back({path, platform, atInstall});
+  return false;
+}
 
 int SimulatedInstaller::QueryProductState(const char16_t* product) {
   return installed.count(product) != 0 ? kInstallStateDefault : kInstallStateUnknown;
@@ -61,6 +88,10 @@ std::uint32_t SimulatedInstaller::OpenPackageEx(const char16_t* path, std::uint3
   openedPackages.emplace_back(path);
   if (versionRead_) versionSource = path;
   versionRead_ = false;
+  if (!rule_.Accepts(path, false)) {
+    *handle = 0;
+    return kErrorPlatformUnsupported;
+  }
   return packages_.OpenPackageEx(path, options, handle);
 }
 
@@ -76,27 +107,65 @@ std::uint32_t SimulatedInstaller::CloseMsiHandle(MsiHandle handle) {
 bool RecordingProcesses::StartProcess(const char16_t*, char16_t* commandLine, std::uint32_t,
                                       ProcessHandles* handles) {
   commandLines.emplace_back(commandLine);
+  const std::u16string package = InstalledPackageOf(commandLine);
+  exitCode_ = package.empty() || rule_.Accepts(package, true) ? 0 : kErrorPlatformUnsupported;
   handles->process = 1;
   handles->thread = 2;
   return true;
 }
 
 bool RecordingProcesses::ReadExitCode(SysHandle, std::uint32_t* exitCode) {
-  *exitCode = 0;
+  *exitCode = exitCode_;
   return true;
+}
+
+std::u16string InstalledPackageOf(const std::u16string& commandLine) {
+  static const std::u16string kInstall = u" /i \"";
+  const auto start = commandLine.find(kInstall);
+  if (start == std::u16string::npos) return {};
+  const auto from = start + kInstall.size();
+  const auto end = commandLine.find(u'"', from);
+  return end == std::u16string::npos ? std::u16string() : commandLine.substr(from, end - from);
+}
+
+std::vector<FindEntry> SimulatedFiles::ListInOrder(const std::u16string& pattern) {
+  std::vector<FindEntry> entries;
+  FindEntry entry;
+  const SysHandle search = real_.FindFirst(pattern.c_str(), &entry);
+  if (search == kInvalidSysHandle) return entries;
+  do {
+    entries.push_back(entry);
+  } while (real_.FindNext(search, &entry));
+  real_.CloseFind(search);
+
+  std::u16string folder;
+  std::u16string name;
+  SplitFolderAndName(listedFirst, folder, name);
+  if (folder.empty()) return entries;
+  if (pattern == u"*") ListFirst(entries, folder);
+  if (pattern.rfind(folder + u"\\", 0) == 0) ListFirst(entries, name);
+  return entries;
 }
 
 SysHandle SimulatedFiles::FindFirst(const char16_t* pattern, FindEntry* entry) {
   searches.emplace_back(pattern);
-  return real_.FindFirst(pattern, entry);
+  Listing listing{ListInOrder(pattern), 1};
+  if (listing.entries.empty()) return kInvalidSysHandle;
+  *entry = listing.entries[0];
+  const SysHandle search = nextHandle_++;
+  listings_[search] = std::move(listing);
+  return search;
 }
 
 bool SimulatedFiles::FindNext(SysHandle search, FindEntry* entry) {
-  return real_.FindNext(search, entry);
+  const auto it = listings_.find(search);
+  if (it == listings_.end() || it->second.next >= it->second.entries.size()) return false;
+  *entry = it->second.entries[it->second.next++];
+  return true;
 }
 
 bool SimulatedFiles::CloseFind(SysHandle search) {
-  return real_.CloseFind(search);
+  return listings_.erase(search) != 0;
 }
 
 std::uint32_t SimulatedFiles::ReadCurrentDirectory(std::uint32_t bufferLength, char16_t* buffer) {
@@ -157,13 +226,9 @@ int SilentUi::ShowMessageBox(const std::u16string&, const std::u16string&, std::
 }
 
 std::u16string Simulation::InstalledPackage() const {
-  static const std::u16string kInstall = u" /i \"";
   for (const std::u16string& command : processes.commandLines) {
-    const auto start = command.find(kInstall);
-    if (start == std::u16string::npos) continue;
-    const auto from = start + kInstall.size();
-    const auto end = command.find(u'"', from);
-    if (end != std::u16string::npos) return command.substr(from, end - from);
+    const std::u16string package = InstalledPackageOf(command);
+    if (!package.empty()) return package;
   }
   return {};
 }

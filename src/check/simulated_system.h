@@ -5,12 +5,40 @@
 #include <string>
 #include <vector>
 
+#include "check/check_inputs.h"
+#include "check/package_platform.h"
 #include "system/system.h"
 
 // A system on which the launcher's own code can run without changing anything: package files
 // and certificate files are read from the distribution through the real system, everything else
 // (installed products, child processes, the Root store, message boxes, the platform) is made up
 // and recorded. One instance serves one simulated run.
+
+// A package that the simulated Windows refused as one for another platform.
+struct PlatformRefusal {
+  std::u16string path;
+  PackagePlatform platform = PackagePlatform::kUnknown;
+  bool atInstall = false;  // msiexec refused it; else MsiOpenPackageEx did
+};
+
+// The platform rule of the simulated Windows, shared by its installer and its msiexec: a package
+// whose Template names a platform this Windows does not run is refused with 1633.
+class SimulatedPlatformRule {
+ public:
+  SimulatedPlatformRule(PackageTemplateReader& templates, bool wow64)
+      : templates_(templates), wow64_(wow64) {}
+
+  std::vector<PlatformRefusal> refusals;
+
+  // True when this Windows runs the package at `path`, also when its Template cannot be read
+  // (the real installer then reports its own error); otherwise the refusal is recorded.
+  bool Accepts(const std::u16string& path, bool atInstall);
+  bool Wow64() const { return wow64_; }
+
+ private:
+  PackageTemplateReader& templates_;
+  bool wow64_;
+};
 
 // A product the simulated Windows Installer reports as installed.
 struct SimulatedProduct {
@@ -21,7 +49,8 @@ struct SimulatedProduct {
 class SimulatedInstaller : public InstallerApi {
  public:
   // `packages` opens and reads package files (read-only); nothing else of it is called.
-  explicit SimulatedInstaller(InstallerApi& packages) : packages_(packages) {}
+  SimulatedInstaller(InstallerApi& packages, SimulatedPlatformRule& rule)
+      : packages_(packages), rule_(rule) {}
 
   std::map<std::u16string, SimulatedProduct> installed;  // by product code
   std::vector<std::u16string> openedPackages;            // every package file opened, in order
@@ -34,6 +63,7 @@ class SimulatedInstaller : public InstallerApi {
   int QueryFeatureState(const char16_t* product, const char16_t* feature) override;
   std::uint32_t GetProductInfo(const char16_t* product, const char16_t* property, char16_t* buffer,
                                std::uint32_t* size) override;
+  // 1633 for a package of another platform, as MsiOpenPackageEx answers.
   std::uint32_t OpenPackageEx(const char16_t* path, std::uint32_t options,
                               MsiHandle* handle) override;
   std::uint32_t GetProperty(MsiHandle handle, const char16_t* name, char16_t* buffer,
@@ -49,27 +79,42 @@ class SimulatedInstaller : public InstallerApi {
 
  private:
   InstallerApi& packages_;
+  SimulatedPlatformRule& rule_;
   bool versionRead_ = false;
 };
 
-// Child processes that are never started: each command line is recorded and "ends" with 0.
+// Child processes that are never started: each command line is recorded and "ends" with 0, or
+// with 1633 when it installs a package of another platform.
 class RecordingProcesses : public ProcessApi {
  public:
+  explicit RecordingProcesses(SimulatedPlatformRule& rule) : rule_(rule) {}
+
   std::vector<std::u16string> commandLines;
 
   bool StartProcess(const char16_t* applicationName, char16_t* commandLine, std::uint32_t flags,
                     ProcessHandles* handles) override;
   std::uint32_t WaitForObject(SysHandle, std::uint32_t) override { return 0; }
   bool ReadExitCode(SysHandle, std::uint32_t* exitCode) override;
+
+ private:
+  SimulatedPlatformRule& rule_;
+  std::uint32_t exitCode_ = 0;
 };
 
+// The package path of an "msiexec ... /i "<path>"" command line; empty for any other.
+std::u16string InstalledPackageOf(const std::u16string& commandLine);
+
 // Directory listings, the current directory and full paths come from the real file system;
-// the system programs are taken as present without looking.
+// the system programs are taken as present without looking. A listing is read whole and handed
+// out in the real order, or in the order of a medium that lists one file first.
 class SimulatedFiles : public FileApi {
  public:
   explicit SimulatedFiles(FileApi& real) : real_(real) {}
 
   std::vector<std::u16string> searches;  // every pattern given to FindFirst
+  // A package file one level down, as a full path, that this medium lists first: its folder
+  // first in the current directory, and itself first in its folder. Empty: the real order.
+  std::u16string listedFirst;
 
   SysHandle FindFirst(const char16_t* pattern, FindEntry* entry) override;
   bool FindNext(SysHandle search, FindEntry* entry) override;
@@ -82,7 +127,17 @@ class SimulatedFiles : public FileApi {
   std::uint32_t ReadFileAttributes(const char16_t* path) override;
 
  private:
+  struct Listing {
+    std::vector<FindEntry> entries;
+    std::size_t next = 0;
+  };
+
+  // The entries of `pattern` in the real order, then moved for `listedFirst`.
+  std::vector<FindEntry> ListInOrder(const std::u16string& pattern);
+
   FileApi& real_;
+  std::map<SysHandle, Listing> listings_;
+  SysHandle nextHandle_ = 1;
 };
 
 // Certificate files are opened through the real system and recorded; the Root store never
@@ -169,16 +224,20 @@ struct RealSystem {
   FileApi& files;
   CertApi& certs;
   PlatformApi& platform;
+  PackageTemplateReader& templates;
 };
 
 // Everything one simulated run needs, wired into a System.
 struct Simulation {
   Simulation(const RealSystem& real, bool wow64)
-      : installer(real.packages),
+      : rule(real.templates, wow64),
+        installer(real.packages, rule),
         files(real.files),
+        processes(rule),
         certs(real.certs),
         platform(real.platform, wow64) {}
 
+  SimulatedPlatformRule rule;
   SimulatedInstaller installer;
   SimulatedFiles files;
   RecordingProcesses processes;

@@ -5,8 +5,10 @@
 #include <utility>
 #include <vector>
 
+#include "check/distribution_check.h"
 #include "check/distribution_files.h"
 #include "check/launcher_paths.h"
+#include "check/package_platform.h"
 #include "check/path_findings.h"
 #include "fakes/fake_system.h"
 #include "setup/product_catalogue.h"
@@ -15,22 +17,36 @@ namespace {
 
 constexpr char16_t kForeignCode[] = u"{00000000-1111-2222-3333-444444444444}";
 
+// Template summary properties as a test gives them, by package path.
+class ScriptedTemplates : public PackageTemplateReader {
+ public:
+  std::map<std::u16string, std::u16string> values;
+  std::uint32_t ReadTemplate(const std::u16string& path, std::u16string& value) override {
+    const auto it = values.find(path);
+    if (it == values.end()) return 1619;  // ERROR_INSTALL_PACKAGE_OPEN_FAILED
+    value = it->second;
+    return 0;
+  }
+};
+
 // A distribution in C:\dist with packages whose properties the fake installer serves.
 class DistributionTest : public ::testing::Test {
  protected:
   void AddPackage(const std::u16string& name, const std::u16string& code,
                   const std::u16string& version, const std::u16string& language,
-                  const std::u16string& flags) {
+                  const std::u16string& flags, const std::u16string& platform = u"Intel") {
     const std::u16string path = u"C:\\dist\\" + name;
     fake.files.AddFile(path);
     fake.installer.packages[path] = {{u"ProductCode", code},
                                      {u"ProductVersion", version},
                                      {u"ProductLanguage", language},
                                      {u"ISReleaseFlags", flags}};
+    templates.values[path] = platform + u";" + language;
   }
 
   FakeSystem fake;
-  RealSystem real{fake.installer, fake.files, fake.certs, fake.platform};
+  ScriptedTemplates templates;
+  RealSystem real{fake.installer, fake.files, fake.certs, fake.platform, templates};
 };
 
 struct PathRow {
@@ -101,9 +117,31 @@ TEST_F(DistributionTest, PluginAndZazPathsOn64BitWindows) {
   EXPECT_TRUE(fake.processes.started.empty());
 }
 
+// The fields of a path's result that the rules read.
+struct RunFields {
+  std::u16string label, productCode, level, language, installed, versionSource, pattern;
+  std::uint32_t result;
+};
+
+// On 64-bit Windows with the product installed in its oldest version, where a rule reruns it.
+PathRun RunOf(const RunFields& fields) {
+  PathRun run;
+  run.wow64 = true;
+  run.installedProducts[fields.productCode] = {u"", u""};
+  run.label = fields.label;
+  run.productCode = fields.productCode;
+  run.level = fields.level;
+  run.language = fields.language;
+  run.installed = fields.installed;
+  run.versionSource = fields.versionSource;
+  run.pattern = fields.pattern;
+  run.result = fields.result;
+  return run;
+}
+
 struct RuleRow {
   const char* name;
-  PathRun run;
+  RunFields run;
   std::u16string file;
   std::u16string outcome;
   std::vector<Severity> severities;
@@ -172,7 +210,7 @@ TEST_F(DistributionTest, AgreementRules) {
   };
   for (const RuleRow& row : rows) {
     SCOPED_TRACE(row.name);
-    const ReportLine line = EvaluatePath(real, u"C:\\dist", row.run);
+    const ReportLine line = EvaluatePath(real, u"C:\\dist", RunOf(row.run));
     EXPECT_EQ(row.file, line.file);
     EXPECT_EQ(row.outcome, line.outcome);
     std::vector<Severity> severities;
@@ -182,6 +220,150 @@ TEST_F(DistributionTest, AgreementRules) {
       EXPECT_EQ(row.firstText, line.findings[0].text.substr(0, row.firstText.size()));
     }
   }
+}
+
+// The platform field of the Template as the installer reads it, and which Windows runs what.
+TEST(PackagePlatformTest, TemplateNameAndWindows) {
+  const struct {
+    const char16_t* value;
+    PackagePlatform platform;
+    bool on32;
+    bool on64;
+  } rows[] = {
+      {u"Intel;1049", PackagePlatform::kIntel, true, true},
+      {u";1033", PackagePlatform::kIntel, true, true},
+      {u"Intel ;1033,2046", PackagePlatform::kIntel, true, true},
+      {u"x64;1049", PackagePlatform::kX64, false, true},
+      {u"AMD64;1049", PackagePlatform::kX64, false, true},
+      {u"Intel64;1033", PackagePlatform::kIntel64, false, false},
+      {u"Arm64;0", PackagePlatform::kArm64, false, false},
+      {u"Arm;0", PackagePlatform::kArm, false, false},
+      {u"Sparc;0", PackagePlatform::kUnknown, true, true},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(Utf8(row.value));
+    EXPECT_EQ(row.platform, PlatformOfTemplate(row.value));
+    EXPECT_EQ(row.on32, RunsOn(row.platform, false));
+    EXPECT_EQ(row.on64, RunsOn(row.platform, true));
+  }
+  EXPECT_EQ(PackagePlatform::kIntel, PlatformOfName(u"zirelcom-WIN32.msi"));
+  EXPECT_EQ(PackagePlatform::kIntel, PlatformOfName(u"csp-x86- kc1-rus.msi"));
+  EXPECT_EQ(PackagePlatform::kX64, PlatformOfName(u"ucsp-amd64-rus.msi"));
+  EXPECT_EQ(PackagePlatform::kUnknown, PlatformOfName(u"zirelcom.msi"));
+  EXPECT_EQ(PackagePlatform::kUnknown, PlatformOfName(u"zirelcom-win32-x64.msi"));
+}
+
+// On 32-bit Windows the version check meets an x64 package first: the installer refuses to open
+// it with 1633 and the path ends there; an x64 package named win32 is refused by msiexec, and
+// its name is an error of its own.
+TEST_F(DistributionTest, PackagesOfAnotherPlatformAreRefused) {
+  AddPackage(u"a\\zirelcom-x64.msi", kPluginProductCode, u"3.0.0", u"1049", u"", u"x64");
+  AddPackage(u"b\\zirelcom-win32.msi", kPluginProductCode, u"3.0.0", u"1049", u"", u"x64");
+
+  const std::vector<PathRun> runs = PluginPaths(real, false);
+  ASSERT_EQ(2u, runs.size());
+  ReportLine fresh = EvaluatePath(real, u"C:\\dist", runs[0]);
+  EXPECT_EQ(u"b\\zirelcom-win32.msi", fresh.file);
+  ASSERT_EQ(1u, fresh.findings.size());
+  EXPECT_EQ(
+      u"msiexec refuses this x64 package on 32-bit Windows with 1633, and the launcher "
+      u"ends this path with 1633",
+      fresh.findings[0].text);
+
+  ReportLine replacement = EvaluatePath(real, u"C:\\dist", runs[1]);
+  EXPECT_EQ(u"ends with 1633", replacement.outcome);
+  ASSERT_EQ(1u, replacement.findings.size());
+  EXPECT_EQ(Severity::kError, replacement.findings[0].severity);
+  EXPECT_EQ(
+      u"the version check opens a\\zirelcom-x64.msi, an x64 package, which MsiOpenPackageEx "
+      u"refuses on 32-bit Windows with 1633: message 133, and the launcher ends this path "
+      u"with 1633",
+      replacement.findings[0].text);
+  EXPECT_TRUE(fake.processes.started.empty());
+  for (const PathRun& run : PluginPaths(real, true)) EXPECT_EQ(0u, run.result) << Utf8(run.label);
+
+  ReportSection files;
+  CheckPackagePlatforms(real, u"C:\\dist", files);
+  ASSERT_EQ(1u, files.lines.size());
+  EXPECT_EQ(u"b\\zirelcom-win32.msi", files.lines[0].file);
+  EXPECT_EQ(
+      u"named for Intel Windows, but its Template \"x64;1049\" names the x64 platform: the "
+      u"launcher picks packages by name",
+      files.lines[0].findings[0].text);
+}
+
+// What depends on the medium's listing order: an install pattern with two matches, and each
+// package of the version check that would end the path differently if it were met first.
+TEST_F(DistributionTest, ListingOrderFindings) {
+  AddPackage(u"c\\csp-win32- kc1-rus.msi", kCspProductCode, u"3.6.7000", u"1049", u"kc1");
+  AddPackage(u"c\\csp-x64- kc1-rus.msi", kCspProductCode, u"3.6.7000", u"1049", u"kc1", u"x64");
+  AddPackage(u"d\\csp-win32- kc1-rus.msi", kCspProductCode, u"3.6.5000", u"1049", u"kc1");
+
+  const std::vector<PathRun> runs = CspPaths(real, false);
+  ASSERT_EQ(5u, runs.size());
+  ReportLine fresh = EvaluatePath(real, u"C:\\dist", runs[0]);
+  ASSERT_EQ(1u, fresh.findings.size());
+  EXPECT_EQ(
+      u"\"csp*win32* \" matches 2 files: c\\csp-win32- kc1-rus.msi and "
+      u"d\\csp-win32- kc1-rus.msi; which one the launcher takes depends on the listing order "
+      u"of the medium it runs from",
+      fresh.findings[0].text);
+
+  EXPECT_EQ(u"upgrade of an installed kc1* rus* CSP 3.6.5365", runs[3].label);
+  ReportLine upgrade = EvaluatePath(real, u"C:\\dist", runs[3]);
+  std::vector<std::u16string> texts;
+  for (const Finding& finding : upgrade.findings) {
+    EXPECT_EQ(Severity::kWarning, finding.severity);
+    texts.push_back(finding.text);
+  }
+  const std::vector<std::u16string> expected = {
+      u"\"csp*win32* kc1*rus*\" matches 2 files: c\\csp-win32- kc1-rus.msi and "
+      u"d\\csp-win32- kc1-rus.msi; which one the launcher takes depends on the listing order of "
+      u"the medium it runs from",
+      u"where the medium lists c\\csp-x64- kc1-rus.msi first, the version check opens that x64 "
+      u"package, which MsiOpenPackageEx refuses on 32-bit Windows with 1633: message 133, and the "
+      u"launcher ends this path with 1633",
+      u"where the medium lists d\\csp-win32- kc1-rus.msi first, the version compared is 3.6.5000: "
+      u"the CSP is left as it is",
+  };
+  EXPECT_EQ(expected, texts);
+}
+
+class NoFiles : public FileReader {
+ public:
+  bool ReadFileBytes(const std::u16string&, std::string&) override { return false; }
+};
+
+class NoCertificates : public CertificateReader {
+ public:
+  std::vector<CertificateFacts> ReadCertificates(const std::u16string&) override { return {}; }
+};
+
+// The detection facts: per product and platform the version a successful path installs.
+TEST_F(DistributionTest, DetectionFacts) {
+  AddPackage(u"p\\zirelcom-win32.msi", kPluginProductCode, u"3.0.0", u"1049", u"");
+  AddPackage(u"p\\zirelcom-x64.msi", kPluginProductCode, u"3.0.1", u"1049", u"", u"x64");
+  NoFiles files;
+  NoCertificates certificates;
+  const CheckReport report = CheckDistribution(real, files, certificates);
+  ASSERT_EQ(1u, report.detection.size());
+  const DetectionFacts& plugin = report.detection[0];
+  EXPECT_EQ(u"plug-in", plugin.product);
+  EXPECT_EQ(kPluginProductCode, plugin.productCode);
+  const std::vector<std::pair<std::u16string, std::vector<std::u16string>>> versions = {
+      {u"32-bit Windows", {u"3.0.0"}}, {u"64-bit Windows", {u"3.0.1"}}};
+  EXPECT_EQ(versions, plugin.versions);
+  EXPECT_FALSE(plugin.sameOnEveryPlatform);
+  const std::string text = RenderText(report);
+  EXPECT_NE(std::string::npos,
+            text.find("\r\nDetection\r\n  plug-in {B5290F4D-7E3A-46C1-8D95-0A6F2C8E13B7}: 32-bit "
+                      "Windows 3.0.0, 64-bit Windows 3.0.1; not the same on every platform\r\n"))
+      << text;
+  EXPECT_NE(std::string::npos,
+            RenderJson(report).find(
+                "\"detection\": [{\"product\": \"plug-in\", \"productCode\": "
+                "\"{B5290F4D-7E3A-46C1-8D95-0A6F2C8E13B7}\", \"versions\": {\"32-bit Windows\": "
+                "[\"3.0.0\"], \"64-bit Windows\": [\"3.0.1\"]}, \"sameOnEveryPlatform\": false}]"));
 }
 
 // Certificates as a test decides them, by file.
@@ -226,25 +408,31 @@ TEST_F(DistributionTest, CertificateFindings) {
   EXPECT_EQ(0, fake.certs.rootOpens);
 }
 
-// Package files no lookup reaches; a package some path installs is not reported.
+// Package files no lookup reaches; a package some path installs is not reported, one that only
+// another listing order would reach is reported as such.
 TEST_F(DistributionTest, UnreachablePackages) {
   for (const char16_t* name : {u"top.msi", u".hidden\\csp-x64- kc2-rus.msi", u"p\\deep\\z.msi",
-                               u"p\\zirelcom-x64.msi", u"p\\spare.msi"}) {
+                               u"p\\zirelcom-x64.msi", u"p\\spare.msi", u"q\\zirelcom-x64.msi"}) {
     fake.files.AddFile(u"C:\\dist\\" + std::u16string(name));
   }
   ReportSection section;
-  CheckUnreachablePackages(fake.files, u"C:\\dist", {u"C:\\dist\\p\\zirelcom-x64.msi"}, section);
+  CheckUnreachablePackages(fake.files, u"C:\\dist", {u"C:\\dist\\p\\zirelcom-x64.msi"},
+                           {u"C:\\dist\\p\\zirelcom-x64.msi", u"C:\\dist\\q\\zirelcom-x64.msi"},
+                           section);
   std::vector<std::pair<std::u16string, std::u16string>> found;
   for (const ReportLine& line : section.lines) {
     ASSERT_EQ(1u, line.findings.size());
     EXPECT_EQ(Severity::kWarning, line.findings[0].severity);
-    found.push_back({line.file, line.findings[0].text.substr(0, 12)});
+    found.push_back({line.file, line.findings[0].text});
   }
   const std::vector<std::pair<std::u16string, std::u16string>> expected = {
-      {u"top.msi", u"at the top l"},
-      {u".hidden\\csp-x64- kc2-rus.msi", u"in a directo"},
-      {u"p\\spare.msi", u"no path of t"},
-      {u"p\\deep\\z.msi", u"two levels d"},
+      {u"top.msi", u"at the top level: the launcher looks for packages one directory level down"},
+      {u".hidden\\csp-x64- kc2-rus.msi",
+       u"in a directory whose name begins with a full stop: the launcher skips it"},
+      {u"p\\spare.msi", u"no path of the launcher reaches it"},
+      {u"p\\deep\\z.msi", u"two levels down: the launcher looks one directory level down only"},
+      {u"q\\zirelcom-x64.msi",
+       u"no path of the launcher reaches it in this folder's listing order"},
   };
   EXPECT_EQ(expected, found);
 }

@@ -12,7 +12,9 @@ std::uint32_t CheckLibraries::Load(DllSearch search) {
         FindExport(msi, "MsiViewExecute", &database.execute) &&
         FindExport(msi, "MsiViewFetch", &database.fetch) &&
         FindExport(msi, "MsiRecordGetStringW", &database.recordString) &&
-        FindExport(msi, "MsiCloseHandle", &database.closeHandle))) {
+        FindExport(msi, "MsiCloseHandle", &database.closeHandle) &&
+        FindExport(msi, "MsiGetSummaryInformationW", &database.summaryInformation) &&
+        FindExport(msi, "MsiSummaryInfoGetPropertyW", &database.summaryProperty))) {
     return ERROR_PROC_NOT_FOUND;
   }
 

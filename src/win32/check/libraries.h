@@ -19,6 +19,8 @@ struct DatabaseFunctions {
   decltype(&::MsiViewFetch) fetch = nullptr;
   decltype(&::MsiRecordGetStringW) recordString = nullptr;
   decltype(&::MsiCloseHandle) closeHandle = nullptr;
+  decltype(&::MsiGetSummaryInformationW) summaryInformation = nullptr;
+  decltype(&::MsiSummaryInfoGetPropertyW) summaryProperty = nullptr;
 };
 
 // The crypt32.dll functions that describe a certificate.

@@ -102,8 +102,8 @@ int wmain(int argc, wchar_t** argv) {
   WindowsPlatform platform;
   KernelFileReader fileReader;
   CryptCertificateReader certificateReader(checkLibraries.Certificates());
-  const CheckReport report =
-      CheckDistribution({packages, files, certs, platform}, fileReader, certificateReader);
+  const CheckReport report = CheckDistribution({packages, files, certs, platform, packages},
+                                               fileReader, certificateReader);
   Write(STD_OUTPUT_HANDLE, json ? RenderJson(report) : RenderText(report));
   return CheckExitCode(report);
 }

@@ -1,5 +1,7 @@
 #include "win32/check/read_only_packages.h"
 
+#include <msidefs.h>
+
 #include <string>
 
 #include "win32/check/libraries.h"
@@ -68,4 +70,21 @@ std::uint32_t ReadOnlyPackages::SourceListClearAll(const char16_t*, const char16
 std::uint32_t ReadOnlyPackages::SourceListSetInfo(const char16_t*, const char16_t*, int,
                                                   std::uint32_t, const char16_t*, const char16_t*) {
   return ERROR_ACCESS_DENIED;
+}
+
+std::uint32_t ReadOnlyPackages::ReadTemplate(const std::u16string& path, std::u16string& value) {
+  OwnedMsiHandle summary(database_.closeHandle);
+  UINT result = database_.summaryInformation(0, Wide(path.c_str()), 0, summary.Receive());
+  if (result != ERROR_SUCCESS) return result;
+  wchar_t text[256] = {};
+  DWORD length = 256;
+  UINT type = 0;
+  INT number = 0;
+  FILETIME time{};
+  result =
+      database_.summaryProperty(summary.Get(), PID_TEMPLATE, &type, &number, &time, text, &length);
+  if (result != ERROR_SUCCESS) return result;
+  if (type != VT_LPSTR) return ERROR_INVALID_DATA;
+  value = Utf16String(text);
+  return ERROR_SUCCESS;
 }

@@ -1,13 +1,14 @@
 #pragma once
 
+#include "check/check_inputs.h"
 #include "system/installer_api.h"
 
 struct DatabaseFunctions;
 
 // Package files opened as read-only databases; a property is read from the Property table.
 // Only OpenPackageEx, GetProperty and CloseMsiHandle do anything: the checker never asks the
-// machine's installer and never changes it.
-class ReadOnlyPackages : public InstallerApi {
+// machine's installer and never changes it. The summary information is read the same way.
+class ReadOnlyPackages : public InstallerApi, public PackageTemplateReader {
  public:
   explicit ReadOnlyPackages(const DatabaseFunctions& database) : database_(database) {}
 
@@ -27,6 +28,8 @@ class ReadOnlyPackages : public InstallerApi {
   std::uint32_t SourceListClearAll(const char16_t*, const char16_t*, std::uint32_t) override;
   std::uint32_t SourceListSetInfo(const char16_t*, const char16_t*, int, std::uint32_t,
                                   const char16_t*, const char16_t*) override;
+  // MsiGetSummaryInformationW on the file, then its PID_TEMPLATE string.
+  std::uint32_t ReadTemplate(const std::u16string& path, std::u16string& value) override;
 
  private:
   const DatabaseFunctions& database_;

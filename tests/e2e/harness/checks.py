@@ -50,8 +50,8 @@ class Checker:
 
     def done(self):
         if self.failures:
-            raise ScenarioFailure("\n".join(["- " + f for f in self.failures]
-                                            + [self.report.summary()]))
+            summary = [self.report.summary()] if self.report is not None else []
+            raise ScenarioFailure("\n".join(["- " + f for f in self.failures] + summary))
 
 
 def expect_ran(check, exit_code):

@@ -1,6 +1,6 @@
-"""The distribution checker under Wine: the demo distribution checks clean and installs
-nothing; the demo with one fault from the fixtures gives exactly that fault's findings and exit
-code."""
+"""The distribution checker under Wine: the demo distribution gives only the findings that
+depend on the medium's listing order, its detection facts, and installs nothing; the demo with one
+fault from the fixtures gives exactly that fault's findings and exit code besides."""
 
 import json
 import os
@@ -40,12 +40,65 @@ def _findings(report):
                   for finding in line["findings"])
 
 
+_REFUSED_FIRST = ("the version check opens that x64 package, which MsiOpenPackageEx refuses on "
+                  "32-bit Windows with 1633: message 133, and the launcher ends this path with 1633")
+_CSP_CONFIGURATIONS = (("kc1*", "eng*"), ("kc1*", "rus*"), ("kc2*", "rus*"), ("kc3*", "eng*"))
+
+
+def _csp_files(arch, blank=" "):
+    return [f"csp\\csp-{arch}-{blank}{level[:-1]}-{language[:-1]}.msi"
+            for level, language in _CSP_CONFIGURATIONS]
+
+
+def _plugin_x64_first():
+    return ("Plug-in, 32-bit Windows", "replacement of an installed older plug-in", "warning",
+            "where the medium lists plugin\\zirelcom-x64.msi first, " + _REFUSED_FIRST)
+
+
+def _csp_upgrades_x64_first():
+    files = _csp_files("x64")
+    text = ("where the medium lists " + ", ".join(files[:-1]) + " or " + files[-1] + " first, "
+            + _REFUSED_FIRST)
+    return [("CSP, 32-bit Windows", f"upgrade of an installed {level} {language} CSP 3.6.5365",
+             "warning", text) for level, language in _CSP_CONFIGURATIONS]
+
+
+def _plain_csp_matches(blank=" "):
+    findings = []
+    for platform, arch in _PLATFORMS:
+        names = _csp_files(arch, blank)
+        findings.append((f"CSP, {platform}", "fresh installation, -csp", "warning",
+                         f'"csp*{arch}* " matches 4 files: ' + ", ".join(names[:-1]) + " and "
+                         + names[-1] + "; which one the launcher takes depends on the listing "
+                         "order of the medium it runs from"))
+    return findings
+
+
+def _demo_findings():
+    """What the demo gives: only what depends on the listing order of the medium."""
+    return ([_plugin_x64_first()] + _csp_upgrades_x64_first() + _plain_csp_matches()
+            + [("ZAZ CSP, 32-bit Windows", "upgrade of an installed rus* ZAZ CSP", "warning",
+                "where the medium lists ucsp\\ucsp-x64-rus.msi first, " + _REFUSED_FIRST)])
+
+
+_DEMO_DETECTION = [
+    "  plug-in {B5290F4D-7E3A-46C1-8D95-0A6F2C8E13B7}: 32-bit Windows 3.0.0, 64-bit Windows "
+    "3.0.0; the same on every platform",
+    "  CSP {6E1B37A2-0C94-4D58-A1F3-2B7C9E05D841}: 32-bit Windows 3.6.7000, 64-bit Windows "
+    "3.6.7000; the same on every platform",
+    "  ZAZ CSP {3D7E90B5-A241-4C6E-9F08-57B2E1C4A396}: 32-bit Windows 4.0.200, 64-bit Windows "
+    "4.0.200; the same on every platform",
+]
+
+
 def _demo_checks_clean(session):
     dist = _demo(session)
     check = checks.Checker(None)
     status, output = _check(session, wine.windows_path(dist))
-    check.equal("exit code", status, 0)
-    check.equal("last line", output.rstrip().splitlines()[-1], "0 errors, 0 warnings")
+    check.equal("exit code", status, 1)
+    lines = output.rstrip().splitlines()
+    check.equal("last line", lines[-1], "0 errors, 8 warnings")
+    check.equal("detection part", lines[-6:-2], ["Detection"] + _DEMO_DETECTION)
     # An upgrade keeping kc2 Russian on 64-bit Windows finds the package with the blank.
     check.true("the kc2 Russian upgrade line in:\n" + output,
                "  upgrade of an installed kc2* rus* CSP 3.6.5365 \u2192 csp\\csp-x64- kc2-rus.msi  ("
@@ -54,10 +107,15 @@ def _demo_checks_clean(session):
         check.equal(f"state of {code} after the check", fixtures.product(session, code)["state"],
                     "-1")
     status, output = _check(session, "--json", wine.windows_path(dist))
-    check.equal("exit code with --json", status, 0)
+    check.equal("exit code with --json", status, 1)
     report = json.loads(output)
     check.equal("JSON counts", (report["errors"], report["warnings"], report["exitCode"]),
-                (0, 0, 0))
+                (0, 8, 1))
+    check.equal("findings", _findings(report), sorted(_demo_findings()))
+    check.equal("JSON detection of the plug-in", report["detection"][0],
+                {"product": "plug-in", "productCode": fixtures.PLUGIN_CODE,
+                 "versions": {"32-bit Windows": ["3.0.0"], "64-bit Windows": ["3.0.0"]},
+                 "sameOnEveryPlatform": True})
     check.equal("sections", [section["title"] for section in report["sections"]][:4],
                 ["Plug-in, 32-bit Windows", "CSP, 32-bit Windows", "ZAZ CSP, 32-bit Windows",
                  "ZAZ CSP imports, 32-bit Windows"])
@@ -68,8 +126,11 @@ def _demo_checks_clean(session):
     check.done()
 
 
-def _broken(name, fault, exit_code, findings):
-    """The demo with `fault(session, dist)` applied: exactly `findings`, and `exit_code`."""
+def _broken(name, fault, exit_code, findings, gone=()):
+    """The demo with `fault(session, dist)` applied: exactly `findings` besides the demo's own,
+    but for those in `gone`, and `exit_code`."""
+    findings = [f for f in _demo_findings() if f not in gone] + list(findings)
+
     def body(session):
         dist = _demo(session)
         fault(session, dist)
@@ -122,9 +183,32 @@ def _upgrades_finding_nothing():
 _FOREIGN = ("product code {F30CF69D-48E0-6E0B-4694-0A2B686156B6} is not the plug-in's "
             f"{fixtures.PLUGIN_CODE}: the launcher installs it all the same")
 
+def _x64_plugin_named_amd64(session, dist):
+    shutil.copy(_fixture(session, "packages", "plugin-3.0.0", "zirelcom-x64.msi"),
+                os.path.join(dist, "plugin", "zirelcom-amd64.msi"))
+
+
+def _win32_plugin_in_second_folder(session, dist):
+    os.makedirs(os.path.join(dist, "plugin-copy"))
+    shutil.copy(_fixture(session, "packages", "plugin-3.0.0", "zirelcom-win32.msi"),
+                os.path.join(dist, "plugin-copy"))
+
+
+def _two_win32_plugins():
+    text = ('"zirelcom*win32*" matches 2 files: plugin\\zirelcom-win32.msi and '
+            "plugin-copy\\zirelcom-win32.msi; which one the launcher takes depends on the listing "
+            "order of the medium it runs from")
+    return [("Plug-in, 32-bit Windows", path, "warning", text)
+            for path in ("fresh installation", "replacement of an installed older plug-in")] + [
+        ("Files", "package file", "warning",
+         "no path of the launcher reaches it in this folder's listing order")]
+
+
 CASES = [
     CustomCase("check_demo_distribution_clean", _demo_checks_clean),
-    _broken("check_upgrade_blank_missing", _csp_without_blank, 2, _upgrades_finding_nothing()),
+    _broken("check_upgrade_blank_missing", _csp_without_blank, 2,
+            _upgrades_finding_nothing() + _plain_csp_matches(blank=""),
+            gone=_csp_upgrades_x64_first() + _plain_csp_matches()),
     _broken("check_foreign_product_code",
             _copy_into("packages", "plugin-foreign-code", "zirelcom-x64.msi", to="plugin"), 2,
             [("Plug-in, 64-bit Windows", "fresh installation", "error", _FOREIGN),
@@ -141,4 +225,12 @@ CASES = [
     _broken("check_junk_certificate", _copy_into("certs", "not-a-certificate.cer"), 2,
             [("Files", "certificate file", "error",
               "crypt32 cannot open it as a certificate file: the launcher skips it")]),
+    _broken("check_x64_plugin_met_first_on_32bit", _x64_plugin_named_amd64, 2,
+            [("Plug-in, 32-bit Windows", "replacement of an installed older plug-in", "error",
+              "the version check opens plugin\\zirelcom-amd64.msi, an x64 package, which "
+              "MsiOpenPackageEx refuses on 32-bit Windows with 1633: message 133, and the "
+              "launcher ends this path with 1633")],
+            gone=[_plugin_x64_first()]),
+    _broken("check_two_candidates_two_folders", _win32_plugin_in_second_folder, 1,
+            _two_win32_plugins()),
 ]
