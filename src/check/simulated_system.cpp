@@ -78,6 +78,7 @@ std::uint32_t SimulatedInstaller::GetProductInfo(const char16_t* product, const 
   if (it == installed.end()) return kErrorUnknownProduct;
   const std::u16string name = property;
   versionRead_ = name == u"VersionString";
+  localPackageRead_ = name == u"LocalPackage";
   if (name == u"VersionString") return AnswerText(it->second.version, buffer, size);
   if (name == u"LocalPackage") return AnswerText(it->second.localPackage, buffer, size);
   return kErrorUnknownProperty;
@@ -87,8 +88,10 @@ std::uint32_t SimulatedInstaller::OpenPackageEx(const char16_t* path, std::uint3
                                                 MsiHandle* handle) {
   openedPackages.emplace_back(path);
   if (versionRead_) versionSource = path;
+  const bool installedHere = localPackageRead_;
   versionRead_ = false;
-  if (!rule_.Accepts(path, false)) {
+  localPackageRead_ = false;
+  if (!installedHere && !rule_.Accepts(path, false)) {
     *handle = 0;
     return kErrorPlatformUnsupported;
   }

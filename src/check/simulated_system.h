@@ -63,7 +63,8 @@ class SimulatedInstaller : public InstallerApi {
   int QueryFeatureState(const char16_t* product, const char16_t* feature) override;
   std::uint32_t GetProductInfo(const char16_t* product, const char16_t* property, char16_t* buffer,
                                std::uint32_t* size) override;
-  // 1633 for a package of another platform, as MsiOpenPackageEx answers.
+  // 1633 for a package of another platform, as MsiOpenPackageEx answers; not for the package
+  // that stands in for an installed product's "LocalPackage", which this Windows did install.
   std::uint32_t OpenPackageEx(const char16_t* path, std::uint32_t options,
                               MsiHandle* handle) override;
   std::uint32_t GetProperty(MsiHandle handle, const char16_t* name, char16_t* buffer,
@@ -81,6 +82,7 @@ class SimulatedInstaller : public InstallerApi {
   InstallerApi& packages_;
   SimulatedPlatformRule& rule_;
   bool versionRead_ = false;
+  bool localPackageRead_ = false;
 };
 
 // Child processes that are never started: each command line is recorded and "ends" with 0, or

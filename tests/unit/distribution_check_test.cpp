@@ -152,7 +152,8 @@ TEST_F(DistributionTest, AgreementRules) {
   AddPackage(u"p\\zirelcom-win32.msi", kPluginProductCode, u"3.0.0", u"1049", u"");
   AddPackage(u"p\\zirelcom-x64.msi", kPluginProductCode, u"1.0.0", u"1049", u"");
   AddPackage(u"p\\zirelcom-other.msi", kForeignCode, u"9.0", u"1049", u"");
-  AddPackage(u"c\\csp-x64- kc1-eng.msi", kCspProductCode, u"3.6.7000", u"1033", u"qxcspi");
+  // Read as an installed product's package on the 32-bit simulation, which must not refuse it.
+  AddPackage(u"c\\csp-x64- kc1-eng.msi", kCspProductCode, u"3.6.7000", u"1033", u"qxcspi", u"x64");
   const std::u16string win32 = u"C:\\dist\\p\\zirelcom-win32.msi";
   const std::u16string x64 = u"C:\\dist\\p\\zirelcom-x64.msi";
   const std::u16string kc1Eng = u"C:\\dist\\c\\csp-x64- kc1-eng.msi";

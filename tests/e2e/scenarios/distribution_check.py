@@ -91,7 +91,7 @@ _DEMO_DETECTION = [
 ]
 
 
-def _demo_checks_clean(session):
+def _demo_check(session):
     dist = _demo(session)
     check = checks.Checker(None)
     status, output = _check(session, wine.windows_path(dist))
@@ -205,7 +205,7 @@ def _two_win32_plugins():
 
 
 CASES = [
-    CustomCase("check_demo_distribution_clean", _demo_checks_clean),
+    CustomCase("check_demo_distribution", _demo_check),
     _broken("check_upgrade_blank_missing", _csp_without_blank, 2,
             _upgrades_finding_nothing() + _plain_csp_matches(blank=""),
             gone=_csp_upgrades_x64_first() + _plain_csp_matches()),
