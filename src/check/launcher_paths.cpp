@@ -73,12 +73,9 @@ PathRun Simulate(const RealSystem& real, bool wow64, const SetupOptions& options
   return Simulate(real, run, u"");
 }
 
-// Options as the launcher's command line parser makes them from `commandLine`.
+// Options as the launcher reads them from `commandLine`.
 SetupOptions OptionsOf(const RealSystem& real, const std::u16string& commandLine) {
-  Simulation simulation(real, false);
-  SetupOptions options;
-  ParseCommandLine(simulation.sys, commandLine, options);
-  return options;
+  return ReadCommandLine(real.platform, commandLine).options;
 }
 
 std::u16string WithoutStar(const std::u16string& fragment) {

@@ -54,21 +54,13 @@ void StoreValue(ValueTarget target, const std::u16string& value, SetupOptions& o
   }
 }
 
-ParseOutcome Help(const System& sys, const SetupOptions& options) {
-  ShowHelp(sys, options);
-  return ParseOutcome::kHelpShown;
-}
-
 }  // namespace
 
-ParseOutcome ParseCommandLine(const System& sys, const std::u16string& text,
-                              SetupOptions& options) {
-  std::vector<std::u16string> tokens;
-  if (!sys.platform.SplitCommandLine(text, &tokens)) return ParseOutcome::kParsed;
+ParseOutcome ParseArguments(const std::vector<std::u16string>& tokens, SetupOptions& options) {
   for (std::size_t i = 0; i < tokens.size(); ++i) {
     const std::u16string& token = tokens[i];
     if (IsOption(token, u"-help") || IsOption(token, u"--help") || IsOption(token, u"/help")) {
-      return Help(sys, options);
+      return ParseOutcome::kHelpWanted;
     }
     if (IsOption(token, u"-csp")) {
       options.installCsp = true;
@@ -82,11 +74,20 @@ ParseOutcome ParseCommandLine(const System& sys, const std::u16string& text,
       options.noRestart = true;
     } else {
       const ValueTarget target = ValueOptionOf(token, options);
-      if (target == ValueTarget::kNone || i + 1 == tokens.size()) return Help(sys, options);
+      if (target == ValueTarget::kNone || i + 1 == tokens.size()) return ParseOutcome::kHelpWanted;
       StoreValue(target, tokens[++i], options);
     }
   }
   return ParseOutcome::kParsed;
+}
+
+CommandLine ReadCommandLine(PlatformApi& platform, const std::u16string& text) {
+  CommandLine line;
+  line.text = text;
+  std::vector<std::u16string> tokens;
+  if (text.empty() || !platform.SplitCommandLine(text, &tokens)) return line;
+  line.outcome = ParseArguments(tokens, line.options);
+  return line;
 }
 
 std::u16string BuildHelpText(const SetupOptions& options) {

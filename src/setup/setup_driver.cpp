@@ -88,14 +88,15 @@ std::uint32_t OfferRestart(const System& sys, const SetupOptions& options, std::
 }  // namespace
 
 std::uint32_t RunSetup(const System& sys, InstallStages& stages, SetupState& state,
-                       const std::u16string& commandLineText) {
-  SetupOptions& options = state.options;
+                       const CommandLine& commandLine) {
   sys.log.Line(
-      {"command line: ", Quoted(MaskSecrets(commandLineText, QuoteReading::kCommandLine))});
-  if (!commandLineText.empty() &&
-      ParseCommandLine(sys, commandLineText, options) == ParseOutcome::kHelpShown) {
+      {"command line: ", Quoted(MaskSecrets(commandLine.text, QuoteReading::kCommandLine))});
+  if (commandLine.outcome == ParseOutcome::kHelpWanted) {
+    ShowHelp(sys, commandLine.options);
     return 0;
   }
+  SetupOptions& options = state.options;
+  options = commandLine.options;
   LogOptions(sys.log, options);
   const bool silent = options.silent;
   const bool admin = sys.platform.IsUserAdmin();

@@ -6,6 +6,7 @@
 #include "actions/core_install_stages.h"
 #include "log/file_run_log.h"
 #include "log/log_lines.h"
+#include "setup/command_line.h"
 #include "setup/setup_driver.h"
 #include "setup/setup_state.h"
 #include "system/system.h"
@@ -36,11 +37,36 @@ void LogInternalFailure() {
                                     : "internal failure: the run is aborted");
 }
 
+// The parts of the Windows layer that need neither msi.dll nor crypt32.dll.
+struct BaseLayer {
+  WindowsPlatform& platform;
+  WindowsUi& ui;
+  ModuleResources& resources;
+  FileRunLog& log;
+};
+
+// The setup itself. The installer and certificate adapters are made here, from the libraries
+// that PrepareStart loaded, and exist nowhere else: none can call into a table not yet filled.
+std::uint32_t Install(const SystemLibraries& libraries, DllSearch search, const BaseLayer& base,
+                      const CommandLine& commandLine) {
+  // Outlives the installer; its result() is the answer of the COM initialisation.
+  ComApartment com(search);
+  MsiInstaller installer(libraries.Msi(), &com);
+  CertificateStores certs(libraries.Crypt());
+  KernelFiles files;
+  ChildProcesses processes;
+  const System sys{installer,     files,   processes,      certs,
+                   base.platform, base.ui, base.resources, base.log};
+  SetupState state;
+  CoreInstallStages stages(sys, state);
+  return RunSetup(sys, stages, state, commandLine);
+}
+
 }  // namespace
 
 // The C runtime hands over the command line without the program name and the blanks after it,
 // and ends the process with the returned value as its 32-bit exit code.
-int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int) {
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLineText, int) {
   // "Best practice is that all applications call the process-wide SetErrorMode function with a
   // parameter of SEM_FAILCRITICALERRORS at startup": before anything touches a drive, the log
   // file first of all.
@@ -52,13 +78,6 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int) {
   // system directory by PrepareStart.
   const DllSearch search = RestrictDllSearch();
 
-  SystemLibraries libraries;
-  // Outlives the installer; its result() is the answer of the COM initialisation.
-  ComApartment com(search);
-  MsiInstaller installer(libraries.Msi(), &com);
-  CertificateStores certs(libraries.Crypt());
-  KernelFiles files;
-  ChildProcesses processes;
   WindowsPlatform platform;
   ModuleResources resources(instance);
   WindowsUi ui(instance, resources);
@@ -68,14 +87,16 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int) {
   const ActiveRunLog activeLog(log);
   ui.SetSomebodyCanSee(DecideSomebodyCanSee(ReadViewerFacts(), log));
   SetInternalFailureHook(LogInternalFailure);
-  const System sys{installer, files, processes, certs, platform, ui, resources, log};
-  const std::u16string text = Utf16String(commandLine);
+  // Read once: start-up learns -silent from it, the setup everything else.
+  const CommandLine commandLine = ReadCommandLine(platform, Utf16String(commandLineText));
 
-  if (const std::uint32_t refused = PrepareStart(sys, libraries, search, text); refused != 0) {
+  SystemLibraries libraries;
+  if (const std::uint32_t refused =
+          PrepareStart({ui, resources, log}, commandLine.Silent(), search, libraries);
+      refused != 0) {
     return static_cast<int>(LogExitCode(log, refused));
   }
-  SetupState state;
-  CoreInstallStages stages(sys, state);
-  std::uint32_t exitCode = RunSetup(sys, stages, state, text);
+  const std::uint32_t exitCode =
+      Install(libraries, search, {platform, ui, resources, log}, commandLine);
   return static_cast<int>(LogExitCode(log, exitCode));
 }

@@ -3,7 +3,9 @@
 #include <cstdint>
 #include <string>
 
-#include "system/system.h"
+#include "system/resource_api.h"
+#include "system/run_log.h"
+#include "system/ui_api.h"
 #include "win32/dll_search.h"
 
 class SystemLibraries;
@@ -18,19 +20,21 @@ constexpr std::uint32_t kExitDllRedirection = 9;
 // answer is ".local".
 std::u16string FindDllRedirection();
 
-// Whether the command-line text asks for -silent, read as the setup driver reads it: only a
-// line that the driver accepts counts (one that it answers with the help does not). Nothing
-// is shown; sys.ui is not used.
-bool AsksForSilence(const System& sys, const std::u16string& commandLine);
-
 // The message texts of a refused start.
 std::u16string DllRedirectionText(const std::u16string& redirection);
 std::u16string LibraryFailureText(const char16_t* library, std::uint32_t error);
 
-// Before the setup runs: a -silent run enters the unattended mode (see unattended_run.h); then
-// refuses a DLL redirection next to the program, and loads msi.dll and crypt32.dll from the
-// system directory into `libraries`. Returns 0 to go on; otherwise the
-// exit code (kExitDllRedirection, or the Windows error of the failed load) after an error box
-// with caption 104, which -silent suppresses.
-std::uint32_t PrepareStart(const System& sys, SystemLibraries& libraries, DllSearch search,
-                           const std::u16string& commandLine);
+// Where a refused start is shown and written down.
+struct StartScreen {
+  UiApi& ui;
+  ResourceApi& resources;  // the caption's string
+  RunLog& log;
+};
+
+// Before the setup runs: a `silent` run enters the unattended mode (see unattended_run.h);
+// then refuses a DLL redirection next to the program, and loads msi.dll and crypt32.dll from
+// the system directory into `libraries`. Returns 0 to go on; otherwise the exit code
+// (kExitDllRedirection, or the Windows error of the failed load) after an error box with
+// caption 104, which `silent` suppresses.
+std::uint32_t PrepareStart(const StartScreen& screen, bool silent, DllSearch search,
+                           SystemLibraries& libraries);

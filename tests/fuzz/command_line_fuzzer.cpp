@@ -1,5 +1,6 @@
-// Arbitrary text through ParseCommandLine on the fake system, compared with a table-driven
-// model of the option rules and checked for effects the parse must never have; and through
+// Arbitrary text read as the launcher reads its command line (split on the fake system, then
+// parsed), compared with a table-driven model of the option rules and checked for effects the
+// reading must never have; and through
 // the log's masking, which must leave no code unit of a property value that msiexec would read.
 
 #include <cstring>
@@ -271,14 +272,20 @@ struct Run {
   std::vector<FakeUi::Box> boxes;
 };
 
+// The text read once, then the help that it asks for shown as the driver shows it.
 Run ParseOnce(const std::u16string& text, std::vector<std::u16string>* tokens) {
   FakeSystem fake;
-  Run run{ParseOutcome::kParsed, {}, {}};
-  run.outcome = ParseCommandLine(fake.sys, text, run.options);
-  run.boxes = fake.ui.boxes;
-  FUZZ_CHECK(run.outcome == ParseOutcome::kParsed || run.outcome == ParseOutcome::kHelpShown);
-  FUZZ_CHECK(fake.platform.splitTexts.size() == 1 && fake.platform.splitTexts[0] == text);
-  CheckNoOtherEffect(fake, run.outcome == ParseOutcome::kHelpShown ? 1 : 0);
+  const CommandLine line = ReadCommandLine(fake.platform, text);
+  FUZZ_CHECK(line.text == text);
+  FUZZ_CHECK(line.outcome == ParseOutcome::kParsed || line.outcome == ParseOutcome::kHelpWanted);
+  // An empty text has nothing to split; any other is split once.
+  FUZZ_CHECK(fake.platform.splitTexts.size() == (text.empty() ? 0u : 1u));
+  FUZZ_CHECK(text.empty() || fake.platform.splitTexts[0] == text);
+  CheckNoOtherEffect(fake, 0);
+  const bool help = line.outcome == ParseOutcome::kHelpWanted;
+  if (help) ShowHelp(fake.sys, line.options);
+  Run run{line.outcome, line.options, fake.ui.boxes};
+  CheckNoOtherEffect(fake, help ? 1 : 0);
   if (tokens != nullptr) fake.platform.SplitCommandLine(text, tokens);
   return run;
 }
@@ -303,7 +310,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   FUZZ_CHECK(o.installUcsp || o.ucspArgs.empty());
 
   const Model model = ModelParse(tokens);
-  FUZZ_CHECK(model.help == (run.outcome == ParseOutcome::kHelpShown));
+  FUZZ_CHECK(model.help == (run.outcome == ParseOutcome::kHelpWanted));
+  // The arguments parsed directly give the same answer as the reading of the text.
+  SetupOptions direct;
+  FUZZ_CHECK(ParseArguments(tokens, direct) == run.outcome);
+  FUZZ_CHECK(SameOptions(direct, run.options));
   if (model.help) {
     // One box: the help for the flags set left of the token that brought it up.
     FUZZ_CHECK(run.boxes.size() == 1);
@@ -345,9 +356,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   // A split that fails leaves every option at its default and shows nothing.
   FakeSystem failing;
   failing.platform.splitFails = true;
-  SetupOptions untouched;
-  FUZZ_CHECK(ParseCommandLine(failing.sys, text, untouched) == ParseOutcome::kParsed);
-  FUZZ_CHECK(SameOptions(untouched, SetupOptions{}));
+  const CommandLine untouched = ReadCommandLine(failing.platform, text);
+  FUZZ_CHECK(untouched.outcome == ParseOutcome::kParsed);
+  FUZZ_CHECK(SameOptions(untouched.options, SetupOptions{}));
   CheckNoOtherEffect(failing, 0);
   return 0;
 }

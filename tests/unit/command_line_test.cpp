@@ -43,9 +43,9 @@ struct Parsed {
 };
 
 Parsed Parse(FakeSystem& fake, const std::u16string& text) {
-  Parsed result{ParseOutcome::kParsed, {}};
-  result.outcome = ParseCommandLine(fake.sys, text, result.options);
-  return result;
+  const CommandLine line = ReadCommandLine(fake.platform, text);
+  EXPECT_EQ(text, line.text);
+  return Parsed{line.outcome, line.options};
 }
 
 // Every field of `options`, for comparing whole records.
@@ -156,11 +156,16 @@ void PrintTo(const HelpCase& c, std::ostream* os) {
 
 class HelpCommandLineTest : public ::testing::TestWithParam<HelpCase> {};
 
+// The reading shows nothing; the help it asks for, for the flags left of the token that asked
+// for it, is one box.
 TEST_P(HelpCommandLineTest, ShowsTheHelpOnceAndStops) {
   FakeSystem fake;
   const HelpCase& c = GetParam();
   const Parsed parsed = Parse(fake, c.commandLine);
-  EXPECT_EQ(ParseOutcome::kHelpShown, parsed.outcome);
+  EXPECT_EQ(ParseOutcome::kHelpWanted, parsed.outcome);
+  EXPECT_TRUE(fake.ui.boxes.empty());
+  EXPECT_TRUE(fake.log.lines.empty());
+  ShowHelp(fake.sys, parsed.options);
   ASSERT_EQ(1u, fake.ui.boxes.size());
   EXPECT_EQ(c.expectedHelp, fake.ui.boxes[0].text);
   EXPECT_EQ(u"Справка", fake.ui.boxes[0].caption);
@@ -197,26 +202,62 @@ INSTANTIATE_TEST_SUITE_P(
                       HelpCase{"CyrillicLookalikeIsNotTheOption", u"-сsp", kPlainHelp}),
     [](const auto& p) { return std::string(p.param.name); });
 
-TEST(ParseCommandLine, OptionsBeforeTheHelpStayAndNothingAfterIsRead) {
+TEST(ReadCommandLine, OptionsBeforeTheHelpStayAndNothingAfterIsRead) {
   FakeSystem fake;
-  const Parsed parsed = Parse(fake, u"-csp -silent -ZirelArgs a -bogus -ucsp -ZirelArgs b");
-  EXPECT_EQ(ParseOutcome::kHelpShown, parsed.outcome);
+  const CommandLine line =
+      ReadCommandLine(fake.platform, u"-csp -silent -ZirelArgs a -bogus -ucsp -ZirelArgs b");
+  EXPECT_EQ(ParseOutcome::kHelpWanted, line.outcome);
   EXPECT_EQ(Describe(With(Options({"csp", "silent"}), &SetupOptions::pluginArgs, u"a ")),
-            Describe(parsed.options));
-  EXPECT_EQ(1u, fake.ui.boxes.size());
+            Describe(line.options));
+  EXPECT_TRUE(fake.ui.boxes.empty());
+  // -silent in a line answered with the help does not make the run silent.
+  EXPECT_FALSE(line.Silent());
 }
 
-TEST(ParseCommandLine, HelpThatNobodyCanSeeIsOnlyLogged) {
+TEST(ReadCommandLine, SilentOnlyInALineWithoutHelp) {
+  FakeSystem fake;
+  struct Row {
+    std::u16string text;
+    bool silent;
+  };
+  const Row rows[] = {
+      {u"", false},
+      {u"-silent", true},
+      {u"-SILENT", true},
+      {u"-csp -ucsp -silent -ZirelArgs \"A=1\"", true},
+      {u"-ZirelArgs -silent", false},  // the value of -ZirelArgs
+      {u"-silent -bogus", false},      // answered with the help
+      {u"-help -silent", false},
+      {u"-silent -ZirelArgs", false},  // value missing: the help
+      {u"-csp", false},
+  };
+  for (const Row& row : rows) {
+    EXPECT_EQ(row.silent, ReadCommandLine(fake.platform, row.text).Silent()) << Utf8(row.text);
+  }
+  EXPECT_TRUE(fake.ui.boxes.empty());
+}
+
+TEST(ReadCommandLine, EmptyTextIsNotSplit) {
+  FakeSystem fake;
+  fake.platform.splitFails = true;
+  const CommandLine line = ReadCommandLine(fake.platform, u"");
+  EXPECT_EQ(ParseOutcome::kParsed, line.outcome);
+  EXPECT_EQ(Describe(SetupOptions{}), Describe(line.options));
+  EXPECT_TRUE(fake.platform.splitTexts.empty());
+}
+
+TEST(ShowHelp, HelpThatNobodyCanSeeIsOnlyLogged) {
   FakeSystem fake;
   fake.ui.canSee = false;
   const Parsed parsed = Parse(fake, u"-silent -bogus");
-  EXPECT_EQ(ParseOutcome::kHelpShown, parsed.outcome);
+  EXPECT_EQ(ParseOutcome::kHelpWanted, parsed.outcome);
+  ShowHelp(fake.sys, parsed.options);
   EXPECT_TRUE(fake.ui.boxes.empty());
   EXPECT_EQ(std::vector<std::u16string>{u"help not shown: nobody can see it: " + kPlainHelp},
             fake.log.lines);
 }
 
-TEST(ParseCommandLine, SplitFailureKeepsDefaults) {
+TEST(ReadCommandLine, SplitFailureKeepsDefaults) {
   FakeSystem fake;
   fake.platform.splitFails = true;
   const Parsed parsed = Parse(fake, u"-csp -silent");
@@ -225,13 +266,12 @@ TEST(ParseCommandLine, SplitFailureKeepsDefaults) {
   EXPECT_TRUE(fake.ui.boxes.empty());
 }
 
-TEST(ParseCommandLine, AppendsToWhatTheOptionsAlreadyHold) {
-  FakeSystem fake;
+TEST(ParseArguments, AppendsToWhatTheOptionsAlreadyHold) {
   SetupOptions options;
   options.pluginArgs = u"X=0 ";
   options.kcPattern = u"kc1*";
   EXPECT_EQ(ParseOutcome::kParsed,
-            ParseCommandLine(fake.sys, u"-csp -KC kc3 -ZirelArgs Y=1", options));
+            ParseArguments({u"-csp", u"-KC", u"kc3", u"-ZirelArgs", u"Y=1"}, options));
   EXPECT_EQ(u"X=0 Y=1 ", options.pluginArgs);
   EXPECT_EQ(u"kc1**kc3*", options.kcPattern);
 }

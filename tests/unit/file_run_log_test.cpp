@@ -125,7 +125,8 @@ TEST(FileRunLog, ClosingLinesStillComeLastAfterTheLimit) {
     SetupState state;
     ScriptedInstallStages stages(fake.kernel, state);
     stages.pluginResult = 3010;
-    EXPECT_EQ(7u, LogExitCode(log, RunSetup(sys, stages, state, u"-silent")));
+    EXPECT_EQ(7u, LogExitCode(log, RunSetup(sys, stages, state,
+                                            ReadCommandLine(fake.platform, u"-silent"))));
   }
   const std::string& file = files.files[kLogName];
   EXPECT_LE(file.size(), kRunLogLimit);
@@ -173,7 +174,7 @@ RunResult RunWithBothProviders(FakeSystem& fake, RunLog& log) {
   SetupState state;
   CoreInstallStages stages(sys, state);
   RunResult run;
-  run.exitCode = RunSetup(sys, stages, state, u"-csp -ucsp");
+  run.exitCode = RunSetup(sys, stages, state, ReadCommandLine(fake.platform, u"-csp -ucsp"));
   run.events = fake.kernel.log;
   run.events.insert(run.events.end(), fake.certs.events.begin(), fake.certs.events.end());
   return run;

@@ -24,7 +24,7 @@ std::string Logged(std::uint16_t id) {
 // One run of the driver against the fake system and scripted stages.
 struct Scenario {
   std::uint32_t RunDriver(const std::u16string& commandLine) {
-    return RunSetup(fake.sys, stages, state, commandLine);
+    return RunSetup(fake.sys, stages, state, ReadCommandLine(fake.platform, commandLine));
   }
   std::vector<std::string> Boxes() const {
     std::vector<std::string> shown;
@@ -129,10 +129,13 @@ TEST(Driver, PropertyValuesNeverReachTheLogOfAWholeRun) {
   fake.platform.wow64 = true;
   SetupState state;
   CoreInstallStages stages(fake.sys, state);
-  EXPECT_EQ(0u,
-            RunSetup(fake.sys, stages, state,
-                     u"-csp -ucsp -silent -CSPArgs \"PIDKEY=\\\"k1 k1\\\" ALLUSERS=1\" "
-                     u"-UCSPArgs SERIAL=s2 -ZirelArgs \"PASSWORD=\\\"p3 \\\"\\\"p3\\\"\\\"\\\"\""));
+  EXPECT_EQ(
+      0u,
+      RunSetup(fake.sys, stages, state,
+               ReadCommandLine(
+                   fake.platform,
+                   u"-csp -ucsp -silent -CSPArgs \"PIDKEY=\\\"k1 k1\\\" ALLUSERS=1\" "
+                   u"-UCSPArgs SERIAL=s2 -ZirelArgs \"PASSWORD=\\\"p3 \\\"\\\"p3\\\"\\\"\\\"\"")));
   EXPECT_EQ(
       (std::vector<std::u16string>{
           u"msiexec /qn /i \"C:\\dist\\csp\\csp-x64-kc1-rus.msi\" PIDKEY=\"k1 k1\" "

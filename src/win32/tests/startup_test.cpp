@@ -5,13 +5,11 @@
 #include <cstdint>
 #include <vector>
 
-#include "system/system.h"
+#include "setup/command_line.h"
+#include "system/run_log.h"
 #include "ui/localized_strings.h"
-#include "win32/certificate_stores.h"
 #include "win32/child_processes.h"
-#include "win32/kernel_files.h"
 #include "win32/module_resources.h"
-#include "win32/msi_installer.h"
 #include "win32/startup_checks.h"
 #include "win32/system_libraries.h"
 #include "win32/tests/check.h"
@@ -103,17 +101,21 @@ class RecordingUi : public UiApi {
   bool canSee = true;
 };
 
-// The real layer with a recording user interface.
-struct RecordingSystem {
+// What start-up has before the libraries are loaded, with a recording user interface.
+struct RecordingStart {
+  // As the launcher reads `line` at start: whether the run is silent.
+  static bool Silent(const std::u16string& line) {
+    WindowsPlatform platform;
+    return ReadCommandLine(platform, line).Silent();
+  }
+  std::uint32_t Prepare(const std::u16string& line, DllSearch search) {
+    return PrepareStart({ui, resources, log}, Silent(line), search, libraries);
+  }
+
   SystemLibraries libraries;
-  MsiInstaller installer{libraries.Msi()};
-  CertificateStores certs{libraries.Crypt()};
-  KernelFiles files;
-  ChildProcesses processes;
-  WindowsPlatform platform;
   ModuleResources resources{GetModuleHandleW(nullptr)};
   RecordingUi ui;
-  System sys{installer, files, processes, certs, platform, ui, resources};
+  RunLog& log = NoLog();
 };
 
 // "<this program>.local", created as a directory or a file and removed again.
@@ -242,9 +244,9 @@ void CheckStartPreparation(DllSearch search) {
     CHECK(crypt.openStore && crypt.enumCertificates && crypt.addCertificate && crypt.closeStore);
   }
 
-  // The -silent reading: only a line that the driver accepts, and never a box.
+  // The -silent reading, with CommandLineToArgvW: only a line that the driver accepts is
+  // silent, and a silent start that is refused shows no box.
   {
-    RecordingSystem world;
     struct Case {
       std::u16string line;
       bool silent;
@@ -260,9 +262,14 @@ void CheckStartPreparation(DllSearch search) {
         {u"-silent -ZirelArgs", false},  // value missing: the help
         {u"-csp", false},
     };
-    for (const Case& row : cases) CHECK_EQ(AsksForSilence(world.sys, row.line), row.silent);
-    CHECK_EQ(world.ui.boxes.size(), std::size_t{0});
-    CHECK_EQ(world.ui.otherCalls, 0);
+    const Redirection redirection(true);
+    for (const Case& row : cases) {
+      CHECK_EQ(RecordingStart::Silent(row.line), row.silent);
+      RecordingStart world;
+      CHECK_EQ(world.Prepare(row.line, search), kExitDllRedirection);
+      CHECK_EQ(world.ui.boxes.size(), std::size_t{row.silent ? 0u : 1u});
+      CHECK_EQ(world.ui.otherCalls, 0);
+    }
   }
 
   CHECK_EQ(DllRedirectionText(u"setup.exe.local"),
@@ -287,9 +294,9 @@ void CheckStartPreparation(DllSearch search) {
     };
     for (const Case& row : {Case{u"", 1, true}, Case{u"-csp -silent", 0, true},
                             Case{u"-silent -x", 1, true}, Case{u"", 0, false}}) {
-      RecordingSystem world;
+      RecordingStart world;
       world.ui.canSee = row.canSee;
-      CHECK_EQ(PrepareStart(world.sys, world.libraries, search, row.line), kExitDllRedirection);
+      CHECK_EQ(world.Prepare(row.line, search), kExitDllRedirection);
       CHECK_EQ(world.ui.boxes.size(), row.boxes);
       if (world.ui.boxes.size() == 1) {
         CHECK_EQ(world.ui.boxes[0].text, DllRedirectionText(redirection.Name()));
@@ -303,8 +310,8 @@ void CheckStartPreparation(DllSearch search) {
   CHECK_EQ(FindDllRedirection(), std::u16string());
 
   // Nothing next to the program: both libraries are loaded from the system directory.
-  RecordingSystem world;
-  CHECK_EQ(PrepareStart(world.sys, world.libraries, search, u""), 0u);
+  RecordingStart world;
+  CHECK_EQ(world.Prepare(u"", search), 0u);
   CHECK(world.ui.boxes.empty());
   CHECK(world.libraries.Msi().queryProductState != nullptr);
   CHECK(world.libraries.Crypt().openStore != nullptr);
@@ -315,8 +322,8 @@ void CheckStartPreparation(DllSearch search) {
 
 int FailInternallyAsChild(const std::u16string& commandLine, const std::u16string& marker) {
   SetErrorMode(0);  // not the mode inherited from the test
-  RecordingSystem world;
-  if (PrepareStart(world.sys, world.libraries, RestrictDllSearch(), commandLine) != 0) return 5;
+  RecordingStart world;
+  if (world.Prepare(commandLine, RestrictDllSearch()) != 0) return 5;
   const bool silent = commandLine == u"-silent";
   if (CurrentErrorMode() != (silent ? kNoSystemBoxes : 0u)) return 6;
   lstrcpynW(failureMarker, Wide(marker), MAX_PATH);
