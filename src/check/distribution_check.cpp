@@ -4,7 +4,7 @@
 
 #include "check/distribution_files.h"
 #include "check/path_findings.h"
-#include "installer/sized_text.h"
+#include "common/sized_text.h"
 #include "installer/upgrade_decision.h"
 #include "setup/product_catalogue.h"
 

@@ -2,9 +2,9 @@
 
 #include "actions/plugin_install.h"
 #include "actions/provider_install.h"
+#include "common/scoped_handles.h"
+#include "common/sized_text.h"
 #include "installer/carry_over.h"
-#include "installer/scoped_handles.h"
-#include "installer/sized_text.h"
 #include "installer/upgrade_decision.h"
 #include "setup/command_line.h"
 #include "setup/product_catalogue.h"

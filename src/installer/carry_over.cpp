@@ -1,5 +1,6 @@
 #include "installer/carry_over.h"
 
+#include "common/number_text.h"
 #include "installer/installer_access.h"
 #include "log/log_lines.h"
 #include "setup/product_catalogue.h"

@@ -1,5 +1,6 @@
 #include "installer/upgrade_decision.h"
 
+#include "common/number_text.h"
 #include "installer/installer_access.h"
 #include "installer/package_lookup.h"
 #include "log/log_lines.h"

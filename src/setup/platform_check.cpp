@@ -1,5 +1,6 @@
 #include "setup/platform_check.h"
 
+#include "common/number_text.h"
 #include "ui/localized_strings.h"
 #include "ui/string_ids.h"
 

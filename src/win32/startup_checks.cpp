@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "common/number_text.h"
 #include "setup/command_line.h"
 #include "setup/setup_options.h"
 #include "ui/localized_strings.h"

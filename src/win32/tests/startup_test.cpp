@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "common/number_text.h"
 #include "system/system.h"
 #include "ui/localized_strings.h"
 #include "win32/certificate_stores.h"
