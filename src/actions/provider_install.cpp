@@ -4,6 +4,7 @@
 #include "actions/package_install.h"
 #include "actions/process_runner.h"
 #include "actions/root_certificates.h"
+#include "common/exit_codes.h"
 #include "installer/carry_over.h"
 #include "installer/upgrade_decision.h"
 #include "log/log_lines.h"
@@ -13,7 +14,6 @@
 
 namespace {
 
-constexpr std::uint32_t kResultCspTooOld = 6;  // the installed CSP cannot be upgraded in place
 constexpr char16_t kUpgradeProperties[] = u"REINSTALL=ALL REINSTALLMODE=vomus";
 
 // Ends the provider sequence early with `result`.
@@ -48,7 +48,7 @@ EarlyEnd InstallCsp(const System& sys, const SetupOptions& options, bool silent,
     if (minimumOrder > 0) {
       sys.log.Line({"CSP: the installed version is too old for an upgrade"});
       if (!silent) ShowMessage(sys, kStrCspTooOld, kStrUpdateCaption, kMbIconError);
-      return {true, kResultCspTooOld};
+      return {true, kExitCspTooOld};
     }
     if (versionOrder != 1) {
       sys.log.Line({"CSP: package not newer, nothing to do"});
