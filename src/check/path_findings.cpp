@@ -1,9 +1,9 @@
 #include "check/path_findings.h"
 
 #include "common/number_text.h"
+#include "common/product_catalogue.h"
 #include "installer/installer_access.h"
 #include "installer/package_lookup.h"
-#include "setup/product_catalogue.h"
 
 namespace {
 

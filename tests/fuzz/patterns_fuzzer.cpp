@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "common/product_catalogue.h"
 #include "common/sized_text.h"
 #include "expected_strings.h"
 #include "fakes/fake_system.h"
@@ -17,7 +18,6 @@
 #include "installer/carry_over.h"
 #include "installer/package_lookup.h"
 #include "installer/upgrade_decision.h"
-#include "setup/product_catalogue.h"
 #include "ui/string_ids.h"
 
 namespace {

@@ -8,8 +8,8 @@
 #include "check/distribution_files.h"
 #include "check/launcher_paths.h"
 #include "check/path_findings.h"
+#include "common/product_catalogue.h"
 #include "fakes/fake_system.h"
-#include "setup/product_catalogue.h"
 
 namespace {
 
