@@ -1,6 +1,6 @@
 #include "actions/architecture.h"
 
-#include "ui/localized_strings.h"
+#include "common/number_text.h"
 
 // IsWow64Process is looked up in kernel32 once; when kernel32 cannot be found the lookup is
 // left for the next call. A missing function or module counts as 32-bit Windows.

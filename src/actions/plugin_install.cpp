@@ -3,24 +3,17 @@
 #include "actions/architecture.h"
 #include "actions/package_install.h"
 #include "actions/process_runner.h"
+#include "common/exit_codes.h"
+#include "common/product_catalogue.h"
 #include "installer/upgrade_decision.h"
 #include "log/log_lines.h"
-#include "setup/product_catalogue.h"
-
-namespace {
-
-constexpr std::uint32_t kErrorSuccessRebootRequired = 3010;
-constexpr char16_t kRemoveCommand[] =
-    u"msiexec /qn /x {B5290F4D-7E3A-46C1-8D95-0A6F2C8E13B7} REBOOT=R";
-
-}  // namespace
 
 std::uint32_t InstallPlugin(const System& sys, SetupState& state, std::u16string pluginArgs,
                             bool silent) {
-  const std::u16string pattern = u"zirelcom" + ArchitectureSuffix(sys, state.wow64);
+  const std::u16string pattern = kPlugin.packagePrefix + ArchitectureSuffix(sys, state.wow64);
 
   const int productState = sys.installer.QueryProductState(kPluginProductCode);
-  LogProductState(sys.log, "plug-in", kPluginProductCode, productState);
+  LogProductState(sys.log, kPlugin.name, kPluginProductCode, productState);
   if (productState == kInstallStateUnknown) {
     sys.log.Line({"plug-in: not installed, first installation"});
     return InstallPackage(sys, kPluginProductCode, pattern, pluginArgs, silent);
@@ -33,9 +26,10 @@ std::uint32_t InstallPlugin(const System& sys, SetupState& state, std::u16string
   if (versionOrder == 1) {
     // A newer package replaces the installed plug-in: remove it first.
     sys.log.Line({"plug-in: newer package, the installed version is removed first"});
-    const std::uint32_t removal = RunProcess(sys, kRemoveCommand);
+    const std::uint32_t removal =
+        RunProcess(sys, std::u16string(u"msiexec /qn /x ") + kPluginProductCode + u" REBOOT=R");
     if (removal == 0) return InstallPackage(sys, kPluginProductCode, pattern, pluginArgs, silent);
-    if (removal == kErrorSuccessRebootRequired) {
+    if (removal == kResultRestartRequired) {
       state.restartPending = true;  // the new package goes in after the restart
       sys.log.Line({"plug-in: the removal needs a restart; the new package is left for then"});
       return 0;

@@ -2,12 +2,12 @@
 
 #include <vector>
 
+#include "common/number_text.h"
+#include "common/scoped_handles.h"
+#include "common/sized_text.h"
 #include "installer/package_lookup.h"
-#include "installer/scoped_handles.h"
-#include "installer/sized_text.h"
 #include "log/log_lines.h"
 #include "log/secret_mask.h"
-#include "ui/localized_strings.h"
 
 namespace {
 

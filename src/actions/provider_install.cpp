@@ -4,16 +4,16 @@
 #include "actions/package_install.h"
 #include "actions/process_runner.h"
 #include "actions/root_certificates.h"
+#include "common/exit_codes.h"
+#include "common/product_catalogue.h"
 #include "installer/carry_over.h"
 #include "installer/upgrade_decision.h"
 #include "log/log_lines.h"
-#include "setup/product_catalogue.h"
 #include "ui/localized_strings.h"
 #include "ui/string_ids.h"
 
 namespace {
 
-constexpr std::uint32_t kResultCspTooOld = 6;  // the installed CSP cannot be upgraded in place
 constexpr char16_t kUpgradeProperties[] = u"REINSTALL=ALL REINSTALLMODE=vomus";
 
 // Ends the provider sequence early with `result`.
@@ -22,9 +22,9 @@ struct EarlyEnd {
   std::uint32_t result = 0;
 };
 
-bool IsInstalled(const System& sys, LogPart product, const char16_t* productCode) {
-  const int state = sys.installer.QueryProductState(productCode);
-  LogProductState(sys.log, product, productCode, state);
+bool IsInstalled(const System& sys, const Product& product) {
+  const int state = sys.installer.QueryProductState(product.code);
+  LogProductState(sys.log, product.name, product.code, state);
   return state == kInstallStateDefault;
 }
 
@@ -34,13 +34,14 @@ bool IsInstalled(const System& sys, LogPart product, const char16_t* productCode
 EarlyEnd InstallCsp(const System& sys, const SetupOptions& options, bool silent,
                     const std::u16string& suffix, const std::u16string& cspArgs,
                     std::uint32_t& result) {
-  std::u16string pattern = u"csp" + suffix + options.kcPattern + options.langPattern + u" ";
+  std::u16string pattern =
+      kCsp.packagePrefix + suffix + options.kcPattern + options.langPattern + u" ";
   if (options.selectConfig) {
     sys.log.Line({"CSP: configuration chosen, installed as chosen"});
     result = InstallPackage(sys, kCspProductCode, pattern, cspArgs, silent);
     return {};
   }
-  if (IsInstalled(sys, "CSP", kCspProductCode)) {
+  if (IsInstalled(sys, kCsp)) {
     int versionOrder = 1;
     int minimumOrder = -1;
     const std::uint32_t decision = DecideUpgrade(sys, kCspProductCode, versionOrder, &minimumOrder);
@@ -48,7 +49,7 @@ EarlyEnd InstallCsp(const System& sys, const SetupOptions& options, bool silent,
     if (minimumOrder > 0) {
       sys.log.Line({"CSP: the installed version is too old for an upgrade"});
       if (!silent) ShowMessage(sys, kStrCspTooOld, kStrUpdateCaption, kMbIconError);
-      return {true, kResultCspTooOld};
+      return {true, kExitCspTooOld};
     }
     if (versionOrder != 1) {
       sys.log.Line({"CSP: package not newer, nothing to do"});
@@ -60,7 +61,7 @@ EarlyEnd InstallCsp(const System& sys, const SetupOptions& options, bool silent,
     result = InstallPackage(sys, kCspProductCode, pattern, cspArgs + kUpgradeProperties, silent);
     return {};
   }
-  if (IsInstalled(sys, "CSP (second code)", kCspSecondProductCode)) {
+  if (IsInstalled(sys, kCspSecond)) {
     sys.log.Line({"CSP: installed under the second code, its configuration is taken over"});
     const std::uint32_t carried = BuildCarryOverArgs(sys, kCspSecondProductCode, silent, pattern);
     if (carried != 0) return {true, carried};
@@ -74,8 +75,8 @@ EarlyEnd InstallCsp(const System& sys, const SetupOptions& options, bool silent,
 // ORs the installation's result into `accumulator`.
 EarlyEnd InstallZazCsp(const System& sys, bool silent, const std::u16string& suffix,
                        const std::u16string& ucspArgs, std::uint32_t& accumulator) {
-  std::u16string pattern = u"ucsp" + suffix;
-  if (!IsInstalled(sys, "ZAZ CSP", kZazCspProductCode)) {
+  std::u16string pattern = kZazCsp.packagePrefix + suffix;
+  if (!IsInstalled(sys, kZazCsp)) {
     sys.log.Line({"ZAZ CSP: first installation"});
     accumulator |= InstallPackage(sys, kZazCspProductCode, pattern, ucspArgs, silent);
     return {};

@@ -2,7 +2,8 @@
 
 #include <string>
 
-#include "installer/scoped_handles.h"
+#include "common/number_text.h"
+#include "common/scoped_handles.h"
 #include "log/log_lines.h"
 #include "ui/localized_strings.h"
 
@@ -13,15 +14,14 @@ constexpr std::uint32_t kSubjectMax = 256;      // a longer subject is cut short
 
 // The certificate's SHA-1 thumbprint in upper-case hex and its subject, for the log.
 std::u16string DescribeCertificate(CertApi& certs, CertContextRef certificate) {
-  static constexpr char16_t kHex[] = u"0123456789ABCDEF";
   std::uint8_t hash[kThumbprintBytes] = {};
   std::uint32_t size = kThumbprintBytes;
   char16_t text[2 * kThumbprintBytes + 1 + kSubjectMax];
   char16_t* end = text;
   if (certs.GetCertificateProperty(certificate, kCertSha1HashPropId, hash, &size)) {
     for (std::uint32_t i = 0; i < size && i < kThumbprintBytes; ++i) {
-      *end++ = kHex[hash[i] >> 4];
-      *end++ = kHex[hash[i] & 0xF];
+      *end++ = HexDigit(hash[i] >> 4);
+      *end++ = HexDigit(hash[i]);
     }
   }
   *end++ = u' ';

@@ -1,5 +1,6 @@
 #include "check/check_report.h"
 
+#include "common/number_text.h"
 #include "log/utf8_text.h"
 
 namespace {
@@ -18,10 +19,9 @@ std::string JsonString(const std::u16string& text) {
       out += '\\';
       out += ch;
     } else if (c < 0x20) {
-      static const char kDigits[] = "0123456789abcdef";
       out += "\\u00";
-      out += kDigits[c >> 4];
-      out += kDigits[c & 0xF];
+      out += static_cast<char>(LowerHexDigit(c >> 4));
+      out += static_cast<char>(LowerHexDigit(c));
     } else {
       out += ch;
     }

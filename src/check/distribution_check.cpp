@@ -7,9 +7,9 @@
 #include "check/distribution_files.h"
 #include "check/package_platform.h"
 #include "check/path_findings.h"
-#include "installer/sized_text.h"
+#include "common/product_catalogue.h"
+#include "common/sized_text.h"
 #include "installer/upgrade_decision.h"
-#include "setup/product_catalogue.h"
 
 namespace {
 

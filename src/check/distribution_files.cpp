@@ -5,7 +5,7 @@
 #include "actions/root_certificates.h"
 #include "check/package_platform.h"
 #include "check/path_findings.h"
-#include "installer/scoped_handles.h"
+#include "common/scoped_handles.h"
 
 namespace {
 

@@ -2,12 +2,12 @@
 
 #include "actions/plugin_install.h"
 #include "actions/provider_install.h"
+#include "common/product_catalogue.h"
+#include "common/scoped_handles.h"
+#include "common/sized_text.h"
 #include "installer/carry_over.h"
-#include "installer/scoped_handles.h"
-#include "installer/sized_text.h"
 #include "installer/upgrade_decision.h"
 #include "setup/command_line.h"
-#include "setup/product_catalogue.h"
 #include "ui/config_dialog_choice.h"
 
 namespace {
@@ -15,7 +15,7 @@ namespace {
 // An installed version older than every package, so that an installed product is replaced.
 constexpr char16_t kOldestVersion[] = u"";
 // The oldest CSP that is upgraded in place rather than refused.
-constexpr char16_t kOldestUpgradableCsp[] = u"3.6.5365";
+constexpr const char16_t* kOldestUpgradableCsp = kCsp.minimumInPlace;
 constexpr std::size_t kLanguageFragmentLength = 4;  // "rus*", "eng*"
 
 bool IsSubdirectory(const FindEntry& entry) {

@@ -3,11 +3,11 @@
 #include <map>
 
 #include "check/package_platform.h"
+#include "common/number_text.h"
+#include "common/product_catalogue.h"
 #include "installer/installer_access.h"
 #include "installer/package_lookup.h"
 #include "installer/upgrade_decision.h"
-#include "setup/product_catalogue.h"
-#include "ui/localized_strings.h"
 
 namespace {
 

@@ -1,8 +1,9 @@
 #include "installer/carry_over.h"
 
+#include "common/number_text.h"
+#include "common/product_catalogue.h"
 #include "installer/installer_access.h"
 #include "log/log_lines.h"
-#include "setup/product_catalogue.h"
 #include "ui/localized_strings.h"
 #include "ui/string_ids.h"
 
@@ -49,7 +50,8 @@ std::uint32_t BuildCarryOverArgs(const System& sys, std::u16string productCode, 
     return result;
   }
 
-  if (productCode == kCspProductCode || productCode == kCspSecondProductCode) {
+  const Product* product = FindProduct(productCode);
+  if (product != nullptr && product->carryOver == CarryOver::kLevelAndLanguage) {
     std::u16string releaseFlags;
     result = ReadPackageProperty(session, u"ISReleaseFlags", releaseFlags);
     if (result != 0) {

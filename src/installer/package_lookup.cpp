@@ -1,9 +1,9 @@
 #include "installer/package_lookup.h"
 
-#include "installer/scoped_handles.h"
-#include "installer/sized_text.h"
+#include "common/number_text.h"
+#include "common/scoped_handles.h"
+#include "common/sized_text.h"
 #include "log/log_lines.h"
-#include "ui/localized_strings.h"
 
 namespace {
 

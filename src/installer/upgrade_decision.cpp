@@ -1,15 +1,14 @@
 #include "installer/upgrade_decision.h"
 
+#include "common/number_text.h"
+#include "common/product_catalogue.h"
 #include "installer/installer_access.h"
 #include "installer/package_lookup.h"
 #include "log/log_lines.h"
-#include "setup/product_catalogue.h"
 #include "ui/localized_strings.h"
 #include "ui/string_ids.h"
 
 namespace {
-
-constexpr char16_t kMinimumInPlaceVersion[] = u"3.6.5365";
 
 std::uint32_t Fail(const System& sys, LogPart step, std::uint16_t textId, std::uint32_t result) {
   sys.log.Line({"upgrade check: ", step, " failed, error ", DecimalText(result)});
@@ -20,10 +19,8 @@ std::uint32_t Fail(const System& sys, LogPart step, std::uint16_t textId, std::u
 }  // namespace
 
 std::u16string VersionCheckPattern(const std::u16string& productCode) {
-  if (productCode == kPluginProductCode) return u"zirelcom*.msi";
-  if (productCode == kCspProductCode) return u"csp*.msi";
-  if (productCode == kZazCspProductCode) return u"ucsp*.msi";
-  return {};
+  const Product* product = FindProduct(productCode);
+  return product != nullptr ? product->versionPattern : u"";
 }
 
 // Code unit by code unit; a text that ends where the other goes on sorts first.
@@ -60,10 +57,11 @@ std::uint32_t DecideUpgrade(const System& sys, std::u16string productCode, int& 
   sys.log.Line({"upgrade check ", productCode, ": installed ", Quoted(installedVersion),
                 ", package ", Quoted(newVersion),
                 versionOrder > 0 ? u", package newer" : u", package not newer"});
-  if (productCode == kCspProductCode && minimumOrder != nullptr) {
-    *minimumOrder = CompareVersionText(kMinimumInPlaceVersion, installedVersion);
+  const Product* product = FindProduct(productCode);
+  if (product != nullptr && *product->minimumInPlace != u'\0' && minimumOrder != nullptr) {
+    *minimumOrder = CompareVersionText(product->minimumInPlace, installedVersion);
     if (*minimumOrder > 0) {
-      sys.log.Line({"upgrade check: installed version older than ", kMinimumInPlaceVersion,
+      sys.log.Line({"upgrade check: installed version older than ", product->minimumInPlace,
                     ", no upgrade in place"});
     }
   }

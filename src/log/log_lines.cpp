@@ -1,7 +1,7 @@
 #include "log/log_lines.h"
 
+#include "common/number_text.h"
 #include "system/installer_api.h"
-#include "ui/localized_strings.h"
 
 std::u16string Quoted(const std::u16string& text) {
   return u"\"" + text + u"\"";
@@ -21,7 +21,7 @@ std::u16string ErrorCodeText(std::uint32_t code) {
   if ((code & 0x80000000u) == 0) return DecimalText(code);
   std::u16string text = u"0x00000000";
   for (std::size_t digit = text.size() - 1; code != 0; --digit, code >>= 4) {
-    text[digit] = u"0123456789ABCDEF"[code & 0xF];
+    text[digit] = HexDigit(code);
   }
   return text;
 }

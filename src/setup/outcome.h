@@ -2,10 +2,8 @@
 
 #include <cstdint>
 
+#include "common/exit_codes.h"
 #include "setup/setup_options.h"
-
-constexpr std::uint32_t kResultSuccess = 0;
-constexpr std::uint32_t kResultRestartRequired = 3010;  // ERROR_SUCCESS_REBOOT_REQUIRED
 
 // Anything but success and success-with-restart.
 inline bool IsInstallFailure(std::uint32_t result) {

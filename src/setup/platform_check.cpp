@@ -1,15 +1,13 @@
 #include "setup/platform_check.h"
 
+#include "common/exit_codes.h"
+#include "common/number_text.h"
 #include "ui/localized_strings.h"
 #include "ui/string_ids.h"
 
 namespace {
 
 constexpr std::uint32_t kVersionRecordSize = 284;  // sizeof(OSVERSIONINFOEXW)
-constexpr std::uint32_t kVersionUnreadable = 2;
-constexpr std::uint32_t kWin2000WithoutSp4 = 3;
-constexpr std::uint32_t kWinXpWithoutSp2 = 4;
-constexpr std::uint32_t kWin2003WithoutSp2 = 5;
 
 std::uint32_t Refuse(const System& sys, bool show, std::uint16_t textId, std::uint32_t code) {
   if (show) ShowMessage(sys, textId, kStrCaption, kMbIconError);
@@ -38,22 +36,22 @@ std::uint32_t CheckPlatform(const System& sys, bool silent) {
   if (!sys.platform.ReadVersion(&version)) {
     sys.log.Line({"Windows version: unreadable, error ", DecimalText(sys.platform.LastError())});
     LogNtVersion(sys);
-    return Refuse(sys, !silent, kStrVersionUnreadable, kVersionUnreadable);
+    return Refuse(sys, !silent, kStrVersionUnreadable, kExitVersionUnreadable);
   }
   sys.log.Line({"Windows version: ", DecimalText(version.major), ".", DecimalText(version.minor),
                 ", service pack ", DecimalText(version.servicePackMajor)});
   LogNtVersion(sys);
   // A Windows this old is refused loudly even in an unattended run.
-  if (version.major < 5) return Refuse(sys, true, kStrOsTooOld, kPlatformTooOld);
+  if (version.major < 5) return Refuse(sys, true, kStrOsTooOld, kExitPlatformTooOld);
   if (version.major == 5) {
     if (version.minor == 0 && version.servicePackMajor < 4) {
-      return Refuse(sys, !silent, kStrWin2000NeedsSp4, kWin2000WithoutSp4);
+      return Refuse(sys, !silent, kStrWin2000NeedsSp4, kExitWin2000WithoutSp4);
     }
     if (version.minor == 1 && version.servicePackMajor < 2) {
-      return Refuse(sys, !silent, kStrWinXpNeedsSp2, kWinXpWithoutSp2);
+      return Refuse(sys, !silent, kStrWinXpNeedsSp2, kExitWinXpWithoutSp2);
     }
     if (version.minor == 2 && version.servicePackMajor < 2) {
-      return Refuse(sys, !silent, kStrWin2003NeedsSp2, kWin2003WithoutSp2);
+      return Refuse(sys, !silent, kStrWin2003NeedsSp2, kExitWin2003WithoutSp2);
     }
   }
   return 0;

@@ -1,8 +1,8 @@
 #include "setup/restart.h"
 
-#include "installer/scoped_handles.h"
+#include "common/number_text.h"
+#include "common/scoped_handles.h"
 #include "log/log_lines.h"
-#include "ui/localized_strings.h"
 
 namespace {
 

@@ -1,5 +1,6 @@
 #include "setup/setup_driver.h"
 
+#include "common/exit_codes.h"
 #include "log/log_lines.h"
 #include "log/secret_mask.h"
 #include "setup/command_line.h"
@@ -10,9 +11,6 @@
 #include "ui/string_ids.h"
 
 namespace {
-
-constexpr std::uint32_t kExitNotAdmin = 1;
-constexpr std::uint32_t kExitRestartFailed = 7;
 
 // The progress window's thread: created suspended, resumed once before the first
 // installation step, ended before any outcome or failure message.

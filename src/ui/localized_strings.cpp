@@ -2,6 +2,8 @@
 
 #include <cstddef>
 
+#include "common/number_text.h"
+
 namespace {
 
 constexpr std::size_t kEntriesPerBlock = 16;
@@ -28,15 +30,6 @@ const char16_t* AnswerName(int button) {
 }
 
 }  // namespace
-
-std::u16string DecimalText(std::uint32_t value) {
-  std::u16string digits;
-  do {
-    digits.insert(digits.begin(), static_cast<char16_t>(u'0' + value % 10));
-    value /= 10;
-  } while (value != 0);
-  return digits;
-}
 
 // A block holds 16 entries, each a count word followed by that many code units. Every step of
 // the walk checks that it stays inside the block, so a short or damaged block gives the empty

@@ -9,9 +9,6 @@
 // The text of string `id` from the program's string table; empty when it has none.
 std::u16string LoadLocalizedString(ResourceApi& resources, std::uint16_t id);
 
-// `value` as unsigned decimal digits, as failure texts print their codes.
-std::u16string DecimalText(std::uint32_t value);
-
 // Shows text `textId` with caption `captionId` in a message box without owner. With a `code`
 // the text gets ": <code>." appended (unsigned decimal). Returns the button that closed it.
 int ShowMessage(const System& sys, std::uint16_t textId, std::uint16_t captionId,

@@ -1,7 +1,7 @@
 #include "ui/viewer_facts.h"
 
+#include "common/number_text.h"
 #include "log/log_lines.h"
-#include "ui/localized_strings.h"
 
 namespace {
 

@@ -1,5 +1,6 @@
 #include "win32/com_apartment.h"
 
+#include "common/number_text.h"
 #include "win32/run_log_entry.h"
 
 namespace {
@@ -21,7 +22,7 @@ void LogAnswer(HRESULT answer) {
   const auto value = static_cast<unsigned long>(answer);
   char* digit = line + sizeof line - 2;
   for (int shift = 0; shift < 32; shift += 4, --digit)
-    *digit = "0123456789ABCDEF"[(value >> shift) & 0xF];
+    *digit = static_cast<char>(HexDigit(value >> shift));
   AppendToRunLog(line);
 }
 

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "actions/core_install_stages.h"
+#include "common/number_text.h"
 #include "log/file_run_log.h"
 #include "log/log_lines.h"
 #include "setup/command_line.h"
@@ -29,12 +30,17 @@
 
 namespace {
 
-static_assert(kExitInternalFailure == 1359, "the text below names the exit code");
-
 // The last line of a run that ends on an internal failure; allocates nothing.
 void LogInternalFailure() {
-  AppendToRunLog(InUnattendedMode() ? "internal failure: exit code 1359"
-                                    : "internal failure: the run is aborted");
+  if (!InUnattendedMode()) {
+    AppendToRunLog("internal failure: the run is aborted");
+    return;
+  }
+  static constexpr char kStart[] = "internal failure: exit code ";
+  char line[sizeof kStart + 10];
+  char* end = std::char_traits<char>::copy(line, kStart, sizeof kStart - 1) + sizeof kStart - 1;
+  *PutDecimal(end, kExitInternalFailure, 1, '0') = '\0';
+  AppendToRunLog(line);
 }
 
 // The parts of the Windows layer that need neither msi.dll nor crypt32.dll.

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "common/number_text.h"
 #include "ui/localized_strings.h"
 #include "ui/string_ids.h"
 #include "win32/system_libraries.h"

@@ -3,16 +3,13 @@
 #include <cstdint>
 #include <string>
 
+#include "common/exit_codes.h"
 #include "system/resource_api.h"
 #include "system/run_log.h"
 #include "system/ui_api.h"
 #include "win32/dll_search.h"
 
 class SystemLibraries;
-
-// Exit code of a run refused because a DLL redirection ("<program file>.local") sits next to
-// the program.
-constexpr std::uint32_t kExitDllRedirection = 9;
 
 // The file name "<program file>.local" when a file or directory of that name sits next to the
 // running program: Windows then loads DLLs of the program from there. Empty when there is none.

@@ -2,11 +2,7 @@
 
 #include <cstdint>
 
-// Exit code of a silent run ended by an internal failure (an allocation that failed, a string
-// grown past its maximum): ERROR_INTERNAL_ERROR. None of the launcher's own exit codes, of the
-// Windows Installer's answers, or of the Windows errors of a program or DLL that cannot be
-// started or loaded is this number.
-constexpr std::uint32_t kExitInternalFailure = 1359;
+#include "common/exit_codes.h"
 
 // Called first when the process ends on an internal failure, for a last line in the run log.
 // It runs where the heap may already have failed: it must not allocate, and it must return.

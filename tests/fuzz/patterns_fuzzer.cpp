@@ -10,14 +10,14 @@
 #include <string>
 #include <vector>
 
+#include "common/product_catalogue.h"
+#include "common/sized_text.h"
 #include "expected_strings.h"
 #include "fakes/fake_system.h"
 #include "fuzz_input.h"
 #include "installer/carry_over.h"
 #include "installer/package_lookup.h"
-#include "installer/sized_text.h"
 #include "installer/upgrade_decision.h"
-#include "setup/product_catalogue.h"
 #include "ui/string_ids.h"
 
 namespace {

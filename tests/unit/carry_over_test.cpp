@@ -2,8 +2,8 @@
 
 #include <optional>
 
+#include "common/product_catalogue.h"
 #include "install_fixture.h"
-#include "setup/product_catalogue.h"
 
 namespace {
 

@@ -10,8 +10,8 @@
 #include "check/launcher_paths.h"
 #include "check/package_platform.h"
 #include "check/path_findings.h"
+#include "common/product_catalogue.h"
 #include "fakes/fake_system.h"
-#include "setup/product_catalogue.h"
 
 namespace {
 

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "common/exit_codes.h"
 #include "fakes/fake_system.h"
 
 namespace {
@@ -47,9 +48,9 @@ TEST_P(PlatformCheckTest, DecidesByVersionAndServicePack) {
 INSTANTIATE_TEST_SUITE_P(
     Rows, PlatformCheckTest,
     ::testing::Combine(
-        ::testing::Values(PlatformCase{"Nt4", 4, 0, 6, kPlatformTooOld, k116, true},
-                          PlatformCase{"Major3", 3, 51, 0, kPlatformTooOld, k116, true},
-                          PlatformCase{"Major0", 0, 0, 0, kPlatformTooOld, k116, true},
+        ::testing::Values(PlatformCase{"Nt4", 4, 0, 6, kExitPlatformTooOld, k116, true},
+                          PlatformCase{"Major3", 3, 51, 0, kExitPlatformTooOld, k116, true},
+                          PlatformCase{"Major0", 0, 0, 0, kExitPlatformTooOld, k116, true},
                           PlatformCase{"Win2000NoSp", 5, 0, 0, 3, k117, false},
                           PlatformCase{"Win2000Sp3", 5, 0, 3, 3, k117, false},
                           PlatformCase{"Win2000Sp4", 5, 0, 4, 0, u"", false},
@@ -124,7 +125,7 @@ TEST(CheckPlatform, LogsTheVersionFromRtlGetVersionBesideIt) {
        false,
        false,
        {},
-       kPlatformTooOld,
+       kExitPlatformTooOld,
        {u"Windows version: 4.0, service pack 6", u"Windows version (RtlGetVersion): unavailable"}},
       {"GetVersionExFails",
        {},

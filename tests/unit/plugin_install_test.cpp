@@ -1,7 +1,7 @@
 #include "actions/plugin_install.h"
 
+#include "common/product_catalogue.h"
 #include "install_fixture.h"
-#include "setup/product_catalogue.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 #include "installer/upgrade_decision.h"
 
+#include "common/product_catalogue.h"
 #include "install_fixture.h"
-#include "setup/product_catalogue.h"
 
 namespace {
 

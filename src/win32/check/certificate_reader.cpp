@@ -4,6 +4,7 @@
 
 #include <wincrypt.h>
 
+#include "common/number_text.h"
 #include "win32/check/libraries.h"
 #include "win32/handles.h"
 #include "win32/wide_text.h"
@@ -47,11 +48,10 @@ std::u16string Thumbprint(const CertificateFunctions& crypt, PCCERT_CONTEXT cert
   BYTE hash[20] = {};
   DWORD size = sizeof hash;
   if (!crypt.contextProperty(certificate, CERT_SHA1_HASH_PROP_ID, hash, &size)) return u"?";
-  static const char16_t kDigits[] = u"0123456789ABCDEF";
   std::u16string text;
   for (DWORD i = 0; i < size; ++i) {
-    text += kDigits[hash[i] >> 4];
-    text += kDigits[hash[i] & 0xF];
+    text += HexDigit(hash[i] >> 4);
+    text += HexDigit(hash[i]);
   }
   return text;
 }

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "ui/localized_strings.h"
+#include "common/number_text.h"
 #include "win32/handles.h"
 #include "win32/wide_text.h"
 

@@ -5,8 +5,10 @@
 #include <cstdint>
 #include <vector>
 
+#include "common/number_text.h"
 #include "setup/command_line.h"
 #include "system/run_log.h"
+#include "system/system.h"
 #include "ui/localized_strings.h"
 #include "win32/child_processes.h"
 #include "win32/module_resources.h"

@@ -16,8 +16,8 @@
 
 #include "actions/package_install.h"
 #include "actions/process_runner.h"
+#include "common/product_catalogue.h"
 #include "installer/package_lookup.h"
-#include "setup/product_catalogue.h"
 #include "system/system.h"
 #include "win32/certificate_stores.h"
 #include "win32/child_processes.h"

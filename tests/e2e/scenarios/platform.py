@@ -15,15 +15,15 @@ _SOURCE_DIR = os.path.dirname(os.path.dirname(os.path.dirname(os.path.dirname(
 
 def _too_old_exit_code():
     """The launcher's exit code for Windows older than 2000, as its sources define it."""
-    with open(os.path.join(_SOURCE_DIR, "src", "setup", "platform_check.h"),
+    with open(os.path.join(_SOURCE_DIR, "src", "common", "exit_codes.h"),
               encoding="utf-8") as header:
-        match = re.search(r"kPlatformTooOld\s*=\s*(\d+)", header.read())
+        match = re.search(r"kExitPlatformTooOld\s*=\s*(\d+)", header.read())
     if match is None:
-        raise RuntimeError("kPlatformTooOld not found in src/setup/platform_check.h")
+        raise RuntimeError("kExitPlatformTooOld not found in src/common/exit_codes.h")
     code = int(match.group(1))
     # It must be told apart from success and from every other refusal of the run.
     if code in (0, 1, 2, 3, 4, 5, 7):
-        raise RuntimeError(f"kPlatformTooOld is {code}, a code that means something else")
+        raise RuntimeError(f"kExitPlatformTooOld is {code}, a code that means something else")
     return code
 
 
