@@ -4,7 +4,6 @@
 #include <string>
 
 #include "actions/core_install_stages.h"
-#include "common/number_text.h"
 #include "log/file_run_log.h"
 #include "log/log_lines.h"
 #include "setup/command_line.h"
@@ -30,17 +29,27 @@
 
 namespace {
 
+// "internal failure: exit code 1359", spelled out from the exit code by the compiler.
+struct InternalFailureLine {
+  char text[40] = {};
+  constexpr InternalFailureLine() {
+    constexpr char kStart[] = "internal failure: exit code ";
+    std::size_t length = 0;
+    for (; kStart[length] != '\0'; ++length) text[length] = kStart[length];
+    char digits[10] = {};
+    int count = 0;
+    for (std::uint32_t value = kExitInternalFailure; value != 0; value /= 10) {
+      digits[count++] = static_cast<char>('0' + value % 10);
+    }
+    while (count > 0) text[length++] = digits[--count];
+  }
+};
+constexpr InternalFailureLine kInternalFailureLine;
+
 // The last line of a run that ends on an internal failure; allocates nothing.
 void LogInternalFailure() {
-  if (!InUnattendedMode()) {
-    AppendToRunLog("internal failure: the run is aborted");
-    return;
-  }
-  static constexpr char kStart[] = "internal failure: exit code ";
-  char line[sizeof kStart + 10];
-  char* end = std::char_traits<char>::copy(line, kStart, sizeof kStart - 1) + sizeof kStart - 1;
-  *PutDecimal(end, kExitInternalFailure, 1, '0') = '\0';
-  AppendToRunLog(line);
+  AppendToRunLog(InUnattendedMode() ? kInternalFailureLine.text
+                                    : "internal failure: the run is aborted");
 }
 
 // The parts of the Windows layer that need neither msi.dll nor crypt32.dll.
