@@ -20,15 +20,15 @@
 #include "installer/package_lookup.h"
 #include "system/system.h"
 #include "win32/certificate_stores.h"
-#include "win32/child_processes.h"
 #include "win32/kernel_files.h"
-#include "win32/module_resources.h"
-#include "win32/msi_installer.h"
+#include "win32/launcher/child_processes.h"
+#include "win32/launcher/module_resources.h"
+#include "win32/launcher/msi_installer.h"
+#include "win32/launcher/windows_ui.h"
 #include "win32/system_libraries.h"
 #include "win32/tests/check.h"
 #include "win32/wide_text.h"
 #include "win32/windows_platform.h"
-#include "win32/windows_ui.h"
 
 CheckLog checks;
 

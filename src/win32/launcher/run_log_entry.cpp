@@ -1,4 +1,4 @@
-#include "win32/run_log_entry.h"
+#include "win32/launcher/run_log_entry.h"
 
 #include "log/file_run_log.h"
 

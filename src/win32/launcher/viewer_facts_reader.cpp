@@ -1,4 +1,4 @@
-#include "win32/viewer_facts_reader.h"
+#include "win32/launcher/viewer_facts_reader.h"
 
 #include <windows.h>
 

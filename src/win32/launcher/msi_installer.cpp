@@ -1,11 +1,11 @@
-#include "win32/msi_installer.h"
+#include "win32/launcher/msi_installer.h"
 
 #include <windows.h>
 
 #include <msi.h>
 #include <msiquery.h>
 
-#include "win32/com_apartment.h"
+#include "win32/launcher/com_apartment.h"
 #include "win32/msi_handle.h"
 #include "win32/system_libraries.h"
 #include "win32/wide_text.h"

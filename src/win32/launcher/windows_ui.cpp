@@ -1,4 +1,4 @@
-#include "win32/windows_ui.h"
+#include "win32/launcher/windows_ui.h"
 
 #include <process.h>
 

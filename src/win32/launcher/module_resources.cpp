@@ -1,4 +1,4 @@
-#include "win32/module_resources.h"
+#include "win32/launcher/module_resources.h"
 
 bool ModuleResources::FindResourceBytes(std::uint16_t type, std::uint16_t name,
                                         const std::uint8_t** data, std::uint32_t* size) {

@@ -1,7 +1,7 @@
-#include "win32/com_apartment.h"
+#include "win32/launcher/com_apartment.h"
 
 #include "common/number_text.h"
-#include "win32/run_log_entry.h"
+#include "win32/launcher/run_log_entry.h"
 
 namespace {
 

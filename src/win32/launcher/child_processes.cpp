@@ -1,4 +1,4 @@
-#include "win32/child_processes.h"
+#include "win32/launcher/child_processes.h"
 
 #include <windows.h>
 

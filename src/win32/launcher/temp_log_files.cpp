@@ -1,9 +1,9 @@
-#include "win32/temp_log_files.h"
+#include "win32/launcher/temp_log_files.h"
 
 #include <windows.h>
 
 #include "win32/find_export.h"
-#include "win32/log_file_security.h"
+#include "win32/launcher/log_file_security.h"
 #include "win32/wide_text.h"
 
 // GetTempPath2W, where kernel32 has it, answers C:\Windows\SystemTemp to a process running as

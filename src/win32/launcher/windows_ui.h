@@ -5,7 +5,7 @@
 #include "system/resource_api.h"
 #include "system/ui_api.h"
 #include "win32/handles.h"
-#include "win32/ui_windows.h"
+#include "win32/launcher/ui_windows.h"
 
 // UiApi over user32: message boxes, dialog 141 and the progress window's thread.
 class WindowsUi : public UiApi {

@@ -1,4 +1,4 @@
-#include "win32/ui_windows.h"
+#include "win32/launcher/ui_windows.h"
 
 #include <commctrl.h>
 

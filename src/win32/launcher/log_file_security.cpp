@@ -1,4 +1,4 @@
-#include "win32/log_file_security.h"
+#include "win32/launcher/log_file_security.h"
 
 #include "win32/handles.h"
 

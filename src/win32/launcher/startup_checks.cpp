@@ -1,4 +1,4 @@
-#include "win32/startup_checks.h"
+#include "win32/launcher/startup_checks.h"
 
 #include <windows.h>
 
