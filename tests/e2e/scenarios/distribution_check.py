@@ -188,6 +188,11 @@ def _x64_plugin_named_amd64(session, dist):
                 os.path.join(dist, "plugin", "zirelcom-amd64.msi"))
 
 
+def _x64_plugin_named_win32(session, dist):
+    shutil.copy(_fixture(session, "packages", "plugin-3.0.0", "zirelcom-x64.msi"),
+                os.path.join(dist, "plugin", "zirelcom-win32.msi"))
+
+
 def _win32_plugin_in_second_folder(session, dist):
     os.makedirs(os.path.join(dist, "plugin-copy"))
     shutil.copy(_fixture(session, "packages", "plugin-3.0.0", "zirelcom-win32.msi"),
@@ -228,6 +233,18 @@ CASES = [
     _broken("check_x64_plugin_met_first_on_32bit", _x64_plugin_named_amd64, 2,
             [("Plug-in, 32-bit Windows", "replacement of an installed older plug-in", "error",
               "the version check opens plugin\\zirelcom-amd64.msi, an x64 package, which "
+              "MsiOpenPackageEx refuses on 32-bit Windows with 1633: message 133, and the "
+              "launcher ends this path with 1633")],
+            gone=[_plugin_x64_first()]),
+    _broken("check_x64_plugin_named_win32", _x64_plugin_named_win32, 2,
+            [("Files", "package file", "error",
+              'named for Intel Windows, but its Template "x64;1033" names the x64 platform: the '
+              "launcher picks packages by name"),
+             ("Plug-in, 32-bit Windows", "fresh installation", "error",
+              "msiexec refuses this x64 package on 32-bit Windows with 1633, and the launcher ends "
+              "this path with 1633"),
+             ("Plug-in, 32-bit Windows", "replacement of an installed older plug-in", "error",
+              "the version check opens plugin\\zirelcom-win32.msi, an x64 package, which "
               "MsiOpenPackageEx refuses on 32-bit Windows with 1633: message 133, and the "
               "launcher ends this path with 1633")],
             gone=[_plugin_x64_first()]),
