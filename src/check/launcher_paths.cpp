@@ -238,9 +238,10 @@ ImportFiles ZazImportFiles(const RealSystem& real, bool wow64) {
   InstallProviders(simulation.sys, state, true, u"", u"");
   ImportFiles files;
   for (const std::u16string& command : simulation.processes.commandLines) {
-    const std::u16string argument = command.substr(command.rfind(u' ') + 1);
-    if (command.rfind(u"regedit ", 0) == 0) files.registry = argument;
-    if (command.rfind(u"regini ", 0) == 0) files.acl = argument;
+    if (const std::u16string file = RegistryImportFileOf(command); !file.empty()) {
+      files.registry = file;
+    }
+    if (const std::u16string file = AclImportFileOf(command); !file.empty()) files.acl = file;
   }
   return files;
 }

@@ -103,9 +103,6 @@ class RecordingProcesses : public ProcessApi {
   std::uint32_t exitCode_ = 0;
 };
 
-// The package path of an "msiexec ... /i "<path>"" command line; empty for any other.
-std::u16string InstalledPackageOf(const std::u16string& commandLine);
-
 // Directory listings, the current directory and full paths come from the real file system;
 // the system programs are taken as present without looking. A listing is read whole and handed
 // out in the real order, or in the order of a medium that lists one file first.
