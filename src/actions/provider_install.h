@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <string>
 
-#include "setup/setup_state.h"
+#include "actions/setup_state.h"
 #include "system/system.h"
 
 // Installs or upgrades the CSP and the ZAZ CSP as the options ask; results are OR-ed.
