@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "setup/setup_state.h"
+#include "actions/setup_state.h"
 #include "system/system.h"
 
 // True under WOW64. With `requireSuccess` a failed IsWow64Process call counts as not WOW64.

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "setup/install_stages.h"
-#include "setup/setup_state.h"
+#include "actions/install_stages.h"
+#include "actions/setup_state.h"
 #include "system/system.h"
 
 // The installation stages of the real run.

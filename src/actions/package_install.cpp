@@ -1,11 +1,17 @@
 #include "actions/package_install.h"
 
+#include <string_view>
+
 #include "actions/process_runner.h"
 #include "installer/package_lookup.h"
 #include "ui/localized_strings.h"
 #include "ui/string_ids.h"
 
 namespace {
+
+// An install command line up to its package path, which ends at the next quotation mark.
+// Aligned as its characters: unasked, the compiler pads an array this long to 32 bytes.
+alignas(char16_t) constexpr char16_t kInstallCommand[] = u"msiexec /qn /i \"";
 
 std::u16string FileNameOf(const std::u16string& path) {
   const auto slash = path.rfind(u'\\');
@@ -24,7 +30,7 @@ std::uint32_t InstallPackage(const System& sys, std::u16string productCode, std:
   }
 
   args += u" REBOOT=R";
-  const std::u16string command = u"msiexec /qn /i \"" + path + u"\" " + args;
+  const std::u16string command = kInstallCommand + path + u"\" " + args;
 
   // The source list names the package file; failures here do not stop the install.
   sys.installer.SourceListClearAll(productCode.c_str(), nullptr, 0);
@@ -33,4 +39,13 @@ std::uint32_t InstallPackage(const System& sys, std::u16string productCode, std:
                                   kMsiCodeProduct, u"PackageName", fileName.c_str());
 
   return RunProcess(sys, command);
+}
+
+std::u16string InstalledPackageOf(const std::u16string& commandLine) {
+  const std::u16string_view start = kInstallCommand;
+  std::u16string path;
+  if (commandLine.compare(0, start.size(), start) != 0) return path;
+  const auto end = commandLine.find(u'"', start.size());
+  if (end != std::u16string::npos) path.assign(commandLine, start.size(), end - start.size());
+  return path;
 }

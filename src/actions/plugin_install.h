@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <string>
 
-#include "setup/setup_state.h"
+#include "actions/setup_state.h"
 #include "system/system.h"
 
 // Installs, replaces or completes the browser plug-in. May set state.restartPending.

@@ -1,5 +1,7 @@
 #include "actions/provider_install.h"
 
+#include <string_view>
+
 #include "actions/architecture.h"
 #include "actions/package_install.h"
 #include "actions/process_runner.h"
@@ -15,6 +17,9 @@
 namespace {
 
 constexpr char16_t kUpgradeProperties[] = u"REINSTALL=ALL REINSTALLMODE=vomus";
+// The import command lines up to the file they hand over.
+constexpr char16_t kRegistryImport[] = u"regedit /s ";
+constexpr char16_t kAclImport[] = u"regini ";
 
 // Ends the provider sequence early with `result`.
 struct EarlyEnd {
@@ -99,14 +104,29 @@ EarlyEnd InstallZazCsp(const System& sys, bool silent, const std::u16string& suf
 // Registry and ACL imports of the ZAZ CSP, resolved against the current directory.
 std::uint32_t ImportZazSettings(const System& sys, Wow64Cache& wow64) {
   const bool wow = IsWow64(sys, wow64, true);
-  std::uint32_t result =
-      RunProcess(sys, std::u16string(u"regedit /s ") + (wow ? u"ZAZ_x64_2.reg" : u"ZAZ_x86_2.reg"));
+  std::uint32_t result = RunProcess(
+      sys, std::u16string(kRegistryImport) + (wow ? u"ZAZ_x64_2.reg" : u"ZAZ_x86_2.reg"));
   result |=
-      RunProcess(sys, std::u16string(u"regini ") + (wow ? u"ZAZ_acl_x64.acl" : u"ZAZ_acl_x86.acl"));
+      RunProcess(sys, std::u16string(kAclImport) + (wow ? u"ZAZ_acl_x64.acl" : u"ZAZ_acl_x86.acl"));
   return result;
 }
 
+// The rest of `commandLine` after `start`; empty when the line does not begin with it.
+std::u16string TextAfter(const std::u16string& commandLine, std::u16string_view start) {
+  std::u16string rest;
+  if (commandLine.compare(0, start.size(), start) == 0) rest.assign(commandLine, start.size());
+  return rest;
+}
+
 }  // namespace
+
+std::u16string RegistryImportFileOf(const std::u16string& commandLine) {
+  return TextAfter(commandLine, kRegistryImport);
+}
+
+std::u16string AclImportFileOf(const std::u16string& commandLine) {
+  return TextAfter(commandLine, kAclImport);
+}
 
 // Results of the steps are combined with a bitwise OR, so a failure survives a later success.
 std::uint32_t InstallProviders(const System& sys, SetupState& state, bool silent,

@@ -6,6 +6,7 @@
 #include "check/package_platform.h"
 #include "check/path_findings.h"
 #include "common/scoped_handles.h"
+#include "installer/folder_walk.h"
 
 namespace {
 
@@ -168,14 +169,14 @@ void CheckUnreachablePackages(FileApi& files, const std::u16string& folder,
   AddUnreachable(files, u"",
                  u"at the top level: the launcher looks for packages one directory level down",
                  section);
-  for (const FindEntry& directory : List(files, u"*")) {
-    if (!IsDirectory(directory)) continue;
+  ForEachFolder(files, [&](const FindEntry& directory) {
+    if (directory.name == u"." || directory.name == u"..") return true;
     const std::u16string prefix = directory.name + u"\\";
-    if (directory.name[0] == u'.') {
+    if (!IsSearchedFolder(directory)) {
       AddUnreachable(files, prefix,
                      u"in a directory whose name begins with a full stop: the launcher skips it",
                      section);
-      continue;
+      return true;
     }
     for (const FindEntry& entry : List(files, prefix + u"*.msi")) {
       const std::u16string path = folder + u"\\" + prefix + entry.name;
@@ -195,5 +196,6 @@ void CheckUnreachablePackages(FileApi& files, const std::u16string& folder,
       AddUnreachable(files, prefix + inner.name + u"\\",
                      u"two levels down: the launcher looks one directory level down only", section);
     }
-  }
+    return true;
+  });
 }

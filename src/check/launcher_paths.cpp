@@ -6,6 +6,7 @@
 #include "common/scoped_handles.h"
 #include "common/sized_text.h"
 #include "installer/carry_over.h"
+#include "installer/folder_walk.h"
 #include "installer/upgrade_decision.h"
 #include "setup/command_line.h"
 #include "ui/config_dialog_choice.h"
@@ -17,11 +18,6 @@ constexpr char16_t kOldestVersion[] = u"";
 // The oldest CSP that is upgraded in place rather than refused.
 constexpr const char16_t* kOldestUpgradableCsp = kCsp.minimumInPlace;
 constexpr std::size_t kLanguageFragmentLength = 4;  // "rus*", "eng*"
-
-bool IsSubdirectory(const FindEntry& entry) {
-  return (entry.attributes & kFileAttributeDirectory) != 0 && !entry.name.empty() &&
-         entry.name[0] != u'.';
-}
 
 // The package pattern of a search: the part after the subdirectory; empty for another search.
 std::u16string PatternOf(const std::u16string& search) {
@@ -133,21 +129,18 @@ std::vector<std::u16string> ListPackageFiles(const RealSystem& real,
       current);
   if (error != 0) return found;
 
-  FindEntry directory;
-  ScopedFind listing(files, files.FindFirst(u"*", &directory));
-  if (!listing.IsOpen()) return found;
-  do {
-    if (!IsSubdirectory(directory)) continue;
+  ForEachSearchedFolder(files, [&](const FindEntry& directory) {
     const std::u16string search = directory.name + u"\\" + pattern;
     FindEntry match;
     ScopedFind matches(files, files.FindFirst(search.c_str(), &match));
-    if (!matches.IsOpen()) continue;
+    if (!matches.IsOpen()) return true;
     do {
       if ((match.attributes & kFileAttributeDirectory) == 0) {
         found.push_back(current + u"\\" + directory.name + u"\\" + match.name);
       }
     } while (files.FindNext(matches.get(), &match));
-  } while (files.FindNext(listing.get(), &directory));
+    return true;
+  });
   return found;
 }
 
@@ -238,9 +231,10 @@ ImportFiles ZazImportFiles(const RealSystem& real, bool wow64) {
   InstallProviders(simulation.sys, state, true, u"", u"");
   ImportFiles files;
   for (const std::u16string& command : simulation.processes.commandLines) {
-    const std::u16string argument = command.substr(command.rfind(u' ') + 1);
-    if (command.rfind(u"regedit ", 0) == 0) files.registry = argument;
-    if (command.rfind(u"regini ", 0) == 0) files.acl = argument;
+    if (const std::u16string file = RegistryImportFileOf(command); !file.empty()) {
+      files.registry = file;
+    }
+    if (const std::u16string file = AclImportFileOf(command); !file.empty()) files.acl = file;
   }
   return files;
 }

@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
+#include "actions/setup_options.h"
 #include "check/check_report.h"
 #include "check/simulated_system.h"
-#include "setup/setup_options.h"
 
 // The launcher's own code run on the distribution in a simulation: which file each path finds.
 

@@ -142,7 +142,7 @@ std::u16string ProductName(const std::u16string& productCode) {
   return productCode;
 }
 
-std::uint32_t ReadPackageFacts(InstallerApi& packages, const std::u16string& path,
+std::uint32_t ReadPackageFacts(PackageApi& packages, const std::u16string& path,
                                PackageFacts& facts) {
   PackageSession session(packages);
   std::uint32_t result = OpenPackage(session, path);

@@ -15,7 +15,7 @@ struct PackageFacts {
 };
 
 // Reads the facts of the package at `path` read-only; 0 or the installer's error.
-std::uint32_t ReadPackageFacts(InstallerApi& packages, const std::u16string& path,
+std::uint32_t ReadPackageFacts(PackageApi& packages, const std::u16string& path,
                                PackageFacts& facts);
 
 // "plug-in", "CSP" or "ZAZ CSP"; any other code as it is.

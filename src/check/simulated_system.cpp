@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "actions/package_install.h"
+
 namespace {
 
 constexpr std::uint32_t kErrorUnknownProduct = 1605;
@@ -120,15 +122,6 @@ bool RecordingProcesses::StartProcess(const char16_t*, char16_t* commandLine, st
 bool RecordingProcesses::ReadExitCode(SysHandle, std::uint32_t* exitCode) {
   *exitCode = exitCode_;
   return true;
-}
-
-std::u16string InstalledPackageOf(const std::u16string& commandLine) {
-  static const std::u16string kInstall = u" /i \"";
-  const auto start = commandLine.find(kInstall);
-  if (start == std::u16string::npos) return {};
-  const auto from = start + kInstall.size();
-  const auto end = commandLine.find(u'"', from);
-  return end == std::u16string::npos ? std::u16string() : commandLine.substr(from, end - from);
 }
 
 std::vector<FindEntry> SimulatedFiles::ListInOrder(const std::u16string& pattern) {

@@ -48,8 +48,8 @@ struct SimulatedProduct {
 
 class SimulatedInstaller : public InstallerApi {
  public:
-  // `packages` opens and reads package files (read-only); nothing else of it is called.
-  SimulatedInstaller(InstallerApi& packages, SimulatedPlatformRule& rule)
+  // `packages` opens and reads package files (read-only).
+  SimulatedInstaller(PackageApi& packages, SimulatedPlatformRule& rule)
       : packages_(packages), rule_(rule) {}
 
   std::map<std::u16string, SimulatedProduct> installed;  // by product code
@@ -79,7 +79,7 @@ class SimulatedInstaller : public InstallerApi {
   }
 
  private:
-  InstallerApi& packages_;
+  PackageApi& packages_;
   SimulatedPlatformRule& rule_;
   bool versionRead_ = false;
   bool localPackageRead_ = false;
@@ -102,9 +102,6 @@ class RecordingProcesses : public ProcessApi {
   SimulatedPlatformRule& rule_;
   std::uint32_t exitCode_ = 0;
 };
-
-// The package path of an "msiexec ... /i "<path>"" command line; empty for any other.
-std::u16string InstalledPackageOf(const std::u16string& commandLine);
 
 // Directory listings, the current directory and full paths come from the real file system;
 // the system programs are taken as present without looking. A listing is read whole and handed
@@ -222,7 +219,7 @@ class NoResources : public ResourceApi {
 
 // The parts of the real system that a simulation reads from.
 struct RealSystem {
-  InstallerApi& packages;  // package files opened read-only
+  PackageApi& packages;  // package files opened read-only
   FileApi& files;
   CertApi& certs;
   PlatformApi& platform;

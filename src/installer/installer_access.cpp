@@ -34,11 +34,11 @@ std::uint32_t ReadPackageProperty(const PackageSession& session, const std::u16s
                                   std::u16string& value) {
   std::uint32_t size = 0;
   char16_t empty[1] = {u'\0'};
-  std::uint32_t result = session.installer.GetProperty(session.package, name.c_str(), empty, &size);
+  std::uint32_t result = session.packages.GetProperty(session.package, name.c_str(), empty, &size);
   if (result != kErrorMoreData) return result;
   ++size;
   value.assign(size, u'\0');
-  result = session.installer.GetProperty(session.package, name.c_str(), value.data(), &size);
+  result = session.packages.GetProperty(session.package, name.c_str(), value.data(), &size);
   TrimAtZero(value);
   return result;
 }
@@ -46,13 +46,13 @@ std::uint32_t ReadPackageProperty(const PackageSession& session, const std::u16s
 std::uint32_t OpenPackage(PackageSession& session, const std::u16string& path) {
   MsiHandle handle = 0;
   std::uint32_t result =
-      session.installer.OpenPackageEx(path.c_str(), kOpenPackageIgnoreMachineState, &handle);
+      session.packages.OpenPackageEx(path.c_str(), kOpenPackageIgnoreMachineState, &handle);
   if (result == 0) session.package = handle;
   return result;
 }
 
 void ClosePackage(PackageSession& session) {
   if (session.package == 0) return;
-  session.installer.CloseMsiHandle(session.package);
+  session.packages.CloseMsiHandle(session.package);
   session.package = 0;
 }

@@ -4,15 +4,16 @@
 #include <string>
 
 #include "system/installer_api.h"
+#include "system/package_api.h"
 
 // The installer handle of one package opened for reading; closes it when it goes away.
 struct PackageSession {
-  explicit PackageSession(InstallerApi& api) : installer(api) {}
+  explicit PackageSession(PackageApi& api) : packages(api) {}
   ~PackageSession();
   PackageSession(const PackageSession&) = delete;
   PackageSession& operator=(const PackageSession&) = delete;
 
-  InstallerApi& installer;
+  PackageApi& packages;
   MsiHandle package = 0;
 };
 

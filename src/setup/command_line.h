@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "setup/setup_options.h"
+#include "actions/setup_options.h"
 #include "system/platform_api.h"
 #include "system/system.h"
 

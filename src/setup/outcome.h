@@ -2,8 +2,8 @@
 
 #include <cstdint>
 
+#include "actions/setup_options.h"
 #include "common/exit_codes.h"
-#include "setup/setup_options.h"
 
 // Anything but success and success-with-restart.
 inline bool IsInstallFailure(std::uint32_t result) {

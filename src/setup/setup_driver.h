@@ -2,9 +2,9 @@
 
 #include <cstdint>
 
+#include "actions/install_stages.h"
+#include "actions/setup_state.h"
 #include "setup/command_line.h"
-#include "setup/install_stages.h"
-#include "setup/setup_state.h"
 #include "system/system.h"
 
 // The whole run: the command line read at start (logged; the help when it asks for it), checks,

@@ -3,23 +3,20 @@
 #include <cstdint>
 
 #include "system/handles.h"
+#include "system/package_api.h"
 
 // Windows Installer values that the launcher passes or compares with.
-constexpr int kInstallUiLevelNone = 2;    // INSTALLUILEVEL_NONE
-constexpr int kInstallStateUnknown = -1;  // INSTALLSTATE_UNKNOWN
-constexpr int kInstallStateAbsent = 2;    // INSTALLSTATE_ABSENT
-constexpr int kInstallStateDefault = 5;   // INSTALLSTATE_DEFAULT
-constexpr std::uint32_t kOpenPackageIgnoreMachineState =
-    1;                                        // MSIOPENPACKAGEFLAGS_IGNOREMACHINESTATE
+constexpr int kInstallUiLevelNone = 2;        // INSTALLUILEVEL_NONE
+constexpr int kInstallStateUnknown = -1;      // INSTALLSTATE_UNKNOWN
+constexpr int kInstallStateAbsent = 2;        // INSTALLSTATE_ABSENT
+constexpr int kInstallStateDefault = 5;       // INSTALLSTATE_DEFAULT
 constexpr int kInstallContextMachine = 4;     // MSIINSTALLCONTEXT_MACHINE
 constexpr std::uint32_t kMsiCodeProduct = 0;  // MSICODE_PRODUCT
 
-// The msi.dll functions the launcher calls, one method per function, arguments as passed.
-// Texts are zero-terminated UTF-16; sizes count UTF-16 code units as msi.dll does.
-class InstallerApi {
+// The msi.dll functions the launcher calls, one method per function, arguments as passed:
+// those that read a package file, and these. Texts and sizes as in PackageApi.
+class InstallerApi : public PackageApi {
  public:
-  virtual ~InstallerApi() = default;
-
   // MsiSetInternalUI(level, NULL); the previous level is ignored.
   virtual void SetInternalUi(int level) = 0;
   // MsiQueryProductStateW.
@@ -29,14 +26,6 @@ class InstallerApi {
   // MsiGetProductInfoW: `buffer` may be null; `*size` in: room, out: length without the zero.
   virtual std::uint32_t GetProductInfo(const char16_t* product, const char16_t* property,
                                        char16_t* buffer, std::uint32_t* size) = 0;
-  // MsiOpenPackageExW.
-  virtual std::uint32_t OpenPackageEx(const char16_t* path, std::uint32_t options,
-                                      MsiHandle* handle) = 0;
-  // MsiGetPropertyW: same size convention as GetProductInfo; `buffer` is never null.
-  virtual std::uint32_t GetProperty(MsiHandle handle, const char16_t* name, char16_t* buffer,
-                                    std::uint32_t* size) = 0;
-  // MsiCloseHandle.
-  virtual std::uint32_t CloseMsiHandle(MsiHandle handle) = 0;
   // MsiSourceListClearAllW.
   virtual std::uint32_t SourceListClearAll(const char16_t* product, const char16_t* user,
                                            std::uint32_t reserved) = 0;

@@ -1,6 +1,6 @@
 #include "ui/config_dialog_choice.h"
 
-#include "setup/setup_options.h"
+#include "actions/setup_options.h"
 #include "ui/localized_strings.h"
 #include "ui/string_ids.h"
 

@@ -48,7 +48,8 @@ std::uint32_t LoadError();
 std::uint32_t ResolveMsiFunctions(HMODULE module, MsiFunctions* functions);
 std::uint32_t ResolveCryptFunctions(HMODULE module, CryptFunctions* functions);
 
-// msi.dll and crypt32.dll, loaded from the system directory for the life of the process.
+// msi.dll and crypt32.dll, loaded from the system directory for the life of the process, for
+// the launcher and the checker alike.
 class SystemLibraries {
  public:
   // Loads both and takes their functions. 0, or the Windows error of the first failure
@@ -59,6 +60,11 @@ class SystemLibraries {
   // Filled by Load; until then every pointer is null.
   const MsiFunctions& Msi() const { return msi_; }
   const CryptFunctions& Crypt() const { return crypt_; }
+
+  // The loaded modules, from which a program takes the further functions it needs; null until
+  // Load has loaded them.
+  HMODULE MsiModule() const { return msiModule_.Get(); }
+  HMODULE CryptModule() const { return cryptModule_.Get(); }
 
  private:
   OwnedModule msiModule_;

@@ -6,8 +6,8 @@
 #include <algorithm>
 #include <set>
 
+#include "actions/setup_options.h"
 #include "fakes/fake_resources.h"
-#include "setup/setup_options.h"
 
 namespace {
 

@@ -25,6 +25,9 @@ TEST_P(InstallPackageCommand, ComposesTheInstallCommandByteForByte) {
   const std::u16string args = c.args;
   EXPECT_EQ(0u, InstallPackage(fake.sys, kProduct, u"csp*x64*", args, false));
   EXPECT_EQ(std::vector<std::string>{c.command}, CommandLines());
+  // The checker reads the package back from the line whatever the arguments hold.
+  EXPECT_EQ(u"C:\\dist\\x64\\csp-x64-kc2-rus.msi",
+            InstalledPackageOf(fake.processes.CommandLines()[0]));
   EXPECT_EQ(c.args, args);
   EXPECT_TRUE(fake.ui.boxes.empty());
 }
@@ -44,6 +47,9 @@ INSTANTIATE_TEST_SUITE_P(
         CommandCase{"FeatureAddedAfterUserText", u"A=\"x y\"  ADDLOCAL=VIVAZED",
                     "msiexec /qn /i \"C:\\dist\\x64\\csp-x64-kc2-rus.msi\" A=\"x y\"  "
                     "ADDLOCAL=VIVAZED REBOOT=R"},
+        CommandCase{"AnotherPackageInTheArguments", u"/i \"C:\\x.msi\" ",
+                    "msiexec /qn /i \"C:\\dist\\x64\\csp-x64-kc2-rus.msi\" /i \"C:\\x.msi\"  "
+                    "REBOOT=R"},
         CommandCase{"CyrillicKeptAsIs", u"ПАПКА=Д ",
                     "msiexec /qn /i \"C:\\dist\\x64\\csp-x64-kc2-rus.msi\" ПАПКА=Д  REBOOT=R"}),
     [](const ::testing::TestParamInfo<CommandCase>& param) { return param.param.name; });
@@ -55,6 +61,8 @@ TEST_F(InstallPackageTest, PathWithBlanksIsQuotedAndOnlyTheFileNameGoesToTheSour
   EXPECT_EQ(std::vector<std::string>{"msiexec /qn /i \"C:\\Program Files\\dist\\Win 32\\zirelcom "
                                      "win32.msi\"  REBOOT=R"},
             CommandLines());
+  EXPECT_EQ(u"C:\\Program Files\\dist\\Win 32\\zirelcom win32.msi",
+            InstalledPackageOf(fake.processes.CommandLines()[0]));
   EXPECT_EQ((std::vector<std::string>{
                 "ClearAll {6E1B37A2-0C94-4D58-A1F3-2B7C9E05D841} user=null reserved=0",
                 "SetInfo {6E1B37A2-0C94-4D58-A1F3-2B7C9E05D841} user=null context=4 options=0 "

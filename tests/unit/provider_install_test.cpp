@@ -1,5 +1,7 @@
 #include "actions/provider_install.h"
 
+#include "actions/package_install.h"
+
 #include "common/product_catalogue.h"
 #include "install_fixture.h"
 
@@ -332,6 +334,11 @@ struct PlatformCase {
   const char* name;
   bool wow64;
   std::vector<std::string> commands;
+  // What the checker reads back from each command line: the package installed, the file of
+  // the registry import, the file of the ACL import; empty where the line is of another kind.
+  std::vector<std::u16string> packages;
+  std::vector<std::u16string> registryFiles;
+  std::vector<std::u16string> aclFiles;
 };
 
 class ProvidersPlatform : public ProvidersTest,
@@ -345,17 +352,38 @@ TEST_P(ProvidersPlatform, ChoosesPackagesAndImportFilesOfThePlatform) {
   state.options.langPattern = u"rus*";
   EXPECT_EQ(0u, Run(false));
   EXPECT_EQ(GetParam().commands, CommandLines());
+  std::vector<std::u16string> packages;
+  std::vector<std::u16string> registryFiles;
+  std::vector<std::u16string> aclFiles;
+  for (const std::u16string& line : fake.processes.CommandLines()) {
+    packages.push_back(InstalledPackageOf(line));
+    registryFiles.push_back(RegistryImportFileOf(line));
+    aclFiles.push_back(AclImportFileOf(line));
+  }
+  EXPECT_EQ(GetParam().packages, packages);
+  EXPECT_EQ(GetParam().registryFiles, registryFiles);
+  EXPECT_EQ(GetParam().aclFiles, aclFiles);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Platforms, ProvidersPlatform,
     ::testing::Values(
-        PlatformCase{"Wow64",
-                     true,
-                     {"msiexec /qn /i \"C:\\dist\\x64\\csp-x64-kc1-rus.msi\" C=1  REBOOT=R",
-                      "msiexec /qn /i \"C:\\dist\\x64\\ucsp-x64-eng.msi\" U=1  REBOOT=R",
-                      "regedit /s ZAZ_x64_2.reg", "regini ZAZ_acl_x64.acl"}},
-        PlatformCase{"Native32Bit", false, {kCspFresh, kZazFresh, kRegedit, kRegini}}),
+        PlatformCase{
+            "Wow64",
+            true,
+            {"msiexec /qn /i \"C:\\dist\\x64\\csp-x64-kc1-rus.msi\" C=1  REBOOT=R",
+             "msiexec /qn /i \"C:\\dist\\x64\\ucsp-x64-eng.msi\" U=1  REBOOT=R",
+             "regedit /s ZAZ_x64_2.reg", "regini ZAZ_acl_x64.acl"},
+            {u"C:\\dist\\x64\\csp-x64-kc1-rus.msi", u"C:\\dist\\x64\\ucsp-x64-eng.msi", u"", u""},
+            {u"", u"", u"ZAZ_x64_2.reg", u""},
+            {u"", u"", u"", u"ZAZ_acl_x64.acl"}},
+        PlatformCase{"Native32Bit",
+                     false,
+                     {kCspFresh, kZazFresh, kRegedit, kRegini},
+                     {u"C:\\dist\\win32\\csp-win32-kc1-rus.msi",
+                      u"C:\\dist\\win32\\ucsp-win32-eng.msi", u"", u""},
+                     {u"", u"", u"ZAZ_x86_2.reg", u""},
+                     {u"", u"", u"", u"ZAZ_acl_x86.acl"}}),
     [](const ::testing::TestParamInfo<PlatformCase>& param) { return param.param.name; });
 
 TEST_F(ProvidersTest, ImportFilesNeedASuccessfulWow64Answer) {

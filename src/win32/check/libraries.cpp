@@ -1,38 +1,34 @@
 #include "win32/check/libraries.h"
 
-#include "win32/system_libraries.h"
+#include "win32/find_export.h"
 
-std::uint32_t CheckLibraries::Load(DllSearch search) {
-  msiModule_.Reset(LoadSystemLibrary(L"msi.dll", search));
-  if (!msiModule_) return LoadError();
-  const HMODULE msi = msiModule_.Get();
-  DatabaseFunctions database;
-  if (!(FindExport(msi, "MsiOpenDatabaseW", &database.openDatabase) &&
-        FindExport(msi, "MsiDatabaseOpenViewW", &database.openView) &&
-        FindExport(msi, "MsiViewExecute", &database.execute) &&
-        FindExport(msi, "MsiViewFetch", &database.fetch) &&
-        FindExport(msi, "MsiRecordGetStringW", &database.recordString) &&
-        FindExport(msi, "MsiCloseHandle", &database.closeHandle) &&
-        FindExport(msi, "MsiGetSummaryInformationW", &database.summaryInformation) &&
-        FindExport(msi, "MsiSummaryInfoGetPropertyW", &database.summaryProperty))) {
-    return ERROR_PROC_NOT_FOUND;
-  }
+std::uint32_t ResolveDatabaseFunctions(HMODULE msi, DatabaseFunctions* functions) {
+  DatabaseFunctions found;
+  const bool complete = FindExport(msi, "MsiOpenDatabaseW", &found.openDatabase) &&
+                        FindExport(msi, "MsiDatabaseOpenViewW", &found.openView) &&
+                        FindExport(msi, "MsiViewExecute", &found.execute) &&
+                        FindExport(msi, "MsiViewFetch", &found.fetch) &&
+                        FindExport(msi, "MsiRecordGetStringW", &found.recordString) &&
+                        FindExport(msi, "MsiCloseHandle", &found.closeHandle) &&
+                        FindExport(msi, "MsiGetSummaryInformationW", &found.summaryInformation) &&
+                        FindExport(msi, "MsiSummaryInfoGetPropertyW", &found.summaryProperty);
+  if (!complete) return ERROR_PROC_NOT_FOUND;
+  *functions = found;
+  return ERROR_SUCCESS;
+}
 
-  cryptModule_.Reset(LoadSystemLibrary(L"crypt32.dll", search));
-  if (!cryptModule_) return LoadError();
-  const HMODULE crypt = cryptModule_.Get();
-  CertificateFunctions certificates;
-  if (!(FindExport(crypt, "CertOpenStore", &certificates.openStore) &&
-        FindExport(crypt, "CertEnumCertificatesInStore", &certificates.enumCertificates) &&
-        FindExport(crypt, "CertCloseStore", &certificates.closeStore) &&
-        FindExport(crypt, "CertGetNameStringW", &certificates.nameString) &&
-        FindExport(crypt, "CertGetCertificateContextProperty", &certificates.contextProperty) &&
-        FindExport(crypt, "CertVerifyTimeValidity", &certificates.verifyTime) &&
-        FindExport(crypt, "CertFindExtension", &certificates.findExtension) &&
-        FindExport(crypt, "CryptDecodeObjectEx", &certificates.decodeObject))) {
-    return ERROR_PROC_NOT_FOUND;
-  }
-  database_ = database;
-  certificates_ = certificates;
+std::uint32_t ResolveCertificateFunctions(HMODULE crypt, CertificateFunctions* functions) {
+  CertificateFunctions found;
+  const bool complete =
+      FindExport(crypt, "CertOpenStore", &found.openStore) &&
+      FindExport(crypt, "CertEnumCertificatesInStore", &found.enumCertificates) &&
+      FindExport(crypt, "CertCloseStore", &found.closeStore) &&
+      FindExport(crypt, "CertGetNameStringW", &found.nameString) &&
+      FindExport(crypt, "CertGetCertificateContextProperty", &found.contextProperty) &&
+      FindExport(crypt, "CertVerifyTimeValidity", &found.verifyTime) &&
+      FindExport(crypt, "CertFindExtension", &found.findExtension) &&
+      FindExport(crypt, "CryptDecodeObjectEx", &found.decodeObject);
+  if (!complete) return ERROR_PROC_NOT_FOUND;
+  *functions = found;
   return ERROR_SUCCESS;
 }

@@ -8,9 +8,6 @@
 
 #include <cstdint>
 
-#include "win32/dll_search.h"
-#include "win32/handles.h"
-
 // The msi.dll functions that read a package's database without opening an installer session.
 struct DatabaseFunctions {
   decltype(&::MsiOpenDatabaseW) openDatabase = nullptr;
@@ -35,19 +32,8 @@ struct CertificateFunctions {
   decltype(&::CryptDecodeObjectEx) decodeObject = nullptr;
 };
 
-// msi.dll and crypt32.dll loaded from the system directory a second time (the loader counts
-// references) for the functions the checker needs beyond the launcher's.
-class CheckLibraries {
- public:
-  // 0, or the Windows error of the first failure.
-  std::uint32_t Load(DllSearch search);
-
-  const DatabaseFunctions& Database() const { return database_; }
-  const CertificateFunctions& Certificates() const { return certificates_; }
-
- private:
-  OwnedModule msiModule_;
-  OwnedModule cryptModule_;
-  DatabaseFunctions database_;
-  CertificateFunctions certificates_;
-};
+// Fills the checker's functions beyond the launcher's from the msi.dll and crypt32.dll that
+// SystemLibraries loaded. 0, or ERROR_PROC_NOT_FOUND when one is missing (then nothing is
+// filled).
+std::uint32_t ResolveDatabaseFunctions(HMODULE msi, DatabaseFunctions* functions);
+std::uint32_t ResolveCertificateFunctions(HMODULE crypt, CertificateFunctions* functions);

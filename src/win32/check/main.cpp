@@ -88,20 +88,22 @@ int wmain(int argc, wchar_t** argv) {
   if (const int refused = EnterFolder(folder); refused != 0) return refused;
 
   SystemLibraries libraries;
-  CheckLibraries checkLibraries;
+  DatabaseFunctions database;
+  CertificateFunctions certificates;
   std::uint32_t loaded = libraries.Load(search);
-  if (loaded == 0) loaded = checkLibraries.Load(search);
+  if (loaded == 0) loaded = ResolveDatabaseFunctions(libraries.MsiModule(), &database);
+  if (loaded == 0) loaded = ResolveCertificateFunctions(libraries.CryptModule(), &certificates);
   if (loaded != 0) {
     return Refuse("zirelpluginsetup-check: msi.dll or crypt32.dll cannot be loaded: error " +
                   std::to_string(loaded) + "\r\n");
   }
 
-  ReadOnlyPackages packages(checkLibraries.Database());
+  ReadOnlyPackages packages(database);
   KernelFiles files;
   CertificateStores certs(libraries.Crypt());
   WindowsPlatform platform;
   KernelFileReader fileReader;
-  CryptCertificateReader certificateReader(checkLibraries.Certificates());
+  CryptCertificateReader certificateReader(certificates);
   const CheckReport report = CheckDistribution({packages, files, certs, platform, packages},
                                                fileReader, certificateReader);
   Write(STD_OUTPUT_HANDLE, json ? RenderJson(report) : RenderText(report));

@@ -20,11 +20,6 @@ bool IsPlainName(const std::u16string& name) {
 
 }  // namespace
 
-std::uint32_t ReadOnlyPackages::GetProductInfo(const char16_t*, const char16_t*, char16_t*,
-                                               std::uint32_t*) {
-  return ERROR_UNKNOWN_PRODUCT;
-}
-
 std::uint32_t ReadOnlyPackages::OpenPackageEx(const char16_t* path, std::uint32_t,
                                               MsiHandle* handle) {
   MSIHANDLE database = 0;
@@ -60,16 +55,6 @@ std::uint32_t ReadOnlyPackages::GetProperty(MsiHandle handle, const char16_t* na
 
 std::uint32_t ReadOnlyPackages::CloseMsiHandle(MsiHandle handle) {
   return database_.closeHandle(handle);
-}
-
-std::uint32_t ReadOnlyPackages::SourceListClearAll(const char16_t*, const char16_t*,
-                                                   std::uint32_t) {
-  return ERROR_ACCESS_DENIED;
-}
-
-std::uint32_t ReadOnlyPackages::SourceListSetInfo(const char16_t*, const char16_t*, int,
-                                                  std::uint32_t, const char16_t*, const char16_t*) {
-  return ERROR_ACCESS_DENIED;
 }
 
 std::uint32_t ReadOnlyPackages::ReadTemplate(const std::u16string& path, std::u16string& value) {

@@ -1,22 +1,17 @@
 #pragma once
 
 #include "check/check_inputs.h"
-#include "system/installer_api.h"
+#include "system/package_api.h"
 
 struct DatabaseFunctions;
 
 // Package files opened as read-only databases; a property is read from the Property table.
-// Only OpenPackageEx, GetProperty and CloseMsiHandle do anything: the checker never asks the
-// machine's installer and never changes it. The summary information is read the same way.
-class ReadOnlyPackages : public InstallerApi, public PackageTemplateReader {
+// The checker never asks the machine's installer and never changes it. The summary information
+// is read the same way.
+class ReadOnlyPackages : public PackageApi, public PackageTemplateReader {
  public:
   explicit ReadOnlyPackages(const DatabaseFunctions& database) : database_(database) {}
 
-  void SetInternalUi(int) override {}
-  int QueryProductState(const char16_t*) override { return kInstallStateUnknown; }
-  int QueryFeatureState(const char16_t*, const char16_t*) override { return kInstallStateUnknown; }
-  std::uint32_t GetProductInfo(const char16_t*, const char16_t*, char16_t*,
-                               std::uint32_t*) override;
   // MsiOpenDatabaseW with MSIDBOPEN_READONLY; the options are not used.
   std::uint32_t OpenPackageEx(const char16_t* path, std::uint32_t options,
                               MsiHandle* handle) override;
@@ -25,9 +20,6 @@ class ReadOnlyPackages : public InstallerApi, public PackageTemplateReader {
   std::uint32_t GetProperty(MsiHandle handle, const char16_t* name, char16_t* buffer,
                             std::uint32_t* size) override;
   std::uint32_t CloseMsiHandle(MsiHandle handle) override;
-  std::uint32_t SourceListClearAll(const char16_t*, const char16_t*, std::uint32_t) override;
-  std::uint32_t SourceListSetInfo(const char16_t*, const char16_t*, int, std::uint32_t,
-                                  const char16_t*, const char16_t*) override;
   // MsiGetSummaryInformationW on the file, then its PID_TEMPLATE string.
   std::uint32_t ReadTemplate(const std::u16string& path, std::u16string& value) override;
 

@@ -3,7 +3,7 @@
 #include <iterator>
 #include <string>
 
-#include "setup/setup_options.h"
+#include "actions/setup_options.h"
 #include "ui/config_dialog_choice.h"
 #include "win32/handles.h"
 #include "win32/wide_text.h"

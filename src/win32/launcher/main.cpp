@@ -4,11 +4,11 @@
 #include <string>
 
 #include "actions/core_install_stages.h"
+#include "actions/setup_state.h"
 #include "log/file_run_log.h"
 #include "log/log_lines.h"
 #include "setup/command_line.h"
 #include "setup/setup_driver.h"
-#include "setup/setup_state.h"
 #include "system/system.h"
 #include "win32/certificate_stores.h"
 #include "win32/dll_search.h"

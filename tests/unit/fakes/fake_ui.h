@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "actions/setup_options.h"
 #include "fakes/fake_kernel.h"
-#include "setup/setup_options.h"
 #include "system/ui_api.h"
 
 // Message boxes answered from a script (IDOK for OK boxes, IDYES for Yes/No boxes when the

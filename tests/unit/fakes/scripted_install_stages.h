@@ -3,9 +3,9 @@
 #include <string>
 #include <vector>
 
+#include "actions/install_stages.h"
+#include "actions/setup_state.h"
 #include "fakes/fake_kernel.h"
-#include "setup/install_stages.h"
-#include "setup/setup_state.h"
 
 // Installation stages that return scripted results, record every call with its arguments and
 // log it in the kernel's event log. The plug-in stage can set the pending-restart flag the way

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "setup/setup_options.h"
+#include "actions/setup_options.h"
 #include "system/handles.h"
 
 // The looked-up IsWow64Process, shared by the provider and the plug-in installation.
