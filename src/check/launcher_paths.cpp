@@ -8,6 +8,7 @@
 #include "installer/carry_over.h"
 #include "installer/upgrade_decision.h"
 #include "setup/command_line.h"
+#include "setup/dialog_choice.h"
 #include "ui/config_dialog_choice.h"
 
 namespace {

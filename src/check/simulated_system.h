@@ -206,7 +206,7 @@ class SilentUi : public UiApi {
   int messageBoxes = 0;
 
   int ShowMessageBox(const std::u16string&, const std::u16string&, std::uint32_t) override;
-  bool ShowConfigDialog(SetupOptions&) override { return false; }
+  ConfigDialogChoice ShowConfigDialog() override { return {}; }
   void CreateProgressThread(bool) override {}
   void ResumeProgressThread() override {}
   void EndProgressThread() override {}

@@ -4,6 +4,7 @@
 #include "log/log_lines.h"
 #include "log/secret_mask.h"
 #include "setup/command_line.h"
+#include "setup/dialog_choice.h"
 #include "setup/outcome.h"
 #include "setup/platform_check.h"
 #include "setup/restart.h"
@@ -114,10 +115,12 @@ std::uint32_t RunSetup(const System& sys, InstallStages& stages, SetupState& sta
   std::uint32_t providerResult = kResultSuccess;
   if (options.installCsp || options.installUcsp) {
     if (options.selectConfig && options.installCsp && !silent) {
-      if (!sys.ui.ShowConfigDialog(options)) {
+      const ConfigDialogChoice choice = sys.ui.ShowConfigDialog();
+      if (!choice.proceed) {
         sys.log.Line({"configuration dialog: cancelled"});
         return 0;
       }
+      AppendDialogChoice([&choice](int id) { return choice.IsChecked(id); }, options);
       sys.log.Line({"configuration dialog: level ", Quoted(options.kcPattern), ", language ",
                     Quoted(options.langPattern)});
     }

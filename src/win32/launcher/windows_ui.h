@@ -18,7 +18,7 @@ class WindowsUi : public UiApi {
   bool SomebodyCanSee() override { return somebodyCanSee_; }
   int ShowMessageBox(const std::u16string& text, const std::u16string& caption,
                      std::uint32_t style) override;
-  bool ShowConfigDialog(SetupOptions& options) override;
+  ConfigDialogChoice ShowConfigDialog() override;
   void CreateProgressThread(bool installCsp) override;
   void ResumeProgressThread() override;
   void EndProgressThread() override;

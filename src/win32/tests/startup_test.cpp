@@ -88,9 +88,9 @@ class RecordingUi : public UiApi {
     boxes.push_back(Box{text, caption, style});
     return kIdOk;
   }
-  bool ShowConfigDialog(SetupOptions&) override {
+  ConfigDialogChoice ShowConfigDialog() override {
     ++otherCalls;
-    return false;
+    return {};
   }
   void CreateProgressThread(bool) override { ++otherCalls; }
   void ResumeProgressThread() override { ++otherCalls; }
