@@ -14,20 +14,31 @@
 namespace {
 
 // The progress window's thread: created suspended, resumed once before the first
-// installation step, ended before any outcome or failure message.
+// installation step, ended before any outcome or failure message, and at the latest when its
+// owner goes: no way out of the run leaves it running.
 class ProgressThread {
  public:
   ProgressThread(UiApi& ui, bool installCsp) : ui_(ui) { ui_.CreateProgressThread(installCsp); }
+  ~ProgressThread() { End(); }
+  ProgressThread(const ProgressThread&) = delete;
+  ProgressThread& operator=(const ProgressThread&) = delete;
+
   void Resume() {
     if (resumed_) return;
     ui_.ResumeProgressThread();
-    resumed_ = true;
+    resumed_ = running_ = true;
   }
-  void End() { ui_.EndProgressThread(); }
+  // Ends a thread that runs; one never resumed stays suspended for the Windows layer to end.
+  void End() {
+    if (!running_) return;
+    ui_.EndProgressThread();
+    running_ = false;
+  }
 
  private:
   UiApi& ui_;
   bool resumed_ = false;
+  bool running_ = false;
 };
 
 // msiexec's arguments between quotes, their property values masked.

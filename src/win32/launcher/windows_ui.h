@@ -12,6 +12,10 @@ class WindowsUi : public UiApi {
  public:
   WindowsUi(HINSTANCE instance, ResourceApi& resources)
       : instance_(instance), resources_(resources) {}
+  // Ends the progress thread, resumed or not: none outlives its owner.
+  ~WindowsUi() override { EndProgressThread(); }
+  WindowsUi(const WindowsUi&) = delete;
+  WindowsUi& operator=(const WindowsUi&) = delete;
 
   // Whether anybody can see the windows of this process, decided once at start.
   void SetSomebodyCanSee(bool canSee) { somebodyCanSee_ = canSee; }

@@ -588,6 +588,18 @@ void BoxesComeAboveTheProgressFrame() {
   CHECK(seen.boxAbove);
   ui.EndProgressThread();
   CHECK(FindVisible(L"Message") == nullptr);
+
+  // An owner that goes while its thread shows the frame takes the frame and the thread along.
+  {
+    WindowsUi leaving(self, resources);
+    leaving.CreateProgressThread(false);
+    leaving.ResumeProgressThread();
+    for (DWORD start = GetTickCount();
+         FindVisible(L"Message") == nullptr && GetTickCount() - start < 3000; Sleep(1)) {
+    }
+    CHECK(FindVisible(L"Message") != nullptr);
+  }
+  CHECK(FindVisible(L"Message") == nullptr);
 }
 
 BOOL CALLBACK CountWindow(HWND, LPARAM counter) {
