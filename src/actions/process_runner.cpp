@@ -30,11 +30,11 @@ bool EndsWithExe(const std::u16string& name) {
 std::u16string LocateProgram(const System& sys, const std::u16string& name) {
   if (name.empty() || name.find_first_of(u"\\/:\"") != std::u16string::npos) return {};
   const std::u16string file = EndsWithExe(name) ? name : name + u".exe";
-  using DirectoryReader = std::uint32_t (FileApi::*)(char16_t*, std::uint32_t);
+  using DirectoryReader = SysResult<std::uint32_t> (FileApi::*)(char16_t*, std::uint32_t);
   for (DirectoryReader reader : {&FileApi::ReadSystemDirectory, &FileApi::ReadWindowsDirectory}) {
     std::u16string directory;
     const std::uint32_t error = ReadSizedText(
-        sys.platform, kMaxPath,
+        kMaxPath,
         [&](char16_t* buffer, std::uint32_t length) { return (sys.files.*reader)(buffer, length); },
         directory);
     if (error != 0 || directory.empty()) continue;

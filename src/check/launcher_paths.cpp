@@ -127,7 +127,7 @@ std::vector<std::u16string> ListPackageFiles(const RealSystem& real,
   FileApi& files = real.files;
   std::u16string current;
   const std::uint32_t error = ReadSizedText(
-      real.platform, kMaxPath,
+      kMaxPath,
       [&](char16_t* buffer, std::uint32_t length) {
         return files.ReadCurrentDirectory(length, buffer);
       },

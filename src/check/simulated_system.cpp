@@ -171,32 +171,39 @@ bool SimulatedFiles::CloseFind(SysHandle search) {
   return listings_.erase(search) != 0;
 }
 
-std::uint32_t SimulatedFiles::ReadCurrentDirectory(std::uint32_t bufferLength, char16_t* buffer) {
+SysResult<std::uint32_t> SimulatedFiles::ReadCurrentDirectory(std::uint32_t bufferLength,
+                                                              char16_t* buffer) {
   return real_.ReadCurrentDirectory(bufferLength, buffer);
 }
 
-std::uint32_t SimulatedFiles::ReadFullPathName(const char16_t* name, std::uint32_t bufferLength,
-                                               char16_t* buffer) {
+SysResult<std::uint32_t> SimulatedFiles::ReadFullPathName(const char16_t* name,
+                                                          std::uint32_t bufferLength,
+                                                          char16_t* buffer) {
   return real_.ReadFullPathName(name, bufferLength, buffer);
 }
 
-std::uint32_t SimulatedFiles::ReadSystemDirectory(char16_t* buffer, std::uint32_t bufferLength) {
-  return AnswerDirectory(buffer, bufferLength);
+SysResult<std::uint32_t> SimulatedFiles::ReadSystemDirectory(char16_t* buffer,
+                                                             std::uint32_t bufferLength) {
+  return {AnswerDirectory(buffer, bufferLength), 0};
 }
 
-std::uint32_t SimulatedFiles::ReadWindowsDirectory(char16_t* buffer, std::uint32_t bufferLength) {
-  return AnswerDirectory(buffer, bufferLength);
+SysResult<std::uint32_t> SimulatedFiles::ReadWindowsDirectory(char16_t* buffer,
+                                                              std::uint32_t bufferLength) {
+  return {AnswerDirectory(buffer, bufferLength), 0};
 }
 
 std::uint32_t SimulatedFiles::ReadFileAttributes(const char16_t*) {
   return kFileAttributeNormal;
 }
 
-CertStoreHandle RecordingCerts::OpenStore(CertStoreProvider provider, std::uint32_t encoding,
-                                          std::uint32_t flags, const char16_t* parameter) {
-  if (provider != CertStoreProvider::kFileName || parameter == nullptr) return 0;
-  const CertStoreHandle store = real_.OpenStore(provider, encoding, flags, parameter);
-  fileOpens.push_back({parameter, store != 0});
+SysResult<CertStoreHandle> RecordingCerts::OpenStore(CertStoreProvider provider,
+                                                     std::uint32_t encoding, std::uint32_t flags,
+                                                     const char16_t* parameter) {
+  if (provider != CertStoreProvider::kFileName || parameter == nullptr) {
+    return {0, kErrorAccessDenied};
+  }
+  const SysResult<CertStoreHandle> store = real_.OpenStore(provider, encoding, flags, parameter);
+  fileOpens.push_back({parameter, store.value != 0});
   return store;
 }
 

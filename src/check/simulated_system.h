@@ -121,11 +121,14 @@ class SimulatedFiles : public FileApi {
   SysHandle FindFirst(const char16_t* pattern, FindEntry* entry) override;
   bool FindNext(SysHandle search, FindEntry* entry) override;
   bool CloseFind(SysHandle search) override;
-  std::uint32_t ReadCurrentDirectory(std::uint32_t bufferLength, char16_t* buffer) override;
-  std::uint32_t ReadFullPathName(const char16_t* name, std::uint32_t bufferLength,
-                                 char16_t* buffer) override;
-  std::uint32_t ReadSystemDirectory(char16_t* buffer, std::uint32_t bufferLength) override;
-  std::uint32_t ReadWindowsDirectory(char16_t* buffer, std::uint32_t bufferLength) override;
+  SysResult<std::uint32_t> ReadCurrentDirectory(std::uint32_t bufferLength,
+                                                char16_t* buffer) override;
+  SysResult<std::uint32_t> ReadFullPathName(const char16_t* name, std::uint32_t bufferLength,
+                                            char16_t* buffer) override;
+  SysResult<std::uint32_t> ReadSystemDirectory(char16_t* buffer,
+                                               std::uint32_t bufferLength) override;
+  SysResult<std::uint32_t> ReadWindowsDirectory(char16_t* buffer,
+                                                std::uint32_t bufferLength) override;
   std::uint32_t ReadFileAttributes(const char16_t* path) override;
 
  private:
@@ -142,8 +145,10 @@ class SimulatedFiles : public FileApi {
   SysHandle nextHandle_ = 1;
 };
 
+constexpr std::uint32_t kErrorAccessDenied = 5;  // ERROR_ACCESS_DENIED
+
 // Certificate files are opened through the real system and recorded; the Root store never
-// opens, so nothing is ever added to it.
+// opens, so nothing is ever added to it. Both refusals answer ERROR_ACCESS_DENIED.
 class RecordingCerts : public CertApi {
  public:
   struct FileOpen {
@@ -155,10 +160,12 @@ class RecordingCerts : public CertApi {
 
   std::vector<FileOpen> fileOpens;
 
-  CertStoreHandle OpenStore(CertStoreProvider provider, std::uint32_t encoding, std::uint32_t flags,
-                            const char16_t* parameter) override;
+  SysResult<CertStoreHandle> OpenStore(CertStoreProvider provider, std::uint32_t encoding,
+                                       std::uint32_t flags, const char16_t* parameter) override;
   CertContextRef EnumCertificates(CertStoreHandle, CertContextRef) override { return nullptr; }
-  bool AddCertificate(CertStoreHandle, CertContextRef, std::uint32_t) override { return false; }
+  SysResult<bool> AddCertificate(CertStoreHandle, CertContextRef, std::uint32_t) override {
+    return {false, kErrorAccessDenied};
+  }
   // Never reached: the simulated files yield no certificate to describe.
   bool GetCertificateProperty(CertContextRef, std::uint32_t, void*, std::uint32_t*) override {
     return false;

@@ -121,8 +121,7 @@ std::size_t PutAsciiLine(char* out, std::uint32_t ms, const char* text) {
 
 }  // namespace
 
-FileRunLog::FileRunLog(LogFileApi& files, PlatformApi& platform)
-    : files_(files), platform_(platform), startTick_(files.TickCount()) {}
+FileRunLog::FileRunLog(LogFileApi& files) : files_(files), startTick_(files.TickCount()) {}
 
 FileRunLog::~FileRunLog() {
   if (file_ != kInvalidSysHandle) files_.CloseFile(file_);
@@ -141,15 +140,15 @@ bool FileRunLog::Open() {
   const std::uint32_t processId = files_.ProcessId();
   for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
     std::u16string path = folder + LogFileName(time, processId, attempt);
-    const SysHandle file = files_.CreateNewFile(path.c_str());
-    if (file != kInvalidSysHandle) {
-      file_ = file;
+    const SysResult<SysHandle> file = files_.CreateNewFile(path.c_str());
+    if (file.value != kInvalidSysHandle) {
+      file_ = file.value;
       path_ = std::move(path);
       Append(kByteOrderMark, sizeof(kByteOrderMark) - 1, false);
       Line({"zirelpluginsetup " ZIREL_VERSION_TEXT});
       return true;
     }
-    const std::uint32_t reason = platform_.LastError();
+    const std::uint32_t reason = file.error;
     if (reason != kErrorFileExists && reason != kErrorAlreadyExists) return false;
   }
   return false;

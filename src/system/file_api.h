@@ -4,6 +4,7 @@
 #include <string>
 
 #include "system/handles.h"
+#include "system/sys_result.h"
 
 constexpr std::uint32_t kFileAttributeDirectory = 0x10;        // FILE_ATTRIBUTE_DIRECTORY
 constexpr std::uint32_t kInvalidFileAttributes = 0xFFFFFFFFu;  // INVALID_FILE_ATTRIBUTES
@@ -15,7 +16,7 @@ struct FindEntry {
   std::u16string name;
 };
 
-// File and path functions of kernel32. Failures set the last error (PlatformApi::LastError).
+// File and path functions of kernel32. The path readers answer with the error of a failure.
 class FileApi {
  public:
   virtual ~FileApi() = default;
@@ -27,15 +28,19 @@ class FileApi {
   // FindClose.
   virtual bool CloseFind(SysHandle search) = 0;
   // GetCurrentDirectoryW: length written (without the zero), the size needed (with the zero)
-  // when `bufferLength` is too small, or 0 on failure.
-  virtual std::uint32_t ReadCurrentDirectory(std::uint32_t bufferLength, char16_t* buffer) = 0;
+  // when `bufferLength` is too small, or 0 and the error on failure.
+  virtual SysResult<std::uint32_t> ReadCurrentDirectory(std::uint32_t bufferLength,
+                                                        char16_t* buffer) = 0;
   // GetFullPathNameW with no file-part output; same return convention.
-  virtual std::uint32_t ReadFullPathName(const char16_t* name, std::uint32_t bufferLength,
-                                         char16_t* buffer) = 0;
+  virtual SysResult<std::uint32_t> ReadFullPathName(const char16_t* name,
+                                                    std::uint32_t bufferLength,
+                                                    char16_t* buffer) = 0;
   // GetSystemDirectoryW / GetSystemWindowsDirectoryW (the Windows folder shared by all users,
   // also on a Terminal Services host); same return convention.
-  virtual std::uint32_t ReadSystemDirectory(char16_t* buffer, std::uint32_t bufferLength) = 0;
-  virtual std::uint32_t ReadWindowsDirectory(char16_t* buffer, std::uint32_t bufferLength) = 0;
+  virtual SysResult<std::uint32_t> ReadSystemDirectory(char16_t* buffer,
+                                                       std::uint32_t bufferLength) = 0;
+  virtual SysResult<std::uint32_t> ReadWindowsDirectory(char16_t* buffer,
+                                                        std::uint32_t bufferLength) = 0;
   // GetFileAttributesW: kInvalidFileAttributes when the path does not exist.
   virtual std::uint32_t ReadFileAttributes(const char16_t* path) = 0;
 };

@@ -31,22 +31,27 @@ bool KernelFiles::CloseFind(SysHandle search) {
   return FindClose(reinterpret_cast<HANDLE>(search)) != FALSE;
 }
 
-std::uint32_t KernelFiles::ReadCurrentDirectory(std::uint32_t bufferLength, char16_t* buffer) {
-  return GetCurrentDirectoryW(bufferLength, Wide(buffer));
+// The error is read in every case; it tells something only where the length is 0.
+SysResult<std::uint32_t> KernelFiles::ReadCurrentDirectory(std::uint32_t bufferLength,
+                                                           char16_t* buffer) {
+  return {GetCurrentDirectoryW(bufferLength, Wide(buffer)), GetLastError()};
 }
 
-std::uint32_t KernelFiles::ReadFullPathName(const char16_t* name, std::uint32_t bufferLength,
-                                            char16_t* buffer) {
-  return GetFullPathNameW(Wide(name), bufferLength, Wide(buffer), nullptr);
+SysResult<std::uint32_t> KernelFiles::ReadFullPathName(const char16_t* name,
+                                                       std::uint32_t bufferLength,
+                                                       char16_t* buffer) {
+  return {GetFullPathNameW(Wide(name), bufferLength, Wide(buffer), nullptr), GetLastError()};
 }
 
-std::uint32_t KernelFiles::ReadSystemDirectory(char16_t* buffer, std::uint32_t bufferLength) {
-  return GetSystemDirectoryW(Wide(buffer), bufferLength);
+SysResult<std::uint32_t> KernelFiles::ReadSystemDirectory(char16_t* buffer,
+                                                          std::uint32_t bufferLength) {
+  return {GetSystemDirectoryW(Wide(buffer), bufferLength), GetLastError()};
 }
 
-std::uint32_t KernelFiles::ReadWindowsDirectory(char16_t* buffer, std::uint32_t bufferLength) {
+SysResult<std::uint32_t> KernelFiles::ReadWindowsDirectory(char16_t* buffer,
+                                                           std::uint32_t bufferLength) {
   // GetWindowsDirectoryW would answer a folder of each user's own under Terminal Services.
-  return GetSystemWindowsDirectoryW(Wide(buffer), bufferLength);
+  return {GetSystemWindowsDirectoryW(Wide(buffer), bufferLength), GetLastError()};
 }
 
 std::uint32_t KernelFiles::ReadFileAttributes(const char16_t* path) {

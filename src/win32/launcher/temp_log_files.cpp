@@ -36,12 +36,13 @@ std::uint32_t TempLogFiles::TickCount() {
 // like C:\TEMP let every user read and change it: no log is better than such a one. A symbolic
 // link planted under the name would, without FILE_FLAG_OPEN_REPARSE_POINT, have the file
 // created where it points; with the flag the link is the file that exists, and CREATE_NEW fails.
-SysHandle TempLogFiles::CreateNewFile(const char16_t* path) {
+SysResult<SysHandle> TempLogFiles::CreateNewFile(const char16_t* path) {
   LogFileSecurity security;
-  if (!security.Build()) return kInvalidSysHandle;
-  return reinterpret_cast<SysHandle>(
-      CreateFileW(Wide(path), GENERIC_WRITE, FILE_SHARE_READ, security.Attributes(), CREATE_NEW,
-                  FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+  if (!security.Build()) return {kInvalidSysHandle, GetLastError()};
+  return {reinterpret_cast<SysHandle>(CreateFileW(
+              Wide(path), GENERIC_WRITE, FILE_SHARE_READ, security.Attributes(), CREATE_NEW,
+              FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr)),
+          GetLastError()};
 }
 
 bool TempLogFiles::WriteToFile(SysHandle file, const void* data, std::uint32_t size) {

@@ -166,18 +166,22 @@ void FilesAreFoundAndPathsRead() {
 
   SetCurrentDirectoryW(Wide(dir.Path()));
   char16_t buffer[kMaxPath];
-  std::uint32_t length = files.ReadCurrentDirectory(kMaxPath, buffer);
+  std::uint32_t length = files.ReadCurrentDirectory(kMaxPath, buffer).value;
   CHECK_EQ(std::u16string(buffer, length), dir.Path());
-  CHECK_EQ(files.ReadCurrentDirectory(3, buffer), length + 1);  // too small: the size needed
+  CHECK_EQ(files.ReadCurrentDirectory(3, buffer).value, length + 1);  // too small: the size needed
 
-  length = files.ReadFullPathName(u"x.cer", kMaxPath, buffer);
+  length = files.ReadFullPathName(u"x.cer", kMaxPath, buffer).value;
   CHECK_EQ(std::u16string(buffer, length), dir.Path() + u"\\x.cer");
-  CHECK_EQ(files.ReadFullPathName(u"x.cer", 4, buffer), length + 1);
+  CHECK_EQ(files.ReadFullPathName(u"x.cer", 4, buffer).value, length + 1);
+  // A name the system refuses answers 0 and the system's error with it.
+  const SysResult<std::uint32_t> empty = files.ReadFullPathName(u"", kMaxPath, buffer);
+  CHECK_EQ(empty.value, 0u);
+  CHECK(empty.error != 0);
 
-  length = files.ReadSystemDirectory(buffer, kMaxPath);
+  length = files.ReadSystemDirectory(buffer, kMaxPath).value;
   CHECK(length > 3 && length < kMaxPath);
   CHECK((files.ReadFileAttributes(buffer) & kFileAttributeDirectory) != 0);
-  length = files.ReadWindowsDirectory(buffer, kMaxPath);
+  length = files.ReadWindowsDirectory(buffer, kMaxPath).value;
   CHECK(length > 3 && length < kMaxPath);
   wchar_t temp[MAX_PATH];
   GetTempPathW(MAX_PATH, temp);
@@ -259,18 +263,22 @@ void CertificatesAreReadFromFilesAndAdded() {
   CertificateStores certs(libraries.Crypt());
   ScratchDirectory dir;
   dir.Write(u"text.cer", "not a certificate", 17);
-  CHECK_EQ(certs.OpenStore(CertStoreProvider::kFileName, kCertEncoding, 0,
-                           (dir.Path() + u"\\text.cer").c_str()),
-           CertStoreHandle{0});
+  const SysResult<CertStoreHandle> text = certs.OpenStore(
+      CertStoreProvider::kFileName, kCertEncoding, 0, (dir.Path() + u"\\text.cer").c_str());
+  CHECK_EQ(text.value, CertStoreHandle{0});
+  CHECK(text.error != 0);
   // With flags 0 a missing file opens as an empty store, as the system defines it.
-  CertStoreHandle missing = certs.OpenStore(CertStoreProvider::kFileName, kCertEncoding, 0,
-                                            (dir.Path() + u"\\none.cer").c_str());
+  CertStoreHandle missing = certs
+                                .OpenStore(CertStoreProvider::kFileName, kCertEncoding, 0,
+                                           (dir.Path() + u"\\none.cer").c_str())
+                                .value;
   CHECK(missing != 0);
   CHECK(certs.EnumCertificates(missing, nullptr) == nullptr);
   CHECK(certs.CloseStore(missing, 0));
 
   CertStoreHandle root =
-      certs.OpenStore(CertStoreProvider::kSystem, kCertEncoding, kSystemStoreLocalMachine, u"Root");
+      certs.OpenStore(CertStoreProvider::kSystem, kCertEncoding, kSystemStoreLocalMachine, u"Root")
+          .value;
   CHECK(root != 0);
   if (root == 0) return;
   // Write the first root certificate out as a DER file and read it back through the layer.
@@ -285,8 +293,10 @@ void CertificatesAreReadFromFilesAndAdded() {
   CertFreeCertificateContext(first);
   CHECK(certs.CloseStore(root, 0));
 
-  CertStoreHandle file = certs.OpenStore(CertStoreProvider::kFileName, kCertEncoding, 0,
-                                         (dir.Path() + u"\\one.cer").c_str());
+  CertStoreHandle file = certs
+                             .OpenStore(CertStoreProvider::kFileName, kCertEncoding, 0,
+                                        (dir.Path() + u"\\one.cer").c_str())
+                             .value;
   CHECK(file != 0);
   if (file == 0) return;
   CertStore memory(CertOpenStore(CERT_STORE_PROV_MEMORY, 0, 0, 0, nullptr));
@@ -294,8 +304,10 @@ void CertificatesAreReadFromFilesAndAdded() {
   for (CertContextRef cert = certs.EnumCertificates(file, nullptr); cert != nullptr;
        cert = certs.EnumCertificates(file, cert)) {
     ++count;
-    CHECK(certs.AddCertificate(reinterpret_cast<CertStoreHandle>(memory.Get()), cert,
-                               kCertStoreAddAlways));
+    CHECK(certs
+              .AddCertificate(reinterpret_cast<CertStoreHandle>(memory.Get()), cert,
+                              kCertStoreAddAlways)
+              .value);
   }
   CHECK_EQ(count, 1);
   CHECK(certs.CloseStore(file, 0));
@@ -316,14 +328,15 @@ void LogFilesAreNewAndWrittenThrough() {
   ScratchDirectory dir;
   dir.Write(u"taken.log", "old", 3);
   const std::u16string taken = dir.Path() + u"\\taken.log";
-  CHECK_EQ(logFiles.CreateNewFile(taken.c_str()), kInvalidSysHandle);
-  CHECK_EQ(platform.LastError(), kErrorFileExists);
+  const SysResult<SysHandle> refused = logFiles.CreateNewFile(taken.c_str());
+  CHECK_EQ(refused.value, kInvalidSysHandle);
+  CHECK_EQ(refused.error, kErrorFileExists);
   KernelHandle old(CreateFileW(Wide(taken), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                FILE_ATTRIBUTE_NORMAL, nullptr));
   CHECK_EQ(GetFileSize(old.Get(), nullptr), 3u);
 
   const std::u16string path = dir.Path() + u"\\new.log";
-  const SysHandle file = logFiles.CreateNewFile(path.c_str());
+  const SysHandle file = logFiles.CreateNewFile(path.c_str()).value;
   CHECK(file != kInvalidSysHandle);
   CHECK(logFiles.WriteToFile(file, "line\r\n", 6));
   KernelHandle reader(CreateFileW(Wide(path), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
@@ -433,7 +446,7 @@ void LogFilesGetAProtectedDacl() {
   WindowsPlatform platform;
   ScratchDirectory dir;
   const std::u16string path = dir.Path() + u"\\protected.log";
-  CHECK(platform.CloseSysHandle(logFiles.CreateNewFile(path.c_str())));
+  CHECK(platform.CloseSysHandle(logFiles.CreateNewFile(path.c_str()).value));
   CHECK(FileGrantsOnlySystemAdministratorsAndUser(path, user.Sid()));
   dir.Write(u"default.log", "", 0);
   CHECK(!FileGrantsOnlySystemAdministratorsAndUser(dir.Path() + u"\\default.log", user.Sid()));
@@ -479,9 +492,8 @@ void PlantedLinksAreNotFollowed() {
   const std::u16string target = planted + u"\\planted-target.log";
   CHECK_EQ(GetFileAttributesW(Wide(target)), INVALID_FILE_ATTRIBUTES);
   PlantedFolderLogFiles logFiles(planted);
-  WindowsPlatform platform;
   {
-    FileRunLog log(logFiles, platform);
+    FileRunLog log(logFiles);
     CHECK(log.Open());
     CHECK_EQ(log.path(), planted + u"\\zirelpluginsetup_20260304_050607_4242_1.log");
   }

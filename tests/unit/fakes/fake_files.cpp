@@ -159,25 +159,25 @@ bool FakeFiles::CloseFind(SysHandle search) {
   return kernel_.CloseHandle(search);
 }
 
-std::uint32_t FakeFiles::ReadCurrentDirectory(std::uint32_t bufferLength, char16_t* buffer) {
-  if (currentDirectoryFails) {
-    kernel_.lastError = currentDirectoryError;
-    return 0;
-  }
-  return CopyOut(currentDirectory, bufferLength, buffer);
+SysResult<std::uint32_t> FakeFiles::ReadCurrentDirectory(std::uint32_t bufferLength,
+                                                         char16_t* buffer) {
+  if (currentDirectoryFails) return {0, currentDirectoryError};
+  return {CopyOut(currentDirectory, bufferLength, buffer), 0};
 }
 
-std::uint32_t FakeFiles::ReadFullPathName(const char16_t* name, std::uint32_t bufferLength,
-                                          char16_t* buffer) {
-  return CopyOut(Absolute(name), bufferLength, buffer);
+SysResult<std::uint32_t> FakeFiles::ReadFullPathName(const char16_t* name,
+                                                     std::uint32_t bufferLength, char16_t* buffer) {
+  return {CopyOut(Absolute(name), bufferLength, buffer), 0};
 }
 
-std::uint32_t FakeFiles::ReadSystemDirectory(char16_t* buffer, std::uint32_t bufferLength) {
-  return CopyOut(systemDirectory, bufferLength, buffer);
+SysResult<std::uint32_t> FakeFiles::ReadSystemDirectory(char16_t* buffer,
+                                                        std::uint32_t bufferLength) {
+  return {CopyOut(systemDirectory, bufferLength, buffer), 0};
 }
 
-std::uint32_t FakeFiles::ReadWindowsDirectory(char16_t* buffer, std::uint32_t bufferLength) {
-  return CopyOut(windowsDirectory, bufferLength, buffer);
+SysResult<std::uint32_t> FakeFiles::ReadWindowsDirectory(char16_t* buffer,
+                                                         std::uint32_t bufferLength) {
+  return {CopyOut(windowsDirectory, bufferLength, buffer), 0};
 }
 
 std::uint32_t FakeFiles::ReadFileAttributes(const char16_t* path) {

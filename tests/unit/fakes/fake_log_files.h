@@ -45,20 +45,16 @@ class FakeLogFiles : public LogFileApi {
     tick += tickStep;
     return reading;
   }
-  SysHandle CreateNewFile(const char16_t* path) override {
+  SysResult<SysHandle> CreateNewFile(const char16_t* path) override {
     ++creations;
-    if (createError != 0) {
-      kernel_.lastError = createError;
-      return kInvalidSysHandle;
-    }
+    if (createError != 0) return {kInvalidSysHandle, createError};
     if (files.count(path) != 0 || taken.count(path) != 0) {
-      kernel_.lastError = kErrorFileExists;
-      return kInvalidSysHandle;
+      return {kInvalidSysHandle, kErrorFileExists};
     }
     const SysHandle file = kernel_.OpenHandle("log file");
     pathOf_[file] = path;
     files[path];
-    return file;
+    return {file, 0};
   }
   bool WriteToFile(SysHandle file, const void* data, std::uint32_t size) override {
     if (!kernel_.IsOpen(file) || writesLeft == 0) {
