@@ -112,12 +112,12 @@ bool RecordingProcesses::StartProcess(const char16_t*, char16_t* commandLine, st
   commandLines.emplace_back(commandLine);
   const std::u16string package = InstalledPackageOf(commandLine);
   exitCode_ = package.empty() || rule_.Accepts(package, true) ? 0 : kErrorPlatformUnsupported;
-  handles->process = 1;
-  handles->thread = 2;
+  handles->process = ProcessHandle{1};
+  handles->thread = ThreadHandle{2};
   return true;
 }
 
-bool RecordingProcesses::ReadExitCode(SysHandle, std::uint32_t* exitCode) {
+bool RecordingProcesses::ReadExitCode(ProcessHandle, std::uint32_t* exitCode) {
   *exitCode = exitCode_;
   return true;
 }
@@ -134,8 +134,8 @@ std::u16string InstalledPackageOf(const std::u16string& commandLine) {
 std::vector<FindEntry> SimulatedFiles::ListInOrder(const std::u16string& pattern) {
   std::vector<FindEntry> entries;
   FindEntry entry;
-  const SysHandle search = real_.FindFirst(pattern.c_str(), &entry);
-  if (search == kInvalidSysHandle) return entries;
+  const SearchHandle search = real_.FindFirst(pattern.c_str(), &entry);
+  if (search == kInvalidHandle<SearchHandle>) return entries;
   do {
     entries.push_back(entry);
   } while (real_.FindNext(search, &entry));
@@ -150,24 +150,24 @@ std::vector<FindEntry> SimulatedFiles::ListInOrder(const std::u16string& pattern
   return entries;
 }
 
-SysHandle SimulatedFiles::FindFirst(const char16_t* pattern, FindEntry* entry) {
+SearchHandle SimulatedFiles::FindFirst(const char16_t* pattern, FindEntry* entry) {
   searches.emplace_back(pattern);
   Listing listing{ListInOrder(pattern), 1};
-  if (listing.entries.empty()) return kInvalidSysHandle;
+  if (listing.entries.empty()) return kInvalidHandle<SearchHandle>;
   *entry = listing.entries[0];
-  const SysHandle search = nextHandle_++;
+  const auto search = static_cast<SearchHandle>(nextHandle_++);
   listings_[search] = std::move(listing);
   return search;
 }
 
-bool SimulatedFiles::FindNext(SysHandle search, FindEntry* entry) {
+bool SimulatedFiles::FindNext(SearchHandle search, FindEntry* entry) {
   const auto it = listings_.find(search);
   if (it == listings_.end() || it->second.next >= it->second.entries.size()) return false;
   *entry = it->second.entries[it->second.next++];
   return true;
 }
 
-bool SimulatedFiles::CloseFind(SysHandle search) {
+bool SimulatedFiles::CloseFind(SearchHandle search) {
   return listings_.erase(search) != 0;
 }
 
@@ -200,10 +200,10 @@ SysResult<CertStoreHandle> RecordingCerts::OpenStore(CertStoreProvider provider,
                                                      std::uint32_t encoding, std::uint32_t flags,
                                                      const char16_t* parameter) {
   if (provider != CertStoreProvider::kFileName || parameter == nullptr) {
-    return {0, kErrorAccessDenied};
+    return {CertStoreHandle{}, kErrorAccessDenied};
   }
   const SysResult<CertStoreHandle> store = real_.OpenStore(provider, encoding, flags, parameter);
-  fileOpens.push_back({parameter, store.value != 0});
+  fileOpens.push_back({parameter, store.value != CertStoreHandle{}});
   return store;
 }
 
@@ -225,7 +225,7 @@ bool SimulatedPlatform::SplitCommandLine(const std::u16string& text,
   return true;
 }
 
-bool SimulatedPlatform::CallIsWow64Process(ProcAddress, SysHandle, int* isWow64) {
+bool SimulatedPlatform::CallIsWow64Process(ProcAddress, ProcessHandle, int* isWow64) {
   *isWow64 = wow64_ ? 1 : 0;
   return true;
 }

@@ -8,27 +8,30 @@
 // A file search started with FindFirstFileW, closed with FindClose.
 class ScopedFind {
  public:
-  ScopedFind(FileApi& files, SysHandle handle) : files_(files), handle_(handle) {}
+  ScopedFind(FileApi& files, SearchHandle handle) : files_(files), handle_(handle) {}
   ~ScopedFind() {
     if (IsOpen()) files_.CloseFind(handle_);
   }
   ScopedFind(const ScopedFind&) = delete;
   ScopedFind& operator=(const ScopedFind&) = delete;
 
-  bool IsOpen() const { return handle_ != kInvalidSysHandle; }
-  SysHandle get() const { return handle_; }
+  bool IsOpen() const { return handle_ != kInvalidHandle<SearchHandle>; }
+  SearchHandle get() const { return handle_; }
 
  private:
   FileApi& files_;
-  SysHandle handle_;
+  SearchHandle handle_;
 };
 
-// A process or thread handle, closed with CloseHandle.
+// A process, thread or token handle, closed with CloseHandle.
+template <typename SysHandle>
 class ScopedSysHandle {
  public:
   ScopedSysHandle(PlatformApi& platform, SysHandle handle) : platform_(platform), handle_(handle) {}
   ~ScopedSysHandle() {
-    if (handle_ != 0 && handle_ != kInvalidSysHandle) platform_.CloseSysHandle(handle_);
+    if (handle_ != SysHandle{} && handle_ != kInvalidHandle<SysHandle>) {
+      platform_.CloseSysHandle(handle_);
+    }
   }
   ScopedSysHandle(const ScopedSysHandle&) = delete;
   ScopedSysHandle& operator=(const ScopedSysHandle&) = delete;
@@ -50,7 +53,7 @@ class ScopedCertStore {
   ScopedCertStore(const ScopedCertStore&) = delete;
   ScopedCertStore& operator=(const ScopedCertStore&) = delete;
 
-  bool IsOpen() const { return store_ != 0; }
+  bool IsOpen() const { return store_ != CertStoreHandle{}; }
   CertStoreHandle get() const { return store_; }
 
  private:

@@ -124,11 +124,11 @@ std::size_t PutAsciiLine(char* out, std::uint32_t ms, const char* text) {
 FileRunLog::FileRunLog(LogFileApi& files) : files_(files), startTick_(files.TickCount()) {}
 
 FileRunLog::~FileRunLog() {
-  if (file_ != kInvalidSysHandle) files_.CloseFile(file_);
+  if (file_ != kInvalidHandle<FileHandle>) files_.CloseFile(file_);
 }
 
 bool FileRunLog::Open() {
-  if (file_ != kInvalidSysHandle) return true;
+  if (file_ != kInvalidHandle<FileHandle>) return true;
   // GetTempPath2W and GetTempPathW give at most MAX_PATH + 1 code units.
   char16_t folderText[kMaxPath + 2];
   const std::uint32_t length = files_.ReadTempPath(kMaxPath + 2, folderText);
@@ -140,8 +140,8 @@ bool FileRunLog::Open() {
   const std::uint32_t processId = files_.ProcessId();
   for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
     std::u16string path = folder + LogFileName(time, processId, attempt);
-    const SysResult<SysHandle> file = files_.CreateNewFile(path.c_str());
-    if (file.value != kInvalidSysHandle) {
+    const SysResult<FileHandle> file = files_.CreateNewFile(path.c_str());
+    if (file.value != kInvalidHandle<FileHandle>) {
       file_ = file.value;
       path_ = std::move(path);
       Append(kByteOrderMark, sizeof(kByteOrderMark) - 1, false);
@@ -159,7 +159,7 @@ std::uint32_t FileRunLog::ElapsedMs() {
 }
 
 void FileRunLog::Line(LogParts parts) {
-  if (file_ == kInvalidSysHandle || broken_) return;
+  if (file_ == kInvalidHandle<FileHandle> || broken_) return;
   const bool closing = IsClosingLine(parts);
   if (dropping_ && !closing) return;
   std::size_t room = kPrefixMax + 2;
@@ -176,7 +176,7 @@ void FileRunLog::Line(LogParts parts) {
 }
 
 void FileRunLog::AppendAscii(const char* text) {
-  if (file_ == kInvalidSysHandle || broken_) return;
+  if (file_ == kInvalidHandle<FileHandle> || broken_) return;
   const bool closing = IsClosingLine(text, std::char_traits<char>::length(text));
   if (dropping_ && !closing) return;
   char line[kAsciiLineMax];

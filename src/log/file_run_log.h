@@ -44,7 +44,7 @@ class FileRunLog final : public RunLog {
 
   LogFileApi& files_;
   std::uint32_t startTick_;
-  SysHandle file_ = kInvalidSysHandle;
+  FileHandle file_ = kInvalidHandle<FileHandle>;
   std::u16string path_;
   std::size_t written_ = 0;
   bool dropping_ = false;  // the limit was reached: only closing lines from now on

@@ -20,7 +20,7 @@ bool LogAnswer(const System& sys, const char16_t* call, bool accepted) {
 
 bool RestartSystem(const System& sys) {
   PlatformApi& platform = sys.platform;
-  SysHandle rawToken = 0;
+  TokenHandle rawToken{};
   if (!platform.OpenToken(platform.CurrentProcess(), kTokenAdjustPrivileges | kTokenQuery,
                           &rawToken)) {
     return false;

@@ -5,8 +5,7 @@
 #include "system/handles.h"
 #include "system/sys_result.h"
 
-using CertStoreHandle = std::uintptr_t;  // HCERTSTORE, 0 means none
-using CertContextRef = const void*;      // PCCERT_CONTEXT, null means none
+using CertContextRef = const void*;  // PCCERT_CONTEXT, null means none
 
 constexpr std::uint32_t kCertEncoding = 0x10001;             // X509_ASN | PKCS_7_ASN
 constexpr std::uint32_t kSystemStoreLocalMachine = 0x20000;  // CERT_SYSTEM_STORE_LOCAL_MACHINE

@@ -21,12 +21,12 @@ class FileApi {
  public:
   virtual ~FileApi() = default;
 
-  // FindFirstFileW: kInvalidSysHandle when nothing matches or the search cannot start.
-  virtual SysHandle FindFirst(const char16_t* pattern, FindEntry* entry) = 0;
+  // FindFirstFileW: kInvalidHandle when nothing matches or the search cannot start.
+  virtual SearchHandle FindFirst(const char16_t* pattern, FindEntry* entry) = 0;
   // FindNextFileW: false when the listing is exhausted.
-  virtual bool FindNext(SysHandle search, FindEntry* entry) = 0;
+  virtual bool FindNext(SearchHandle search, FindEntry* entry) = 0;
   // FindClose.
-  virtual bool CloseFind(SysHandle search) = 0;
+  virtual bool CloseFind(SearchHandle search) = 0;
   // GetCurrentDirectoryW: length written (without the zero), the size needed (with the zero)
   // when `bufferLength` is too small, or 0 and the error on failure.
   virtual SysResult<std::uint32_t> ReadCurrentDirectory(std::uint32_t bufferLength,

@@ -4,13 +4,14 @@
 
 #include <wincrypt.h>
 
+#include "win32/handles.h"
 #include "win32/system_libraries.h"
 #include "win32/wide_text.h"
 
 namespace {
 
 HCERTSTORE StoreOf(CertStoreHandle store) {
-  return reinterpret_cast<HCERTSTORE>(store);
+  return reinterpret_cast<HCERTSTORE>(RawHandle(store));
 }
 PCCERT_CONTEXT ContextOf(CertContextRef certificate) {
   return static_cast<PCCERT_CONTEXT>(certificate);
@@ -24,8 +25,8 @@ SysResult<CertStoreHandle> CertificateStores::OpenStore(CertStoreProvider provid
                                                         const char16_t* parameter) {
   LPCSTR storeProvider = provider == CertStoreProvider::kFileName ? CERT_STORE_PROV_FILENAME_W
                                                                   : CERT_STORE_PROV_SYSTEM_W;
-  return {reinterpret_cast<CertStoreHandle>(crypt_.openStore(storeProvider, encoding, 0, flags,
-                                                             static_cast<const void*>(parameter))),
+  return {SysHandleOf<CertStoreHandle>(crypt_.openStore(storeProvider, encoding, 0, flags,
+                                                        static_cast<const void*>(parameter))),
           GetLastError()};
 }
 

@@ -2,6 +2,21 @@
 
 #include <windows.h>
 
+#include <cstdint>
+
+#include "system/handles.h"
+
+// The Windows handle a core handle of any kind stands for, and the core handle of a kind for a
+// Windows handle.
+template <typename SysKind>
+HANDLE HandleOf(SysKind handle) {
+  return reinterpret_cast<HANDLE>(RawHandle(handle));
+}
+template <typename SysKind>
+SysKind SysHandleOf(void* handle) {
+  return static_cast<SysKind>(reinterpret_cast<std::uintptr_t>(handle));
+}
+
 // Owners for the Windows handles that the Windows layer itself holds. Each closes its handle
 // once, when it goes out of scope or is reset; ownership moves, never copies.
 template <typename Traits>

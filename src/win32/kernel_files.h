@@ -5,9 +5,9 @@
 // FileApi over kernel32.
 class KernelFiles : public FileApi {
  public:
-  SysHandle FindFirst(const char16_t* pattern, FindEntry* entry) override;
-  bool FindNext(SysHandle search, FindEntry* entry) override;
-  bool CloseFind(SysHandle search) override;
+  SearchHandle FindFirst(const char16_t* pattern, FindEntry* entry) override;
+  bool FindNext(SearchHandle search, FindEntry* entry) override;
+  bool CloseFind(SearchHandle search) override;
   SysResult<std::uint32_t> ReadCurrentDirectory(std::uint32_t bufferLength,
                                                 char16_t* buffer) override;
   SysResult<std::uint32_t> ReadFullPathName(const char16_t* name, std::uint32_t bufferLength,

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "win32/handles.h"
 #include "win32/wide_text.h"
 
 bool ChildProcesses::StartProcess(const char16_t* applicationName, char16_t* commandLine,
@@ -13,18 +14,18 @@ bool ChildProcesses::StartProcess(const char16_t* applicationName, char16_t* com
                       creationFlags, nullptr, nullptr, &startup, &started)) {
     return false;
   }
-  handles->process = reinterpret_cast<SysHandle>(started.hProcess);
-  handles->thread = reinterpret_cast<SysHandle>(started.hThread);
+  handles->process = SysHandleOf<ProcessHandle>(started.hProcess);
+  handles->thread = SysHandleOf<ThreadHandle>(started.hThread);
   return true;
 }
 
-std::uint32_t ChildProcesses::WaitForObject(SysHandle handle, std::uint32_t milliseconds) {
-  return WaitForSingleObject(reinterpret_cast<HANDLE>(handle), milliseconds);
+std::uint32_t ChildProcesses::WaitForObject(ProcessHandle process, std::uint32_t milliseconds) {
+  return WaitForSingleObject(HandleOf(process), milliseconds);
 }
 
-bool ChildProcesses::ReadExitCode(SysHandle process, std::uint32_t* exitCode) {
+bool ChildProcesses::ReadExitCode(ProcessHandle process, std::uint32_t* exitCode) {
   DWORD code = 0;
-  if (!GetExitCodeProcess(reinterpret_cast<HANDLE>(process), &code)) return false;
+  if (!GetExitCodeProcess(HandleOf(process), &code)) return false;
   *exitCode = code;
   return true;
 }

@@ -7,6 +7,6 @@ class ChildProcesses : public ProcessApi {
  public:
   bool StartProcess(const char16_t* applicationName, char16_t* commandLine,
                     std::uint32_t creationFlags, ProcessHandles* handles) override;
-  std::uint32_t WaitForObject(SysHandle handle, std::uint32_t milliseconds) override;
-  bool ReadExitCode(SysHandle process, std::uint32_t* exitCode) override;
+  std::uint32_t WaitForObject(ProcessHandle process, std::uint32_t milliseconds) override;
+  bool ReadExitCode(ProcessHandle process, std::uint32_t* exitCode) override;
 };

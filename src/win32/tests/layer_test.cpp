@@ -109,8 +109,8 @@ void ChildProcessesRunAndReportExitCodes() {
   ProcessHandles none;
   CHECK(!processes.StartProcess(nullptr, &missing[0], kCreateNoWindow, &none));
   CHECK_EQ(platform.LastError(), 2u);  // ERROR_FILE_NOT_FOUND
-  CHECK_EQ(none.process, SysHandle{0});
-  CHECK_EQ(none.thread, SysHandle{0});
+  CHECK_EQ(none.process, ProcessHandle{});
+  CHECK_EQ(none.thread, ThreadHandle{});
 
   std::u16string empty;
   empty.push_back(u'\0');
@@ -148,15 +148,16 @@ void FilesAreFoundAndPathsRead() {
   dir.Write(u"b.dat", "3", 1);
 
   FindEntry entry;
-  SysHandle search = files.FindFirst((dir.Path() + u"\\a*.txt").c_str(), &entry);
-  CHECK(search != kInvalidSysHandle);
+  SearchHandle search = files.FindFirst((dir.Path() + u"\\a*.txt").c_str(), &entry);
+  CHECK(search != kInvalidHandle<SearchHandle>);
   std::vector<std::u16string> names{entry.name};
   while (files.FindNext(search, &entry)) names.push_back(entry.name);
   CHECK_EQ(platform.LastError(), 18u);  // ERROR_NO_MORE_FILES
   CHECK_EQ(names, (std::vector<std::u16string>{u"a1.txt", u"a2.txt"}));
   CHECK(files.CloseFind(search));
 
-  CHECK_EQ(files.FindFirst((dir.Path() + u"\\*.cer").c_str(), &entry), kInvalidSysHandle);
+  CHECK_EQ(files.FindFirst((dir.Path() + u"\\*.cer").c_str(), &entry),
+           kInvalidHandle<SearchHandle>);
   CHECK_EQ(platform.LastError(), 2u);  // ERROR_FILE_NOT_FOUND
 
   CHECK((files.ReadFileAttributes(dir.Path().c_str()) & kFileAttributeDirectory) != 0);
@@ -235,7 +236,7 @@ void PlatformQueries() {
 
   CHECK(platform.IsUserAdmin());  // Wine's processes are always elevated
 
-  SysHandle token = 0;
+  TokenHandle token{};
   CHECK(
       platform.OpenToken(platform.CurrentProcess(), kTokenAdjustPrivileges | kTokenQuery, &token));
   Luid luid;
@@ -272,15 +273,15 @@ void CertificatesAreReadFromFilesAndAdded() {
                                 .OpenStore(CertStoreProvider::kFileName, kCertEncoding, 0,
                                            (dir.Path() + u"\\none.cer").c_str())
                                 .value;
-  CHECK(missing != 0);
+  CHECK(missing != CertStoreHandle{});
   CHECK(certs.EnumCertificates(missing, nullptr) == nullptr);
   CHECK(certs.CloseStore(missing, 0));
 
   CertStoreHandle root =
       certs.OpenStore(CertStoreProvider::kSystem, kCertEncoding, kSystemStoreLocalMachine, u"Root")
           .value;
-  CHECK(root != 0);
-  if (root == 0) return;
+  CHECK(root != CertStoreHandle{});
+  if (root == CertStoreHandle{}) return;
   // Write the first root certificate out as a DER file and read it back through the layer.
   auto first = static_cast<PCCERT_CONTEXT>(certs.EnumCertificates(root, nullptr));
   CHECK(first != nullptr);
@@ -297,17 +298,16 @@ void CertificatesAreReadFromFilesAndAdded() {
                              .OpenStore(CertStoreProvider::kFileName, kCertEncoding, 0,
                                         (dir.Path() + u"\\one.cer").c_str())
                              .value;
-  CHECK(file != 0);
-  if (file == 0) return;
+  CHECK(file != CertStoreHandle{});
+  if (file == CertStoreHandle{}) return;
   CertStore memory(CertOpenStore(CERT_STORE_PROV_MEMORY, 0, 0, 0, nullptr));
   int count = 0;
   for (CertContextRef cert = certs.EnumCertificates(file, nullptr); cert != nullptr;
        cert = certs.EnumCertificates(file, cert)) {
     ++count;
-    CHECK(certs
-              .AddCertificate(reinterpret_cast<CertStoreHandle>(memory.Get()), cert,
-                              kCertStoreAddAlways)
-              .value);
+    CHECK(
+        certs.AddCertificate(SysHandleOf<CertStoreHandle>(memory.Get()), cert, kCertStoreAddAlways)
+            .value);
   }
   CHECK_EQ(count, 1);
   CHECK(certs.CloseStore(file, 0));
@@ -328,16 +328,16 @@ void LogFilesAreNewAndWrittenThrough() {
   ScratchDirectory dir;
   dir.Write(u"taken.log", "old", 3);
   const std::u16string taken = dir.Path() + u"\\taken.log";
-  const SysResult<SysHandle> refused = logFiles.CreateNewFile(taken.c_str());
-  CHECK_EQ(refused.value, kInvalidSysHandle);
+  const SysResult<FileHandle> refused = logFiles.CreateNewFile(taken.c_str());
+  CHECK_EQ(refused.value, kInvalidHandle<FileHandle>);
   CHECK_EQ(refused.error, kErrorFileExists);
   KernelHandle old(CreateFileW(Wide(taken), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                FILE_ATTRIBUTE_NORMAL, nullptr));
   CHECK_EQ(GetFileSize(old.Get(), nullptr), 3u);
 
   const std::u16string path = dir.Path() + u"\\new.log";
-  const SysHandle file = logFiles.CreateNewFile(path.c_str()).value;
-  CHECK(file != kInvalidSysHandle);
+  const FileHandle file = logFiles.CreateNewFile(path.c_str()).value;
+  CHECK(file != kInvalidHandle<FileHandle>);
   CHECK(logFiles.WriteToFile(file, "line\r\n", 6));
   KernelHandle reader(CreateFileW(Wide(path), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
                                   nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
@@ -446,7 +446,7 @@ void LogFilesGetAProtectedDacl() {
   WindowsPlatform platform;
   ScratchDirectory dir;
   const std::u16string path = dir.Path() + u"\\protected.log";
-  CHECK(platform.CloseSysHandle(logFiles.CreateNewFile(path.c_str()).value));
+  CHECK(logFiles.CloseFile(logFiles.CreateNewFile(path.c_str()).value));
   CHECK(FileGrantsOnlySystemAdministratorsAndUser(path, user.Sid()));
   dir.Write(u"default.log", "", 0);
   CHECK(!FileGrantsOnlySystemAdministratorsAndUser(dir.Path() + u"\\default.log", user.Sid()));

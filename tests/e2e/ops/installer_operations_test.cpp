@@ -47,11 +47,11 @@ class RecordingProcesses : public ProcessApi {
     started.emplace_back(commandLine);
     return real_.StartProcess(applicationName, commandLine, creationFlags, handles);
   }
-  std::uint32_t WaitForObject(SysHandle handle, std::uint32_t milliseconds) override {
+  std::uint32_t WaitForObject(ProcessHandle handle, std::uint32_t milliseconds) override {
     ++waits;
     return real_.WaitForObject(handle, milliseconds);
   }
-  bool ReadExitCode(SysHandle process, std::uint32_t* exitCode) override {
+  bool ReadExitCode(ProcessHandle process, std::uint32_t* exitCode) override {
     return real_.ReadExitCode(process, exitCode);
   }
   void Clear() {

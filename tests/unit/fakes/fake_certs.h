@@ -31,12 +31,13 @@ class FakeCerts : public CertApi {
     if (provider == CertStoreProvider::kSystem) {
       events.push_back("open system " + name + " flags=" + Hex(flags));
       ++rootOpens;
-      if (rootFails || name != "Root" || flags != kSystemStoreLocalMachine) return {0, 2};
+      if (rootFails || name != "Root" || flags != kSystemStoreLocalMachine)
+        return {CertStoreHandle{}, 2};
       return {Open(name, {}, true), 0};
     }
     events.push_back("open " + name + (flags != 0 ? " flags=" + Hex(flags) : ""));
     auto it = files.find(parameter ? parameter : u"");
-    if (it == files.end()) return {0, 0x80092009};  // CRYPT_E_NO_MATCH
+    if (it == files.end()) return {CertStoreHandle{}, 0x80092009};  // CRYPT_E_NO_MATCH
     return {Open(name, it->second, false), 0};
   }
   CertContextRef EnumCertificates(CertStoreHandle store, CertContextRef previous) override {

@@ -105,7 +105,7 @@ std::u16string FakeFiles::Absolute(const std::u16string& path) const {
   return path.empty() ? base : base + u"\\" + path;
 }
 
-SysHandle FakeFiles::FindFirst(const char16_t* pattern, FindEntry* entry) {
+SearchHandle FakeFiles::FindFirst(const char16_t* pattern, FindEntry* entry) {
   searches.emplace_back(pattern);
   const std::u16string full = Absolute(pattern);
   const std::u16string dir = FoldAll(Parent(full));
@@ -131,16 +131,16 @@ SysHandle FakeFiles::FindFirst(const char16_t* pattern, FindEntry* entry) {
   }
   if (found.empty()) {
     kernel_.lastError = dirExists ? 2 : 3;  // ERROR_FILE_NOT_FOUND / ERROR_PATH_NOT_FOUND
-    return kInvalidSysHandle;
+    return kInvalidHandle<SearchHandle>;
   }
   *entry = found.front();
   found.erase(found.begin());
-  SysHandle handle = kernel_.OpenHandle("search");
+  SearchHandle handle = kernel_.OpenHandle("search");
   pending_[handle] = std::move(found);
   return handle;
 }
 
-bool FakeFiles::FindNext(SysHandle search, FindEntry* entry) {
+bool FakeFiles::FindNext(SearchHandle search, FindEntry* entry) {
   auto it = pending_.find(search);
   if (it == pending_.end() || !kernel_.IsOpen(search)) {
     kernel_.lastError = 6;
@@ -155,7 +155,7 @@ bool FakeFiles::FindNext(SysHandle search, FindEntry* entry) {
   return true;
 }
 
-bool FakeFiles::CloseFind(SysHandle search) {
+bool FakeFiles::CloseFind(SearchHandle search) {
   return kernel_.CloseHandle(search);
 }
 

@@ -27,9 +27,9 @@ class FakeProcesses : public ProcessApi {
   std::map<std::u16string, std::uint32_t> startErrors;  // first token -> CreateProcess error
   bool exitCodeReadFails = false;                       // GetExitCodeProcess fails
   std::vector<Start> started;
-  std::vector<std::uint32_t> waits;       // timeouts passed to WaitForObject
-  std::vector<SysHandle> waitedHandles;   // handles passed to WaitForObject
-  std::vector<ProcessHandles> handedOut;  // the handles of every start
+  std::vector<std::uint32_t> waits;          // timeouts passed to WaitForObject
+  std::vector<ProcessHandle> waitedHandles;  // handles passed to WaitForObject
+  std::vector<ProcessHandles> handedOut;     // the handles of every start
 
   bool StartProcess(const char16_t* applicationName, char16_t* commandLine,
                     std::uint32_t creationFlags, ProcessHandles* handles) override {
@@ -59,12 +59,12 @@ class FakeProcesses : public ProcessApi {
     exitCodeOf_[handles->process] = code;
     return true;
   }
-  std::uint32_t WaitForObject(SysHandle handle, std::uint32_t milliseconds) override {
+  std::uint32_t WaitForObject(ProcessHandle handle, std::uint32_t milliseconds) override {
     waits.push_back(milliseconds);
     waitedHandles.push_back(handle);
     return kernel_.IsOpen(handle) ? 0 : 0xFFFFFFFFu;
   }
-  bool ReadExitCode(SysHandle process, std::uint32_t* exitCode) override {
+  bool ReadExitCode(ProcessHandle process, std::uint32_t* exitCode) override {
     auto it = exitCodeOf_.find(process);
     if (exitCodeReadFails || it == exitCodeOf_.end() || !kernel_.IsOpen(process)) {
       kernel_.lastError = 6;
@@ -82,5 +82,5 @@ class FakeProcesses : public ProcessApi {
 
  private:
   FakeKernel& kernel_;
-  std::map<SysHandle, std::uint32_t> exitCodeOf_;
+  std::map<ProcessHandle, std::uint32_t> exitCodeOf_;
 };
