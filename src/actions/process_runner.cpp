@@ -79,8 +79,8 @@ std::uint32_t RunProcess(const System& sys, const std::u16string& commandLine) {
     return error;
   }
   // Declared thread first, so the process handle is closed first.
-  ScopedSysHandle thread(sys.platform, handles.thread);
-  ScopedSysHandle process(sys.platform, handles.process);
+  Scoped thread(sys.platform, handles.thread);
+  Scoped process(sys.platform, handles.process);
 
   sys.processes.WaitForObject(process.get(), kInfinite);
   std::uint32_t exitCode = 0;

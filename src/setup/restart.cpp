@@ -25,7 +25,7 @@ bool RestartSystem(const System& sys) {
                           &rawToken)) {
     return false;
   }
-  const ScopedSysHandle token(platform, rawToken);
+  const Scoped token(platform, rawToken);
   // A failed look-up leaves the identifier zero; the adjustment then reports the error.
   Luid shutdown;
   platform.LookupPrivilege(nullptr, u"SeShutdownPrivilege", &shutdown);
