@@ -73,10 +73,11 @@ std::uint32_t RunProcess(const System& sys, const std::u16string& commandLine) {
   buffer.push_back(u'\0');
 
   ProcessHandles handles;
-  if (!sys.processes.StartProcess(application.c_str(), buffer.data(), kCreateNoWindow, &handles)) {
-    const std::uint32_t error = sys.platform.LastError();
-    sys.log.Line({"run: could not start, error ", DecimalText(error)});
-    return error;
+  const SysResult<bool> start =
+      sys.processes.StartProcess(application.c_str(), buffer.data(), kCreateNoWindow, &handles);
+  if (!start.value) {
+    sys.log.Line({"run: could not start, error ", DecimalText(start.error)});
+    return start.error;
   }
   // Declared thread first, so the process handle is closed first.
   Scoped thread(sys.platform, handles.thread);

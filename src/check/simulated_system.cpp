@@ -107,14 +107,14 @@ std::uint32_t SimulatedInstaller::CloseMsiHandle(MsiHandle handle) {
   return packages_.CloseMsiHandle(handle);
 }
 
-bool RecordingProcesses::StartProcess(const char16_t*, char16_t* commandLine, std::uint32_t,
-                                      ProcessHandles* handles) {
+SysResult<bool> RecordingProcesses::StartProcess(const char16_t*, char16_t* commandLine,
+                                                 std::uint32_t, ProcessHandles* handles) {
   commandLines.emplace_back(commandLine);
   const std::u16string package = InstalledPackageOf(commandLine);
   exitCode_ = package.empty() || rule_.Accepts(package, true) ? 0 : kErrorPlatformUnsupported;
   handles->process = ProcessHandle{1};
   handles->thread = ThreadHandle{2};
-  return true;
+  return {true, 0};
 }
 
 bool RecordingProcesses::ReadExitCode(ProcessHandle, std::uint32_t* exitCode) {

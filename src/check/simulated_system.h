@@ -93,8 +93,8 @@ class RecordingProcesses : public ProcessApi {
 
   std::vector<std::u16string> commandLines;
 
-  bool StartProcess(const char16_t* applicationName, char16_t* commandLine, std::uint32_t flags,
-                    ProcessHandles* handles) override;
+  SysResult<bool> StartProcess(const char16_t* applicationName, char16_t* commandLine,
+                               std::uint32_t flags, ProcessHandles* handles) override;
   std::uint32_t WaitForObject(ProcessHandle, std::uint32_t) override { return 0; }
   bool ReadExitCode(ProcessHandle, std::uint32_t* exitCode) override;
 

@@ -5,18 +5,18 @@
 #include "win32/handles.h"
 #include "win32/wide_text.h"
 
-bool ChildProcesses::StartProcess(const char16_t* applicationName, char16_t* commandLine,
-                                  std::uint32_t creationFlags, ProcessHandles* handles) {
+SysResult<bool> ChildProcesses::StartProcess(const char16_t* applicationName, char16_t* commandLine,
+                                             std::uint32_t creationFlags, ProcessHandles* handles) {
   STARTUPINFOW startup{};
   startup.cb = sizeof(startup);
   PROCESS_INFORMATION started{};
   if (!CreateProcessW(Wide(applicationName), Wide(commandLine), nullptr, nullptr, FALSE,
                       creationFlags, nullptr, nullptr, &startup, &started)) {
-    return false;
+    return {false, GetLastError()};
   }
   handles->process = SysHandleOf<ProcessHandle>(started.hProcess);
   handles->thread = SysHandleOf<ThreadHandle>(started.hThread);
-  return true;
+  return {true, 0};
 }
 
 std::uint32_t ChildProcesses::WaitForObject(ProcessHandle process, std::uint32_t milliseconds) {

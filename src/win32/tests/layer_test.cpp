@@ -95,7 +95,7 @@ void ChildProcessesRunAndReportExitCodes() {
                           Case{u"cmd /c exit 0", 0}}) {
     std::u16string buffer = row.commandLine;
     ProcessHandles handles;
-    CHECK(processes.StartProcess(nullptr, &buffer[0], kCreateNoWindow, &handles));
+    CHECK(processes.StartProcess(nullptr, &buffer[0], kCreateNoWindow, &handles).value);
     CHECK_EQ(processes.WaitForObject(handles.process, kInfinite), 0u);
     std::uint32_t code = 0xDEAD;
     CHECK(processes.ReadExitCode(handles.process, &code));
@@ -107,15 +107,19 @@ void ChildProcessesRunAndReportExitCodes() {
 
   std::u16string missing = u"zirel-no-such-program /x";
   ProcessHandles none;
-  CHECK(!processes.StartProcess(nullptr, &missing[0], kCreateNoWindow, &none));
-  CHECK_EQ(platform.LastError(), 2u);  // ERROR_FILE_NOT_FOUND
+  const SysResult<bool> notStarted =
+      processes.StartProcess(nullptr, &missing[0], kCreateNoWindow, &none);
+  CHECK(!notStarted.value);
+  CHECK_EQ(notStarted.error, 2u);  // ERROR_FILE_NOT_FOUND
   CHECK_EQ(none.process, ProcessHandle{});
   CHECK_EQ(none.thread, ThreadHandle{});
 
   std::u16string empty;
   empty.push_back(u'\0');
-  CHECK(!processes.StartProcess(nullptr, &empty[0], kCreateNoWindow, &none));
-  CHECK(platform.LastError() != 0);
+  const SysResult<bool> emptyStart =
+      processes.StartProcess(nullptr, &empty[0], kCreateNoWindow, &none);
+  CHECK(!emptyStart.value);
+  CHECK(emptyStart.error != 0);
 }
 
 void CommandLinesSplitLikeTheSystem() {
@@ -703,7 +707,7 @@ void ComIsMultithreadedWhenPackagesOpenAndChildrenRun(DllSearch search) {
     std::u16string command = u"\"" + Utf16String(self) + u"\" --run-until-ended";
     ChildProcesses processes;
     ProcessHandles child;
-    CHECK(processes.StartProcess(nullptr, &command[0], kCreateNoWindow, &child));
+    CHECK(processes.StartProcess(nullptr, &command[0], kCreateNoWindow, &child).value);
     WaitingThread seen;
     seen.thread = GetCurrentThreadId();
     seen.child = reinterpret_cast<HANDLE>(child.process);

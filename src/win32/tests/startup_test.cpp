@@ -351,9 +351,9 @@ void CheckInternalFailureExit() {
                              u"\" --fail-internally \"" + marker + u"\" \"" + row.line + u"\"";
     ChildProcesses processes;
     ProcessHandles handles;
-    CHECK(processes.StartProcess(nullptr, &command[0], kCreateNoWindow, &handles));
-    const KernelHandle process(reinterpret_cast<HANDLE>(handles.process));
-    const KernelHandle thread(reinterpret_cast<HANDLE>(handles.thread));
+    CHECK(processes.StartProcess(nullptr, &command[0], kCreateNoWindow, &handles).value);
+    const KernelHandle process(HandleOf(handles.process));
+    const KernelHandle thread(HandleOf(handles.thread));
     CHECK_EQ(processes.WaitForObject(handles.process, 30000), 0u);
     std::uint32_t code = 0xDEAD;
     CHECK(processes.ReadExitCode(handles.process, &code));

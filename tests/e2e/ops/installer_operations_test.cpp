@@ -42,8 +42,8 @@ constexpr std::uint32_t kUnknownProduct = 1605;
 // The real child processes, with every start's command line and every wait recorded.
 class RecordingProcesses : public ProcessApi {
  public:
-  bool StartProcess(const char16_t* applicationName, char16_t* commandLine,
-                    std::uint32_t creationFlags, ProcessHandles* handles) override {
+  SysResult<bool> StartProcess(const char16_t* applicationName, char16_t* commandLine,
+                               std::uint32_t creationFlags, ProcessHandles* handles) override {
     started.emplace_back(commandLine);
     return real_.StartProcess(applicationName, commandLine, creationFlags, handles);
   }

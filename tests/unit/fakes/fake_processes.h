@@ -31,15 +31,14 @@ class FakeProcesses : public ProcessApi {
   std::vector<ProcessHandle> waitedHandles;  // handles passed to WaitForObject
   std::vector<ProcessHandles> handedOut;     // the handles of every start
 
-  bool StartProcess(const char16_t* applicationName, char16_t* commandLine,
-                    std::uint32_t creationFlags, ProcessHandles* handles) override {
+  SysResult<bool> StartProcess(const char16_t* applicationName, char16_t* commandLine,
+                               std::uint32_t creationFlags, ProcessHandles* handles) override {
     std::u16string line = commandLine ? commandLine : u"";
     std::u16string program = line.substr(0, line.find(u' '));
     auto error = startErrors.find(program);
     if (line.empty() || missingPrograms.count(program) || error != startErrors.end()) {
-      kernel_.lastError = error != startErrors.end() ? error->second : 2;
       kernel_.Log("CreateProcess failed " + Utf8(line));
-      return false;
+      return {false, error != startErrors.end() ? error->second : 2};
     }
     started.push_back({applicationName ? applicationName : u"", line, creationFlags});
     kernel_.Log("CreateProcess " + Utf8(line));
@@ -57,7 +56,7 @@ class FakeProcesses : public ProcessApi {
       }
     }
     exitCodeOf_[handles->process] = code;
-    return true;
+    return {true, 0};
   }
   std::uint32_t WaitForObject(ProcessHandle handle, std::uint32_t milliseconds) override {
     waits.push_back(milliseconds);
