@@ -30,11 +30,11 @@ bool EndsWithExe(const std::u16string& name) {
 std::u16string LocateProgram(const System& sys, const std::u16string& name) {
   if (name.empty() || name.find_first_of(u"\\/:\"") != std::u16string::npos) return {};
   const std::u16string file = EndsWithExe(name) ? name : name + u".exe";
-  using DirectoryReader = std::uint32_t (FileApi::*)(char16_t*, std::uint32_t);
+  using DirectoryReader = SysResult<std::uint32_t> (FileApi::*)(char16_t*, std::uint32_t);
   for (DirectoryReader reader : {&FileApi::ReadSystemDirectory, &FileApi::ReadWindowsDirectory}) {
     std::u16string directory;
     const std::uint32_t error = ReadSizedText(
-        sys.platform, kMaxPath,
+        kMaxPath,
         [&](char16_t* buffer, std::uint32_t length) { return (sys.files.*reader)(buffer, length); },
         directory);
     if (error != 0 || directory.empty()) continue;
@@ -73,14 +73,15 @@ std::uint32_t RunProcess(const System& sys, const std::u16string& commandLine) {
   buffer.push_back(u'\0');
 
   ProcessHandles handles;
-  if (!sys.processes.StartProcess(application.c_str(), buffer.data(), kCreateNoWindow, &handles)) {
-    const std::uint32_t error = sys.platform.LastError();
-    sys.log.Line({"run: could not start, error ", DecimalText(error)});
-    return error;
+  const SysResult<bool> start =
+      sys.processes.StartProcess(application.c_str(), buffer.data(), kCreateNoWindow, &handles);
+  if (!start.value) {
+    sys.log.Line({"run: could not start, error ", DecimalText(start.error)});
+    return start.error;
   }
   // Declared thread first, so the process handle is closed first.
-  ScopedSysHandle thread(sys.platform, handles.thread);
-  ScopedSysHandle process(sys.platform, handles.process);
+  Scoped thread(sys.platform, handles.thread);
+  Scoped process(sys.platform, handles.process);
 
   sys.processes.WaitForObject(process.get(), kInfinite);
   std::uint32_t exitCode = 0;

@@ -41,33 +41,37 @@ void LogSkippedFile(const System& sys, const std::u16string& file, LogPart reaso
 // cannot be opened is skipped.
 void AddCertificatesOfFile(const System& sys, const std::u16string& name) {
   char16_t fullPath[kMaxPath] = {};
-  const std::uint32_t length = sys.files.ReadFullPathName(name.c_str(), kMaxPath, fullPath);
-  if (length == 0 || length >= kMaxPath) {
-    LogSkippedFile(sys, name, "no full path that fits", length == 0 ? sys.platform.LastError() : 0);
+  const SysResult<std::uint32_t> length =
+      sys.files.ReadFullPathName(name.c_str(), kMaxPath, fullPath);
+  if (length.value == 0 || length.value >= kMaxPath) {
+    LogSkippedFile(sys, name, "no full path that fits", length.value == 0 ? length.error : 0);
     return;
   }
 
-  ScopedCertStore file(
-      sys.certs, sys.certs.OpenStore(CertStoreProvider::kFileName, kCertEncoding, 0, fullPath));
+  const SysResult<CertStoreHandle> fileOpening =
+      sys.certs.OpenStore(CertStoreProvider::kFileName, kCertEncoding, 0, fullPath);
+  ScopedCertStore file(sys.certs, fileOpening.value);
   if (!file.IsOpen()) {
-    LogSkippedFile(sys, fullPath, "not a certificate file", sys.platform.LastError());
+    LogSkippedFile(sys, fullPath, "not a certificate file", fileOpening.error);
     return;
   }
   // Opened once per file; declared after `file`, so it is closed first.
-  ScopedCertStore root(sys.certs, sys.certs.OpenStore(CertStoreProvider::kSystem, kCertEncoding,
-                                                      kSystemStoreLocalMachine, u"Root"));
+  const SysResult<CertStoreHandle> rootOpening = sys.certs.OpenStore(
+      CertStoreProvider::kSystem, kCertEncoding, kSystemStoreLocalMachine, u"Root");
+  ScopedCertStore root(sys.certs, rootOpening.value);
   if (!root.IsOpen()) {
-    LogSkippedFile(sys, fullPath, "the Root store cannot be opened", sys.platform.LastError());
+    LogSkippedFile(sys, fullPath, "the Root store cannot be opened", rootOpening.error);
     return;
   }
 
   for (CertContextRef certificate = sys.certs.EnumCertificates(file.get(), nullptr);
        certificate != nullptr; certificate = sys.certs.EnumCertificates(file.get(), certificate)) {
-    if (sys.certs.AddCertificate(root.get(), certificate, kCertStoreAddAlways)) {
+    const SysResult<bool> added =
+        sys.certs.AddCertificate(root.get(), certificate, kCertStoreAddAlways);
+    if (added.value) {
       sys.log.Line({"certificate added to Root: ", DescribeCertificate(sys.certs, certificate)});
     } else {
-      const std::uint32_t error = sys.platform.LastError();
-      sys.log.Line({"certificate not added to Root, error ", ErrorCodeText(error), ": ",
+      sys.log.Line({"certificate not added to Root, error ", ErrorCodeText(added.error), ": ",
                     DescribeCertificate(sys.certs, certificate)});
     }
   }

@@ -89,7 +89,7 @@ CheckReport CheckDistribution(const RealSystem& real, FileReader& files,
                               CertificateReader& certificates) {
   CheckReport report;
   ReadSizedText(
-      real.platform, kMaxPath,
+      kMaxPath,
       [&](char16_t* buffer, std::uint32_t length) {
         return real.files.ReadCurrentDirectory(length, buffer);
       },

@@ -9,6 +9,7 @@
 #include "installer/folder_walk.h"
 #include "installer/upgrade_decision.h"
 #include "setup/command_line.h"
+#include "setup/dialog_choice.h"
 #include "ui/config_dialog_choice.h"
 
 namespace {
@@ -122,7 +123,7 @@ std::vector<std::u16string> ListPackageFiles(const RealSystem& real,
   FileApi& files = real.files;
   std::u16string current;
   const std::uint32_t error = ReadSizedText(
-      real.platform, kMaxPath,
+      kMaxPath,
       [&](char16_t* buffer, std::uint32_t length) {
         return files.ReadCurrentDirectory(length, buffer);
       },

@@ -109,17 +109,17 @@ std::uint32_t SimulatedInstaller::CloseMsiHandle(MsiHandle handle) {
   return packages_.CloseMsiHandle(handle);
 }
 
-bool RecordingProcesses::StartProcess(const char16_t*, char16_t* commandLine, std::uint32_t,
-                                      ProcessHandles* handles) {
+SysResult<bool> RecordingProcesses::StartProcess(const char16_t*, char16_t* commandLine,
+                                                 std::uint32_t, ProcessHandles* handles) {
   commandLines.emplace_back(commandLine);
   const std::u16string package = InstalledPackageOf(commandLine);
   exitCode_ = package.empty() || rule_.Accepts(package, true) ? 0 : kErrorPlatformUnsupported;
-  handles->process = 1;
-  handles->thread = 2;
-  return true;
+  handles->process = ProcessHandle{1};
+  handles->thread = ThreadHandle{2};
+  return {true, 0};
 }
 
-bool RecordingProcesses::ReadExitCode(SysHandle, std::uint32_t* exitCode) {
+bool RecordingProcesses::ReadExitCode(ProcessHandle, std::uint32_t* exitCode) {
   *exitCode = exitCode_;
   return true;
 }
@@ -127,8 +127,8 @@ bool RecordingProcesses::ReadExitCode(SysHandle, std::uint32_t* exitCode) {
 std::vector<FindEntry> SimulatedFiles::ListInOrder(const std::u16string& pattern) {
   std::vector<FindEntry> entries;
   FindEntry entry;
-  const SysHandle search = real_.FindFirst(pattern.c_str(), &entry);
-  if (search == kInvalidSysHandle) return entries;
+  const SearchHandle search = real_.FindFirst(pattern.c_str(), &entry);
+  if (search == kInvalidHandle<SearchHandle>) return entries;
   do {
     entries.push_back(entry);
   } while (real_.FindNext(search, &entry));
@@ -143,53 +143,60 @@ std::vector<FindEntry> SimulatedFiles::ListInOrder(const std::u16string& pattern
   return entries;
 }
 
-SysHandle SimulatedFiles::FindFirst(const char16_t* pattern, FindEntry* entry) {
+SearchHandle SimulatedFiles::FindFirst(const char16_t* pattern, FindEntry* entry) {
   searches.emplace_back(pattern);
   Listing listing{ListInOrder(pattern), 1};
-  if (listing.entries.empty()) return kInvalidSysHandle;
+  if (listing.entries.empty()) return kInvalidHandle<SearchHandle>;
   *entry = listing.entries[0];
-  const SysHandle search = nextHandle_++;
+  const auto search = static_cast<SearchHandle>(nextHandle_++);
   listings_[search] = std::move(listing);
   return search;
 }
 
-bool SimulatedFiles::FindNext(SysHandle search, FindEntry* entry) {
+bool SimulatedFiles::FindNext(SearchHandle search, FindEntry* entry) {
   const auto it = listings_.find(search);
   if (it == listings_.end() || it->second.next >= it->second.entries.size()) return false;
   *entry = it->second.entries[it->second.next++];
   return true;
 }
 
-bool SimulatedFiles::CloseFind(SysHandle search) {
+bool SimulatedFiles::CloseFind(SearchHandle search) {
   return listings_.erase(search) != 0;
 }
 
-std::uint32_t SimulatedFiles::ReadCurrentDirectory(std::uint32_t bufferLength, char16_t* buffer) {
+SysResult<std::uint32_t> SimulatedFiles::ReadCurrentDirectory(std::uint32_t bufferLength,
+                                                              char16_t* buffer) {
   return real_.ReadCurrentDirectory(bufferLength, buffer);
 }
 
-std::uint32_t SimulatedFiles::ReadFullPathName(const char16_t* name, std::uint32_t bufferLength,
-                                               char16_t* buffer) {
+SysResult<std::uint32_t> SimulatedFiles::ReadFullPathName(const char16_t* name,
+                                                          std::uint32_t bufferLength,
+                                                          char16_t* buffer) {
   return real_.ReadFullPathName(name, bufferLength, buffer);
 }
 
-std::uint32_t SimulatedFiles::ReadSystemDirectory(char16_t* buffer, std::uint32_t bufferLength) {
-  return AnswerDirectory(buffer, bufferLength);
+SysResult<std::uint32_t> SimulatedFiles::ReadSystemDirectory(char16_t* buffer,
+                                                             std::uint32_t bufferLength) {
+  return {AnswerDirectory(buffer, bufferLength), 0};
 }
 
-std::uint32_t SimulatedFiles::ReadWindowsDirectory(char16_t* buffer, std::uint32_t bufferLength) {
-  return AnswerDirectory(buffer, bufferLength);
+SysResult<std::uint32_t> SimulatedFiles::ReadWindowsDirectory(char16_t* buffer,
+                                                              std::uint32_t bufferLength) {
+  return {AnswerDirectory(buffer, bufferLength), 0};
 }
 
 std::uint32_t SimulatedFiles::ReadFileAttributes(const char16_t*) {
   return kFileAttributeNormal;
 }
 
-CertStoreHandle RecordingCerts::OpenStore(CertStoreProvider provider, std::uint32_t encoding,
-                                          std::uint32_t flags, const char16_t* parameter) {
-  if (provider != CertStoreProvider::kFileName || parameter == nullptr) return 0;
-  const CertStoreHandle store = real_.OpenStore(provider, encoding, flags, parameter);
-  fileOpens.push_back({parameter, store != 0});
+SysResult<CertStoreHandle> RecordingCerts::OpenStore(CertStoreProvider provider,
+                                                     std::uint32_t encoding, std::uint32_t flags,
+                                                     const char16_t* parameter) {
+  if (provider != CertStoreProvider::kFileName || parameter == nullptr) {
+    return {CertStoreHandle{}, kErrorAccessDenied};
+  }
+  const SysResult<CertStoreHandle> store = real_.OpenStore(provider, encoding, flags, parameter);
+  fileOpens.push_back({parameter, store.value != CertStoreHandle{}});
   return store;
 }
 
@@ -211,7 +218,7 @@ bool SimulatedPlatform::SplitCommandLine(const std::u16string& text,
   return true;
 }
 
-bool SimulatedPlatform::CallIsWow64Process(ProcAddress, SysHandle, int* isWow64) {
+bool SimulatedPlatform::CallIsWow64Process(ProcAddress, ProcessHandle, int* isWow64) {
   *isWow64 = wow64_ ? 1 : 0;
   return true;
 }

@@ -93,10 +93,10 @@ class RecordingProcesses : public ProcessApi {
 
   std::vector<std::u16string> commandLines;
 
-  bool StartProcess(const char16_t* applicationName, char16_t* commandLine, std::uint32_t flags,
-                    ProcessHandles* handles) override;
-  std::uint32_t WaitForObject(SysHandle, std::uint32_t) override { return 0; }
-  bool ReadExitCode(SysHandle, std::uint32_t* exitCode) override;
+  SysResult<bool> StartProcess(const char16_t* applicationName, char16_t* commandLine,
+                               std::uint32_t flags, ProcessHandles* handles) override;
+  std::uint32_t WaitForObject(ProcessHandle, std::uint32_t) override { return 0; }
+  bool ReadExitCode(ProcessHandle, std::uint32_t* exitCode) override;
 
  private:
   SimulatedPlatformRule& rule_;
@@ -115,14 +115,17 @@ class SimulatedFiles : public FileApi {
   // first in the current directory, and itself first in its folder. Empty: the real order.
   std::u16string listedFirst;
 
-  SysHandle FindFirst(const char16_t* pattern, FindEntry* entry) override;
-  bool FindNext(SysHandle search, FindEntry* entry) override;
-  bool CloseFind(SysHandle search) override;
-  std::uint32_t ReadCurrentDirectory(std::uint32_t bufferLength, char16_t* buffer) override;
-  std::uint32_t ReadFullPathName(const char16_t* name, std::uint32_t bufferLength,
-                                 char16_t* buffer) override;
-  std::uint32_t ReadSystemDirectory(char16_t* buffer, std::uint32_t bufferLength) override;
-  std::uint32_t ReadWindowsDirectory(char16_t* buffer, std::uint32_t bufferLength) override;
+  SearchHandle FindFirst(const char16_t* pattern, FindEntry* entry) override;
+  bool FindNext(SearchHandle search, FindEntry* entry) override;
+  bool CloseFind(SearchHandle search) override;
+  SysResult<std::uint32_t> ReadCurrentDirectory(std::uint32_t bufferLength,
+                                                char16_t* buffer) override;
+  SysResult<std::uint32_t> ReadFullPathName(const char16_t* name, std::uint32_t bufferLength,
+                                            char16_t* buffer) override;
+  SysResult<std::uint32_t> ReadSystemDirectory(char16_t* buffer,
+                                               std::uint32_t bufferLength) override;
+  SysResult<std::uint32_t> ReadWindowsDirectory(char16_t* buffer,
+                                                std::uint32_t bufferLength) override;
   std::uint32_t ReadFileAttributes(const char16_t* path) override;
 
  private:
@@ -135,12 +138,14 @@ class SimulatedFiles : public FileApi {
   std::vector<FindEntry> ListInOrder(const std::u16string& pattern);
 
   FileApi& real_;
-  std::map<SysHandle, Listing> listings_;
-  SysHandle nextHandle_ = 1;
+  std::map<SearchHandle, Listing> listings_;
+  std::uintptr_t nextHandle_ = 1;
 };
 
+constexpr std::uint32_t kErrorAccessDenied = 5;  // ERROR_ACCESS_DENIED
+
 // Certificate files are opened through the real system and recorded; the Root store never
-// opens, so nothing is ever added to it.
+// opens, so nothing is ever added to it. Both refusals answer ERROR_ACCESS_DENIED.
 class RecordingCerts : public CertApi {
  public:
   struct FileOpen {
@@ -152,10 +157,12 @@ class RecordingCerts : public CertApi {
 
   std::vector<FileOpen> fileOpens;
 
-  CertStoreHandle OpenStore(CertStoreProvider provider, std::uint32_t encoding, std::uint32_t flags,
-                            const char16_t* parameter) override;
+  SysResult<CertStoreHandle> OpenStore(CertStoreProvider provider, std::uint32_t encoding,
+                                       std::uint32_t flags, const char16_t* parameter) override;
   CertContextRef EnumCertificates(CertStoreHandle, CertContextRef) override { return nullptr; }
-  bool AddCertificate(CertStoreHandle, CertContextRef, std::uint32_t) override { return false; }
+  SysResult<bool> AddCertificate(CertStoreHandle, CertContextRef, std::uint32_t) override {
+    return {false, kErrorAccessDenied};
+  }
   // Never reached: the simulated files yield no certificate to describe.
   bool GetCertificateProperty(CertContextRef, std::uint32_t, void*, std::uint32_t*) override {
     return false;
@@ -176,8 +183,7 @@ class SimulatedPlatform : public PlatformApi {
   SimulatedPlatform(PlatformApi& real, bool wow64) : real_(real), wow64_(wow64) {}
 
   std::uint32_t LastError() override { return real_.LastError(); }
-  bool CloseSysHandle(SysHandle) override { return true; }
-  SysHandle CurrentProcess() override { return kInvalidSysHandle; }
+  ProcessHandle CurrentProcess() override { return kInvalidHandle<ProcessHandle>; }
   // Tokens separated by blanks (the simulated command lines hold no quotes).
   bool SplitCommandLine(const std::u16string& text, std::vector<std::u16string>* tokens) override;
   bool IsUserAdmin() override { return true; }
@@ -185,12 +191,15 @@ class SimulatedPlatform : public PlatformApi {
   bool ReadNtVersion(OsVersion*) override { return false; }
   ModuleHandle FindModule(const char16_t*) override { return 1; }
   ProcAddress FindProc(ModuleHandle, const char*) override { return 1; }
-  bool CallIsWow64Process(ProcAddress, SysHandle, int* isWow64) override;
-  bool OpenToken(SysHandle, std::uint32_t, SysHandle*) override { return false; }
+  bool CallIsWow64Process(ProcAddress, ProcessHandle, int* isWow64) override;
+  bool OpenToken(ProcessHandle, std::uint32_t, TokenHandle*) override { return false; }
   bool LookupPrivilege(const char16_t*, const char16_t*, Luid*) override { return false; }
-  bool AdjustPrivilege(SysHandle, bool, const Luid&, std::uint32_t) override { return false; }
+  bool AdjustPrivilege(TokenHandle, bool, const Luid&, std::uint32_t) override { return false; }
   bool RequestExitWindows(std::uint32_t, std::uint32_t) override { return false; }
   bool RequestSystemShutdown(std::uint32_t, ShutdownCall*) override { return false; }
+
+ protected:
+  bool CloseKernelObject(std::uintptr_t) override { return true; }
 
  private:
   PlatformApi& real_;
@@ -203,7 +212,7 @@ class SilentUi : public UiApi {
   int messageBoxes = 0;
 
   int ShowMessageBox(const std::u16string&, const std::u16string&, std::uint32_t) override;
-  bool ShowConfigDialog(SetupOptions&) override { return false; }
+  ConfigDialogChoice ShowConfigDialog() override { return {}; }
   void CreateProgressThread(bool) override {}
   void ResumeProgressThread() override {}
   void EndProgressThread() override {}

@@ -2,58 +2,54 @@
 
 #include "system/system.h"
 
-// Small owners of the system handles the core opens. Each closes its handle once, when it goes
-// out of scope, and only when it holds one. Owners declared later in a scope close earlier.
+// For each kind of handle the core owns: whether a value holds a handle, and how it is closed,
+// through the interface that opened it.
+inline bool HoldsHandle(SearchHandle search) {
+  return search != kInvalidHandle<SearchHandle>;  // FindFirstFileW's failure
+}
+inline void CloseOwned(FileApi& files, SearchHandle search) {
+  files.CloseFind(search);  // FindClose
+}
+template <typename KernelObject>  // process, thread, token: 0 or INVALID_HANDLE_VALUE is none
+bool HoldsHandle(KernelObject handle) {
+  return handle != KernelObject{} && handle != kInvalidHandle<KernelObject>;
+}
+inline void CloseOwned(PlatformApi& platform, ProcessHandle process) {
+  platform.CloseSysHandle(process);  // CloseHandle
+}
+inline void CloseOwned(PlatformApi& platform, ThreadHandle thread) {
+  platform.CloseSysHandle(thread);
+}
+inline void CloseOwned(PlatformApi& platform, TokenHandle token) {
+  platform.CloseSysHandle(token);
+}
+inline bool HoldsHandle(CertStoreHandle store) {
+  return store != CertStoreHandle{};  // CertOpenStore's failure
+}
+inline void CloseOwned(CertApi& certs, CertStoreHandle store) {
+  certs.CloseStore(store, 0);  // CertCloseStore with flags 0
+}
 
-// A file search started with FindFirstFileW, closed with FindClose.
-class ScopedFind {
+// The owner of one handle the core opened: closes it once, when it goes out of scope, and only
+// when it holds one. Owners declared later in a scope close earlier. The kind is told by the
+// handle's type, e.g. `Scoped thread(platform, handle)`.
+template <typename Api, typename Handle>
+class Scoped {
  public:
-  ScopedFind(FileApi& files, SysHandle handle) : files_(files), handle_(handle) {}
-  ~ScopedFind() {
-    if (IsOpen()) files_.CloseFind(handle_);
+  Scoped(Api& api, Handle handle) : api_(api), handle_(handle) {}
+  ~Scoped() {
+    if (IsOpen()) CloseOwned(api_, handle_);
   }
-  ScopedFind(const ScopedFind&) = delete;
-  ScopedFind& operator=(const ScopedFind&) = delete;
+  Scoped(const Scoped&) = delete;
+  Scoped& operator=(const Scoped&) = delete;
 
-  bool IsOpen() const { return handle_ != kInvalidSysHandle; }
-  SysHandle get() const { return handle_; }
+  bool IsOpen() const { return HoldsHandle(handle_); }
+  Handle get() const { return handle_; }
 
  private:
-  FileApi& files_;
-  SysHandle handle_;
+  Api& api_;
+  Handle handle_;
 };
 
-// A process or thread handle, closed with CloseHandle.
-class ScopedSysHandle {
- public:
-  ScopedSysHandle(PlatformApi& platform, SysHandle handle) : platform_(platform), handle_(handle) {}
-  ~ScopedSysHandle() {
-    if (handle_ != 0 && handle_ != kInvalidSysHandle) platform_.CloseSysHandle(handle_);
-  }
-  ScopedSysHandle(const ScopedSysHandle&) = delete;
-  ScopedSysHandle& operator=(const ScopedSysHandle&) = delete;
-
-  SysHandle get() const { return handle_; }
-
- private:
-  PlatformApi& platform_;
-  SysHandle handle_;
-};
-
-// A certificate store, closed with CertCloseStore and flags 0.
-class ScopedCertStore {
- public:
-  ScopedCertStore(CertApi& certs, CertStoreHandle store) : certs_(certs), store_(store) {}
-  ~ScopedCertStore() {
-    if (IsOpen()) certs_.CloseStore(store_, 0);
-  }
-  ScopedCertStore(const ScopedCertStore&) = delete;
-  ScopedCertStore& operator=(const ScopedCertStore&) = delete;
-
-  bool IsOpen() const { return store_ != 0; }
-  CertStoreHandle get() const { return store_; }
-
- private:
-  CertApi& certs_;
-  CertStoreHandle store_;
-};
+using ScopedFind = Scoped<FileApi, SearchHandle>;
+using ScopedCertStore = Scoped<CertApi, CertStoreHandle>;

@@ -8,7 +8,7 @@
 
 std::uint32_t ReadCurrentDirectoryText(const System& sys, std::u16string& directory) {
   return ReadSizedText(
-      sys.platform, kMaxPath,
+      kMaxPath,
       [&](char16_t* buffer, std::uint32_t length) {
         return sys.files.ReadCurrentDirectory(length, buffer);
       },

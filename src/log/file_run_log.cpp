@@ -121,15 +121,14 @@ std::size_t PutAsciiLine(char* out, std::uint32_t ms, const char* text) {
 
 }  // namespace
 
-FileRunLog::FileRunLog(LogFileApi& files, PlatformApi& platform)
-    : files_(files), platform_(platform), startTick_(files.TickCount()) {}
+FileRunLog::FileRunLog(LogFileApi& files) : files_(files), startTick_(files.TickCount()) {}
 
 FileRunLog::~FileRunLog() {
-  if (file_ != kInvalidSysHandle) files_.CloseFile(file_);
+  if (file_ != kInvalidHandle<FileHandle>) files_.CloseFile(file_);
 }
 
 bool FileRunLog::Open() {
-  if (file_ != kInvalidSysHandle) return true;
+  if (file_ != kInvalidHandle<FileHandle>) return true;
   // GetTempPath2W and GetTempPathW give at most MAX_PATH + 1 code units.
   char16_t folderText[kMaxPath + 2];
   const std::uint32_t length = files_.ReadTempPath(kMaxPath + 2, folderText);
@@ -141,15 +140,15 @@ bool FileRunLog::Open() {
   const std::uint32_t processId = files_.ProcessId();
   for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
     std::u16string path = folder + LogFileName(time, processId, attempt);
-    const SysHandle file = files_.CreateNewFile(path.c_str());
-    if (file != kInvalidSysHandle) {
-      file_ = file;
+    const SysResult<FileHandle> file = files_.CreateNewFile(path.c_str());
+    if (file.value != kInvalidHandle<FileHandle>) {
+      file_ = file.value;
       path_ = std::move(path);
       Append(kByteOrderMark, sizeof(kByteOrderMark) - 1, false);
       Line({"zirelpluginsetup " ZIREL_VERSION_TEXT});
       return true;
     }
-    const std::uint32_t reason = platform_.LastError();
+    const std::uint32_t reason = file.error;
     if (reason != kErrorFileExists && reason != kErrorAlreadyExists) return false;
   }
   return false;
@@ -160,7 +159,7 @@ std::uint32_t FileRunLog::ElapsedMs() {
 }
 
 void FileRunLog::Line(LogParts parts) {
-  if (file_ == kInvalidSysHandle || broken_) return;
+  if (file_ == kInvalidHandle<FileHandle> || broken_) return;
   const bool closing = IsClosingLine(parts);
   if (dropping_ && !closing) return;
   std::size_t room = kPrefixMax + 2;
@@ -177,7 +176,7 @@ void FileRunLog::Line(LogParts parts) {
 }
 
 void FileRunLog::AppendAscii(const char* text) {
-  if (file_ == kInvalidSysHandle || broken_) return;
+  if (file_ == kInvalidHandle<FileHandle> || broken_) return;
   const bool closing = IsClosingLine(text, std::char_traits<char>::length(text));
   if (dropping_ && !closing) return;
   char line[kAsciiLineMax];

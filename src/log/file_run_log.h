@@ -5,7 +5,6 @@
 #include <string>
 
 #include "system/log_file_api.h"
-#include "system/platform_api.h"
 #include "system/run_log.h"
 
 constexpr std::uint32_t kRunLogLimit = 1024 * 1024;  // bytes per run, the last line included
@@ -21,7 +20,7 @@ constexpr std::uint32_t kRunLogLimit = 1024 * 1024;  // bytes per run, the last 
 // keeps nothing and says nothing.
 class FileRunLog final : public RunLog {
  public:
-  FileRunLog(LogFileApi& files, PlatformApi& platform);
+  explicit FileRunLog(LogFileApi& files);
   ~FileRunLog() override;
   FileRunLog(const FileRunLog&) = delete;
   FileRunLog& operator=(const FileRunLog&) = delete;
@@ -44,9 +43,8 @@ class FileRunLog final : public RunLog {
   void AppendUnbounded(const char* bytes, std::size_t size);
 
   LogFileApi& files_;
-  PlatformApi& platform_;
   std::uint32_t startTick_;
-  SysHandle file_ = kInvalidSysHandle;
+  FileHandle file_ = kInvalidHandle<FileHandle>;
   std::u16string path_;
   std::size_t written_ = 0;
   bool dropping_ = false;  // the limit was reached: only closing lines from now on

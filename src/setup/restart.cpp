@@ -20,12 +20,12 @@ bool LogAnswer(const System& sys, const char16_t* call, bool accepted) {
 
 bool RestartSystem(const System& sys) {
   PlatformApi& platform = sys.platform;
-  SysHandle rawToken = 0;
+  TokenHandle rawToken{};
   if (!platform.OpenToken(platform.CurrentProcess(), kTokenAdjustPrivileges | kTokenQuery,
                           &rawToken)) {
     return false;
   }
-  const ScopedSysHandle token(platform, rawToken);
+  const Scoped token(platform, rawToken);
   // A failed look-up leaves the identifier zero; the adjustment then reports the error.
   Luid shutdown;
   platform.LookupPrivilege(nullptr, u"SeShutdownPrivilege", &shutdown);

@@ -4,6 +4,7 @@
 #include "log/log_lines.h"
 #include "log/secret_mask.h"
 #include "setup/command_line.h"
+#include "setup/dialog_choice.h"
 #include "setup/outcome.h"
 #include "setup/platform_check.h"
 #include "setup/restart.h"
@@ -13,20 +14,31 @@
 namespace {
 
 // The progress window's thread: created suspended, resumed once before the first
-// installation step, ended before any outcome or failure message.
+// installation step, ended before any outcome or failure message, and at the latest when its
+// owner goes: no way out of the run leaves it running.
 class ProgressThread {
  public:
   ProgressThread(UiApi& ui, bool installCsp) : ui_(ui) { ui_.CreateProgressThread(installCsp); }
+  ~ProgressThread() { End(); }
+  ProgressThread(const ProgressThread&) = delete;
+  ProgressThread& operator=(const ProgressThread&) = delete;
+
   void Resume() {
     if (resumed_) return;
     ui_.ResumeProgressThread();
-    resumed_ = true;
+    resumed_ = running_ = true;
   }
-  void End() { ui_.EndProgressThread(); }
+  // Ends a thread that runs; one never resumed stays suspended for the Windows layer to end.
+  void End() {
+    if (!running_) return;
+    ui_.EndProgressThread();
+    running_ = false;
+  }
 
  private:
   UiApi& ui_;
   bool resumed_ = false;
+  bool running_ = false;
 };
 
 // msiexec's arguments between quotes, their property values masked.
@@ -114,10 +126,12 @@ std::uint32_t RunSetup(const System& sys, InstallStages& stages, SetupState& sta
   std::uint32_t providerResult = kResultSuccess;
   if (options.installCsp || options.installUcsp) {
     if (options.selectConfig && options.installCsp && !silent) {
-      if (!sys.ui.ShowConfigDialog(options)) {
+      const ConfigDialogChoice choice = sys.ui.ShowConfigDialog();
+      if (!choice.proceed) {
         sys.log.Line({"configuration dialog: cancelled"});
         return 0;
       }
+      AppendDialogChoice([&choice](int id) { return choice.IsChecked(id); }, options);
       sys.log.Line({"configuration dialog: level ", Quoted(options.kcPattern), ", language ",
                     Quoted(options.langPattern)});
     }

@@ -3,9 +3,9 @@
 #include <cstdint>
 
 #include "system/handles.h"
+#include "system/sys_result.h"
 
-using CertStoreHandle = std::uintptr_t;  // HCERTSTORE, 0 means none
-using CertContextRef = const void*;      // PCCERT_CONTEXT, null means none
+using CertContextRef = const void*;  // PCCERT_CONTEXT, null means none
 
 constexpr std::uint32_t kCertEncoding = 0x10001;             // X509_ASN | PKCS_7_ASN
 constexpr std::uint32_t kSystemStoreLocalMachine = 0x20000;  // CERT_SYSTEM_STORE_LOCAL_MACHINE
@@ -21,14 +21,14 @@ class CertApi {
  public:
   virtual ~CertApi() = default;
 
-  // CertOpenStore(provider, encoding, NULL, flags, parameter): 0 on failure.
-  virtual CertStoreHandle OpenStore(CertStoreProvider provider, std::uint32_t encoding,
-                                    std::uint32_t flags, const char16_t* parameter) = 0;
+  // CertOpenStore(provider, encoding, NULL, flags, parameter): 0 and the error on failure.
+  virtual SysResult<CertStoreHandle> OpenStore(CertStoreProvider provider, std::uint32_t encoding,
+                                               std::uint32_t flags, const char16_t* parameter) = 0;
   // CertEnumCertificatesInStore: frees `previous`, returns the next context or null.
   virtual CertContextRef EnumCertificates(CertStoreHandle store, CertContextRef previous) = 0;
-  // CertAddCertificateContextToStore with no output context.
-  virtual bool AddCertificate(CertStoreHandle store, CertContextRef certificate,
-                              std::uint32_t disposition) = 0;
+  // CertAddCertificateContextToStore with no output context: false and the error on failure.
+  virtual SysResult<bool> AddCertificate(CertStoreHandle store, CertContextRef certificate,
+                                         std::uint32_t disposition) = 0;
   // CertGetCertificateContextProperty: `*size` in: room of `data`, out: bytes written.
   virtual bool GetCertificateProperty(CertContextRef certificate, std::uint32_t property,
                                       void* data, std::uint32_t* size) = 0;

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "system/handles.h"
+#include "system/sys_result.h"
 
 constexpr std::uint32_t kFileAttributeDirectory = 0x10;        // FILE_ATTRIBUTE_DIRECTORY
 constexpr std::uint32_t kInvalidFileAttributes = 0xFFFFFFFFu;  // INVALID_FILE_ATTRIBUTES
@@ -15,27 +16,31 @@ struct FindEntry {
   std::u16string name;
 };
 
-// File and path functions of kernel32. Failures set the last error (PlatformApi::LastError).
+// File and path functions of kernel32. The path readers answer with the error of a failure.
 class FileApi {
  public:
   virtual ~FileApi() = default;
 
-  // FindFirstFileW: kInvalidSysHandle when nothing matches or the search cannot start.
-  virtual SysHandle FindFirst(const char16_t* pattern, FindEntry* entry) = 0;
+  // FindFirstFileW: kInvalidHandle when nothing matches or the search cannot start.
+  virtual SearchHandle FindFirst(const char16_t* pattern, FindEntry* entry) = 0;
   // FindNextFileW: false when the listing is exhausted.
-  virtual bool FindNext(SysHandle search, FindEntry* entry) = 0;
+  virtual bool FindNext(SearchHandle search, FindEntry* entry) = 0;
   // FindClose.
-  virtual bool CloseFind(SysHandle search) = 0;
+  virtual bool CloseFind(SearchHandle search) = 0;
   // GetCurrentDirectoryW: length written (without the zero), the size needed (with the zero)
-  // when `bufferLength` is too small, or 0 on failure.
-  virtual std::uint32_t ReadCurrentDirectory(std::uint32_t bufferLength, char16_t* buffer) = 0;
+  // when `bufferLength` is too small, or 0 and the error on failure.
+  virtual SysResult<std::uint32_t> ReadCurrentDirectory(std::uint32_t bufferLength,
+                                                        char16_t* buffer) = 0;
   // GetFullPathNameW with no file-part output; same return convention.
-  virtual std::uint32_t ReadFullPathName(const char16_t* name, std::uint32_t bufferLength,
-                                         char16_t* buffer) = 0;
+  virtual SysResult<std::uint32_t> ReadFullPathName(const char16_t* name,
+                                                    std::uint32_t bufferLength,
+                                                    char16_t* buffer) = 0;
   // GetSystemDirectoryW / GetSystemWindowsDirectoryW (the Windows folder shared by all users,
   // also on a Terminal Services host); same return convention.
-  virtual std::uint32_t ReadSystemDirectory(char16_t* buffer, std::uint32_t bufferLength) = 0;
-  virtual std::uint32_t ReadWindowsDirectory(char16_t* buffer, std::uint32_t bufferLength) = 0;
+  virtual SysResult<std::uint32_t> ReadSystemDirectory(char16_t* buffer,
+                                                       std::uint32_t bufferLength) = 0;
+  virtual SysResult<std::uint32_t> ReadWindowsDirectory(char16_t* buffer,
+                                                        std::uint32_t bufferLength) = 0;
   // GetFileAttributesW: kInvalidFileAttributes when the path does not exist.
   virtual std::uint32_t ReadFileAttributes(const char16_t* path) = 0;
 };

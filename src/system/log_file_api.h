@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include "system/handles.h"
+#include "system/sys_result.h"
 
 constexpr std::uint32_t kErrorFileExists = 80;      // ERROR_FILE_EXISTS
 constexpr std::uint32_t kErrorAlreadyExists = 183;  // ERROR_ALREADY_EXISTS
@@ -17,8 +18,7 @@ struct LocalTime {
   std::uint16_t second = 0;
 };
 
-// The kernel32 functions behind the run's log file. Failures set the last error
-// (PlatformApi::LastError).
+// The kernel32 functions behind the run's log file.
 class LogFileApi {
  public:
   virtual ~LogFileApi() = default;
@@ -37,11 +37,11 @@ class LogFileApi {
   // FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, NULL): never opens or follows what
   // exists under that name (a file, a link); the file grants SYSTEM and the Administrators
   // full control and the process's user read and write, and inherits nothing from the
-  // folder. kInvalidSysHandle on failure (ERROR_FILE_EXISTS when the name is taken), also
-  // when that DACL cannot be made: then no file is created at all.
-  virtual SysHandle CreateNewFile(const char16_t* path) = 0;
+  // folder. kInvalidHandle and the error on failure (ERROR_FILE_EXISTS when the name is
+  // taken), also when that DACL cannot be made: then no file is created at all.
+  virtual SysResult<FileHandle> CreateNewFile(const char16_t* path) = 0;
   // WriteFile of `size` bytes, unbuffered by the program; true when all were written.
-  virtual bool WriteToFile(SysHandle file, const void* data, std::uint32_t size) = 0;
+  virtual bool WriteToFile(FileHandle file, const void* data, std::uint32_t size) = 0;
   // CloseHandle of a file made by CreateNewFile.
-  virtual bool CloseFile(SysHandle file) = 0;
+  virtual bool CloseFile(FileHandle file) = 0;
 };

@@ -41,10 +41,12 @@ class PlatformApi {
 
   // GetLastError of the calling thread.
   virtual std::uint32_t LastError() = 0;
-  // CloseHandle.
-  virtual bool CloseSysHandle(SysHandle handle) = 0;
+  // CloseHandle of a process, thread or token handle (and of no other kind).
+  bool CloseSysHandle(ProcessHandle handle) { return CloseKernelObject(RawHandle(handle)); }
+  bool CloseSysHandle(ThreadHandle handle) { return CloseKernelObject(RawHandle(handle)); }
+  bool CloseSysHandle(TokenHandle handle) { return CloseKernelObject(RawHandle(handle)); }
   // GetCurrentProcess (a pseudo handle, never closed).
-  virtual SysHandle CurrentProcess() = 0;
+  virtual ProcessHandle CurrentProcess() = 0;
 
   // CommandLineToArgvW on `text`; false when the split fails.
   virtual bool SplitCommandLine(const std::u16string& text,
@@ -63,14 +65,14 @@ class PlatformApi {
   // GetProcAddress: 0 when the module has no such export.
   virtual ProcAddress FindProc(ModuleHandle module, const char* name) = 0;
   // Calls an IsWow64Process found by FindProc; `isWow64` receives the BOOL.
-  virtual bool CallIsWow64Process(ProcAddress function, SysHandle process, int* isWow64) = 0;
+  virtual bool CallIsWow64Process(ProcAddress function, ProcessHandle process, int* isWow64) = 0;
 
   // OpenProcessToken.
-  virtual bool OpenToken(SysHandle process, std::uint32_t access, SysHandle* token) = 0;
+  virtual bool OpenToken(ProcessHandle process, std::uint32_t access, TokenHandle* token) = 0;
   // LookupPrivilegeValueW.
   virtual bool LookupPrivilege(const char16_t* systemName, const char16_t* name, Luid* luid) = 0;
   // AdjustTokenPrivileges with one privilege and no previous state.
-  virtual bool AdjustPrivilege(SysHandle token, bool disableAll, const Luid& luid,
+  virtual bool AdjustPrivilege(TokenHandle token, bool disableAll, const Luid& luid,
                                std::uint32_t attributes) = 0;
   // ExitWindowsEx.
   virtual bool RequestExitWindows(std::uint32_t flags, std::uint32_t reason) = 0;
@@ -79,4 +81,8 @@ class PlatformApi {
   // InitiateSystemShutdownW(NULL, NULL, 0, FALSE, TRUE) where the Ex form is missing. `used`
   // receives the call made.
   virtual bool RequestSystemShutdown(std::uint32_t reason, ShutdownCall* used) = 0;
+
+ protected:
+  // CloseHandle, for the kinds CloseSysHandle accepts.
+  virtual bool CloseKernelObject(std::uintptr_t handle) = 0;
 };

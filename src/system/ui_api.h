@@ -3,8 +3,6 @@
 #include <cstdint>
 #include <string>
 
-struct SetupOptions;
-
 constexpr std::uint32_t kMbOk = 0;
 constexpr std::uint32_t kMbButtonsMask = 0xF;  // MB_TYPEMASK
 constexpr std::uint32_t kMbYesNo = 4;
@@ -14,6 +12,17 @@ constexpr std::uint32_t kMbRestartOffer = 0x34;  // MB_YESNO | MB_ICONEXCLAMATIO
 constexpr int kIdOk = 1;
 constexpr int kIdYes = 6;
 constexpr int kIdNo = 7;
+
+// What dialog 141 ended with: "Далее" (`proceed`) and the radio buttons then checked, or
+// "Отмена", Esc or the close box (`proceed` false). A button is told by its control id; the
+// dialog's radio buttons have ids within 32 consecutive numbers, so each has a bit of its own.
+struct ConfigDialogChoice {
+  bool proceed = false;
+  std::uint32_t checked = 0;
+
+  void Check(int controlId) { checked |= 1u << (controlId & 31); }
+  bool IsChecked(int controlId) const { return ((checked >> (controlId & 31)) & 1u) != 0; }
+};
 
 // Windows user interface: message boxes, dialog 141 and the progress window's thread.
 class UiApi {
@@ -27,9 +36,9 @@ class UiApi {
   // MessageBoxW with no owner window; returns the button (0 when no box could be shown).
   virtual int ShowMessageBox(const std::u16string& text, const std::u16string& caption,
                              std::uint32_t style) = 0;
-  // Dialog 141, modal, no owner. "Далее" appends the choice to `options` and returns true;
-  // "Отмена", Esc and the close box return false and leave `options` as they were.
-  virtual bool ShowConfigDialog(SetupOptions& options) = 0;
+  // Dialog 141, modal, no owner: the choice it ended with. A dialog that cannot be shown at
+  // all ends as "Далее" with nothing checked.
+  virtual ConfigDialogChoice ShowConfigDialog() = 0;
 
   // The progress window's thread: created suspended, resumed, ended before any outcome box.
   virtual void CreateProgressThread(bool installCsp) = 0;

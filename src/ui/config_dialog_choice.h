@@ -3,12 +3,10 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
-#include <functional>
 #include <string>
 #include <vector>
 
 class ResourceApi;
-struct SetupOptions;
 
 // Dialog 141: template, icon and control ids.
 constexpr std::uint16_t kConfigDialogId = 141;
@@ -61,6 +59,7 @@ struct ViewSwitch {
 // information view.
 ViewSwitch SwitchOptionsView(ResourceApi& resources, const std::u16string& caption);
 
-// Appends the fragment of every checked button, tested in the order KC1, KC2, KC3, Русский,
-// English, to the options' level and language patterns.
-void AppendDialogChoice(const std::function<bool(int controlId)>& isChecked, SetupOptions& options);
+// The radio buttons of the choice, in increasing id order; each has a bit of its own in
+// ConfigDialogChoice.
+constexpr int kChoiceButtons[] = {kCtlRussian, kCtlEnglish, kCtlKc1, kCtlKc2, kCtlKc3};
+static_assert(kCtlKc3 - kCtlRussian < 32, "the radio buttons fit the choice's bits");

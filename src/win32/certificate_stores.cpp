@@ -4,13 +4,14 @@
 
 #include <wincrypt.h>
 
+#include "win32/handles.h"
 #include "win32/system_libraries.h"
 #include "win32/wide_text.h"
 
 namespace {
 
 HCERTSTORE StoreOf(CertStoreHandle store) {
-  return reinterpret_cast<HCERTSTORE>(store);
+  return reinterpret_cast<HCERTSTORE>(RawHandle(store));
 }
 PCCERT_CONTEXT ContextOf(CertContextRef certificate) {
   return static_cast<PCCERT_CONTEXT>(certificate);
@@ -18,22 +19,26 @@ PCCERT_CONTEXT ContextOf(CertContextRef certificate) {
 
 }  // namespace
 
-CertStoreHandle CertificateStores::OpenStore(CertStoreProvider provider, std::uint32_t encoding,
-                                             std::uint32_t flags, const char16_t* parameter) {
+// The error is read in every case; it tells something only where the call failed.
+SysResult<CertStoreHandle> CertificateStores::OpenStore(CertStoreProvider provider,
+                                                        std::uint32_t encoding, std::uint32_t flags,
+                                                        const char16_t* parameter) {
   LPCSTR storeProvider = provider == CertStoreProvider::kFileName ? CERT_STORE_PROV_FILENAME_W
                                                                   : CERT_STORE_PROV_SYSTEM_W;
-  return reinterpret_cast<CertStoreHandle>(
-      crypt_.openStore(storeProvider, encoding, 0, flags, static_cast<const void*>(parameter)));
+  return {SysHandleOf<CertStoreHandle>(crypt_.openStore(storeProvider, encoding, 0, flags,
+                                                        static_cast<const void*>(parameter))),
+          GetLastError()};
 }
 
 CertContextRef CertificateStores::EnumCertificates(CertStoreHandle store, CertContextRef previous) {
   return crypt_.enumCertificates(StoreOf(store), ContextOf(previous));
 }
 
-bool CertificateStores::AddCertificate(CertStoreHandle store, CertContextRef certificate,
-                                       std::uint32_t disposition) {
-  return crypt_.addCertificate(StoreOf(store), ContextOf(certificate), disposition, nullptr) !=
-         FALSE;
+SysResult<bool> CertificateStores::AddCertificate(CertStoreHandle store, CertContextRef certificate,
+                                                  std::uint32_t disposition) {
+  return {
+      crypt_.addCertificate(StoreOf(store), ContextOf(certificate), disposition, nullptr) != FALSE,
+      GetLastError()};
 }
 
 bool CertificateStores::GetCertificateProperty(CertContextRef certificate, std::uint32_t property,

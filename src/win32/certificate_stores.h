@@ -10,11 +10,11 @@ class CertificateStores : public CertApi {
   // `crypt` is read at each call, so it may be filled after construction.
   explicit CertificateStores(const CryptFunctions& crypt) : crypt_(crypt) {}
 
-  CertStoreHandle OpenStore(CertStoreProvider provider, std::uint32_t encoding, std::uint32_t flags,
-                            const char16_t* parameter) override;
+  SysResult<CertStoreHandle> OpenStore(CertStoreProvider provider, std::uint32_t encoding,
+                                       std::uint32_t flags, const char16_t* parameter) override;
   CertContextRef EnumCertificates(CertStoreHandle store, CertContextRef previous) override;
-  bool AddCertificate(CertStoreHandle store, CertContextRef certificate,
-                      std::uint32_t disposition) override;
+  SysResult<bool> AddCertificate(CertStoreHandle store, CertContextRef certificate,
+                                 std::uint32_t disposition) override;
   bool GetCertificateProperty(CertContextRef certificate, std::uint32_t property, void* data,
                               std::uint32_t* size) override;
   std::uint32_t GetNameString(CertContextRef certificate, std::uint32_t type,

@@ -2,21 +2,44 @@
 
 #include <windows.h>
 
-// Owners for the Windows handles that the Windows layer itself holds. Each closes its handle
-// once, when it goes out of scope or is reset; ownership moves, never copies.
+#include <cstdint>
+
+#include "system/handles.h"
+
+// The Windows handle a core handle of any kind stands for, and the core handle of a kind for a
+// Windows handle.
+template <typename SysKind>
+HANDLE HandleOf(SysKind handle) {
+  return reinterpret_cast<HANDLE>(RawHandle(handle));
+}
+template <typename SysKind>
+SysKind SysHandleOf(void* handle) {
+  return static_cast<SysKind>(reinterpret_cast<std::uintptr_t>(handle));
+}
+
+// The owner of a Windows handle that the Windows layer (or a Windows-side test tool) holds:
+// closes it once, when it goes out of scope or is reset; ownership moves, never copies.
+// `Traits` tells the kind: its Value type, the Empty value, IsValid and Close. Traits that
+// close through a function known only at run time (looked up in a DLL) carry it, and the
+// owner is made from them.
 template <typename Traits>
-class Owned {
+class Owned : private Traits {
  public:
   using Value = typename Traits::Value;
 
   Owned() = default;
   explicit Owned(Value value) : value_(value) {}
+  explicit Owned(const Traits& traits, Value value = Traits::Empty())
+      : Traits(traits), value_(value) {}
   ~Owned() { Reset(); }
   Owned(const Owned&) = delete;
   Owned& operator=(const Owned&) = delete;
-  Owned(Owned&& other) noexcept : value_(other.Release()) {}
+  Owned(Owned&& other) noexcept : Traits(other), value_(other.Release()) {}
   Owned& operator=(Owned&& other) noexcept {
-    if (this != &other) Reset(other.Release());
+    if (this != &other) {
+      Reset(other.Release());
+      static_cast<Traits&>(*this) = other;
+    }
     return *this;
   }
 
@@ -32,7 +55,7 @@ class Owned {
   }
   // Closes the handle held (if any) and takes `value`.
   void Reset(Value value = Traits::Empty()) {
-    if (Traits::IsValid(value_)) Traits::Close(value_);
+    if (Traits::IsValid(value_)) this->Close(value_);
     value_ = value;
   }
   // For functions that return a handle through a pointer: closes the old one first.

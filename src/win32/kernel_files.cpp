@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "win32/handles.h"
 #include "win32/wide_text.h"
 
 namespace {
@@ -13,40 +14,45 @@ void CopyEntry(const WIN32_FIND_DATAW& data, FindEntry* entry) {
 
 }  // namespace
 
-SysHandle KernelFiles::FindFirst(const char16_t* pattern, FindEntry* entry) {
+SearchHandle KernelFiles::FindFirst(const char16_t* pattern, FindEntry* entry) {
   WIN32_FIND_DATAW data{};
   HANDLE search = FindFirstFileW(Wide(pattern), &data);
   if (search != INVALID_HANDLE_VALUE) CopyEntry(data, entry);
-  return reinterpret_cast<SysHandle>(search);
+  return SysHandleOf<SearchHandle>(search);
 }
 
-bool KernelFiles::FindNext(SysHandle search, FindEntry* entry) {
+bool KernelFiles::FindNext(SearchHandle search, FindEntry* entry) {
   WIN32_FIND_DATAW data{};
-  if (!FindNextFileW(reinterpret_cast<HANDLE>(search), &data)) return false;
+  if (!FindNextFileW(HandleOf(search), &data)) return false;
   CopyEntry(data, entry);
   return true;
 }
 
-bool KernelFiles::CloseFind(SysHandle search) {
-  return FindClose(reinterpret_cast<HANDLE>(search)) != FALSE;
+bool KernelFiles::CloseFind(SearchHandle search) {
+  return FindClose(HandleOf(search)) != FALSE;
 }
 
-std::uint32_t KernelFiles::ReadCurrentDirectory(std::uint32_t bufferLength, char16_t* buffer) {
-  return GetCurrentDirectoryW(bufferLength, Wide(buffer));
+// The error is read in every case; it tells something only where the length is 0.
+SysResult<std::uint32_t> KernelFiles::ReadCurrentDirectory(std::uint32_t bufferLength,
+                                                           char16_t* buffer) {
+  return {GetCurrentDirectoryW(bufferLength, Wide(buffer)), GetLastError()};
 }
 
-std::uint32_t KernelFiles::ReadFullPathName(const char16_t* name, std::uint32_t bufferLength,
-                                            char16_t* buffer) {
-  return GetFullPathNameW(Wide(name), bufferLength, Wide(buffer), nullptr);
+SysResult<std::uint32_t> KernelFiles::ReadFullPathName(const char16_t* name,
+                                                       std::uint32_t bufferLength,
+                                                       char16_t* buffer) {
+  return {GetFullPathNameW(Wide(name), bufferLength, Wide(buffer), nullptr), GetLastError()};
 }
 
-std::uint32_t KernelFiles::ReadSystemDirectory(char16_t* buffer, std::uint32_t bufferLength) {
-  return GetSystemDirectoryW(Wide(buffer), bufferLength);
+SysResult<std::uint32_t> KernelFiles::ReadSystemDirectory(char16_t* buffer,
+                                                          std::uint32_t bufferLength) {
+  return {GetSystemDirectoryW(Wide(buffer), bufferLength), GetLastError()};
 }
 
-std::uint32_t KernelFiles::ReadWindowsDirectory(char16_t* buffer, std::uint32_t bufferLength) {
+SysResult<std::uint32_t> KernelFiles::ReadWindowsDirectory(char16_t* buffer,
+                                                           std::uint32_t bufferLength) {
   // GetWindowsDirectoryW would answer a folder of each user's own under Terminal Services.
-  return GetSystemWindowsDirectoryW(Wide(buffer), bufferLength);
+  return {GetSystemWindowsDirectoryW(Wide(buffer), bufferLength), GetLastError()};
 }
 
 std::uint32_t KernelFiles::ReadFileAttributes(const char16_t* path) {

@@ -4,23 +4,19 @@
 
 #include <msi.h>
 
-// An installer handle, closed once through the MsiCloseHandle that was looked up at run time.
-class OwnedMsiHandle {
- public:
+#include "win32/handles.h"
+
+// Installer handles, closed through the MsiCloseHandle that was looked up at run time: the
+// owner is made from that function, e.g. `OwnedMsiHandle view(functions.closeHandle)`.
+struct MsiHandleTraits {
+  using Value = MSIHANDLE;
   using CloseFunction = decltype(&::MsiCloseHandle);
 
-  explicit OwnedMsiHandle(CloseFunction close) : close_(close) {}
-  ~OwnedMsiHandle() {
-    if (handle_ != 0) close_(handle_);
-  }
-  OwnedMsiHandle(const OwnedMsiHandle&) = delete;
-  OwnedMsiHandle& operator=(const OwnedMsiHandle&) = delete;
+  MsiHandleTraits(CloseFunction function) : close(function) {}  // NOLINT: made from the function
+  static Value Empty() { return 0; }
+  static bool IsValid(Value value) { return value != 0; }
+  void Close(Value value) const { close(value); }
 
-  MSIHANDLE Get() const { return handle_; }
-  // Where an opening call writes the new handle; the one held before must be none.
-  MSIHANDLE* Receive() { return &handle_; }
-
- private:
-  CloseFunction close_;
-  MSIHANDLE handle_ = 0;
+  CloseFunction close;
 };
+using OwnedMsiHandle = Owned<MsiHandleTraits>;

@@ -10,10 +10,6 @@
 
 namespace {
 
-HANDLE HandleOf(SysHandle handle) {
-  return reinterpret_cast<HANDLE>(handle);
-}
-
 // What IsUserAnAdmin answers: whether the process token holds the enabled Administrators group.
 // Used where shell32 does not export IsUserAnAdmin by name (Windows 2000).
 bool TokenIsAdministrator() {
@@ -35,12 +31,12 @@ std::uint32_t WindowsPlatform::LastError() {
   return GetLastError();
 }
 
-bool WindowsPlatform::CloseSysHandle(SysHandle handle) {
-  return CloseHandle(HandleOf(handle)) != FALSE;
+bool WindowsPlatform::CloseKernelObject(std::uintptr_t handle) {
+  return CloseHandle(reinterpret_cast<HANDLE>(handle)) != FALSE;
 }
 
-SysHandle WindowsPlatform::CurrentProcess() {
-  return reinterpret_cast<SysHandle>(GetCurrentProcess());
+ProcessHandle WindowsPlatform::CurrentProcess() {
+  return SysHandleOf<ProcessHandle>(GetCurrentProcess());
 }
 
 bool WindowsPlatform::SplitCommandLine(const std::u16string& text,
@@ -111,7 +107,8 @@ ProcAddress WindowsPlatform::FindProc(ModuleHandle module, const char* name) {
   return reinterpret_cast<ProcAddress>(GetProcAddress(reinterpret_cast<HMODULE>(module), name));
 }
 
-bool WindowsPlatform::CallIsWow64Process(ProcAddress function, SysHandle process, int* isWow64) {
+bool WindowsPlatform::CallIsWow64Process(ProcAddress function, ProcessHandle process,
+                                         int* isWow64) {
   using IsWow64ProcessFunction = BOOL(WINAPI*)(HANDLE, PBOOL);
   BOOL answer = *isWow64;
   BOOL result = reinterpret_cast<IsWow64ProcessFunction>(function)(HandleOf(process), &answer);
@@ -119,10 +116,10 @@ bool WindowsPlatform::CallIsWow64Process(ProcAddress function, SysHandle process
   return result != FALSE;
 }
 
-bool WindowsPlatform::OpenToken(SysHandle process, std::uint32_t access, SysHandle* token) {
+bool WindowsPlatform::OpenToken(ProcessHandle process, std::uint32_t access, TokenHandle* token) {
   HANDLE opened = nullptr;
   if (!OpenProcessToken(HandleOf(process), access, &opened)) return false;
-  *token = reinterpret_cast<SysHandle>(opened);
+  *token = SysHandleOf<TokenHandle>(opened);
   return true;
 }
 
@@ -135,7 +132,7 @@ bool WindowsPlatform::LookupPrivilege(const char16_t* systemName, const char16_t
   return true;
 }
 
-bool WindowsPlatform::AdjustPrivilege(SysHandle token, bool disableAll, const Luid& luid,
+bool WindowsPlatform::AdjustPrivilege(TokenHandle token, bool disableAll, const Luid& luid,
                                       std::uint32_t attributes) {
   TOKEN_PRIVILEGES privileges{};
   privileges.PrivilegeCount = 1;

@@ -6,19 +6,21 @@
 class WindowsPlatform : public PlatformApi {
  public:
   std::uint32_t LastError() override;
-  bool CloseSysHandle(SysHandle handle) override;
-  SysHandle CurrentProcess() override;
+  ProcessHandle CurrentProcess() override;
   bool SplitCommandLine(const std::u16string& text, std::vector<std::u16string>* tokens) override;
   bool IsUserAdmin() override;
   bool ReadVersion(OsVersion* version) override;
   bool ReadNtVersion(OsVersion* version) override;
   ModuleHandle FindModule(const char16_t* name) override;
   ProcAddress FindProc(ModuleHandle module, const char* name) override;
-  bool CallIsWow64Process(ProcAddress function, SysHandle process, int* isWow64) override;
-  bool OpenToken(SysHandle process, std::uint32_t access, SysHandle* token) override;
+  bool CallIsWow64Process(ProcAddress function, ProcessHandle process, int* isWow64) override;
+  bool OpenToken(ProcessHandle process, std::uint32_t access, TokenHandle* token) override;
   bool LookupPrivilege(const char16_t* systemName, const char16_t* name, Luid* luid) override;
-  bool AdjustPrivilege(SysHandle token, bool disableAll, const Luid& luid,
+  bool AdjustPrivilege(TokenHandle token, bool disableAll, const Luid& luid,
                        std::uint32_t attributes) override;
   bool RequestExitWindows(std::uint32_t flags, std::uint32_t reason) override;
   bool RequestSystemShutdown(std::uint32_t reason, ShutdownCall* used) override;
+
+ protected:
+  bool CloseKernelObject(std::uintptr_t handle) override;
 };

@@ -86,8 +86,8 @@ bool UsableName(const std::u16string& name) {
 std::vector<FindEntry> ListAll(FakeFiles& files, const std::u16string& pattern) {
   std::vector<FindEntry> entries;
   FindEntry entry;
-  const SysHandle search = files.FindFirst(pattern.c_str(), &entry);
-  if (search == kInvalidSysHandle) return entries;
+  const SearchHandle search = files.FindFirst(pattern.c_str(), &entry);
+  if (search == kInvalidHandle<SearchHandle>) return entries;
   do {
     entries.push_back(entry);
   } while (files.FindNext(search, &entry));

@@ -8,6 +8,8 @@
 
 #include "actions/setup_options.h"
 #include "fakes/fake_resources.h"
+#include "setup/dialog_choice.h"
+#include "system/ui_api.h"
 
 namespace {
 
@@ -156,6 +158,32 @@ TEST(AppendDialogChoice, TestsTheButtonsInLevelThenLanguageOrder) {
       },
       options);
   EXPECT_THAT(asked, ElementsAre(1008, 1009, 1010, 1006, 1007));
+}
+
+TEST(ConfigDialogChoice, CarriesEachRadioButtonAloneToItsFragment) {
+  struct Row {
+    int button;
+    const char16_t* kc;
+    const char16_t* lang;
+  };
+  const Row rows[] = {{1006, u"", u"rus*"},
+                      {1007, u"", u"eng*"},
+                      {1008, u"kc1*", u""},
+                      {1009, u"kc2*", u""},
+                      {1010, u"kc3*", u""}};
+  for (const Row& row : rows) {
+    ConfigDialogChoice choice;
+    choice.Check(row.button);
+    for (int other : kChoiceButtons) {
+      EXPECT_EQ(other == row.button, choice.IsChecked(other)) << row.button << " " << other;
+    }
+    SetupOptions options;
+    AppendDialogChoice([&](int id) { return choice.IsChecked(id); }, options);
+    EXPECT_EQ(row.kc, options.kcPattern) << row.button;
+    EXPECT_EQ(row.lang, options.langPattern) << row.button;
+  }
+  EXPECT_FALSE(ConfigDialogChoice().proceed);
+  for (int button : kChoiceButtons) EXPECT_FALSE(ConfigDialogChoice().IsChecked(button));
 }
 
 TEST(ConfigDialogChoice, NextAtOnceOnARussianSystemChoosesKc1AndRussian) {

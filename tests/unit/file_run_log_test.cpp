@@ -52,13 +52,13 @@ TEST(FileRunLog, TakenNamesGetTheNextFreeSuffixAndAreNeverOpened) {
   const std::u16string second = u"C:\\Temp\\zirelpluginsetup_20260304_050607_4242_2.log";
   files.taken = {kLogName, u"C:\\Temp\\zirelpluginsetup_20260304_050607_4242_1.log"};
   {
-    FileRunLog log(files, fake.platform);
+    FileRunLog log(files);
     ASSERT_TRUE(log.Open());
     EXPECT_EQ(second, log.path());
   }
   files.processId = 4294967295u;
   {
-    FileRunLog log(files, fake.platform);
+    FileRunLog log(files);
     ASSERT_TRUE(log.Open());
     EXPECT_EQ(u"C:\\Temp\\zirelpluginsetup_20260304_050607_4294967295.log", log.path());
   }
@@ -74,7 +74,7 @@ TEST(FileRunLog, RefusedCreationIsNotRetriedUnderOtherNames) {
   FakeSystem fake;
   FakeLogFiles files(fake.kernel);
   files.createError = 5;  // ERROR_ACCESS_DENIED
-  FileRunLog log(files, fake.platform);
+  FileRunLog log(files);
   EXPECT_FALSE(log.Open());
   log.Line({"dropped"});
   log.AppendAscii("dropped");
@@ -87,7 +87,7 @@ TEST(FileRunLog, RefusedCreationIsNotRetriedUnderOtherNames) {
 TEST(FileRunLog, StopsAtOneMebibyteWithOneLineSayingSo) {
   FakeSystem fake;
   FakeLogFiles files(fake.kernel);
-  FileRunLog log(files, fake.platform);
+  FileRunLog log(files);
   ASSERT_TRUE(log.Open());
   const std::u16string text(500, u'Ж');
   for (int i = 0; i < 1500; ++i) log.Line({"line ", text});
@@ -116,7 +116,7 @@ TEST(FileRunLog, ClosingLinesStillComeLastAfterTheLimit) {
   FakeSystem fake;
   FakeLogFiles files(fake.kernel);
   {
-    FileRunLog log(files, fake.platform);
+    FileRunLog log(files);
     ASSERT_TRUE(log.Open());
     for (int i = 0; i < 1500; ++i) log.Line({"line ", text});
     fake.platform.exitWindowsAccepted = false;
@@ -139,7 +139,7 @@ TEST(FileRunLog, ClosingLinesStillComeLastAfterTheLimit) {
 
   FakeLogFiles failing(fake.kernel);
   {
-    FileRunLog log(failing, fake.platform);
+    FileRunLog log(failing);
     ASSERT_TRUE(log.Open());
     for (int i = 0; i < 1500; ++i) log.Line({"line ", text});
     log.AppendAscii("COM: dropped");
@@ -195,7 +195,7 @@ TEST_P(UnusableLogTest, RunIsUnchanged) {
     files.writesLeft = 1;  // the byte-order mark, then every write fails
   }
   {
-    FileRunLog log(files, fake.platform);
+    FileRunLog log(files);
     EXPECT_EQ(!createFails, log.Open());
     const RunResult run = RunWithBothProviders(fake, log);
     EXPECT_EQ(expected.exitCode, run.exitCode);

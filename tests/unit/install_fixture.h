@@ -29,7 +29,7 @@ inline void LoadInstallerStrings(FakeResources& resources) {
 class FailingWow64Platform : public FakePlatform {
  public:
   using FakePlatform::FakePlatform;
-  bool CallIsWow64Process(ProcAddress, SysHandle, int* isWow64) override {
+  bool CallIsWow64Process(ProcAddress, ProcessHandle, int* isWow64) override {
     *isWow64 = 1;
     return false;
   }

@@ -93,8 +93,10 @@ TEST_F(FindPackageFileTest, RootDirectoryGivesTwoBackslashesInARow) {
 TEST_F(FindPackageFileTest, CurrentDirectoryReadFailureReturnsItsError) {
   fake.files.currentDirectoryFails = true;
   fake.files.currentDirectoryError = 5;
+  fake.kernel.lastError = 87;  // left by some earlier call: never the answer
   EXPECT_EQ(5u, FindPackageFile(fake.sys, u"zirelcom*.msi", path));
   EXPECT_EQ(u"untouched", path);
+  EXPECT_EQ(u"package: current directory unreadable, error 5", fake.log.lines.back());
   EXPECT_EQ(2u, fake.kernel.HandedOut("search"));  // both closed: checked after the test
 }
 

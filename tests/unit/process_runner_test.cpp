@@ -18,7 +18,7 @@ TEST_P(RunProcessExitCode, ReturnsTheChildsExitCodeAfterAnEndlessWait) {
   ASSERT_EQ(1u, fake.processes.started.size());
   EXPECT_EQ(kCreateNoWindow, fake.processes.started[0].creationFlags);
   EXPECT_EQ(std::vector<std::uint32_t>{kInfinite}, fake.processes.waits);
-  EXPECT_EQ(std::vector<SysHandle>{fake.processes.handedOut[0].process},
+  EXPECT_EQ(std::vector<ProcessHandle>{fake.processes.handedOut[0].process},
             fake.processes.waitedHandles);
 }
 
@@ -109,6 +109,7 @@ TEST_F(RunProcessTest, LogMasksPropertyValuesTheChildGetsThemUnchanged) {
 
 TEST_F(RunProcessTest, StartFailureReturnsTheLastErrorWithoutWaiting) {
   fake.processes.startErrors[u"msiexec"] = 5;  // ERROR_ACCESS_DENIED
+  fake.kernel.lastError = 87;                  // left by some earlier call: never the answer
   EXPECT_EQ(5u, RunProcess(fake.sys, u"msiexec /qn"));
   EXPECT_TRUE(fake.processes.waits.empty());
   EXPECT_EQ(0u, fake.kernel.HandedOut("process"));
@@ -141,11 +142,13 @@ TEST_F(RunProcessTest, UnreadableSystemDirectoryFallsBackToTheWindowsDirectory) 
 class ClosingPlatform : public FakePlatform {
  public:
   using FakePlatform::FakePlatform;
-  bool CloseSysHandle(SysHandle handle) override {
+  std::vector<std::uintptr_t> closed;
+
+ protected:
+  bool CloseKernelObject(std::uintptr_t handle) override {
     closed.push_back(handle);
-    return FakePlatform::CloseSysHandle(handle);
+    return FakePlatform::CloseKernelObject(handle);
   }
-  std::vector<SysHandle> closed;
 };
 
 TEST_F(RunProcessTest, ClosesTheProcessHandleThenTheThreadHandle) {
@@ -156,7 +159,8 @@ TEST_F(RunProcessTest, ClosesTheProcessHandleThenTheThreadHandle) {
   EXPECT_EQ(3010u, RunProcess(sys, u"regini ZAZ_acl_x86.acl"));
   ASSERT_EQ(1u, fake.processes.handedOut.size());
   const ProcessHandles& handles = fake.processes.handedOut[0];
-  EXPECT_EQ((std::vector<SysHandle>{handles.process, handles.thread}), platform.closed);
+  EXPECT_EQ((std::vector<std::uintptr_t>{RawHandle(handles.process), RawHandle(handles.thread)}),
+            platform.closed);
 }
 
 }  // namespace

@@ -10,7 +10,8 @@ TEST(RestartSystem, EnablesShutdownPrivilegeThenRequestsForcedReboot) {
   FakeSystem fake;
   fake.kernel.lastError = 5;  // a stale error from earlier must not count
   EXPECT_TRUE(RestartSystem(fake.sys));
-  EXPECT_EQ(std::vector<SysHandle>{fake.platform.CurrentProcess()}, fake.platform.tokenProcesses);
+  EXPECT_EQ(std::vector<ProcessHandle>{fake.platform.CurrentProcess()},
+            fake.platform.tokenProcesses);
   EXPECT_EQ(std::vector<std::uint32_t>{0x28}, fake.platform.tokenAccess);
   EXPECT_EQ(std::vector<std::u16string>{u"SeShutdownPrivilege"}, fake.platform.privilegeNames);
   EXPECT_EQ(std::vector<bool>{false}, fake.platform.privilegeSystemNameGiven);

@@ -11,6 +11,14 @@ class RootCertificatesTest : public InstallTest {
     fake.files.AddFile(path);
     fake.certs.files[path] = std::move(certificates);
   }
+  // The log's lines about skipped files, each with the error of the call that failed.
+  std::vector<std::u16string> SkippedLines() const {
+    std::vector<std::u16string> skipped;
+    for (const std::u16string& line : fake.log.lines) {
+      if (line.find(u" skipped: ") != std::u16string::npos) skipped.push_back(line);
+    }
+    return skipped;
+  }
 };
 
 TEST_F(RootCertificatesTest, AddsEveryCertificateOfEveryFileOpeningRootOncePerFile) {
@@ -64,17 +72,30 @@ TEST_F(RootCertificatesTest, UnreadableFilesAreSkippedAndTheRestAdded) {
   fake.files.AddFile(u"C:\\dist\\broken.cer");       // not a certificate store
   fake.files.AddDirectory(u"C:\\dist\\folder.cer");  // a directory
   AddCertificateFile(u"C:\\dist\\good.cer", {"good"});
+  fake.kernel.lastError = 87;  // left by some earlier call: never the answer
   AddRootCertificates(fake.sys);
   EXPECT_EQ(std::vector<std::string>{"good"}, fake.certs.added);
   EXPECT_EQ(1, fake.certs.rootOpens);
+  EXPECT_EQ((std::vector<std::u16string>{
+                u"certificate file C:\\dist\\broken.cer skipped: not a certificate file, error "
+                u"0x80092009",
+                u"certificate file C:\\dist\\folder.cer skipped: not a certificate file, error "
+                u"0x80092009"}),
+            SkippedLines());
 }
 
 TEST_F(RootCertificatesTest, RootThatCannotBeOpenedClosesTheFileStoreAndGoesOn) {
   AddCertificateFile(u"C:\\dist\\a.cer", {"a1"});
   AddCertificateFile(u"C:\\dist\\b.p7b", {"b1", "b2"});
   fake.certs.rootFails = true;
+  fake.kernel.lastError = 87;
   AddRootCertificates(fake.sys);
   EXPECT_TRUE(fake.certs.added.empty());
+  EXPECT_EQ(
+      (std::vector<std::u16string>{
+          u"certificate file C:\\dist\\a.cer skipped: the Root store cannot be opened, error 2",
+          u"certificate file C:\\dist\\b.p7b skipped: the Root store cannot be opened, error 2"}),
+      SkippedLines());
   EXPECT_EQ(
       (std::vector<std::string>{"open C:\\dist\\a.cer", "open system Root flags=0x20000",
                                 "close C:\\dist\\a.cer flags=0", "open C:\\dist\\b.p7b",

@@ -162,8 +162,7 @@ TEST(Driver, PropertyValuesNeverReachTheLogOfAWholeRun) {
 }
 
 TEST_F(DriverTest, DialogChoiceIsKeptInTheOptions) {
-  fake.ui.dialogKc = u"kc3*";
-  fake.ui.dialogLang = u"eng*";
+  fake.ui.dialogChecked = {kCtlKc3, kCtlEnglish};
   EXPECT_EQ(0u, RunDriver(u"-csp -selectDlg -KC kc1"));
   EXPECT_EQ(u"*kc1*kc3*", state.options.kcPattern);
   EXPECT_EQ(u"eng*", state.options.langPattern);

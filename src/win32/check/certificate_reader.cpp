@@ -15,20 +15,15 @@ constexpr DWORD kEncoding = X509_ASN_ENCODING | PKCS_7_ASN_ENCODING;
 constexpr DWORD kReadLimit = 64 * 1024;
 
 // A certificate store closed through the checker's function table.
-class StoreHandle {
- public:
-  StoreHandle(const CertificateFunctions& crypt, HCERTSTORE store) : crypt_(crypt), store_(store) {}
-  ~StoreHandle() {
-    if (store_ != nullptr) crypt_.closeStore(store_, 0);
-  }
-  StoreHandle(const StoreHandle&) = delete;
-  StoreHandle& operator=(const StoreHandle&) = delete;
-  HCERTSTORE Get() const { return store_; }
+struct StoreTraits {
+  using Value = HCERTSTORE;
+  static Value Empty() { return nullptr; }
+  static bool IsValid(Value value) { return value != nullptr; }
+  void Close(Value value) const { crypt->closeStore(value, 0); }
 
- private:
-  const CertificateFunctions& crypt_;
-  HCERTSTORE store_;
+  const CertificateFunctions* crypt;
 };
+using StoreHandle = Owned<StoreTraits>;
 
 std::u16string DateText(const FILETIME& time) {
   SYSTEMTIME date{};
@@ -74,9 +69,9 @@ bool IsCertificationAuthority(const CertificateFunctions& crypt, PCCERT_CONTEXT 
 
 std::vector<CertificateFacts> CryptCertificateReader::ReadCertificates(const std::u16string& path) {
   std::vector<CertificateFacts> certificates;
-  StoreHandle store(
-      crypt_, crypt_.openStore(CERT_STORE_PROV_FILENAME_W, kEncoding, 0, CERT_STORE_READONLY_FLAG,
-                               static_cast<const void*>(Wide(path))));
+  StoreHandle store(StoreTraits{&crypt_}, crypt_.openStore(CERT_STORE_PROV_FILENAME_W, kEncoding, 0,
+                                                           CERT_STORE_READONLY_FLAG,
+                                                           static_cast<const void*>(Wide(path))));
   if (store.Get() == nullptr) return certificates;
   // Each call frees the context passed back in; the walk ends with null, nothing left to free.
   for (PCCERT_CONTEXT certificate = crypt_.enumCertificates(store.Get(), nullptr);

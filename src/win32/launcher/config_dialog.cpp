@@ -3,7 +3,6 @@
 #include <iterator>
 #include <string>
 
-#include "actions/setup_options.h"
 #include "ui/config_dialog_choice.h"
 #include "win32/handles.h"
 #include "win32/wide_text.h"
@@ -14,9 +13,8 @@ namespace {
 struct DialogSession {
   HINSTANCE instance;
   ResourceApi& resources;
-  SetupOptions& options;
-  bool cancelled = false;
-  OwnedIcon icon;  // loaded without LR_SHARED: the program destroys it
+  ConfigDialogChoice choice;  // "Далее" with nothing checked until the dialog ends
+  OwnedIcon icon;             // loaded without LR_SHARED: the program destroys it
 };
 
 DialogSession* SessionOf(HWND dialog) {
@@ -61,13 +59,13 @@ INT_PTR CALLBACK ConfigDialogProc(HWND dialog, UINT message, WPARAM wParam, LPAR
     case WM_COMMAND:
       switch (ClassifyDialogCommand(LOWORD(wParam))) {
         case DialogCommand::kCancel:
-          session->cancelled = true;
+          session->choice.proceed = false;
           EndDialog(dialog, 0);
           return TRUE;
         case DialogCommand::kProceed:
-          AppendDialogChoice(
-              [dialog](int id) { return IsDlgButtonChecked(dialog, id) == BST_CHECKED; },
-              session->options);
+          for (int id : kChoiceButtons) {
+            if (IsDlgButtonChecked(dialog, id) == BST_CHECKED) session->choice.Check(id);
+          }
           EndDialog(dialog, 0);
           return TRUE;
         case DialogCommand::kSwitchView:
@@ -87,10 +85,10 @@ INT_PTR CALLBACK ConfigDialogProc(HWND dialog, UINT message, WPARAM wParam, LPAR
 
 }  // namespace
 
-bool ShowConfigDialog141(HINSTANCE instance, ResourceApi& resources, SetupOptions& options) {
-  DialogSession session{instance, resources, options, false, {}};
+ConfigDialogChoice ShowConfigDialog141(HINSTANCE instance, ResourceApi& resources) {
+  DialogSession session{instance, resources, {true, 0}, {}};
   // The result is not looked at: a dialog that cannot be shown lets the run go on.
   DialogBoxParamW(instance, MAKEINTRESOURCEW(kConfigDialogId), nullptr, ConfigDialogProc,
                   reinterpret_cast<LPARAM>(&session));
-  return !session.cancelled;
+  return session.choice;
 }

@@ -97,7 +97,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLineText, int) {
   ModuleResources resources(instance);
   WindowsUi ui(instance, resources);
   TempLogFiles logFiles;
-  FileRunLog log(logFiles, platform);
+  FileRunLog log(logFiles);
   log.Open();
   const ActiveRunLog activeLog(log);
   ui.SetSomebodyCanSee(DecideSomebodyCanSee(ReadViewerFacts(), log));

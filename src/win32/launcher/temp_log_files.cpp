@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "win32/find_export.h"
+#include "win32/handles.h"
 #include "win32/launcher/log_file_security.h"
 #include "win32/wide_text.h"
 
@@ -36,20 +37,20 @@ std::uint32_t TempLogFiles::TickCount() {
 // like C:\TEMP let every user read and change it: no log is better than such a one. A symbolic
 // link planted under the name would, without FILE_FLAG_OPEN_REPARSE_POINT, have the file
 // created where it points; with the flag the link is the file that exists, and CREATE_NEW fails.
-SysHandle TempLogFiles::CreateNewFile(const char16_t* path) {
+SysResult<FileHandle> TempLogFiles::CreateNewFile(const char16_t* path) {
   LogFileSecurity security;
-  if (!security.Build()) return kInvalidSysHandle;
-  return reinterpret_cast<SysHandle>(
-      CreateFileW(Wide(path), GENERIC_WRITE, FILE_SHARE_READ, security.Attributes(), CREATE_NEW,
-                  FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+  if (!security.Build()) return {kInvalidHandle<FileHandle>, GetLastError()};
+  return {SysHandleOf<FileHandle>(CreateFileW(
+              Wide(path), GENERIC_WRITE, FILE_SHARE_READ, security.Attributes(), CREATE_NEW,
+              FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr)),
+          GetLastError()};
 }
 
-bool TempLogFiles::WriteToFile(SysHandle file, const void* data, std::uint32_t size) {
+bool TempLogFiles::WriteToFile(FileHandle file, const void* data, std::uint32_t size) {
   DWORD written = 0;
-  return WriteFile(reinterpret_cast<HANDLE>(file), data, size, &written, nullptr) != FALSE &&
-         written == size;
+  return WriteFile(HandleOf(file), data, size, &written, nullptr) != FALSE && written == size;
 }
 
-bool TempLogFiles::CloseFile(SysHandle file) {
-  return CloseHandle(reinterpret_cast<HANDLE>(file)) != FALSE;
+bool TempLogFiles::CloseFile(FileHandle file) {
+  return CloseHandle(HandleOf(file)) != FALSE;
 }

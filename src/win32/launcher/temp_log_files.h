@@ -9,7 +9,7 @@ class TempLogFiles : public LogFileApi {
   LocalTime ReadLocalTime() override;
   std::uint32_t ProcessId() override;
   std::uint32_t TickCount() override;
-  SysHandle CreateNewFile(const char16_t* path) override;
-  bool WriteToFile(SysHandle file, const void* data, std::uint32_t size) override;
-  bool CloseFile(SysHandle file) override;
+  SysResult<FileHandle> CreateNewFile(const char16_t* path) override;
+  bool WriteToFile(FileHandle file, const void* data, std::uint32_t size) override;
+  bool CloseFile(FileHandle file) override;
 };

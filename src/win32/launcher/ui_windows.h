@@ -2,13 +2,14 @@
 
 #include <windows.h>
 
+#include "system/ui_api.h"
+
 class ResourceApi;
-struct SetupOptions;
 
 // Dialog 141 on `instance`, modal, no owner; the options button's captions come from
-// `resources`. True after "Далее" (the choice appended to `options`) and when the dialog cannot
-// be shown at all; false after "Отмена", Esc or the close box (`options` left as they were).
-bool ShowConfigDialog141(HINSTANCE instance, ResourceApi& resources, SetupOptions& options);
+// `resources`. Returns the choice it ended with; a dialog that cannot be shown at all ends as
+// "Далее" with nothing checked.
+ConfigDialogChoice ShowConfigDialog141(HINSTANCE instance, ResourceApi& resources);
 
 // What the progress thread reads when it starts. The owner keeps it alive while the thread runs.
 struct ProgressWindowSetup {

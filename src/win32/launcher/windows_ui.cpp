@@ -28,8 +28,8 @@ void WindowsUi::WaitForProgressFrame() {
   WaitForMultipleObjects(2, either, FALSE, kProgressShowTimeoutMs);
 }
 
-bool WindowsUi::ShowConfigDialog(SetupOptions& options) {
-  return ShowConfigDialog141(instance_, resources_, options);
+ConfigDialogChoice WindowsUi::ShowConfigDialog() {
+  return ShowConfigDialog141(instance_, resources_);
 }
 
 void WindowsUi::CreateProgressThread(bool installCsp) {

@@ -12,13 +12,17 @@ class WindowsUi : public UiApi {
  public:
   WindowsUi(HINSTANCE instance, ResourceApi& resources)
       : instance_(instance), resources_(resources) {}
+  // Ends the progress thread, resumed or not: none outlives its owner.
+  ~WindowsUi() override { EndProgressThread(); }
+  WindowsUi(const WindowsUi&) = delete;
+  WindowsUi& operator=(const WindowsUi&) = delete;
 
   // Whether anybody can see the windows of this process, decided once at start.
   void SetSomebodyCanSee(bool canSee) { somebodyCanSee_ = canSee; }
   bool SomebodyCanSee() override { return somebodyCanSee_; }
   int ShowMessageBox(const std::u16string& text, const std::u16string& caption,
                      std::uint32_t style) override;
-  bool ShowConfigDialog(SetupOptions& options) override;
+  ConfigDialogChoice ShowConfigDialog() override;
   void CreateProgressThread(bool installCsp) override;
   void ResumeProgressThread() override;
   void EndProgressThread() override;

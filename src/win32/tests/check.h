@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 // A minimal check recorder for the Windows-side tests (GoogleTest does not build with the
@@ -36,6 +37,10 @@ class CheckLog {
   static std::string Show(unsigned long value) { return std::to_string(value); }
   static std::string Show(int value) { return std::to_string(value); }
   static std::string Show(bool value) { return value ? "true" : "false"; }
+  template <typename Handle, typename = std::enable_if_t<std::is_enum_v<Handle>>>
+  static std::string Show(Handle value) {
+    return std::to_string(static_cast<std::underlying_type_t<Handle>>(value));
+  }
   static std::string Show(const std::u16string& text) {
     std::string out = "\"";
     for (char16_t c : text) {

@@ -95,7 +95,7 @@ void ChildProcessesRunAndReportExitCodes() {
                           Case{u"cmd /c exit 0", 0}}) {
     std::u16string buffer = row.commandLine;
     ProcessHandles handles;
-    CHECK(processes.StartProcess(nullptr, &buffer[0], kCreateNoWindow, &handles));
+    CHECK(processes.StartProcess(nullptr, &buffer[0], kCreateNoWindow, &handles).value);
     CHECK_EQ(processes.WaitForObject(handles.process, kInfinite), 0u);
     std::uint32_t code = 0xDEAD;
     CHECK(processes.ReadExitCode(handles.process, &code));
@@ -107,15 +107,19 @@ void ChildProcessesRunAndReportExitCodes() {
 
   std::u16string missing = u"zirel-no-such-program /x";
   ProcessHandles none;
-  CHECK(!processes.StartProcess(nullptr, &missing[0], kCreateNoWindow, &none));
-  CHECK_EQ(platform.LastError(), 2u);  // ERROR_FILE_NOT_FOUND
-  CHECK_EQ(none.process, SysHandle{0});
-  CHECK_EQ(none.thread, SysHandle{0});
+  const SysResult<bool> notStarted =
+      processes.StartProcess(nullptr, &missing[0], kCreateNoWindow, &none);
+  CHECK(!notStarted.value);
+  CHECK_EQ(notStarted.error, 2u);  // ERROR_FILE_NOT_FOUND
+  CHECK_EQ(none.process, ProcessHandle{});
+  CHECK_EQ(none.thread, ThreadHandle{});
 
   std::u16string empty;
   empty.push_back(u'\0');
-  CHECK(!processes.StartProcess(nullptr, &empty[0], kCreateNoWindow, &none));
-  CHECK(platform.LastError() != 0);
+  const SysResult<bool> emptyStart =
+      processes.StartProcess(nullptr, &empty[0], kCreateNoWindow, &none);
+  CHECK(!emptyStart.value);
+  CHECK(emptyStart.error != 0);
 }
 
 void CommandLinesSplitLikeTheSystem() {
@@ -148,15 +152,16 @@ void FilesAreFoundAndPathsRead() {
   dir.Write(u"b.dat", "3", 1);
 
   FindEntry entry;
-  SysHandle search = files.FindFirst((dir.Path() + u"\\a*.txt").c_str(), &entry);
-  CHECK(search != kInvalidSysHandle);
+  SearchHandle search = files.FindFirst((dir.Path() + u"\\a*.txt").c_str(), &entry);
+  CHECK(search != kInvalidHandle<SearchHandle>);
   std::vector<std::u16string> names{entry.name};
   while (files.FindNext(search, &entry)) names.push_back(entry.name);
   CHECK_EQ(platform.LastError(), 18u);  // ERROR_NO_MORE_FILES
   CHECK_EQ(names, (std::vector<std::u16string>{u"a1.txt", u"a2.txt"}));
   CHECK(files.CloseFind(search));
 
-  CHECK_EQ(files.FindFirst((dir.Path() + u"\\*.cer").c_str(), &entry), kInvalidSysHandle);
+  CHECK_EQ(files.FindFirst((dir.Path() + u"\\*.cer").c_str(), &entry),
+           kInvalidHandle<SearchHandle>);
   CHECK_EQ(platform.LastError(), 2u);  // ERROR_FILE_NOT_FOUND
 
   CHECK((files.ReadFileAttributes(dir.Path().c_str()) & kFileAttributeDirectory) != 0);
@@ -166,18 +171,22 @@ void FilesAreFoundAndPathsRead() {
 
   SetCurrentDirectoryW(Wide(dir.Path()));
   char16_t buffer[kMaxPath];
-  std::uint32_t length = files.ReadCurrentDirectory(kMaxPath, buffer);
+  std::uint32_t length = files.ReadCurrentDirectory(kMaxPath, buffer).value;
   CHECK_EQ(std::u16string(buffer, length), dir.Path());
-  CHECK_EQ(files.ReadCurrentDirectory(3, buffer), length + 1);  // too small: the size needed
+  CHECK_EQ(files.ReadCurrentDirectory(3, buffer).value, length + 1);  // too small: the size needed
 
-  length = files.ReadFullPathName(u"x.cer", kMaxPath, buffer);
+  length = files.ReadFullPathName(u"x.cer", kMaxPath, buffer).value;
   CHECK_EQ(std::u16string(buffer, length), dir.Path() + u"\\x.cer");
-  CHECK_EQ(files.ReadFullPathName(u"x.cer", 4, buffer), length + 1);
+  CHECK_EQ(files.ReadFullPathName(u"x.cer", 4, buffer).value, length + 1);
+  // A name the system refuses answers 0 and the system's error with it.
+  const SysResult<std::uint32_t> empty = files.ReadFullPathName(u"", kMaxPath, buffer);
+  CHECK_EQ(empty.value, 0u);
+  CHECK(empty.error != 0);
 
-  length = files.ReadSystemDirectory(buffer, kMaxPath);
+  length = files.ReadSystemDirectory(buffer, kMaxPath).value;
   CHECK(length > 3 && length < kMaxPath);
   CHECK((files.ReadFileAttributes(buffer) & kFileAttributeDirectory) != 0);
-  length = files.ReadWindowsDirectory(buffer, kMaxPath);
+  length = files.ReadWindowsDirectory(buffer, kMaxPath).value;
   CHECK(length > 3 && length < kMaxPath);
   wchar_t temp[MAX_PATH];
   GetTempPathW(MAX_PATH, temp);
@@ -231,7 +240,7 @@ void PlatformQueries() {
 
   CHECK(platform.IsUserAdmin());  // Wine's processes are always elevated
 
-  SysHandle token = 0;
+  TokenHandle token{};
   CHECK(
       platform.OpenToken(platform.CurrentProcess(), kTokenAdjustPrivileges | kTokenQuery, &token));
   Luid luid;
@@ -259,20 +268,24 @@ void CertificatesAreReadFromFilesAndAdded() {
   CertificateStores certs(libraries.Crypt());
   ScratchDirectory dir;
   dir.Write(u"text.cer", "not a certificate", 17);
-  CHECK_EQ(certs.OpenStore(CertStoreProvider::kFileName, kCertEncoding, 0,
-                           (dir.Path() + u"\\text.cer").c_str()),
-           CertStoreHandle{0});
+  const SysResult<CertStoreHandle> text = certs.OpenStore(
+      CertStoreProvider::kFileName, kCertEncoding, 0, (dir.Path() + u"\\text.cer").c_str());
+  CHECK_EQ(text.value, CertStoreHandle{0});
+  CHECK(text.error != 0);
   // With flags 0 a missing file opens as an empty store, as the system defines it.
-  CertStoreHandle missing = certs.OpenStore(CertStoreProvider::kFileName, kCertEncoding, 0,
-                                            (dir.Path() + u"\\none.cer").c_str());
-  CHECK(missing != 0);
+  CertStoreHandle missing = certs
+                                .OpenStore(CertStoreProvider::kFileName, kCertEncoding, 0,
+                                           (dir.Path() + u"\\none.cer").c_str())
+                                .value;
+  CHECK(missing != CertStoreHandle{});
   CHECK(certs.EnumCertificates(missing, nullptr) == nullptr);
   CHECK(certs.CloseStore(missing, 0));
 
   CertStoreHandle root =
-      certs.OpenStore(CertStoreProvider::kSystem, kCertEncoding, kSystemStoreLocalMachine, u"Root");
-  CHECK(root != 0);
-  if (root == 0) return;
+      certs.OpenStore(CertStoreProvider::kSystem, kCertEncoding, kSystemStoreLocalMachine, u"Root")
+          .value;
+  CHECK(root != CertStoreHandle{});
+  if (root == CertStoreHandle{}) return;
   // Write the first root certificate out as a DER file and read it back through the layer.
   auto first = static_cast<PCCERT_CONTEXT>(certs.EnumCertificates(root, nullptr));
   CHECK(first != nullptr);
@@ -285,17 +298,20 @@ void CertificatesAreReadFromFilesAndAdded() {
   CertFreeCertificateContext(first);
   CHECK(certs.CloseStore(root, 0));
 
-  CertStoreHandle file = certs.OpenStore(CertStoreProvider::kFileName, kCertEncoding, 0,
-                                         (dir.Path() + u"\\one.cer").c_str());
-  CHECK(file != 0);
-  if (file == 0) return;
+  CertStoreHandle file = certs
+                             .OpenStore(CertStoreProvider::kFileName, kCertEncoding, 0,
+                                        (dir.Path() + u"\\one.cer").c_str())
+                             .value;
+  CHECK(file != CertStoreHandle{});
+  if (file == CertStoreHandle{}) return;
   CertStore memory(CertOpenStore(CERT_STORE_PROV_MEMORY, 0, 0, 0, nullptr));
   int count = 0;
   for (CertContextRef cert = certs.EnumCertificates(file, nullptr); cert != nullptr;
        cert = certs.EnumCertificates(file, cert)) {
     ++count;
-    CHECK(certs.AddCertificate(reinterpret_cast<CertStoreHandle>(memory.Get()), cert,
-                               kCertStoreAddAlways));
+    CHECK(
+        certs.AddCertificate(SysHandleOf<CertStoreHandle>(memory.Get()), cert, kCertStoreAddAlways)
+            .value);
   }
   CHECK_EQ(count, 1);
   CHECK(certs.CloseStore(file, 0));
@@ -316,15 +332,16 @@ void LogFilesAreNewAndWrittenThrough() {
   ScratchDirectory dir;
   dir.Write(u"taken.log", "old", 3);
   const std::u16string taken = dir.Path() + u"\\taken.log";
-  CHECK_EQ(logFiles.CreateNewFile(taken.c_str()), kInvalidSysHandle);
-  CHECK_EQ(platform.LastError(), kErrorFileExists);
+  const SysResult<FileHandle> refused = logFiles.CreateNewFile(taken.c_str());
+  CHECK_EQ(refused.value, kInvalidHandle<FileHandle>);
+  CHECK_EQ(refused.error, kErrorFileExists);
   KernelHandle old(CreateFileW(Wide(taken), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                FILE_ATTRIBUTE_NORMAL, nullptr));
   CHECK_EQ(GetFileSize(old.Get(), nullptr), 3u);
 
   const std::u16string path = dir.Path() + u"\\new.log";
-  const SysHandle file = logFiles.CreateNewFile(path.c_str());
-  CHECK(file != kInvalidSysHandle);
+  const FileHandle file = logFiles.CreateNewFile(path.c_str()).value;
+  CHECK(file != kInvalidHandle<FileHandle>);
   CHECK(logFiles.WriteToFile(file, "line\r\n", 6));
   KernelHandle reader(CreateFileW(Wide(path), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
                                   nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
@@ -433,7 +450,7 @@ void LogFilesGetAProtectedDacl() {
   WindowsPlatform platform;
   ScratchDirectory dir;
   const std::u16string path = dir.Path() + u"\\protected.log";
-  CHECK(platform.CloseSysHandle(logFiles.CreateNewFile(path.c_str())));
+  CHECK(logFiles.CloseFile(logFiles.CreateNewFile(path.c_str()).value));
   CHECK(FileGrantsOnlySystemAdministratorsAndUser(path, user.Sid()));
   dir.Write(u"default.log", "", 0);
   CHECK(!FileGrantsOnlySystemAdministratorsAndUser(dir.Path() + u"\\default.log", user.Sid()));
@@ -479,9 +496,8 @@ void PlantedLinksAreNotFollowed() {
   const std::u16string target = planted + u"\\planted-target.log";
   CHECK_EQ(GetFileAttributesW(Wide(target)), INVALID_FILE_ATTRIBUTES);
   PlantedFolderLogFiles logFiles(planted);
-  WindowsPlatform platform;
   {
-    FileRunLog log(logFiles, platform);
+    FileRunLog log(logFiles);
     CHECK(log.Open());
     CHECK_EQ(log.path(), planted + u"\\zirelpluginsetup_20260304_050607_4242_1.log");
   }
@@ -588,6 +604,18 @@ void BoxesComeAboveTheProgressFrame() {
   CHECK(seen.boxAbove);
   ui.EndProgressThread();
   CHECK(FindVisible(L"Message") == nullptr);
+
+  // An owner that goes while its thread shows the frame takes the frame and the thread along.
+  {
+    WindowsUi leaving(self, resources);
+    leaving.CreateProgressThread(false);
+    leaving.ResumeProgressThread();
+    for (DWORD start = GetTickCount();
+         FindVisible(L"Message") == nullptr && GetTickCount() - start < 3000; Sleep(1)) {
+    }
+    CHECK(FindVisible(L"Message") != nullptr);
+  }
+  CHECK(FindVisible(L"Message") == nullptr);
 }
 
 BOOL CALLBACK CountWindow(HWND, LPARAM counter) {
@@ -679,7 +707,7 @@ void ComIsMultithreadedWhenPackagesOpenAndChildrenRun(DllSearch search) {
     std::u16string command = u"\"" + Utf16String(self) + u"\" --run-until-ended";
     ChildProcesses processes;
     ProcessHandles child;
-    CHECK(processes.StartProcess(nullptr, &command[0], kCreateNoWindow, &child));
+    CHECK(processes.StartProcess(nullptr, &command[0], kCreateNoWindow, &child).value);
     WaitingThread seen;
     seen.thread = GetCurrentThreadId();
     seen.child = reinterpret_cast<HANDLE>(child.process);

@@ -88,9 +88,9 @@ class RecordingUi : public UiApi {
     boxes.push_back(Box{text, caption, style});
     return kIdOk;
   }
-  bool ShowConfigDialog(SetupOptions&) override {
+  ConfigDialogChoice ShowConfigDialog() override {
     ++otherCalls;
-    return false;
+    return {};
   }
   void CreateProgressThread(bool) override { ++otherCalls; }
   void ResumeProgressThread() override { ++otherCalls; }
@@ -351,9 +351,9 @@ void CheckInternalFailureExit() {
                              u"\" --fail-internally \"" + marker + u"\" \"" + row.line + u"\"";
     ChildProcesses processes;
     ProcessHandles handles;
-    CHECK(processes.StartProcess(nullptr, &command[0], kCreateNoWindow, &handles));
-    const KernelHandle process(reinterpret_cast<HANDLE>(handles.process));
-    const KernelHandle thread(reinterpret_cast<HANDLE>(handles.thread));
+    CHECK(processes.StartProcess(nullptr, &command[0], kCreateNoWindow, &handles).value);
+    const KernelHandle process(HandleOf(handles.process));
+    const KernelHandle thread(HandleOf(handles.thread));
     CHECK_EQ(processes.WaitForObject(handles.process, 30000), 0u);
     std::uint32_t code = 0xDEAD;
     CHECK(processes.ReadExitCode(handles.process, &code));

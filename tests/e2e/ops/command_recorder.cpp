@@ -6,25 +6,12 @@
 
 #include <string>
 
+#include "win32/handles.h"
+
 namespace {
 
 constexpr wchar_t kRecordPath[] = L"C:\\zirel-recorded.txt";
 constexpr wchar_t kExitCodePath[] = L"C:\\zirel-recorded-exit.txt";
-
-class File {
- public:
-  explicit File(HANDLE handle) : handle_(handle) {}
-  File(const File&) = delete;
-  File& operator=(const File&) = delete;
-  ~File() {
-    if (handle_ != INVALID_HANDLE_VALUE) CloseHandle(handle_);
-  }
-  HANDLE Get() const { return handle_; }
-  bool Valid() const { return handle_ != INVALID_HANDLE_VALUE; }
-
- private:
-  HANDLE handle_;
-};
 
 std::string Utf8(const std::wstring& text) {
   const int bytes = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()),
@@ -36,8 +23,8 @@ std::string Utf8(const std::wstring& text) {
 }
 
 DWORD ExitCodeToUse() {
-  File file(CreateFileW(kExitCodePath, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                        FILE_ATTRIBUTE_NORMAL, nullptr));
+  const KernelHandle file(CreateFileW(kExitCodePath, GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file.Valid()) return 0;
   char digits[16] = {};
   DWORD read = 0;
@@ -55,8 +42,8 @@ int wmain() {
   wchar_t directory[MAX_PATH] = {};
   GetCurrentDirectoryW(MAX_PATH, directory);
   const std::string line = Utf8(std::wstring(GetCommandLineW()) + L"\t" + directory) + "\n";
-  File record(CreateFileW(kRecordPath, FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
-                          FILE_ATTRIBUTE_NORMAL, nullptr));
+  const KernelHandle record(CreateFileW(kRecordPath, FILE_APPEND_DATA, FILE_SHARE_READ, nullptr,
+                                        OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
   DWORD written = 0;
   if (!record.Valid() ||
       !WriteFile(record.Get(), line.data(), static_cast<DWORD>(line.size()), &written, nullptr)) {

@@ -42,16 +42,16 @@ constexpr std::uint32_t kUnknownProduct = 1605;
 // The real child processes, with every start's command line and every wait recorded.
 class RecordingProcesses : public ProcessApi {
  public:
-  bool StartProcess(const char16_t* applicationName, char16_t* commandLine,
-                    std::uint32_t creationFlags, ProcessHandles* handles) override {
+  SysResult<bool> StartProcess(const char16_t* applicationName, char16_t* commandLine,
+                               std::uint32_t creationFlags, ProcessHandles* handles) override {
     started.emplace_back(commandLine);
     return real_.StartProcess(applicationName, commandLine, creationFlags, handles);
   }
-  std::uint32_t WaitForObject(SysHandle handle, std::uint32_t milliseconds) override {
+  std::uint32_t WaitForObject(ProcessHandle handle, std::uint32_t milliseconds) override {
     ++waits;
     return real_.WaitForObject(handle, milliseconds);
   }
-  bool ReadExitCode(SysHandle process, std::uint32_t* exitCode) override {
+  bool ReadExitCode(ProcessHandle process, std::uint32_t* exitCode) override {
     return real_.ReadExitCode(process, exitCode);
   }
   void Clear() {

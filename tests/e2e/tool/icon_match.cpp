@@ -14,7 +14,7 @@ class PixelCanvas {
   PixelCanvas(HDC screen, int width, int height)
       : width_(width),
         height_(height),
-        dc_(screen),
+        dc_(CreateCompatibleDC(screen)),
         bitmap_(Create(screen)),
         select_(dc_.Get(), bitmap_.Get()) {}
 
@@ -85,7 +85,7 @@ std::wstring MatchOnce(HWND iconControl) {
   const int height = rect.bottom - rect.top;
   if (width <= 0 || height <= 0) return L"unknown";
 
-  WindowDc screen(nullptr);
+  const WindowDc screen = DcOf(nullptr);
   PixelCanvas captured(screen.Get(), width, height);
   if (!captured.Valid()) return L"unknown";
   if (!BitBlt(captured.Dc(), 0, 0, width, height, screen.Get(), rect.left, rect.top, SRCCOPY)) {

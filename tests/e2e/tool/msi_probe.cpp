@@ -29,6 +29,9 @@
 #include <string>
 #include <vector>
 
+#include "win32/handles.h"
+#include "win32/msi_handle.h"
+
 namespace {
 
 constexpr int kExitOk = 0;
@@ -36,68 +39,27 @@ constexpr int kExitCallFailed = 1;
 constexpr int kExitUsage = 2;
 constexpr DWORD kCertEncoding = X509_ASN_ENCODING | PKCS_7_ASN_ENCODING;
 
-// Owns an MSIHANDLE.
-class MsiHandleOwner {
- public:
-  MsiHandleOwner() = default;
-  MsiHandleOwner(const MsiHandleOwner&) = delete;
-  MsiHandleOwner& operator=(const MsiHandleOwner&) = delete;
-  ~MsiHandleOwner() {
-    if (handle_ != 0) MsiCloseHandle(handle_);
-  }
-  MSIHANDLE* Receive() { return &handle_; }
-  MSIHANDLE get() const { return handle_; }
-
- private:
-  MSIHANDLE handle_ = 0;
+// Certificate stores, closed with CertCloseStore and flags 0.
+struct CertStoreTraits {
+  using Value = HCERTSTORE;
+  static Value Empty() { return nullptr; }
+  static bool IsValid(Value value) { return value != nullptr; }
+  static void Close(Value value) { CertCloseStore(value, 0); }
 };
-
-// Owns a kernel handle closed with CloseHandle.
-class KernelHandle {
- public:
-  explicit KernelHandle(HANDLE handle) : handle_(handle) {}
-  KernelHandle(const KernelHandle&) = delete;
-  KernelHandle& operator=(const KernelHandle&) = delete;
-  ~KernelHandle() {
-    if (handle_ != nullptr && handle_ != INVALID_HANDLE_VALUE) CloseHandle(handle_);
-  }
-  HANDLE get() const { return handle_; }
-
- private:
-  HANDLE handle_;
-};
-
-// Owns an HCERTSTORE.
-class CertStore {
- public:
-  explicit CertStore(HCERTSTORE store) : store_(store) {}
-  CertStore(const CertStore&) = delete;
-  CertStore& operator=(const CertStore&) = delete;
-  ~CertStore() {
-    if (store_ != nullptr) CertCloseStore(store_, 0);
-  }
-  HCERTSTORE get() const { return store_; }
-
- private:
-  HCERTSTORE store_;
-};
+using CertStore = Owned<CertStoreTraits>;
 
 // Owns the argument vector of CommandLineToArgvW.
 class ArgumentVector {
  public:
   explicit ArgumentVector(const wchar_t* commandLine)
-      : argv_(CommandLineToArgvW(commandLine, &count_)) {}
-  ArgumentVector(const ArgumentVector&) = delete;
-  ArgumentVector& operator=(const ArgumentVector&) = delete;
-  ~ArgumentVector() {
-    if (argv_ != nullptr) LocalFree(argv_);
-  }
+      : argv_(CommandLineToArgvW(commandLine, &count_)), memory_(argv_) {}
   int size() const { return argv_ == nullptr ? 0 : count_; }
   std::wstring operator[](int index) const { return argv_[index]; }
 
  private:
   int count_ = 0;
   wchar_t** argv_;
+  LocalMemory memory_;  // frees the vector
 };
 
 // A value read from the system, or the error code of the call that failed.
@@ -188,12 +150,12 @@ Answer PackageName(const std::wstring& product) {
 }
 
 Answer PackageProperty(const std::wstring& package, const std::wstring& property) {
-  MsiHandleOwner session;
+  OwnedMsiHandle session(MsiCloseHandle);
   const UINT opened =
       MsiOpenPackageExW(package.c_str(), MSIOPENPACKAGEFLAGS_IGNOREMACHINESTATE, session.Receive());
   if (opened != ERROR_SUCCESS) return Failed(opened);
   return ReadText([&](wchar_t* buffer, DWORD* size) {
-    return MsiGetPropertyW(session.get(), property.c_str(), buffer, size);
+    return MsiGetPropertyW(session.Get(), property.c_str(), buffer, size);
   });
 }
 
@@ -253,9 +215,9 @@ Answer Run(const std::wstring& commandLine) {
   }
   const KernelHandle processHandle(process.hProcess);
   const KernelHandle threadHandle(process.hThread);
-  WaitForSingleObject(processHandle.get(), INFINITE);
+  WaitForSingleObject(processHandle.Get(), INFINITE);
   DWORD exitCode = 0;
-  if (!GetExitCodeProcess(processHandle.get(), &exitCode)) return Failed(GetLastError());
+  if (!GetExitCodeProcess(processHandle.Get(), &exitCode)) return Failed(GetLastError());
   return Value(std::to_wstring(exitCode));
 }
 
@@ -280,11 +242,11 @@ Answer CertificateFile(const std::wstring& path) {
   const CertStore store(CertOpenStore(CERT_STORE_PROV_FILENAME_W, kCertEncoding, 0,
                                       CERT_STORE_OPEN_EXISTING_FLAG | CERT_STORE_READONLY_FLAG,
                                       path.c_str()));
-  if (store.get() == nullptr) return Failed(GetLastError());
+  if (store.Get() == nullptr) return Failed(GetLastError());
   std::wstring lines;
   PCCERT_CONTEXT certificate = nullptr;
   // Each call frees the context it is given; the loop ends with the null one.
-  while ((certificate = CertEnumCertificatesInStore(store.get(), certificate)) != nullptr) {
+  while ((certificate = CertEnumCertificatesInStore(store.Get(), certificate)) != nullptr) {
     if (!lines.empty()) lines += L"\n";
     lines += Thumbprint(certificate);
   }
@@ -312,11 +274,11 @@ bool ParseThumbprint(const std::wstring& text, BYTE (&hash)[20]) {
 Answer RootStoreHolds(BYTE (&hash)[20]) {
   const CertStore store(CertOpenStore(CERT_STORE_PROV_SYSTEM_W, kCertEncoding, 0,
                                       CERT_SYSTEM_STORE_LOCAL_MACHINE, L"Root"));
-  if (store.get() == nullptr) return Failed(GetLastError());
+  if (store.Get() == nullptr) return Failed(GetLastError());
   CRYPT_HASH_BLOB blob = {};
   blob.cbData = sizeof(hash);
   blob.pbData = hash;
-  const PCCERT_CONTEXT found = CertFindCertificateInStore(store.get(), kCertEncoding, 0,
+  const PCCERT_CONTEXT found = CertFindCertificateInStore(store.Get(), kCertEncoding, 0,
                                                           CERT_FIND_SHA1_HASH, &blob, nullptr);
   if (found == nullptr) return Value(L"absent");
   CertFreeCertificateContext(found);

@@ -2,90 +2,62 @@
 
 #include <windows.h>
 
-// Small owners for the handles the driver opens. Each closes its handle exactly once.
+#include "win32/handles.h"
 
-class OwnedHandle {
- public:
-  OwnedHandle() = default;
-  explicit OwnedHandle(HANDLE h) : h_(h) {}
-  ~OwnedHandle() { Reset(); }
-  OwnedHandle(const OwnedHandle&) = delete;
-  OwnedHandle& operator=(const OwnedHandle&) = delete;
+// The driver's handles, each owned by the Windows layer's owner template: closed exactly once.
 
-  HANDLE Get() const { return h_; }
-  bool Valid() const { return h_ != nullptr && h_ != INVALID_HANDLE_VALUE; }
-  void Reset(HANDLE h = nullptr) {
-    if (Valid()) CloseHandle(h_);
-    h_ = h;
-  }
+// Files, snapshots, processes and threads, closed with CloseHandle.
+using OwnedHandle = KernelHandle;
 
- private:
-  HANDLE h_ = nullptr;
+// A window station, closed with CloseWindowStation.
+struct StationTraits {
+  using Value = HWINSTA;
+  static Value Empty() { return nullptr; }
+  static bool IsValid(Value value) { return value != nullptr; }
+  static void Close(Value value) { CloseWindowStation(value); }
 };
+using OwnedStation = Owned<StationTraits>;
 
-// A window station or desktop handle, closed with `Close` (CloseWindowStation, CloseDesktop).
-template <typename Handle, BOOL(WINAPI* Close)(Handle)>
-class OwnedUserObject {
- public:
-  explicit OwnedUserObject(Handle handle) : handle_(handle) {}
-  ~OwnedUserObject() {
-    if (handle_ != nullptr) Close(handle_);
-  }
-  OwnedUserObject(const OwnedUserObject&) = delete;
-  OwnedUserObject& operator=(const OwnedUserObject&) = delete;
-  Handle Get() const { return handle_; }
-
- private:
-  Handle handle_;
+// A desktop, closed with CloseDesktop.
+struct DesktopTraits {
+  using Value = HDESK;
+  static Value Empty() { return nullptr; }
+  static bool IsValid(Value value) { return value != nullptr; }
+  static void Close(Value value) { CloseDesktop(value); }
 };
-using OwnedStation = OwnedUserObject<HWINSTA, CloseWindowStation>;
-using OwnedDesktop = OwnedUserObject<HDESK, CloseDesktop>;
+using OwnedDesktop = Owned<DesktopTraits>;
 
-// A device context from GetDC, released with ReleaseDC.
-class WindowDc {
- public:
-  explicit WindowDc(HWND window) : window_(window), dc_(GetDC(window)) {}
-  ~WindowDc() {
-    if (dc_ != nullptr) ReleaseDC(window_, dc_);
-  }
-  WindowDc(const WindowDc&) = delete;
-  WindowDc& operator=(const WindowDc&) = delete;
-  HDC Get() const { return dc_; }
+// A device context from GetDC, released with ReleaseDC to the window it came from.
+struct WindowDcTraits {
+  using Value = HDC;
+  static Value Empty() { return nullptr; }
+  static bool IsValid(Value value) { return value != nullptr; }
+  void Close(Value value) const { ReleaseDC(window, value); }
 
- private:
-  HWND window_;
-  HDC dc_;
+  HWND window;
 };
+using WindowDc = Owned<WindowDcTraits>;
+inline WindowDc DcOf(HWND window) {
+  return WindowDc(WindowDcTraits{window}, GetDC(window));
+}
 
 // A memory device context from CreateCompatibleDC, deleted with DeleteDC.
-class MemoryDc {
- public:
-  explicit MemoryDc(HDC compatibleWith) : dc_(CreateCompatibleDC(compatibleWith)) {}
-  ~MemoryDc() {
-    if (dc_ != nullptr) DeleteDC(dc_);
-  }
-  MemoryDc(const MemoryDc&) = delete;
-  MemoryDc& operator=(const MemoryDc&) = delete;
-  HDC Get() const { return dc_; }
-
- private:
-  HDC dc_;
+struct MemoryDcTraits {
+  using Value = HDC;
+  static Value Empty() { return nullptr; }
+  static bool IsValid(Value value) { return value != nullptr; }
+  static void Close(Value value) { DeleteDC(value); }
 };
+using MemoryDc = Owned<MemoryDcTraits>;
 
 // A GDI object (bitmap, brush), deleted with DeleteObject.
-class GdiObject {
- public:
-  explicit GdiObject(HGDIOBJ object) : object_(object) {}
-  ~GdiObject() {
-    if (object_ != nullptr) DeleteObject(object_);
-  }
-  GdiObject(const GdiObject&) = delete;
-  GdiObject& operator=(const GdiObject&) = delete;
-  HGDIOBJ Get() const { return object_; }
-
- private:
-  HGDIOBJ object_;
+struct GdiObjectTraits {
+  using Value = HGDIOBJ;
+  static Value Empty() { return nullptr; }
+  static bool IsValid(Value value) { return value != nullptr; }
+  static void Close(Value value) { DeleteObject(value); }
 };
+using GdiObject = Owned<GdiObjectTraits>;
 
 // Selects an object into a DC for the lifetime of the guard and restores the previous one.
 class SelectGuard {

@@ -24,26 +24,21 @@ class FakeCerts : public CertApi {
   std::vector<std::uint32_t> encodings;
   int rootOpens = 0;
 
-  CertStoreHandle OpenStore(CertStoreProvider provider, std::uint32_t encoding, std::uint32_t flags,
-                            const char16_t* parameter) override {
+  SysResult<CertStoreHandle> OpenStore(CertStoreProvider provider, std::uint32_t encoding,
+                                       std::uint32_t flags, const char16_t* parameter) override {
     encodings.push_back(encoding);
     const std::string name = parameter ? Utf8(parameter) : "null";
     if (provider == CertStoreProvider::kSystem) {
       events.push_back("open system " + name + " flags=" + Hex(flags));
       ++rootOpens;
-      if (rootFails || name != "Root" || flags != kSystemStoreLocalMachine) {
-        kernel_.lastError = 2;
-        return 0;
-      }
-      return Open(name, {}, true);
+      if (rootFails || name != "Root" || flags != kSystemStoreLocalMachine)
+        return {CertStoreHandle{}, 2};
+      return {Open(name, {}, true), 0};
     }
     events.push_back("open " + name + (flags != 0 ? " flags=" + Hex(flags) : ""));
     auto it = files.find(parameter ? parameter : u"");
-    if (it == files.end()) {
-      kernel_.lastError = 0x80092009;  // CRYPT_E_NO_MATCH
-      return 0;
-    }
-    return Open(name, it->second, false);
+    if (it == files.end()) return {CertStoreHandle{}, 0x80092009};  // CRYPT_E_NO_MATCH
+    return {Open(name, it->second, false), 0};
   }
   CertContextRef EnumCertificates(CertStoreHandle store, CertContextRef previous) override {
     auto it = stores_.find(store);
@@ -53,17 +48,14 @@ class FakeCerts : public CertApi {
     if (previous != nullptr) next = static_cast<const std::string*>(previous) - certs.data() + 1;
     return next < certs.size() ? &certs[next] : nullptr;
   }
-  bool AddCertificate(CertStoreHandle store, CertContextRef certificate,
-                      std::uint32_t disposition) override {
+  SysResult<bool> AddCertificate(CertStoreHandle store, CertContextRef certificate,
+                                 std::uint32_t disposition) override {
     const std::string& name = *static_cast<const std::string*>(certificate);
     events.push_back("add " + name + " disposition=" + std::to_string(disposition));
     auto it = stores_.find(store);
-    if (it == stores_.end() || !kernel_.IsOpen(store)) {
-      kernel_.lastError = 6;
-      return false;
-    }
+    if (it == stores_.end() || !kernel_.IsOpen(store)) return {false, 6};  // ERROR_INVALID_HANDLE
     if (it->second.system) added.push_back(name);
-    return true;
+    return {true, 0};
   }
   // The thumbprint of a certificate is its name's bytes, zero-padded to 20; its subject is
   // "CN=" and its name.

@@ -105,7 +105,7 @@ std::u16string FakeFiles::Absolute(const std::u16string& path) const {
   return path.empty() ? base : base + u"\\" + path;
 }
 
-SysHandle FakeFiles::FindFirst(const char16_t* pattern, FindEntry* entry) {
+SearchHandle FakeFiles::FindFirst(const char16_t* pattern, FindEntry* entry) {
   searches.emplace_back(pattern);
   const std::u16string full = Absolute(pattern);
   const std::u16string dir = FoldAll(Parent(full));
@@ -131,16 +131,16 @@ SysHandle FakeFiles::FindFirst(const char16_t* pattern, FindEntry* entry) {
   }
   if (found.empty()) {
     kernel_.lastError = dirExists ? 2 : 3;  // ERROR_FILE_NOT_FOUND / ERROR_PATH_NOT_FOUND
-    return kInvalidSysHandle;
+    return kInvalidHandle<SearchHandle>;
   }
   *entry = found.front();
   found.erase(found.begin());
-  SysHandle handle = kernel_.OpenHandle("search");
+  SearchHandle handle = kernel_.OpenHandle("search");
   pending_[handle] = std::move(found);
   return handle;
 }
 
-bool FakeFiles::FindNext(SysHandle search, FindEntry* entry) {
+bool FakeFiles::FindNext(SearchHandle search, FindEntry* entry) {
   auto it = pending_.find(search);
   if (it == pending_.end() || !kernel_.IsOpen(search)) {
     kernel_.lastError = 6;
@@ -155,29 +155,29 @@ bool FakeFiles::FindNext(SysHandle search, FindEntry* entry) {
   return true;
 }
 
-bool FakeFiles::CloseFind(SysHandle search) {
+bool FakeFiles::CloseFind(SearchHandle search) {
   return kernel_.CloseHandle(search);
 }
 
-std::uint32_t FakeFiles::ReadCurrentDirectory(std::uint32_t bufferLength, char16_t* buffer) {
-  if (currentDirectoryFails) {
-    kernel_.lastError = currentDirectoryError;
-    return 0;
-  }
-  return CopyOut(currentDirectory, bufferLength, buffer);
+SysResult<std::uint32_t> FakeFiles::ReadCurrentDirectory(std::uint32_t bufferLength,
+                                                         char16_t* buffer) {
+  if (currentDirectoryFails) return {0, currentDirectoryError};
+  return {CopyOut(currentDirectory, bufferLength, buffer), 0};
 }
 
-std::uint32_t FakeFiles::ReadFullPathName(const char16_t* name, std::uint32_t bufferLength,
-                                          char16_t* buffer) {
-  return CopyOut(Absolute(name), bufferLength, buffer);
+SysResult<std::uint32_t> FakeFiles::ReadFullPathName(const char16_t* name,
+                                                     std::uint32_t bufferLength, char16_t* buffer) {
+  return {CopyOut(Absolute(name), bufferLength, buffer), 0};
 }
 
-std::uint32_t FakeFiles::ReadSystemDirectory(char16_t* buffer, std::uint32_t bufferLength) {
-  return CopyOut(systemDirectory, bufferLength, buffer);
+SysResult<std::uint32_t> FakeFiles::ReadSystemDirectory(char16_t* buffer,
+                                                        std::uint32_t bufferLength) {
+  return {CopyOut(systemDirectory, bufferLength, buffer), 0};
 }
 
-std::uint32_t FakeFiles::ReadWindowsDirectory(char16_t* buffer, std::uint32_t bufferLength) {
-  return CopyOut(windowsDirectory, bufferLength, buffer);
+SysResult<std::uint32_t> FakeFiles::ReadWindowsDirectory(char16_t* buffer,
+                                                         std::uint32_t bufferLength) {
+  return {CopyOut(windowsDirectory, bufferLength, buffer), 0};
 }
 
 std::uint32_t FakeFiles::ReadFileAttributes(const char16_t* path) {

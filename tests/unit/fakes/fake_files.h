@@ -40,14 +40,17 @@ class FakeFiles : public FileApi {
 
   static bool Matches(std::u16string pattern, const std::u16string& name);
 
-  SysHandle FindFirst(const char16_t* pattern, FindEntry* entry) override;
-  bool FindNext(SysHandle search, FindEntry* entry) override;
-  bool CloseFind(SysHandle search) override;
-  std::uint32_t ReadCurrentDirectory(std::uint32_t bufferLength, char16_t* buffer) override;
-  std::uint32_t ReadFullPathName(const char16_t* name, std::uint32_t bufferLength,
-                                 char16_t* buffer) override;
-  std::uint32_t ReadSystemDirectory(char16_t* buffer, std::uint32_t bufferLength) override;
-  std::uint32_t ReadWindowsDirectory(char16_t* buffer, std::uint32_t bufferLength) override;
+  SearchHandle FindFirst(const char16_t* pattern, FindEntry* entry) override;
+  bool FindNext(SearchHandle search, FindEntry* entry) override;
+  bool CloseFind(SearchHandle search) override;
+  SysResult<std::uint32_t> ReadCurrentDirectory(std::uint32_t bufferLength,
+                                                char16_t* buffer) override;
+  SysResult<std::uint32_t> ReadFullPathName(const char16_t* name, std::uint32_t bufferLength,
+                                            char16_t* buffer) override;
+  SysResult<std::uint32_t> ReadSystemDirectory(char16_t* buffer,
+                                               std::uint32_t bufferLength) override;
+  SysResult<std::uint32_t> ReadWindowsDirectory(char16_t* buffer,
+                                                std::uint32_t bufferLength) override;
   std::uint32_t ReadFileAttributes(const char16_t* path) override;
 
   std::vector<std::u16string> searches;  // every pattern given to FindFirst
@@ -60,5 +63,5 @@ class FakeFiles : public FileApi {
   FakeKernel& kernel_;
   std::map<std::u16string, std::uint32_t> nodes_;   // folded absolute path -> attributes
   std::map<std::u16string, std::u16string> names_;  // folded absolute path -> path as added
-  std::map<SysHandle, std::vector<FindEntry>> pending_;
+  std::map<SearchHandle, std::vector<FindEntry>> pending_;
 };

@@ -11,14 +11,25 @@
 // what the system was asked to do, so tests can check order across interfaces.
 class FakeKernel {
  public:
+  // A new handle's number; becomes the handle type it is given to.
+  struct NewHandle {
+    std::uintptr_t value;
+    template <typename Handle>
+    operator Handle() const {  // NOLINT: converts to every kind on purpose
+      return static_cast<Handle>(value);
+    }
+  };
+
   // Hands out a new handle of `kind` ("process", "thread", "search", "msi", "store", ...).
-  std::uintptr_t OpenHandle(const std::string& kind) {
+  NewHandle OpenHandle(const std::string& kind) {
     std::uintptr_t handle = nextHandle_++;
     handles_[handle] = Entry{kind, 0};
-    return handle;
+    return {handle};
   }
   // Closes `handle`; false (and ERROR_INVALID_HANDLE) when it is unknown or already closed.
-  bool CloseHandle(std::uintptr_t handle) {
+  template <typename Handle>
+  bool CloseHandle(Handle kindHandle) {
+    const auto handle = static_cast<std::uintptr_t>(kindHandle);
     auto it = handles_.find(handle);
     if (it == handles_.end()) {
       lastError = 6;
@@ -31,8 +42,9 @@ class FakeKernel {
     }
     return true;
   }
-  bool IsOpen(std::uintptr_t handle) const {
-    auto it = handles_.find(handle);
+  template <typename Handle>
+  bool IsOpen(Handle handle) const {
+    auto it = handles_.find(static_cast<std::uintptr_t>(handle));
     return it != handles_.end() && it->second.closes == 0;
   }
   // Handles not closed, and handles closed more than once.

@@ -45,22 +45,18 @@ class FakeLogFiles : public LogFileApi {
     tick += tickStep;
     return reading;
   }
-  SysHandle CreateNewFile(const char16_t* path) override {
+  SysResult<FileHandle> CreateNewFile(const char16_t* path) override {
     ++creations;
-    if (createError != 0) {
-      kernel_.lastError = createError;
-      return kInvalidSysHandle;
-    }
+    if (createError != 0) return {kInvalidHandle<FileHandle>, createError};
     if (files.count(path) != 0 || taken.count(path) != 0) {
-      kernel_.lastError = kErrorFileExists;
-      return kInvalidSysHandle;
+      return {kInvalidHandle<FileHandle>, kErrorFileExists};
     }
-    const SysHandle file = kernel_.OpenHandle("log file");
+    const FileHandle file = kernel_.OpenHandle("log file");
     pathOf_[file] = path;
     files[path];
-    return file;
+    return {file, 0};
   }
-  bool WriteToFile(SysHandle file, const void* data, std::uint32_t size) override {
+  bool WriteToFile(FileHandle file, const void* data, std::uint32_t size) override {
     if (!kernel_.IsOpen(file) || writesLeft == 0) {
       kernel_.lastError = 112;  // ERROR_DISK_FULL
       return false;
@@ -69,9 +65,9 @@ class FakeLogFiles : public LogFileApi {
     files[pathOf_[file]].append(static_cast<const char*>(data), size);
     return true;
   }
-  bool CloseFile(SysHandle file) override { return kernel_.CloseHandle(file); }
+  bool CloseFile(FileHandle file) override { return kernel_.CloseHandle(file); }
 
  private:
   FakeKernel& kernel_;
-  std::map<SysHandle, std::u16string> pathOf_;
+  std::map<FileHandle, std::u16string> pathOf_;
 };

@@ -36,7 +36,7 @@ class FakePlatform : public PlatformApi {
   int procLookups = 0;
   int isWow64Calls = 0;
   std::vector<std::uint32_t> tokenAccess;
-  std::vector<SysHandle> tokenProcesses;
+  std::vector<ProcessHandle> tokenProcesses;
   std::vector<std::u16string> privilegeNames;
   std::vector<bool> privilegeSystemNameGiven;  // true when a system name was passed
   std::vector<bool> adjustDisableAll;
@@ -47,8 +47,7 @@ class FakePlatform : public PlatformApi {
   std::vector<std::uint32_t> shutdownReasons;  // one per RequestSystemShutdown
 
   std::uint32_t LastError() override { return kernel_.lastError; }
-  bool CloseSysHandle(SysHandle handle) override { return kernel_.CloseHandle(handle); }
-  SysHandle CurrentProcess() override { return static_cast<SysHandle>(-1); }
+  ProcessHandle CurrentProcess() override { return kInvalidHandle<ProcessHandle>; }
 
   // CommandLineToArgvW's rules for the arguments after the program name.
   bool SplitCommandLine(const std::u16string& text, std::vector<std::u16string>* tokens) override;
@@ -85,7 +84,7 @@ class FakePlatform : public PlatformApi {
     return module != 0 && hasIsWow64Process && std::string(name) == "IsWow64Process" ? 0x7C801234
                                                                                      : 0;
   }
-  bool CallIsWow64Process(ProcAddress function, SysHandle process, int* isWow64) override {
+  bool CallIsWow64Process(ProcAddress function, ProcessHandle process, int* isWow64) override {
     (void)function;
     (void)process;
     ++isWow64Calls;
@@ -93,7 +92,7 @@ class FakePlatform : public PlatformApi {
     *isWow64 = wow64 ? 1 : 0;
     return true;
   }
-  bool OpenToken(SysHandle process, std::uint32_t access, SysHandle* token) override {
+  bool OpenToken(ProcessHandle process, std::uint32_t access, TokenHandle* token) override {
     tokenProcesses.push_back(process);
     tokenAccess.push_back(access);
     if (!tokenOpens) {
@@ -116,7 +115,7 @@ class FakePlatform : public PlatformApi {
   }
   // Like AdjustTokenPrivileges: succeeds on a valid token and sets the last error to 0, or to
   // ERROR_NOT_ALL_ASSIGNED when the token lacks the privilege; fails on an unknown privilege.
-  bool AdjustPrivilege(SysHandle token, bool disableAll, const Luid& luid,
+  bool AdjustPrivilege(TokenHandle token, bool disableAll, const Luid& luid,
                        std::uint32_t attributes) override {
     adjustDisableAll.push_back(disableAll);
     adjustedLuids.push_back(luid.lowPart);
@@ -148,6 +147,9 @@ class FakePlatform : public PlatformApi {
     if (!shutdownAccepted) kernel_.lastError = 5;
     return shutdownAccepted;
   }
+
+ protected:
+  bool CloseKernelObject(std::uintptr_t handle) override { return kernel_.CloseHandle(handle); }
 
  private:
   FakeKernel& kernel_;

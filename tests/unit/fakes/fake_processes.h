@@ -27,19 +27,18 @@ class FakeProcesses : public ProcessApi {
   std::map<std::u16string, std::uint32_t> startErrors;  // first token -> CreateProcess error
   bool exitCodeReadFails = false;                       // GetExitCodeProcess fails
   std::vector<Start> started;
-  std::vector<std::uint32_t> waits;       // timeouts passed to WaitForObject
-  std::vector<SysHandle> waitedHandles;   // handles passed to WaitForObject
-  std::vector<ProcessHandles> handedOut;  // the handles of every start
+  std::vector<std::uint32_t> waits;          // timeouts passed to WaitForObject
+  std::vector<ProcessHandle> waitedHandles;  // handles passed to WaitForObject
+  std::vector<ProcessHandles> handedOut;     // the handles of every start
 
-  bool StartProcess(const char16_t* applicationName, char16_t* commandLine,
-                    std::uint32_t creationFlags, ProcessHandles* handles) override {
+  SysResult<bool> StartProcess(const char16_t* applicationName, char16_t* commandLine,
+                               std::uint32_t creationFlags, ProcessHandles* handles) override {
     std::u16string line = commandLine ? commandLine : u"";
     std::u16string program = line.substr(0, line.find(u' '));
     auto error = startErrors.find(program);
     if (line.empty() || missingPrograms.count(program) || error != startErrors.end()) {
-      kernel_.lastError = error != startErrors.end() ? error->second : 2;
       kernel_.Log("CreateProcess failed " + Utf8(line));
-      return false;
+      return {false, error != startErrors.end() ? error->second : 2};
     }
     started.push_back({applicationName ? applicationName : u"", line, creationFlags});
     kernel_.Log("CreateProcess " + Utf8(line));
@@ -57,14 +56,14 @@ class FakeProcesses : public ProcessApi {
       }
     }
     exitCodeOf_[handles->process] = code;
-    return true;
+    return {true, 0};
   }
-  std::uint32_t WaitForObject(SysHandle handle, std::uint32_t milliseconds) override {
+  std::uint32_t WaitForObject(ProcessHandle handle, std::uint32_t milliseconds) override {
     waits.push_back(milliseconds);
     waitedHandles.push_back(handle);
     return kernel_.IsOpen(handle) ? 0 : 0xFFFFFFFFu;
   }
-  bool ReadExitCode(SysHandle process, std::uint32_t* exitCode) override {
+  bool ReadExitCode(ProcessHandle process, std::uint32_t* exitCode) override {
     auto it = exitCodeOf_.find(process);
     if (exitCodeReadFails || it == exitCodeOf_.end() || !kernel_.IsOpen(process)) {
       kernel_.lastError = 6;
@@ -82,5 +81,5 @@ class FakeProcesses : public ProcessApi {
 
  private:
   FakeKernel& kernel_;
-  std::map<SysHandle, std::uint32_t> exitCodeOf_;
+  std::map<ProcessHandle, std::uint32_t> exitCodeOf_;
 };

@@ -7,6 +7,7 @@
 #include "actions/setup_options.h"
 #include "fakes/fake_kernel.h"
 #include "system/ui_api.h"
+#include "ui/config_dialog_choice.h"
 
 // Message boxes answered from a script (IDOK for OK boxes, IDYES for Yes/No boxes when the
 // script is empty), the dialog answered as scripted, the progress thread's life recorded.
@@ -23,8 +24,7 @@ class FakeUi : public UiApi {
   std::deque<int> answers;
   bool canSee = true;  // false: as on a window station that nobody sees
   bool dialogProceeds = true;
-  std::u16string dialogKc = u"kc1*";
-  std::u16string dialogLang = u"rus*";
+  std::vector<int> dialogChecked = {kCtlKc1, kCtlRussian};  // the buttons checked at "Далее"
 
   std::vector<Box> boxes;
   int dialogShown = 0;
@@ -45,13 +45,15 @@ class FakeUi : public UiApi {
     }
     return answer;
   }
-  bool ShowConfigDialog(SetupOptions& options) override {
+  ConfigDialogChoice ShowConfigDialog() override {
     ++dialogShown;
     kernel_.Log("Dialog 141");
-    if (!dialogProceeds) return false;
-    options.kcPattern += dialogKc;
-    options.langPattern += dialogLang;
-    return true;
+    ConfigDialogChoice choice;
+    choice.proceed = dialogProceeds;
+    if (dialogProceeds) {
+      for (int id : dialogChecked) choice.Check(id);
+    }
+    return choice;
   }
   void CreateProgressThread(bool installCsp) override {
     ++progressCreated;
