@@ -1,7 +1,6 @@
 #include "check/distribution_check.h"
 
 #include <algorithm>
-#include <map>
 #include <set>
 
 #include "check/distribution_files.h"
@@ -15,49 +14,42 @@ namespace {
 
 // What the paths of every section found, for the checks across them.
 struct PathsSeen {
-  std::set<std::u16string> reached;  // files some path installs or reads
-  std::set<std::u16string> matched;  // files matching a pattern some path looked up
-  std::map<std::u16string, DetectionFacts> detection;  // by product code
-  std::vector<std::u16string> products;                // product codes in report order
+  std::set<std::u16string> reached;       // files some path installs or reads
+  std::set<std::u16string> matched;       // files matching a pattern some path looked up
+  std::vector<DetectionFacts> detection;  // per product, in report order
 };
 
 // The version a successful run leaves installed, kept for the product's detection facts.
 void AddDetection(const RealSystem& real, const PathRun& run, PathsSeen& seen) {
-  if (seen.detection.count(run.productCode) == 0) {
-    seen.products.push_back(run.productCode);
-    DetectionFacts& facts = seen.detection[run.productCode];
-    facts.product = ProductName(run.productCode);
-    facts.productCode = run.productCode;
+  auto facts = std::find_if(
+      seen.detection.begin(), seen.detection.end(),
+      [&](const DetectionFacts& known) { return known.productCode == run.productCode; });
+  if (facts == seen.detection.end()) {
+    facts = seen.detection.insert(seen.detection.end(),
+                                  {ProductName(run.productCode), run.productCode, {}, false});
   }
-  DetectionFacts& facts = seen.detection[run.productCode];
   const std::u16string platform = WindowsName(run.wow64);
-  if (facts.versions.empty() || facts.versions.back().first != platform) {
-    facts.versions.push_back({platform, {}});
+  if (facts->versions.empty() || facts->versions.back().first != platform) {
+    facts->versions.push_back({platform, {}});
   }
   PackageFacts installed;
   if (run.result != 0 || run.installed.empty() ||
       ReadPackageFacts(real.packages, run.installed, installed) != 0) {
     return;
   }
-  std::vector<std::u16string>& versions = facts.versions.back().second;
+  std::vector<std::u16string>& versions = facts->versions.back().second;
   if (std::find(versions.begin(), versions.end(), installed.version) == versions.end()) {
     versions.push_back(installed.version);
   }
 }
 
-std::vector<DetectionFacts> DetectionOf(const PathsSeen& seen) {
-  std::vector<DetectionFacts> detection;
-  for (const std::u16string& code : seen.products) {
-    DetectionFacts facts = seen.detection.at(code);
-    const std::vector<std::u16string>& first = facts.versions[0].second;
-    facts.sameOnEveryPlatform = true;
-    for (const auto& [platform, versions] : facts.versions) {
-      facts.sameOnEveryPlatform = facts.sameOnEveryPlatform && versions.size() == 1 &&
-                                  first.size() == 1 && versions[0] == first[0];
-    }
-    detection.push_back(facts);
+// One version, the same on every platform.
+bool SameOnEveryPlatform(const DetectionFacts& facts) {
+  const std::vector<std::u16string>& first = facts.versions[0].second;
+  for (const auto& [platform, versions] : facts.versions) {
+    if (versions.size() != 1 || first.size() != 1 || versions[0] != first[0]) return false;
   }
-  return detection;
+  return true;
 }
 
 // One section of paths, and what they found into `seen`.
@@ -121,6 +113,8 @@ CheckReport CheckDistribution(const RealSystem& real, FileReader& files,
   CheckPackagePlatforms(real, report.folder, around);
   CheckUnreachablePackages(real.files, report.folder, seen.reached, seen.matched, around);
   report.sections.push_back(around);
-  report.detection = DetectionOf(seen);
+  for (DetectionFacts& facts : seen.detection)
+    facts.sameOnEveryPlatform = SameOnEveryPlatform(facts);
+  report.detection = seen.detection;
   return report;
 }

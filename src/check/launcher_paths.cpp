@@ -39,9 +39,11 @@ std::vector<std::u16string> PackagePatterns(const std::vector<std::u16string>& s
   return patterns;
 }
 
+}  // namespace
+
 // Runs the plug-in installation, or the provider installation with the run's options, on a
 // simulation of the run's start.
-PathRun Simulate(const RealSystem& real, PathRun run, const std::u16string& listedFirst) {
+PathRun Rerun(const RealSystem& real, PathRun run, const std::u16string& listedFirst) {
   Simulation simulation(real, run.wow64);
   simulation.installer.installed = run.installedProducts;
   simulation.files.listedFirst = listedFirst;
@@ -62,12 +64,14 @@ PathRun Simulate(const RealSystem& real, PathRun run, const std::u16string& list
   return run;
 }
 
+namespace {
+
 PathRun Simulate(const RealSystem& real, bool wow64, const SetupOptions& options,
                  const std::map<std::u16string, SimulatedProduct>& installed, PathRun run) {
   run.wow64 = wow64;
   run.options = options;
   run.installedProducts = installed;
-  return Simulate(real, run, u"");
+  return Rerun(real, run, u"");
 }
 
 // Options as the launcher reads them from `commandLine`.
@@ -98,10 +102,6 @@ int DialogButtonOf(const std::u16string& fragment) {
 }
 
 }  // namespace
-
-PathRun Rerun(const RealSystem& real, const PathRun& run, const std::u16string& listedFirst) {
-  return Simulate(real, run, listedFirst);
-}
 
 bool ReadConfiguration(const RealSystem& real, const std::u16string& productCode,
                        const std::u16string& path, PackageConfiguration& configuration) {

@@ -32,7 +32,7 @@ struct PathRun {
 };
 
 // The same start once more, on a medium that lists `listedFirst` (a full path) before the rest.
-PathRun Rerun(const RealSystem& real, const PathRun& run, const std::u16string& listedFirst);
+PathRun Rerun(const RealSystem& real, PathRun run, const std::u16string& listedFirst);
 
 // The level and language fragments the launcher's carry-over reads from a package file.
 struct PackageConfiguration {

@@ -1,6 +1,7 @@
 #include "check/path_findings.h"
 
-#include <map>
+#include <algorithm>
+#include <utility>
 
 #include "check/package_platform.h"
 #include "common/number_text.h"
@@ -95,18 +96,20 @@ void CheckListingOrder(const RealSystem& real, const std::u16string& folder, con
   }
 
   if (run.versionSource.empty() || run.result != 0) return;
-  std::map<std::u16string, std::vector<std::u16string>> byEnding;  // ending -> files
-  std::vector<std::u16string> endings;                             // in the order first met
+  // Each different ending, in the order first met, with the files that lead to it.
+  std::vector<std::pair<std::u16string, std::vector<std::u16string>>> endings;
   for (const std::u16string& match : ListPackageFiles(real, versionPattern)) {
     if (match == run.versionSource) continue;
     const std::u16string ending = DifferentEnding(real, folder, run, Rerun(real, run, match));
     if (ending.empty()) continue;
-    if (byEnding[ending].empty()) endings.push_back(ending);
-    byEnding[ending].push_back(RelativeTo(folder, match));
+    auto it = std::find_if(endings.begin(), endings.end(),
+                           [&](const auto& known) { return known.first == ending; });
+    if (it == endings.end()) it = endings.insert(endings.end(), {ending, {}});
+    it->second.push_back(RelativeTo(folder, match));
   }
-  for (const std::u16string& ending : endings) {
+  for (const auto& [ending, files] : endings) {
     Add(line, Severity::kWarning,
-        u"where the medium lists " + Listed(byEnding[ending], u"or") + u" first, " + ending);
+        u"where the medium lists " + Listed(files, u"or") + u" first, " + ending);
   }
 }
 
@@ -136,10 +139,8 @@ void CheckVersionSource(const RealSystem& real, const std::u16string& folder, co
 }  // namespace
 
 std::u16string ProductName(const std::u16string& productCode) {
-  if (productCode == kPluginProductCode) return u"plug-in";
-  if (productCode == kCspProductCode) return u"CSP";
-  if (productCode == kZazCspProductCode) return u"ZAZ CSP";
-  return productCode;
+  const Product* product = FindProduct(productCode);
+  return product != nullptr ? product->name : productCode;
 }
 
 std::uint32_t ReadPackageFacts(PackageApi& packages, const std::u16string& path,
