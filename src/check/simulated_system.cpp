@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "actions/package_install.h"
+#include "common/scoped_handles.h"
 
 namespace {
 
@@ -127,12 +128,13 @@ bool RecordingProcesses::ReadExitCode(ProcessHandle, std::uint32_t* exitCode) {
 std::vector<FindEntry> SimulatedFiles::ListInOrder(const std::u16string& pattern) {
   std::vector<FindEntry> entries;
   FindEntry entry;
-  const SearchHandle search = real_.FindFirst(pattern.c_str(), &entry);
-  if (search == kInvalidHandle<SearchHandle>) return entries;
-  do {
-    entries.push_back(entry);
-  } while (real_.FindNext(search, &entry));
-  real_.CloseFind(search);
+  {
+    ScopedFind search(real_, real_.FindFirst(pattern.c_str(), &entry));
+    if (!search.IsOpen()) return entries;
+    do {
+      entries.push_back(entry);
+    } while (real_.FindNext(search.get(), &entry));
+  }
 
   std::u16string folder;
   std::u16string name;
