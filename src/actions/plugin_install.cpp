@@ -45,5 +45,6 @@ std::uint32_t InstallPlugin(const System& sys, SetupState& state, std::u16string
     return InstallPackage(sys, kPluginProductCode, pattern, pluginArgs + u" ADDLOCAL=VIVAZED",
                           silent);
   }
+  state.pluginUpToDate = true;
   return 0;
 }

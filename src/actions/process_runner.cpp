@@ -60,11 +60,17 @@ std::u16string CurrentDirectory(const System& sys) {
 std::uint32_t RunProcess(const System& sys, const std::u16string& commandLine) {
   const std::u16string program = commandLine.substr(0, commandLine.find(u' '));
   const std::u16string application = LocateProgram(sys, program);
-  sys.log.Line({"run: ", MaskSecrets(commandLine, QuoteReading::kInstaller)});
   if (application.empty()) {
+    sys.log.Line({"run: ", MaskSecrets(commandLine, QuoteReading::kInstaller)});
     sys.log.Line({"run: ", Quoted(program), " is in neither the system nor the Windows directory"});
     return kErrorFileNotFound;
   }
+  return RunProgram(sys, application, commandLine);
+}
+
+std::uint32_t RunProgram(const System& sys, const std::u16string& application,
+                         const std::u16string& commandLine) {
+  sys.log.Line({"run: ", MaskSecrets(commandLine, QuoteReading::kInstaller)});
   sys.log.Line({"run: program ", application, ", current directory ", CurrentDirectory(sys)});
   const std::uint32_t started = sys.log.ElapsedMs();
 

@@ -10,9 +10,13 @@ struct Wow64Cache {
   ProcAddress function = 0;
 };
 
-// What lives for the whole process: the options, the pending-restart flag, the WOW64 cache.
+// What lives for the whole process: the options, what the plug-in stage found, the WOW64 cache.
 struct SetupState {
   SetupOptions options;
   bool restartPending = false;
+  // The plug-in was found up to date: nothing of it was installed or removed.
+  bool pluginUpToDate = false;
+  // This run finishes an earlier run's upgrade after the restart: it registers nothing.
+  bool resumed = false;
   Wow64Cache wow64;
 };

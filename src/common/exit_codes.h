@@ -44,6 +44,8 @@ constexpr std::uint32_t kExitDllRedirection = 9;
 // caller. Also what an installation answers when it needs the restart
 // (ERROR_SUCCESS_REBOOT_REQUIRED).
 constexpr std::uint32_t kResultRestartRequired = 3010;
+// ERROR_INSTALL_ALREADY_RUNNING: another installation holds the Windows Installer.
+constexpr std::uint32_t kResultInstallInProgress = 1618;
 
 // -silent only: the launcher itself failed internally (an allocation that failed, a string
 // grown past its maximum) and ended at once: ERROR_INTERNAL_ERROR. None of the codes above, of

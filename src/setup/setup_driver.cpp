@@ -8,6 +8,7 @@
 #include "setup/outcome.h"
 #include "setup/platform_check.h"
 #include "setup/restart.h"
+#include "setup/resume_copy.h"
 #include "ui/localized_strings.h"
 #include "ui/string_ids.h"
 
@@ -150,6 +151,14 @@ std::uint32_t RunSetup(const System& sys, InstallStages& stages, SetupState& sta
     return ReportFailure(sys, silent, kStrPluginFailed, pluginResult);
   }
 
+  // Before the outcome and any restart: the resume must be in place when Windows goes down.
+  if (sys.resume && !state.resumed) {
+    if (state.restartPending) {
+      RegisterResume(sys, state, options.pluginArgs);
+    } else if (state.pluginUpToDate) {
+      RemoveLeftoverResume(sys, state);
+    }
+  }
   const Outcome outcome =
       ChooseOutcome(options, state.restartPending, providerResult, pluginResult);
   if (outcome.offersRestart) return OfferRestart(sys, options, outcome.textId);

@@ -7,6 +7,7 @@
 #include "system/sys_result.h"
 
 constexpr std::uint32_t kFileAttributeDirectory = 0x10;        // FILE_ATTRIBUTE_DIRECTORY
+constexpr std::uint32_t kFileAttributeReparsePoint = 0x400;    // FILE_ATTRIBUTE_REPARSE_POINT
 constexpr std::uint32_t kInvalidFileAttributes = 0xFFFFFFFFu;  // INVALID_FILE_ATTRIBUTES
 constexpr std::uint32_t kMaxPath = 260;                        // MAX_PATH
 

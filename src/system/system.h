@@ -6,6 +6,7 @@
 #include "system/platform_api.h"
 #include "system/process_api.h"
 #include "system/resource_api.h"
+#include "system/resume_api.h"
 #include "system/run_log.h"
 #include "system/ui_api.h"
 
@@ -20,4 +21,6 @@ struct System {
   UiApi& ui;
   ResourceApi& resources;
   RunLog& log = NoLog();  // the run's log; none unless the program opens one
+  // What finishing an upgrade after the restart needs; none where the program does not resume.
+  ResumeApi* resume = nullptr;
 };

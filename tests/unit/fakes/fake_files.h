@@ -35,6 +35,10 @@ class FakeFiles : public FileApi {
   // Adds a file (and its parent directories) below the root; `path` is absolute.
   void AddFile(const std::u16string& path) { Add(path, 0x20); }
   void AddDirectory(const std::u16string& path) { Add(path, kFileAttributeDirectory); }
+  // A junction: a directory entry that is a reparse point.
+  void AddJunction(const std::u16string& path) {
+    Add(path, kFileAttributeDirectory | kFileAttributeReparsePoint);
+  }
   // Removes a file or an empty directory.
   void Remove(const std::u16string& path);
 

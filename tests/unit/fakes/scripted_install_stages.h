@@ -26,6 +26,7 @@ class ScriptedInstallStages : public InstallStages {
 
   std::uint32_t providerResult = 0;
   std::uint32_t pluginResult = 0;
+  std::vector<std::uint32_t> pluginResults;  // one per call while they last, then pluginResult
   bool pluginSetsRestartPending = false;
 
   std::vector<ProviderCall> providerCalls;
@@ -41,7 +42,8 @@ class ScriptedInstallStages : public InstallStages {
     pluginCalls.push_back({pluginArgs, silent});
     kernel_.Log("InstallPlugin");
     if (pluginSetsRestartPending) state_.restartPending = true;
-    return pluginResult;
+    const std::size_t call = pluginCalls.size() - 1;
+    return call < pluginResults.size() ? pluginResults[call] : pluginResult;
   }
 
  private:

@@ -1,0 +1,290 @@
+#include "setup/resume_copy.h"
+
+#include <vector>
+
+#include "actions/architecture.h"
+#include "actions/process_runner.h"
+#include "common/number_text.h"
+#include "common/product_catalogue.h"
+#include "common/scoped_handles.h"
+#include "common/sized_text.h"
+#include "installer/package_lookup.h"
+#include "log/log_lines.h"
+#include "setup/resume_task.h"
+
+namespace {
+
+constexpr std::uint32_t kErrorAlreadyExists = 183;  // ERROR_ALREADY_EXISTS
+constexpr int kFolderNameAttempts = 8;
+constexpr std::uint32_t kVersionRecordSize = 284;  // sizeof(OSVERSIONINFOEXW)
+
+TaskScheduler SchedulerOfThisWindows(const System& sys) {
+  OsVersion version;
+  version.size = kVersionRecordSize;
+  if (!sys.platform.ReadVersion(&version)) return TaskScheduler::kNone;
+  return SchedulerOf(version.major, version.minor);
+}
+
+// schtasks.exe by full path: the 64-bit one through Sysnative under WOW64 on Vista and later
+// (a 32-bit process's System32 is SysWOW64); empty when it is not there.
+std::u16string SchtasksPath(const System& sys, SetupState& state, TaskScheduler scheduler) {
+  const bool sysnative = scheduler == TaskScheduler::kVersion2 && IsWow64(sys, state.wow64, true);
+  std::u16string folder;
+  const std::uint32_t error = ReadSizedText(
+      kMaxPath,
+      [&](char16_t* buffer, std::uint32_t length) {
+        return sysnative ? sys.files.ReadWindowsDirectory(buffer, length)
+                         : sys.files.ReadSystemDirectory(buffer, length);
+      },
+      folder);
+  if (error != 0 || folder.empty()) return {};
+  if (folder.back() != u'\\') folder += u'\\';
+  const std::u16string path = folder + (sysnative ? u"Sysnative\\schtasks.exe" : u"schtasks.exe");
+  const std::uint32_t attributes = sys.files.ReadFileAttributes(path.c_str());
+  if (attributes == kInvalidFileAttributes || (attributes & kFileAttributeDirectory) != 0)
+    return {};
+  return path;
+}
+
+std::u16string NameOf(const std::u16string& path) {
+  const std::size_t slash = path.rfind(u'\\');
+  return slash == std::u16string::npos ? path : path.substr(slash + 1);
+}
+
+std::u16string ParentOf(const std::u16string& path) {
+  const std::size_t slash = path.rfind(u'\\');
+  return slash == std::u16string::npos ? std::u16string() : path.substr(0, slash);
+}
+
+bool StartsWithNoCase(const std::u16string& text, const std::u16string& prefix) {
+  if (text.size() < prefix.size()) return false;
+  for (std::size_t i = 0; i < prefix.size(); ++i) {
+    auto fold = [](char16_t c) { return c >= u'A' && c <= u'Z' ? char16_t(c + 32) : c; };
+    if (fold(text[i]) != fold(prefix[i])) return false;
+  }
+  return true;
+}
+
+// The entries of `folder` but "." and "..", in listing order.
+std::vector<FindEntry> EntriesOf(FileApi& files, const std::u16string& folder) {
+  std::vector<FindEntry> entries;
+  const std::u16string pattern = folder + u"\\*";
+  FindEntry entry;
+  ScopedFind listing(files, files.FindFirst(pattern.c_str(), &entry));
+  if (!listing.IsOpen()) return entries;
+  do {
+    if (entry.name != u"." && entry.name != u"..") entries.push_back(entry);
+  } while (files.FindNext(listing.get(), &entry));
+  return entries;
+}
+
+bool IsPlainFolder(const FindEntry& entry) {
+  return (entry.attributes & kFileAttributeDirectory) != 0 &&
+         (entry.attributes & kFileAttributeReparsePoint) == 0;
+}
+
+// Removes a file now or, when it is in use, at the next restart.
+void RemoveFileOrLater(const System& sys, const std::u16string& path) {
+  const SysResult<bool> removed = sys.resume->RemoveFile(path.c_str());
+  if (removed.value) return;
+  const SysResult<bool> later = sys.resume->RemoveAtRestart(path.c_str());
+  if (later.value) {
+    sys.log.Line({"resume: ", path, " goes at the next restart"});
+  } else {
+    sys.log.Line({"resume: ", path, " stays, error ", DecimalText(later.error)});
+  }
+}
+
+// The folder's contents one level down (a reparse point is removed itself, never entered),
+// then the folder.
+void RemoveFolderTree(const System& sys, const std::u16string& folder) {
+  for (const FindEntry& entry : EntriesOf(sys.files, folder)) {
+    const std::u16string path = folder + u"\\" + entry.name;
+    if (IsPlainFolder(entry)) {
+      for (const FindEntry& inner : EntriesOf(sys.files, path)) {
+        const std::u16string innerPath = path + u"\\" + inner.name;
+        if ((inner.attributes & kFileAttributeDirectory) != 0) {
+          sys.resume->RemoveFolder(innerPath.c_str());
+        } else {
+          RemoveFileOrLater(sys, innerPath);
+        }
+      }
+      sys.resume->RemoveFolder(path.c_str());
+    } else if ((entry.attributes & kFileAttributeDirectory) != 0) {
+      sys.resume->RemoveFolder(path.c_str());
+    } else {
+      RemoveFileOrLater(sys, path);
+    }
+  }
+  if (!sys.resume->RemoveFolder(folder.c_str()).value) {
+    sys.resume->RemoveAtRestart(folder.c_str());
+  }
+}
+
+// Deletes the task with the schtasks.exe of this Windows; its exit code, or 2 without one.
+std::uint32_t DeleteTask(const System& sys, SetupState& state) {
+  const std::u16string schtasks = SchtasksPath(sys, state, SchedulerOfThisWindows(sys));
+  if (schtasks.empty()) {
+    sys.log.Line({"resume: schtasks.exe not found, the task is not deleted"});
+    return 2;
+  }
+  return RunProgram(sys, schtasks, DeleteTaskCommand());
+}
+
+// One registration being made: undone, unless it completes.
+class Registration {
+ public:
+  Registration(const System& sys, SetupState& state) : sys_(sys), state_(state) {}
+  ~Registration() {
+    if (complete_) return;
+    if (markMade_) sys_.resume->DeleteVolatileMark();
+    if (!folder_.empty()) RemoveFolderTree(sys_, folder_);
+  }
+  Registration(const Registration&) = delete;
+  Registration& operator=(const Registration&) = delete;
+
+  // Logs why there is no resume; false, for the caller to return.
+  bool Refuse(const std::u16string& why) {
+    sys_.log.Line({"resume: not registered: ", why});
+    return false;
+  }
+
+  bool Make(const std::u16string& pluginArgs) {
+    ResumeApi& resume = *sys_.resume;
+    const TaskScheduler scheduler = SchedulerOfThisWindows(sys_);
+    if (scheduler == TaskScheduler::kNone) return Refuse(u"this Windows has no schtasks.exe");
+    const std::u16string schtasks = SchtasksPath(sys_, state_, scheduler);
+    if (schtasks.empty()) return Refuse(u"schtasks.exe not found");
+
+    std::u16string programFiles, ownPath, package;
+    if (const SysResult<bool> read = resume.ReadProgramFilesFolder(&programFiles); !read.value) {
+      return Refuse(std::u16string(u"the Program Files folder is unreadable, error ") +
+                    DecimalText(read.error));
+    }
+    if (const SysResult<bool> read = resume.ReadOwnPath(&ownPath); !read.value) {
+      return Refuse(std::u16string(u"the program's own path is unreadable, error ") +
+                    DecimalText(read.error));
+    }
+    const std::u16string pattern = kPlugin.packagePrefix + ArchitectureSuffix(sys_, state_.wow64);
+    if (const std::uint32_t found = FindPackageFile(sys_, pattern, package); found != 0) {
+      return Refuse(std::u16string(u"no plug-in package, error ") + DecimalText(found));
+    }
+
+    std::u16string id;
+    for (int attempt = 0; folder_.empty(); ++attempt) {
+      std::uint32_t random = 0;
+      if (attempt == kFolderNameAttempts || !resume.RandomNumber(&random)) {
+        return Refuse(u"no new folder name");
+      }
+      id = RegistrationId(random);
+      const std::u16string folder = programFiles + u"\\" + kResumeFolderPrefix + id;
+      const SysResult<bool> made = resume.CreateProtectedFolder(folder.c_str());
+      if (made.value) {
+        folder_ = folder;
+      } else if (made.error != kErrorAlreadyExists) {
+        return Refuse(std::u16string(u"the folder ") + folder + u" cannot be made, error " +
+                      DecimalText(made.error));
+      } else {
+        sys_.log.Line({"resume: ", folder, " exists already, another name is taken"});
+      }
+    }
+
+    const std::u16string copy = folder_ + u"\\" + NameOf(ownPath);
+    const std::u16string packageFolder = folder_ + u"\\" + NameOf(ParentOf(package));
+    const std::u16string packageCopy = packageFolder + u"\\" + NameOf(package);
+    const std::u16string resumeFile = folder_ + u"\\" + kResumeFileName;
+    SysResult<bool> step = resume.CopyNewFile(ownPath.c_str(), copy.c_str());
+    if (step.value) step = resume.CreateFolder(packageFolder.c_str());
+    if (step.value) step = resume.CopyNewFile(package.c_str(), packageCopy.c_str());
+    if (step.value) {
+      step = resume.WriteNewFile(resumeFile.c_str(), BuildResumeFile(id, pluginArgs));
+    }
+    if (!step.value)
+      return Refuse(std::u16string(u"the copy failed, error ") + DecimalText(step.error));
+
+    // A mark that exists now belongs to an earlier registration: made anew, it is this one's.
+    resume.DeleteVolatileMark();
+    bool createdNew = false;
+    step = resume.CreateVolatileMark(id, &createdNew);
+    if (!step.value)
+      return Refuse(std::u16string(u"the registry mark failed, error ") + DecimalText(step.error));
+    markMade_ = createdNew;
+    if (!createdNew) return Refuse(u"the registry mark exists and cannot be made anew");
+
+    std::uint32_t code = 0;
+    if (scheduler == TaskScheduler::kVersion2) {
+      const std::u16string xmlPath = folder_ + u"\\" + kResumeTaskFileName;
+      step = resume.WriteNewFile(xmlPath.c_str(),
+                                 Utf16LeFile(BuildTaskXml(resume.NowUtc(), copy, folder_)));
+      if (!step.value)
+        return Refuse(std::u16string(u"the task file failed, error ") + DecimalText(step.error));
+      code = RunProgram(sys_, schtasks, CreateTaskCommand(xmlPath));
+    } else {
+      if (copy.size() + 2 > kMaxTaskRunLength) {
+        return Refuse(u"the copy's path is longer than schtasks /tr takes");
+      }
+      RunProgram(sys_, schtasks, DeleteTaskCommand());  // /create has no /f here
+      code = RunProgram(sys_, schtasks, CreateStartupTaskCommand(copy));
+    }
+    if (code != 0) return Refuse(std::u16string(u"schtasks ended with ") + DecimalText(code));
+    complete_ = true;
+    sys_.log.Line({"resume: registered task ", kResumeTaskName, ", folder ", folder_});
+    return true;
+  }
+
+ private:
+  const System& sys_;
+  SetupState& state_;
+  std::u16string folder_;
+  bool markMade_ = false;
+  bool complete_ = false;
+};
+
+}  // namespace
+
+void RegisterResume(const System& sys, SetupState& state, const std::u16string& pluginArgs) {
+  Registration registration(sys, state);
+  registration.Make(pluginArgs);
+}
+
+void RemoveLeftoverResume(const System& sys, SetupState& state) {
+  std::u16string programFiles;
+  if (!sys.resume->ReadProgramFilesFolder(&programFiles).value) return;
+  const std::u16string pattern = programFiles + u"\\" + kResumeFolderPrefix + u"*";
+  std::vector<std::u16string> own;
+  bool registered = false;
+  FindEntry entry;
+  {
+    ScopedFind listing(sys.files, sys.files.FindFirst(pattern.c_str(), &entry));
+    if (!listing.IsOpen()) return;
+    do {
+      // The search also matches short names; only the long name counts.
+      if (!IsPlainFolder(entry) || !StartsWithNoCase(entry.name, kResumeFolderPrefix)) continue;
+      const std::u16string folder = programFiles + u"\\" + entry.name;
+      if (sys.resume->ReadFolderTrust(folder.c_str()) != FolderTrust::kOwn) {
+        sys.log.Line({"resume: ", folder, " is left alone: not the launcher's own"});
+        continue;
+      }
+      own.push_back(folder);
+      const std::u16string resumeFile = folder + u"\\" + kResumeFileName;
+      registered |= sys.files.ReadFileAttributes(resumeFile.c_str()) != kInvalidFileAttributes;
+    } while (sys.files.FindNext(listing.get(), &entry));
+  }
+  if (registered) {
+    DeleteTask(sys, state);
+    sys.resume->DeleteVolatileMark();
+  }
+  for (const std::u16string& folder : own) {
+    RemoveFolderTree(sys, folder);
+    sys.log.Line({"resume: leftover folder ", folder, " removed"});
+  }
+}
+
+void RemoveTaskAndCopy(const System& sys, SetupState& state, const std::u16string& folder) {
+  const std::uint32_t deleted = DeleteTask(sys, state);
+  if (deleted != 0) {
+    // The copy goes at the next restart at the latest, so the task cannot start it again.
+    sys.log.Line({"resume: the task could not be deleted, error ", DecimalText(deleted)});
+  }
+  RemoveFolderTree(sys, folder);
+}

@@ -1,0 +1,86 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "system/sys_result.h"
+
+// What finishing a plug-in upgrade after the restart needs of the system beyond the other
+// interfaces: a protected folder for the local copy and its files, the volatile registry mark
+// that tells whether Windows has restarted since the registration, the clock and a wait.
+// The task itself is registered and deleted by running schtasks.exe (ProcessApi).
+
+// The volatile key that marks a registration until Windows restarts: HKEY_LOCAL_MACHINE, in
+// the 32-bit registry view in every run, with the registration id in its value.
+inline constexpr char16_t kResumeMarkKey[] = u"SOFTWARE\\zirelpluginsetup-resume";
+inline constexpr char16_t kResumeMarkValue[] = u"Registration";
+
+// GetSystemTime's answer, the parts the task definition needs.
+struct UtcTime {
+  std::uint16_t year = 0;
+  std::uint16_t month = 0;
+  std::uint16_t day = 0;
+  std::uint16_t hour = 0;
+  std::uint16_t minute = 0;
+  std::uint16_t second = 0;
+};
+
+// What a folder found under Program Files is to the launcher.
+enum class FolderTrust {
+  kOwn,           // owner Administrators, protected access list for SYSTEM and Administrators only
+  kForeign,       // any other owner or access list: never touched
+  kReparsePoint,  // a junction or link: never followed, never touched
+  kUnreadable,    // missing, or its security could not be read
+};
+
+class ResumeApi {
+ public:
+  virtual ~ResumeApi() = default;
+
+  // The 32-bit Program Files folder, without a trailing backslash: SHGetKnownFolderPath with
+  // FOLDERID_ProgramFilesX86 where shell32 has it, else SHGetFolderPathW(CSIDL_PROGRAM_FILES)
+  // (which a 32-bit process gets as the 32-bit folder on 64-bit Windows too).
+  virtual SysResult<bool> ReadProgramFilesFolder(std::u16string* path) = 0;
+  // GetModuleFileNameW of the running executable, however long.
+  virtual SysResult<bool> ReadOwnPath(std::u16string* path) = 0;
+  // A number from the system's cryptographic random generator; false when it has none.
+  virtual bool RandomNumber(std::uint32_t* value) = 0;
+
+  // CreateDirectoryW with a protected access list: owner Administrators, full control for
+  // SYSTEM and Administrators only, inherited by the files and folders it holds. Fails with
+  // ERROR_ALREADY_EXISTS (183) when anything exists at `path`: a folder is never reused.
+  virtual SysResult<bool> CreateProtectedFolder(const char16_t* path) = 0;
+  // CreateDirectoryW that inherits the parent's access list.
+  virtual SysResult<bool> CreateFolder(const char16_t* path) = 0;
+  // Reads the folder's attributes, owner and access list without following a reparse point.
+  virtual FolderTrust ReadFolderTrust(const char16_t* path) = 0;
+
+  // CopyFileW that fails when `to` exists.
+  virtual SysResult<bool> CopyNewFile(const char16_t* from, const char16_t* to) = 0;
+  // Creates `path` (CREATE_NEW: fails when it exists) holding `bytes`.
+  virtual SysResult<bool> WriteNewFile(const char16_t* path, const std::string& bytes) = 0;
+  // The whole content of `path`, at most 64 KiB; larger files fail with ERROR_FILE_TOO_LARGE.
+  virtual SysResult<bool> ReadWholeFile(const char16_t* path, std::string* bytes) = 0;
+  // DeleteFileW.
+  virtual SysResult<bool> RemoveFile(const char16_t* path) = 0;
+  // RemoveDirectoryW (an empty folder).
+  virtual SysResult<bool> RemoveFolder(const char16_t* path) = 0;
+  // MoveFileExW(path, NULL, MOVEFILE_DELAY_UNTIL_REBOOT): a file or empty folder that is in
+  // use now goes when Windows next starts.
+  virtual SysResult<bool> RemoveAtRestart(const char16_t* path) = 0;
+  // SetCurrentDirectoryW.
+  virtual SysResult<bool> SetCurrentFolder(const char16_t* path) = 0;
+
+  // RegCreateKeyExW of kResumeMarkKey with REG_OPTION_VOLATILE. `createdNew` receives whether
+  // the key was made now (REG_CREATED_NEW_KEY); only then is `id` written into it.
+  virtual SysResult<bool> CreateVolatileMark(const std::u16string& id, bool* createdNew) = 0;
+  // The id of an existing mark; false with ERROR_FILE_NOT_FOUND (2) when there is none.
+  virtual SysResult<bool> ReadVolatileMark(std::u16string* id) = 0;
+  // RegDeleteKeyW of the mark; false with ERROR_FILE_NOT_FOUND when there is none.
+  virtual SysResult<bool> DeleteVolatileMark() = 0;
+
+  // GetSystemTime.
+  virtual UtcTime NowUtc() = 0;
+  // Sleep.
+  virtual void Wait(std::uint32_t milliseconds) = 0;
+};
