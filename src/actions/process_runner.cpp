@@ -24,21 +24,33 @@ bool EndsWithExe(const std::u16string& name) {
   return true;
 }
 
+}  // namespace
+
+std::u16string SystemFolder(const System& sys, bool windowsFolder) {
+  std::u16string directory;
+  const std::uint32_t error = ReadSizedText(
+      kMaxPath,
+      [&](char16_t* buffer, std::uint32_t length) {
+        return windowsFolder ? sys.files.ReadWindowsDirectory(buffer, length)
+                             : sys.files.ReadSystemDirectory(buffer, length);
+      },
+      directory);
+  if (error != 0 || directory.empty()) return {};
+  if (directory.back() != u'\\') directory += u'\\';
+  return directory;
+}
+
+namespace {
+
 // The program's path in the system directory, else in the Windows directory; empty when it is
 // in neither. Only bare names are looked up: a name with a path, a drive or a quote is refused,
 // so the program can never come from the current directory or the launcher's own directory.
 std::u16string LocateProgram(const System& sys, const std::u16string& name) {
   if (name.empty() || name.find_first_of(u"\\/:\"") != std::u16string::npos) return {};
   const std::u16string file = EndsWithExe(name) ? name : name + u".exe";
-  using DirectoryReader = SysResult<std::uint32_t> (FileApi::*)(char16_t*, std::uint32_t);
-  for (DirectoryReader reader : {&FileApi::ReadSystemDirectory, &FileApi::ReadWindowsDirectory}) {
-    std::u16string directory;
-    const std::uint32_t error = ReadSizedText(
-        kMaxPath,
-        [&](char16_t* buffer, std::uint32_t length) { return (sys.files.*reader)(buffer, length); },
-        directory);
-    if (error != 0 || directory.empty()) continue;
-    if (directory.back() != u'\\') directory += u'\\';
+  for (const bool windowsFolder : {false, true}) {
+    const std::u16string directory = SystemFolder(sys, windowsFolder);
+    if (directory.empty()) continue;
     const std::u16string path = directory + file;
     const std::uint32_t attributes = sys.files.ReadFileAttributes(path.c_str());
     if (attributes != kInvalidFileAttributes && (attributes & kFileAttributeDirectory) == 0) {

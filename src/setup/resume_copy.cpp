@@ -1,13 +1,10 @@
 #include "setup/resume_copy.h"
 
-#include <vector>
-
 #include "actions/architecture.h"
 #include "actions/process_runner.h"
 #include "common/number_text.h"
 #include "common/product_catalogue.h"
 #include "common/scoped_handles.h"
-#include "common/sized_text.h"
 #include "installer/package_lookup.h"
 #include "log/log_lines.h"
 #include "setup/resume_task.h"
@@ -29,21 +26,17 @@ TaskScheduler SchedulerOfThisWindows(const System& sys) {
 // (a 32-bit process's System32 is SysWOW64); empty when it is not there.
 std::u16string SchtasksPath(const System& sys, SetupState& state, TaskScheduler scheduler) {
   const bool sysnative = scheduler == TaskScheduler::kVersion2 && IsWow64(sys, state.wow64, true);
-  std::u16string folder;
-  const std::uint32_t error = ReadSizedText(
-      kMaxPath,
-      [&](char16_t* buffer, std::uint32_t length) {
-        return sysnative ? sys.files.ReadWindowsDirectory(buffer, length)
-                         : sys.files.ReadSystemDirectory(buffer, length);
-      },
-      folder);
-  if (error != 0 || folder.empty()) return {};
-  if (folder.back() != u'\\') folder += u'\\';
+  const std::u16string folder = SystemFolder(sys, sysnative);
+  if (folder.empty()) return {};
   const std::u16string path = folder + (sysnative ? u"Sysnative\\schtasks.exe" : u"schtasks.exe");
   const std::uint32_t attributes = sys.files.ReadFileAttributes(path.c_str());
   if (attributes == kInvalidFileAttributes || (attributes & kFileAttributeDirectory) != 0)
     return {};
   return path;
+}
+
+std::u16string Joined(const std::u16string& folder, const std::u16string& name) {
+  return folder + u"\\" + name;
 }
 
 std::u16string NameOf(const std::u16string& path) {
@@ -56,26 +49,16 @@ std::u16string ParentOf(const std::u16string& path) {
   return slash == std::u16string::npos ? std::u16string() : path.substr(0, slash);
 }
 
-bool StartsWithNoCase(const std::u16string& text, const std::u16string& prefix) {
-  if (text.size() < prefix.size()) return false;
-  for (std::size_t i = 0; i < prefix.size(); ++i) {
-    auto fold = [](char16_t c) { return c >= u'A' && c <= u'Z' ? char16_t(c + 32) : c; };
-    if (fold(text[i]) != fold(prefix[i])) return false;
-  }
-  return true;
-}
-
-// The entries of `folder` but "." and "..", in listing order.
-std::vector<FindEntry> EntriesOf(FileApi& files, const std::u16string& folder) {
-  std::vector<FindEntry> entries;
+// Hands every entry of `folder` but "." and ".." to `visit(entry)`, in listing order.
+template <typename Visit>
+void ForEachEntry(FileApi& files, const std::u16string& folder, Visit visit) {
   const std::u16string pattern = folder + u"\\*";
   FindEntry entry;
   ScopedFind listing(files, files.FindFirst(pattern.c_str(), &entry));
-  if (!listing.IsOpen()) return entries;
+  if (!listing.IsOpen()) return;
   do {
-    if (entry.name != u"." && entry.name != u"..") entries.push_back(entry);
+    if (entry.name != u"." && entry.name != u"..") visit(static_cast<const FindEntry&>(entry));
   } while (files.FindNext(listing.get(), &entry));
-  return entries;
 }
 
 bool IsPlainFolder(const FindEntry& entry) {
@@ -85,37 +68,22 @@ bool IsPlainFolder(const FindEntry& entry) {
 
 // Removes a file now or, when it is in use, at the next restart.
 void RemoveFileOrLater(const System& sys, const std::u16string& path) {
-  const SysResult<bool> removed = sys.resume->RemoveFile(path.c_str());
-  if (removed.value) return;
-  const SysResult<bool> later = sys.resume->RemoveAtRestart(path.c_str());
-  if (later.value) {
-    sys.log.Line({"resume: ", path, " goes at the next restart"});
-  } else {
-    sys.log.Line({"resume: ", path, " stays, error ", DecimalText(later.error)});
-  }
+  if (!sys.resume->RemoveFile(path.c_str()).value) sys.resume->RemoveAtRestart(path.c_str());
 }
 
-// The folder's contents one level down (a reparse point is removed itself, never entered),
-// then the folder.
+// The folder's contents (a reparse point is removed itself, never entered), then the folder;
+// what is in use goes at the next restart.
 void RemoveFolderTree(const System& sys, const std::u16string& folder) {
-  for (const FindEntry& entry : EntriesOf(sys.files, folder)) {
-    const std::u16string path = folder + u"\\" + entry.name;
+  ForEachEntry(sys.files, folder, [&](const FindEntry& entry) {
+    const std::u16string path = Joined(folder, entry.name);
     if (IsPlainFolder(entry)) {
-      for (const FindEntry& inner : EntriesOf(sys.files, path)) {
-        const std::u16string innerPath = path + u"\\" + inner.name;
-        if ((inner.attributes & kFileAttributeDirectory) != 0) {
-          sys.resume->RemoveFolder(innerPath.c_str());
-        } else {
-          RemoveFileOrLater(sys, innerPath);
-        }
-      }
-      sys.resume->RemoveFolder(path.c_str());
+      RemoveFolderTree(sys, path);
     } else if ((entry.attributes & kFileAttributeDirectory) != 0) {
       sys.resume->RemoveFolder(path.c_str());
     } else {
       RemoveFileOrLater(sys, path);
     }
-  }
+  });
   if (!sys.resume->RemoveFolder(folder.c_str()).value) {
     sys.resume->RemoveAtRestart(folder.c_str());
   }
@@ -143,90 +111,80 @@ class Registration {
   Registration(const Registration&) = delete;
   Registration& operator=(const Registration&) = delete;
 
-  // Logs why there is no resume; false, for the caller to return.
-  bool Refuse(const std::u16string& why) {
-    sys_.log.Line({"resume: not registered: ", why});
-    return false;
-  }
+  // Log why there is no resume; false, for the caller to return.
+  bool Refuse(const char* why, std::uint32_t error = 0);
 
   bool Make(const std::u16string& pluginArgs) {
     ResumeApi& resume = *sys_.resume;
     const TaskScheduler scheduler = SchedulerOfThisWindows(sys_);
-    if (scheduler == TaskScheduler::kNone) return Refuse(u"this Windows has no schtasks.exe");
+    if (scheduler == TaskScheduler::kNone) return Refuse("this Windows has no schtasks.exe");
     const std::u16string schtasks = SchtasksPath(sys_, state_, scheduler);
-    if (schtasks.empty()) return Refuse(u"schtasks.exe not found");
+    if (schtasks.empty()) return Refuse("schtasks.exe not found");
 
     std::u16string programFiles, ownPath, package;
     if (const SysResult<bool> read = resume.ReadProgramFilesFolder(&programFiles); !read.value) {
-      return Refuse(std::u16string(u"the Program Files folder is unreadable, error ") +
-                    DecimalText(read.error));
+      return Refuse("Program Files is unreadable", read.error);
     }
     if (const SysResult<bool> read = resume.ReadOwnPath(&ownPath); !read.value) {
-      return Refuse(std::u16string(u"the program's own path is unreadable, error ") +
-                    DecimalText(read.error));
+      return Refuse("its own path is unreadable", read.error);
     }
     const std::u16string pattern = kPlugin.packagePrefix + ArchitectureSuffix(sys_, state_.wow64);
     if (const std::uint32_t found = FindPackageFile(sys_, pattern, package); found != 0) {
-      return Refuse(std::u16string(u"no plug-in package, error ") + DecimalText(found));
+      return Refuse("no plug-in package", found);
     }
 
     std::u16string id;
     for (int attempt = 0; folder_.empty(); ++attempt) {
       std::uint32_t random = 0;
       if (attempt == kFolderNameAttempts || !resume.RandomNumber(&random)) {
-        return Refuse(u"no new folder name");
+        return Refuse("no new folder name");
       }
       id = RegistrationId(random);
-      const std::u16string folder = programFiles + u"\\" + kResumeFolderPrefix + id;
+      const std::u16string folder = Joined(programFiles, kResumeFolderPrefix + id);
       const SysResult<bool> made = resume.CreateProtectedFolder(folder.c_str());
       if (made.value) {
         folder_ = folder;
       } else if (made.error != kErrorAlreadyExists) {
-        return Refuse(std::u16string(u"the folder ") + folder + u" cannot be made, error " +
-                      DecimalText(made.error));
+        return Refuse("the folder cannot be made", made.error);
       } else {
         sys_.log.Line({"resume: ", folder, " exists already, another name is taken"});
       }
     }
 
-    const std::u16string copy = folder_ + u"\\" + NameOf(ownPath);
-    const std::u16string packageFolder = folder_ + u"\\" + NameOf(ParentOf(package));
-    const std::u16string packageCopy = packageFolder + u"\\" + NameOf(package);
-    const std::u16string resumeFile = folder_ + u"\\" + kResumeFileName;
+    const std::u16string copy = Joined(folder_, NameOf(ownPath));
+    const std::u16string packageFolder = Joined(folder_, NameOf(ParentOf(package)));
+    const std::u16string packageCopy = Joined(packageFolder, NameOf(package));
+    const std::u16string resumeFile = Joined(folder_, kResumeFileName);
     SysResult<bool> step = resume.CopyNewFile(ownPath.c_str(), copy.c_str());
     if (step.value) step = resume.CreateFolder(packageFolder.c_str());
     if (step.value) step = resume.CopyNewFile(package.c_str(), packageCopy.c_str());
     if (step.value) {
       step = resume.WriteNewFile(resumeFile.c_str(), BuildResumeFile(id, pluginArgs));
     }
-    if (!step.value)
-      return Refuse(std::u16string(u"the copy failed, error ") + DecimalText(step.error));
+    if (!step.value) return Refuse("the copy failed", step.error);
 
     // A mark that exists now belongs to an earlier registration: made anew, it is this one's.
     resume.DeleteVolatileMark();
     bool createdNew = false;
     step = resume.CreateVolatileMark(id, &createdNew);
-    if (!step.value)
-      return Refuse(std::u16string(u"the registry mark failed, error ") + DecimalText(step.error));
+    if (!step.value) return Refuse("the registry mark failed", step.error);
     markMade_ = createdNew;
-    if (!createdNew) return Refuse(u"the registry mark exists and cannot be made anew");
+    if (!createdNew) return Refuse("the registry mark exists");
 
     std::uint32_t code = 0;
     if (scheduler == TaskScheduler::kVersion2) {
-      const std::u16string xmlPath = folder_ + u"\\" + kResumeTaskFileName;
-      step = resume.WriteNewFile(xmlPath.c_str(),
-                                 Utf16LeFile(BuildTaskXml(resume.NowUtc(), copy, folder_)));
-      if (!step.value)
-        return Refuse(std::u16string(u"the task file failed, error ") + DecimalText(step.error));
+      const std::u16string xmlPath = Joined(folder_, kResumeTaskFileName);
+      step = resume.WriteNewFile(xmlPath.c_str(), BuildTaskXml(resume.NowUtc(), copy, folder_));
+      if (!step.value) return Refuse("the task file failed", step.error);
       code = RunProgram(sys_, schtasks, CreateTaskCommand(xmlPath));
     } else {
       if (copy.size() + 2 > kMaxTaskRunLength) {
-        return Refuse(u"the copy's path is longer than schtasks /tr takes");
+        return Refuse("the copy's path is too long for /tr");
       }
       RunProgram(sys_, schtasks, DeleteTaskCommand());  // /create has no /f here
       code = RunProgram(sys_, schtasks, CreateStartupTaskCommand(copy));
     }
-    if (code != 0) return Refuse(std::u16string(u"schtasks ended with ") + DecimalText(code));
+    if (code != 0) return Refuse("schtasks failed", code);
     complete_ = true;
     sys_.log.Line({"resume: registered task ", kResumeTaskName, ", folder ", folder_});
     return true;
@@ -240,6 +198,14 @@ class Registration {
   bool complete_ = false;
 };
 
+bool Registration::Refuse(const char* why, std::uint32_t error) {
+  std::u16string line;
+  for (const char* c = why; *c != '\0'; ++c) line += static_cast<char16_t>(*c);
+  if (error != 0) line += u", error " + DecimalText(error);
+  sys_.log.Line({"resume: not registered: ", line});
+  return false;
+}
+
 }  // namespace
 
 void RegisterResume(const System& sys, SetupState& state, const std::u16string& pluginArgs) {
@@ -251,33 +217,29 @@ void RemoveLeftoverResume(const System& sys, SetupState& state) {
   std::u16string programFiles;
   if (!sys.resume->ReadProgramFilesFolder(&programFiles).value) return;
   const std::u16string pattern = programFiles + u"\\" + kResumeFolderPrefix + u"*";
-  std::vector<std::u16string> own;
-  bool registered = false;
+  bool taskDeleted = false;
   FindEntry entry;
-  {
-    ScopedFind listing(sys.files, sys.files.FindFirst(pattern.c_str(), &entry));
-    if (!listing.IsOpen()) return;
-    do {
-      // The search also matches short names; only the long name counts.
-      if (!IsPlainFolder(entry) || !StartsWithNoCase(entry.name, kResumeFolderPrefix)) continue;
-      const std::u16string folder = programFiles + u"\\" + entry.name;
-      if (sys.resume->ReadFolderTrust(folder.c_str()) != FolderTrust::kOwn) {
-        sys.log.Line({"resume: ", folder, " is left alone: not the launcher's own"});
-        continue;
-      }
-      own.push_back(folder);
-      const std::u16string resumeFile = folder + u"\\" + kResumeFileName;
-      registered |= sys.files.ReadFileAttributes(resumeFile.c_str()) != kInvalidFileAttributes;
-    } while (sys.files.FindNext(listing.get(), &entry));
-  }
-  if (registered) {
-    DeleteTask(sys, state);
-    sys.resume->DeleteVolatileMark();
-  }
-  for (const std::u16string& folder : own) {
+  ScopedFind listing(sys.files, sys.files.FindFirst(pattern.c_str(), &entry));
+  if (!listing.IsOpen()) return;
+  do {
+    // The search also matches short names; only the long name counts.
+    if (!IsPlainFolder(entry) || !StartsWithNoCase(entry.name, kResumeFolderPrefix)) continue;
+    const std::u16string folder = Joined(programFiles, entry.name);
+    if (sys.resume->ReadFolderTrust(folder.c_str()) != FolderTrust::kOwn) {
+      sys.log.Line({"resume: ", folder, " is left alone: not the launcher's own"});
+      continue;
+    }
+    // A folder that still holds its resume file is still registered.
+    const std::u16string resumeFile = Joined(folder, kResumeFileName);
+    if (!taskDeleted &&
+        sys.files.ReadFileAttributes(resumeFile.c_str()) != kInvalidFileAttributes) {
+      DeleteTask(sys, state);
+      sys.resume->DeleteVolatileMark();
+      taskDeleted = true;
+    }
     RemoveFolderTree(sys, folder);
     sys.log.Line({"resume: leftover folder ", folder, " removed"});
-  }
+  } while (sys.files.FindNext(listing.get(), &entry));
 }
 
 void RemoveTaskAndCopy(const System& sys, SetupState& state, const std::u16string& folder) {

@@ -39,11 +39,10 @@ std::u16string XmlEscaped(const std::u16string& text);
 
 // The Task Scheduler 2.0 definition: a boot trigger from `now` for kResumeActiveDays, deleted
 // by Windows once expired, run as LocalSystem on batteries too, `command` started in `folder`
-// without arguments.
+// without arguments. It begins with a byte-order mark: written as UTF-16LE, it is what
+// schtasks /xml reads.
 std::u16string BuildTaskXml(const UtcTime& now, const std::u16string& command,
                             const std::u16string& folder);
-// `text` as UTF-16LE behind a byte-order mark: what schtasks /xml reads.
-std::string Utf16LeFile(const std::u16string& text);
 
 // The command lines given to schtasks.exe (the program's bare name first, as the log shows it).
 std::u16string CreateTaskCommand(const std::u16string& xmlPath);          // Task Scheduler 2.0
@@ -51,9 +50,13 @@ std::u16string CreateStartupTaskCommand(const std::u16string& copyPath);  // Tas
 std::u16string DeleteTaskCommand();
 
 // The resume file: the registration id on its first line, the plug-in's arguments after it.
-std::string BuildResumeFile(const std::u16string& id, const std::u16string& pluginArgs);
-// False when `bytes` is not such a file.
-bool ParseResumeFile(const std::string& bytes, std::u16string* id, std::u16string* pluginArgs);
+std::u16string BuildResumeFile(const std::u16string& id, const std::u16string& pluginArgs);
+// False when `text` is not such a file.
+bool ParseResumeFile(const std::u16string& text, std::u16string* id, std::u16string* pluginArgs);
+
+// Whether `text` begins with `prefix`, ASCII letters compared without regard to case (as
+// Windows compares the names of files).
+bool StartsWithNoCase(const std::u16string& text, const std::u16string& prefix);
 
 // The registration id and folder name part of a random number: eight lower-case hex digits.
 std::u16string RegistrationId(std::uint32_t random);

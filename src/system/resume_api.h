@@ -57,10 +57,12 @@ class ResumeApi {
 
   // CopyFileW that fails when `to` exists.
   virtual SysResult<bool> CopyNewFile(const char16_t* from, const char16_t* to) = 0;
-  // Creates `path` (CREATE_NEW: fails when it exists) holding `bytes`.
-  virtual SysResult<bool> WriteNewFile(const char16_t* path, const std::string& bytes) = 0;
-  // The whole content of `path`, at most 64 KiB; larger files fail with ERROR_FILE_TOO_LARGE.
-  virtual SysResult<bool> ReadWholeFile(const char16_t* path, std::string* bytes) = 0;
+  // Creates `path` (CREATE_NEW: fails when it exists) holding `text` as UTF-16LE, as it is
+  // (a byte-order mark, where wanted, is the text's first character).
+  virtual SysResult<bool> WriteNewFile(const char16_t* path, const std::u16string& text) = 0;
+  // The whole content of `path` as UTF-16LE text, at most 64 KiB; larger files fail with
+  // ERROR_FILE_TOO_LARGE, an odd number of bytes with ERROR_INVALID_DATA.
+  virtual SysResult<bool> ReadWholeFile(const char16_t* path, std::u16string* text) = 0;
   // DeleteFileW.
   virtual SysResult<bool> RemoveFile(const char16_t* path) = 0;
   // RemoveDirectoryW (an empty folder).

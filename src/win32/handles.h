@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <wincrypt.h>
+
 #include <cstdint>
 
 #include "system/handles.h"
@@ -108,8 +110,26 @@ struct LocalMemoryTraits {
   static void Close(Value value) { LocalFree(value); }
 };
 
+// A cryptographic provider of CryptAcquireContextW.
+struct CryptProviderTraits {
+  using Value = HCRYPTPROV;
+  static Value Empty() { return 0; }
+  static bool IsValid(Value value) { return value != 0; }
+  static void Close(Value value) { CryptReleaseContext(value, 0); }
+};
+
+// A key opened or created below a predefined key (never a predefined key itself).
+struct RegistryKeyTraits {
+  using Value = HKEY;
+  static Value Empty() { return nullptr; }
+  static bool IsValid(Value value) { return value != nullptr; }
+  static void Close(Value value) { RegCloseKey(value); }
+};
+
 using KernelHandle = Owned<KernelHandleTraits>;
 using FindHandle = Owned<FindHandleTraits>;
 using OwnedModule = Owned<ModuleTraits>;
 using OwnedIcon = Owned<IconTraits>;
 using LocalMemory = Owned<LocalMemoryTraits>;
+using CryptProvider = Owned<CryptProviderTraits>;
+using RegistryKey = Owned<RegistryKeyTraits>;

@@ -8,6 +8,7 @@
 #include "log/file_run_log.h"
 #include "log/log_lines.h"
 #include "setup/command_line.h"
+#include "setup/resumed_run.h"
 #include "setup/setup_driver.h"
 #include "system/system.h"
 #include "win32/certificate_stores.h"
@@ -21,6 +22,7 @@
 #include "win32/launcher/startup_checks.h"
 #include "win32/launcher/temp_log_files.h"
 #include "win32/launcher/viewer_facts_reader.h"
+#include "win32/launcher/windows_resume.h"
 #include "win32/launcher/windows_ui.h"
 #include "win32/system_libraries.h"
 #include "win32/unattended_run.h"
@@ -63,17 +65,19 @@ struct BaseLayer {
 // The setup itself. The installer and certificate adapters are made here, from the libraries
 // that PrepareStart loaded, and exist nowhere else: none can call into a table not yet filled.
 std::uint32_t Install(const SystemLibraries& libraries, DllSearch search, const BaseLayer& base,
-                      const CommandLine& commandLine) {
+                      const CommandLine& commandLine, WindowsResume& resume,
+                      const ResumeLaunch& launch) {
   // Outlives the installer; its result() is the answer of the COM initialisation.
   ComApartment com(search);
   MsiInstaller installer(libraries.Msi(), &com);
   CertificateStores certs(libraries.Crypt());
   KernelFiles files;
   ChildProcesses processes;
-  const System sys{installer,     files,   processes,      certs,
-                   base.platform, base.ui, base.resources, base.log};
+  const System sys{installer, files,          processes, certs,  base.platform,
+                   base.ui,   base.resources, base.log,  &resume};
   SetupState state;
   CoreInstallStages stages(sys, state);
+  if (launch.resumed) return RunResumed(sys, stages, state, launch);
   return RunSetup(sys, stages, state, commandLine);
 }
 
@@ -100,10 +104,16 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLineText, int) {
   FileRunLog log(logFiles);
   log.Open();
   const ActiveRunLog activeLog(log);
-  ui.SetSomebodyCanSee(DecideSomebodyCanSee(ReadViewerFacts(), log));
+  // A copy that a startup task runs after the restart, to finish an upgrade, shows nothing: it
+  // runs as SYSTEM before anybody logs on, and takes its arguments from its own folder.
+  WindowsResume resume(search);
+  const ResumeLaunch launch = DetectResumeLaunch(resume);
+  ui.SetSomebodyCanSee(!launch.resumed && DecideSomebodyCanSee(ReadViewerFacts(), log));
   SetInternalFailureHook(LogInternalFailure);
   // Read once: start-up learns -silent from it, the setup everything else.
-  const CommandLine commandLine = ReadCommandLine(platform, Utf16String(commandLineText));
+  const CommandLine commandLine = launch.resumed
+                                      ? ResumedCommandLine(launch)
+                                      : ReadCommandLine(platform, Utf16String(commandLineText));
 
   SystemLibraries libraries;
   if (const std::uint32_t refused =
@@ -112,6 +122,6 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLineText, int) {
     return static_cast<int>(LogExitCode(log, refused));
   }
   const std::uint32_t exitCode =
-      Install(libraries, search, {platform, ui, resources, log}, commandLine);
+      Install(libraries, search, {platform, ui, resources, log}, commandLine, resume, launch);
   return static_cast<int>(LogExitCode(log, exitCode));
 }

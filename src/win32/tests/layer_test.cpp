@@ -32,6 +32,9 @@
 
 CheckLog checks;
 
+// WindowsResume's checks, in resume_layer_test.cpp.
+void CheckResumeCalls(DllSearch search);
+
 namespace {
 
 // msi.dll and crypt32.dll as the launcher loads them; filled in wmain.
@@ -853,5 +856,6 @@ int wmain(int argc, wchar_t** argv) {
   CriticalErrorsFailInEveryRun();
   InstallerAnswersForUnknownProducts();
   StringBlocksMatchTheSystemsReading();
+  CheckResumeCalls(search);
   return checks.Finish();
 }

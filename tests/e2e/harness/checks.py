@@ -25,12 +25,15 @@ def _first_difference(actual, expected):
 
 
 class Checker:
-    def __init__(self, report):
+    """`label` goes in front of every failure (for instance which run of a scenario it is)."""
+
+    def __init__(self, report, label=""):
         self.report = report
+        self.label = label
         self.failures = []
 
     def fail(self, message):
-        self.failures.append(message)
+        self.failures.append(self.label + message)
 
     def equal(self, what, actual, expected):
         if actual == expected:

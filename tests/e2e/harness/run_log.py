@@ -15,13 +15,26 @@ def launcher_pid(report):
     return parents.pop() if len(parents) == 1 else None
 
 
+def _logs(session):
+    return glob.glob(os.path.join(session.prefix.path, "drive_c", "users", "*", "**",
+                                  "zirelpluginsetup_*.log"), recursive=True)
+
+
+def take_lines(check, session, number):
+    """read_lines of a session that runs the launcher several times: the log then moves into
+    the scenario's logs as zirelpluginsetup-<number>.log, leaving room for the next run's."""
+    lines = read_lines(check, session)
+    for path in _logs(session):
+        shutil.move(path, os.path.join(session.logs, f"zirelpluginsetup-{number}.log"))
+    return lines
+
+
 def read_lines(check, session, pid=None):
     """The lines of the launcher's log in the prefix's temporary folder, without the elapsed
     milliseconds in front. The checker is told when there is not exactly one log, when its name
     is not zirelpluginsetup_<yyyyMMdd_HHmmss>_<pid>.log with the launcher's process id `pid`
     (any number when None), or when it is not UTF-8 with a byte-order mark and CR LF line ends."""
-    found = glob.glob(os.path.join(session.prefix.path, "drive_c", "users", "*", "**",
-                                   "zirelpluginsetup_*.log"), recursive=True)
+    found = _logs(session)
     if not check.equal("run logs in the temporary folder", len(found), 1):
         return []
     check.true(f"run log named after the time and the launcher's process id {pid}: "
@@ -41,11 +54,11 @@ def read_lines(check, session, pid=None):
     return [re.sub(r"^ *\d+ ", "", line) for line in lines]
 
 
-def expect_lines(check, session, expected, pid=None):
-    """Each pattern of `expected` matches a whole line of the run's log, in this order (other
-    lines may come between them), and the last pattern the last line. `pid` as for
+def expect_lines(check, session, expected, pid=None, lines=None):
+    """Each pattern of `expected` matches a whole line of the run's log (or of `lines`), in this
+    order (other lines may come between them), and the last pattern the last line. `pid` as for
     read_lines."""
-    lines = read_lines(check, session, pid)
+    lines = read_lines(check, session, pid) if lines is None else lines
     work = re.escape(wine.windows_path(session.workdir))
     at = 0
     for pattern in expected:

@@ -2,6 +2,7 @@
 
 import json
 import os
+import re
 import shutil
 import subprocess
 
@@ -17,7 +18,9 @@ SERVER_LINGER_SECONDS = 30
 
 
 def windows_path(path):
-    """The Wine path of a host path through drive Z:."""
+    """The Wine path of a host path through drive Z:; a Windows path ("C:\\...") unchanged."""
+    if re.match(r"[A-Za-z]:\\", path):
+        return path
     return "Z:" + os.path.abspath(path).replace("/", "\\")
 
 

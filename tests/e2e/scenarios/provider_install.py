@@ -15,6 +15,7 @@ from harness.run_log import read_lines as _run_log
 from harness.session import Session
 
 from . import installer_fixtures as fixtures
+from . import stand_ins
 from .installer_operations import run_windows_program
 
 PLUGIN_CODE = fixtures.PLUGIN_CODE
@@ -138,38 +139,6 @@ def _zaz_values(session):
     return values
 
 
-_RECORD = "zirel-recorded.txt"
-_RECORD_EXIT = "zirel-recorded-exit.txt"
-
-
-def _record_regini(session, exit_code):
-    """Replaces the prefix's regini (a stub under Wine) by the command recorder, which ends
-    with `exit_code`. The 32-bit system directory is the one the launcher's children come
-    from. The file is a link shared with the golden prefix: unlinked first, never written.
-    Wine runs its built-in program for a file of the system directory unless told to load the
-    file itself."""
-    drive = os.path.join(session.prefix.path, "drive_c")
-    system = os.path.join(drive, "windows", "syswow64")
-    if not os.path.isdir(system):
-        system = os.path.join(drive, "windows", "system32")
-    target = os.path.join(system, "regini.exe")
-    os.unlink(target)
-    shutil.copy(os.path.join(session.layout.build_dir, "command_recorder.exe"), target)
-    session.prefix.set_registry(r"HKCU\Software\Wine\DllOverrides", "regini.exe", "native")
-    if exit_code != 0:
-        with open(os.path.join(drive, _RECORD_EXIT), "w", encoding="ascii") as out:
-            out.write(str(exit_code))
-
-
-def _recorded_runs(session):
-    """(command line, current directory) of every run of the recorder, in order."""
-    path = os.path.join(session.prefix.path, "drive_c", _RECORD)
-    if not os.path.exists(path):
-        return []
-    with open(path, encoding="utf-8") as source:
-        return [tuple(line.rstrip("\n").split("\t")) for line in source]
-
-
 def _started_by_launcher(report):
     """Executable names of the processes the launcher itself started, in order. Their own
     children (Wine gives a console program a conhost.exe) are left out."""
@@ -232,7 +201,7 @@ class ProviderCase:
             fixtures.put_distribution(session, self.distribution)
             if self.zaz_files:
                 _put_zaz_files(session)
-            _record_regini(session, self.regini_exit)
+            stand_ins.replace(session, "regini.exe", self.regini_exit)
             # The first opening of the Root store copies the host's CA bundle in: done here,
             # so that what the launch adds is told apart.
             fixtures.probe(session, "root", "0" * 40)
@@ -265,8 +234,8 @@ class ProviderCase:
         acl = "ZAZ_acl_x64.acl" if self.prefix == "win64" else "ZAZ_acl_x86.acl"
         runs = [] if self.zaz_set_up is None else [
             (f"regini {acl}", wine.windows_path(session.workdir))]
-        check.equal("regini runs (command line, current directory)", _recorded_runs(session),
-                    runs)
+        check.equal("regini runs (command line, current directory)",
+                    [run[:2] for run in stand_ins.runs(session)], runs)
         added = sorted(_root_thumbprints(session) - roots_before)
         values = _zaz_values(session)
         if self.zaz_set_up is None:

@@ -9,9 +9,9 @@
 #include "fakes/fake_files.h"
 #include "system/resume_api.h"
 
-// The resume's calls over the fake file system: folders and files made here are seen by its
-// searches. File contents are kept by path; `failures` makes one kind of call fail with an
-// error; files in `inUse` cannot be deleted now (a running program).
+// The resume's calls over the fake file system, whose searches see what is made here. Contents
+// are kept by path; `failures` makes a call fail with an error; files `inUse` stay until the
+// restart; a folder made protected here is the launcher's own.
 class FakeResume : public ResumeApi {
  public:
   explicit FakeResume(FakeFiles& files) : files_(files) {}
@@ -20,17 +20,16 @@ class FakeResume : public ResumeApi {
   std::u16string ownPath = u"C:\\dist\\zirelpluginsetup.exe";
   std::vector<std::uint32_t> randoms{0x1a2b3c4du, 0x5e6f7081u};  // handed out in turn
   std::map<std::string, std::uint32_t> failures;                 // call name -> error
-  std::map<std::u16string, FolderTrust> trust;  // folders made protected here are kOwn
-  std::map<std::u16string, std::string> contents;
+  std::map<std::u16string, std::u16string> contents;
+  std::set<std::u16string> trusted;
   std::set<std::u16string> inUse;
   std::vector<std::u16string> atRestart;
   std::optional<std::u16string> mark;
-  bool markCreatesExisting = false;  // the key exists as a non-volatile one
+  bool markCreatesExisting = false;  // a lasting key is in the way
   UtcTime now{2026, 12, 7, 22, 5, 9};
   std::vector<std::uint32_t> waits;
 
   SysResult<bool> ReadProgramFilesFolder(std::u16string* path) override {
-    if (Fails("ReadProgramFilesFolder")) return Failed("ReadProgramFilesFolder");
     *path = programFiles;
     return {true, 0};
   }
@@ -45,56 +44,40 @@ class FakeResume : public ResumeApi {
   }
   SysResult<bool> CreateProtectedFolder(const char16_t* path) override {
     if (Exists(path)) return {false, 183};
-    if (Fails("CreateProtectedFolder")) return Failed("CreateProtectedFolder");
-    files_.AddDirectory(path);
-    trust[path] = FolderTrust::kOwn;
-    return {true, 0};
+    if (failures.count("CreateProtectedFolder")) return {false, failures["CreateProtectedFolder"]};
+    trusted.insert(path);
+    return Make(path, true);
   }
   SysResult<bool> CreateFolder(const char16_t* path) override {
-    if (Exists(path)) return {false, 183};
-    files_.AddDirectory(path);
-    return {true, 0};
+    return Exists(path) ? SysResult<bool>{false, 183} : Make(path, true);
   }
   FolderTrust ReadFolderTrust(const char16_t* path) override {
     const std::uint32_t attributes = files_.ReadFileAttributes(path);
     if (attributes == kInvalidFileAttributes) return FolderTrust::kUnreadable;
     if (attributes & kFileAttributeReparsePoint) return FolderTrust::kReparsePoint;
-    const auto it = trust.find(path);
-    return it == trust.end() ? FolderTrust::kForeign : it->second;
+    return trusted.count(path) ? FolderTrust::kOwn : FolderTrust::kForeign;
   }
   SysResult<bool> CopyNewFile(const char16_t* from, const char16_t* to) override {
     if (!Exists(from)) return {false, 2};
-    if (Exists(to)) return {false, 80};
-    if (Fails("CopyNewFile")) return Failed("CopyNewFile");
-    files_.AddFile(to);
-    contents[to] = contents.count(from) ? contents[from] : "copy of " + Utf8(from);
-    return {true, 0};
+    if (failures.count("CopyNewFile")) return {false, failures["CopyNewFile"]};
+    return WriteNewFile(to, contents[from]);
   }
-  SysResult<bool> WriteNewFile(const char16_t* path, const std::string& bytes) override {
+  SysResult<bool> WriteNewFile(const char16_t* path, const std::u16string& text) override {
     if (Exists(path)) return {false, 80};
-    if (Fails("WriteNewFile")) return Failed("WriteNewFile");
-    files_.AddFile(path);
-    contents[path] = bytes;
-    return {true, 0};
+    contents[path] = text;
+    return Make(path, false);
   }
-  SysResult<bool> ReadWholeFile(const char16_t* path, std::string* bytes) override {
-    const auto it = contents.find(path);
-    if (!Exists(path) || it == contents.end()) return {false, 2};
-    *bytes = it->second;
+  SysResult<bool> ReadWholeFile(const char16_t* path, std::u16string* text) override {
+    if (!Exists(path)) return {false, 2};
+    *text = contents[path];
     return {true, 0};
   }
   SysResult<bool> RemoveFile(const char16_t* path) override {
     if (inUse.count(path)) return {false, 5};
-    if (!Exists(path)) return {false, 2};
-    files_.Remove(path);
-    contents.erase(path);
-    return {true, 0};
+    return Remove(path);
   }
   SysResult<bool> RemoveFolder(const char16_t* path) override {
-    if (!Exists(path)) return {false, 2};
-    if (HasEntries(path)) return {false, 145};  // ERROR_DIR_NOT_EMPTY
-    files_.Remove(path);
-    return {true, 0};
+    return HasEntries(path) ? SysResult<bool>{false, 145} : Remove(path);  // ERROR_DIR_NOT_EMPTY
   }
   SysResult<bool> RemoveAtRestart(const char16_t* path) override {
     atRestart.push_back(path);
@@ -106,21 +89,19 @@ class FakeResume : public ResumeApi {
     return {true, 0};
   }
   SysResult<bool> CreateVolatileMark(const std::u16string& id, bool* createdNew) override {
-    if (Fails("CreateVolatileMark")) return Failed("CreateVolatileMark");
     *createdNew = !mark && !markCreatesExisting;
     if (*createdNew) mark = id;
     return {true, 0};
   }
   SysResult<bool> ReadVolatileMark(std::u16string* id) override {
-    if (Fails("ReadVolatileMark")) return Failed("ReadVolatileMark");
     if (!mark) return {false, 2};
     *id = *mark;
     return {true, 0};
   }
   SysResult<bool> DeleteVolatileMark() override {
-    if (!mark) return {false, 2};
+    const bool had = mark.has_value();
     mark.reset();
-    return {true, 0};
+    return {had, had ? 0u : 2u};
   }
   UtcTime NowUtc() override { return now; }
   void Wait(std::uint32_t milliseconds) override { waits.push_back(milliseconds); }
@@ -130,16 +111,23 @@ class FakeResume : public ResumeApi {
   }
 
  private:
-  bool Fails(const std::string& call) const { return failures.count(call) != 0; }
-  SysResult<bool> Failed(const std::string& call) const { return {false, failures.at(call)}; }
+  SysResult<bool> Make(const std::u16string& path, bool folder) {
+    folder ? files_.AddDirectory(path) : files_.AddFile(path);
+    return {true, 0};
+  }
+  SysResult<bool> Remove(const std::u16string& path) {
+    if (!Exists(path)) return {false, 2};
+    files_.Remove(path);
+    contents.erase(path);
+    return {true, 0};
+  }
   bool HasEntries(const std::u16string& folder) {
     FindEntry entry;
     const SearchHandle search = files_.FindFirst((folder + u"\\*").c_str(), &entry);
-    if (search == kInvalidHandle<SearchHandle>) return false;
     bool any = false;
-    do {
-      any |= entry.name != u"." && entry.name != u"..";
-    } while (files_.FindNext(search, &entry));
+    if (search == kInvalidHandle<SearchHandle>) return false;
+    do any |= entry.name != u"." && entry.name != u"..";
+    while (files_.FindNext(search, &entry));
     files_.CloseFind(search);
     return any;
   }

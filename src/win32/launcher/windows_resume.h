@@ -1,0 +1,49 @@
+#pragma once
+
+#include <windows.h>
+
+#include "system/resume_api.h"
+#include "win32/dll_search.h"
+
+// ResumeApi over kernel32, advapi32 and shell32: the protected folder of the local copy and
+// its files, the volatile registry mark, the clock. Only calls that Windows 2000 has are
+// imported; the newer ones (SHGetKnownFolderPath, RegDeleteKeyExW) are looked up at run time,
+// and ole32.dll is loaded from the system directory when CoTaskMemFree is needed.
+//
+// Errors are Windows error codes as the failing call left them, except that
+// ReadProgramFilesFolder hands on the shell's HRESULT unchanged (and the Windows error of
+// loading ole32.dll where that fails).
+class WindowsResume : public ResumeApi {
+ public:
+  explicit WindowsResume(DllSearch search) : search_(search) {}
+
+  SysResult<bool> ReadProgramFilesFolder(std::u16string* path) override;
+  SysResult<bool> ReadOwnPath(std::u16string* path) override;
+  bool RandomNumber(std::uint32_t* value) override;
+
+  SysResult<bool> CreateProtectedFolder(const char16_t* path) override;
+  SysResult<bool> CreateFolder(const char16_t* path) override;
+  FolderTrust ReadFolderTrust(const char16_t* path) override;
+
+  SysResult<bool> CopyNewFile(const char16_t* from, const char16_t* to) override;
+  SysResult<bool> WriteNewFile(const char16_t* path, const std::u16string& text) override;
+  SysResult<bool> ReadWholeFile(const char16_t* path, std::u16string* text) override;
+  SysResult<bool> RemoveFile(const char16_t* path) override;
+  SysResult<bool> RemoveFolder(const char16_t* path) override;
+  SysResult<bool> RemoveAtRestart(const char16_t* path) override;
+  SysResult<bool> SetCurrentFolder(const char16_t* path) override;
+
+  SysResult<bool> CreateVolatileMark(const std::u16string& id, bool* createdNew) override;
+  SysResult<bool> ReadVolatileMark(std::u16string* id) override;
+  SysResult<bool> DeleteVolatileMark() override;
+
+  UtcTime NowUtc() override;
+  void Wait(std::uint32_t milliseconds) override;
+
+ private:
+  DllSearch search_;
+};
+
+// What a folder with this owner and DACL is to the launcher, for a program running as
+// `runningAccount` (may be null): ReadFolderTrust's decision once it has read them.
+FolderTrust TrustOfFolderSecurity(PSECURITY_DESCRIPTOR descriptor, PSID runningAccount);
