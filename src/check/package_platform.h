@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <string>
 
+#include "installer/upgrade_decision.h"
+
 // Which Windows runs a package: the platform field of its Template summary property, as the
 // Windows Installer reads it before it processes a package ("x64;1049", "Intel;1033", ";1033").
 
@@ -24,6 +26,3 @@ std::u16string WindowsName(bool wow64);
 // The platform a package file's name promises: "win32" or "x86" an Intel package, "x64" or
 // "amd64" an x64 one (without regard to case); kUnknown when the name says neither or both.
 PackagePlatform PlatformOfName(const std::u16string& fileName);
-
-// ERROR_INSTALL_PLATFORM_UNSUPPORTED: the installer's answer to a package for another platform.
-constexpr std::uint32_t kErrorPlatformUnsupported = 1633;

@@ -45,6 +45,12 @@ std::u16string EndsWith(std::uint32_t result) {
   return u"the launcher ends this path with " + DecimalText(result);
 }
 
+// The refusal that ended a path: msiexec's, or where the version check found every match
+// refused, the first of them.
+const PlatformRefusal& EndingRefusal(const std::vector<PlatformRefusal>& refusals) {
+  return refusals.back().atInstall ? refusals.back() : refusals.front();
+}
+
 // Why the path ended at a package refused as one for another platform.
 std::u16string RefusalText(const std::u16string& file, const PlatformRefusal& refusal, bool wow64) {
   const std::u16string platform = PlatformName(refusal.platform);
@@ -64,8 +70,9 @@ std::u16string RefusalText(const std::u16string& file, const PlatformRefusal& re
 std::u16string DifferentEnding(const RealSystem& real, const std::u16string& folder,
                                const PathRun& run, const PathRun& other) {
   if (other.result == run.result && other.installed.empty() == run.installed.empty()) return {};
-  if (!other.refusals.empty()) {
-    return RefusalText(u"", other.refusals[0], other.wow64) + u", and " + EndsWith(other.result);
+  if (other.result == kErrorPlatformUnsupported && !other.refusals.empty()) {
+    return RefusalText(u"", EndingRefusal(other.refusals), other.wow64) + u", and " +
+           EndsWith(other.result);
   }
   if (other.result != 0) return EndsWith(other.result);
   PackageFacts source;
@@ -174,9 +181,10 @@ ReportLine EvaluatePath(const RealSystem& real, const std::u16string& folder, co
     } else if (run.result != 0) {
       line.outcome = u"ends with " + DecimalText(run.result);
       Add(line, Severity::kError,
-          run.refusals.empty()
+          run.result != kErrorPlatformUnsupported || run.refusals.empty()
               ? EndsWith(run.result)
-              : RefusalText(RelativeTo(folder, run.refusals[0].path), run.refusals[0], run.wow64) +
+              : RefusalText(RelativeTo(folder, EndingRefusal(run.refusals).path),
+                            EndingRefusal(run.refusals), run.wow64) +
                     u", and " + EndsWith(run.result));
     } else {
       line.outcome = u"nothing installed";
@@ -198,7 +206,9 @@ ReportLine EvaluatePath(const RealSystem& real, const std::u16string& folder, co
   }
   if (run.result != 0) {
     Add(line, Severity::kError,
-        (run.refusals.empty() ? u"" : RefusalText(u"", run.refusals[0], run.wow64) + u", and ") +
+        (run.result != kErrorPlatformUnsupported || run.refusals.empty()
+             ? u""
+             : RefusalText(u"", EndingRefusal(run.refusals), run.wow64) + u", and ") +
             EndsWith(run.result));
   }
   CheckConfiguration(real, run, line);

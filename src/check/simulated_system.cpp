@@ -92,9 +92,11 @@ std::uint32_t SimulatedInstaller::OpenPackageEx(const char16_t* path, std::uint3
   openedPackages.emplace_back(path);
   if (versionRead_) versionSource = path;
   const bool installedHere = localPackageRead_;
+  const bool versionCheck = versionRead_;
   versionRead_ = false;
   localPackageRead_ = false;
   if (!installedHere && !rule_.Accepts(path, false)) {
+    versionRead_ = versionCheck;  // the version check goes on to the next match
     *handle = 0;
     return kErrorPlatformUnsupported;
   }

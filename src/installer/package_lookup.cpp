@@ -16,8 +16,11 @@ std::uint32_t ReadCurrentDirectoryText(const System& sys, std::u16string& direct
 }
 
 // Looks one level deep: the first subdirectory in listing order that holds a match wins, and
-// within it the first match the search returns. Names beginning with a full stop are skipped.
-std::uint32_t FindPackageFile(const System& sys, std::u16string pattern, std::u16string& path) {
+// within it the first match the search returns; later matches follow in the same order. Names
+// beginning with a full stop are skipped.
+std::uint32_t FindPackageFile(const System& sys, std::u16string pattern, std::u16string& path,
+                              std::uint32_t skip) {
+  const bool further = skip > 0;
   bool ended = false;
   std::uint32_t result = kErrorNoMoreFiles;
   ForEachSearchedFolder(sys.files, [&](const FindEntry& directory) {
@@ -25,6 +28,10 @@ std::uint32_t FindPackageFile(const System& sys, std::u16string pattern, std::u1
     FindEntry match;
     ScopedFind matches(sys.files, sys.files.FindFirst(search.c_str(), &match));
     if (!matches.IsOpen()) return true;
+    while (skip > 0) {
+      --skip;
+      if (!sys.files.FindNext(matches.get(), &match)) return true;
+    }
     ended = true;
 
     // The current directory may be longer than the classic path limit; it is then read again
@@ -39,6 +46,9 @@ std::uint32_t FindPackageFile(const System& sys, std::u16string pattern, std::u1
     sys.log.Line({"package for ", Quoted(pattern), ": ", path});
     return false;
   });
-  if (!ended) sys.log.Line({u"package: no file matches " + Quoted(pattern)});
+  if (!ended) {
+    sys.log.Line({further ? u"package: no further file matches " : u"package: no file matches ",
+                  Quoted(pattern)});
+  }
   return result;
 }

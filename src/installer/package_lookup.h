@@ -11,5 +11,7 @@ constexpr std::uint32_t kErrorNoMoreFiles = 232;  // no package file matched
 // gave.
 std::uint32_t ReadCurrentDirectoryText(const System& sys, std::u16string& directory);
 
-// Full path of the first file matching `pattern` one level below the current directory.
-std::uint32_t FindPackageFile(const System& sys, std::u16string pattern, std::u16string& path);
+// Full path of the first file matching `pattern` one level below the current directory, or,
+// with `skip`, of the one that many matches further on in the same order.
+std::uint32_t FindPackageFile(const System& sys, std::u16string pattern, std::u16string& path,
+                              std::uint32_t skip = 0);

@@ -41,12 +41,21 @@ std::uint32_t DecideUpgrade(const System& sys, std::u16string productCode, int& 
       ReadProductInfo(sys.installer, productCode, u"VersionString", installedVersion);
   if (result != 0) return Fail(sys, "installed version", kStrInstalledVersionUnreadable, result);
 
+  // The first match that this Windows can open: a package for another platform (a 64-bit one
+  // on 32-bit Windows, met first on a medium that lists it first) is passed over.
   std::u16string path;
-  result = FindPackageFile(sys, VersionCheckPattern(productCode), path);
-  if (result != 0) return Fail(sys, "package lookup", kStrPackageNotFound, result);
-
   PackageSession session(sys.installer);
-  result = OpenPackage(session, path);
+  for (std::uint32_t skip = 0;; ++skip) {
+    result = FindPackageFile(sys, VersionCheckPattern(productCode), path, skip);
+    if (result != 0 && skip == 0) return Fail(sys, "package lookup", kStrPackageNotFound, result);
+    if (result != 0) {
+      result = kErrorPlatformUnsupported;  // every match is for another platform
+      break;
+    }
+    result = OpenPackage(session, path);
+    if (result != kErrorPlatformUnsupported) break;
+    sys.log.Line({"upgrade check: ", path, " is for another platform (1633), passed over"});
+  }
   if (result != 0) return Fail(sys, "opening the package", kStrNewPackageUnopenable, result);
 
   std::u16string newVersion;

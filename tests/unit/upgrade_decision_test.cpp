@@ -1,5 +1,7 @@
 #include "installer/upgrade_decision.h"
 
+#include <algorithm>
+
 #include "common/product_catalogue.h"
 #include "install_fixture.h"
 
@@ -121,6 +123,7 @@ class DecideUpgradeFailures : public DecideUpgradeTest,
     if (name == "NoPackage") fake.files.Remove(kCspPackage);
     if (name == "CurrentDirectoryUnreadable") fake.files.currentDirectoryFails = true;
     if (name == "PackageUnopenable") fake.installer.openFailures[kCspPackage] = 1620;
+    if (name == "EveryMatchForAnotherPlatform") fake.installer.openFailures[kCspPackage] = 1633;
     if (name == "ProductVersionUnreadable") {
       fake.installer.propertyFailures[u"ProductVersion"] = 1615;
     }
@@ -145,9 +148,25 @@ INSTANTIATE_TEST_SUITE_P(
         FailureCase{"NoPackage", 232, "Не возможно найти msi-пакет."},
         FailureCase{"CurrentDirectoryUnreadable", 5, "Не возможно найти msi-пакет."},
         FailureCase{"PackageUnopenable", 1620, "Не возможно открыть новый msi-пакет."},
+        FailureCase{"EveryMatchForAnotherPlatform", 1633, "Не возможно открыть новый msi-пакет."},
         FailureCase{"ProductVersionUnreadable", 1615,
                     "Не возможно узнать версию нового msi-пакета."}),
     [](const ::testing::TestParamInfo<FailureCase>& param) { return param.param.name; });
+
+// A medium that lists the 64-bit package first on 32-bit Windows: the next match is compared.
+TEST_F(DecideUpgradeTest, APackageForAnotherPlatformIsPassedOver) {
+  Install(kCspProductCode, u"3.6.6000");
+  fake.installer.openFailures[kCspPackage] = 1633;
+  AddPackage(u"C:\\dist\\x86\\csp-win32.msi", u"3.6.5000");
+  EXPECT_EQ(0u, DecideUpgrade(fake.sys, kCspProductCode, versionOrder, &minimumOrder));
+  EXPECT_EQ(-1, versionOrder);
+  EXPECT_TRUE(Boxes().empty());
+  EXPECT_EQ((std::vector<std::u16string>{kCspPackage, u"C:\\dist\\x86\\csp-win32.msi"}),
+            fake.installer.openedPackages);
+  EXPECT_EQ(1, std::count(fake.log.lines.begin(), fake.log.lines.end(),
+                          u"upgrade check: " + std::u16string(kCspPackage) +
+                              u" is for another platform (1633), passed over"));
+}
 
 TEST_F(DecideUpgradeTest, CodesWithoutPatternLookForNoPackage) {
   for (const std::u16string& code :

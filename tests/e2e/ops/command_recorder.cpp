@@ -5,8 +5,9 @@
 // copy of FILE as C:\zirel-recorded.xml, since the program that wrote FILE may delete it
 // later. Then it ends with the number written in C:\zirel-recorded-exit.txt, or 0 when there is
 // no such file; "1 0" there makes the first run end with 1 and every later one with 0.
-#include <shellapi.h>
 #include <windows.h>
+
+#include <shellapi.h>
 
 #include <string>
 
