@@ -21,6 +21,13 @@ constexpr char16_t kUpgradeProperties[] = u"REINSTALL=ALL REINSTALLMODE=vomus";
 constexpr char16_t kRegistryImport[] = u"regedit /s ";
 constexpr char16_t kAclImport[] = u"regini ";
 
+// Adds a step's result to the sequence's: the first failure, in the order the steps ran, stays;
+// a restart request stands where nothing failed. (A bitwise OR would hide a failure whose bits
+// 3010 holds, 3010 | 2 = 3010, and make up codes such as 1603 | 3010 = 4035.)
+void AddStepResult(std::uint32_t& sequence, std::uint32_t step) {
+  if (!IsInstallFailure(sequence) && step != kResultSuccess) sequence = step;
+}
+
 // Ends the provider sequence early with `result`.
 struct EarlyEnd {
   bool ends = false;
@@ -77,13 +84,13 @@ EarlyEnd InstallCsp(const System& sys, const SetupOptions& options, bool silent,
 }
 
 // The ZAZ CSP package: upgraded in place keeping its language, installed fresh, or left alone.
-// ORs the installation's result into `accumulator`.
+// Adds the installation's result to `accumulator`.
 EarlyEnd InstallZazCsp(const System& sys, bool silent, const std::u16string& suffix,
                        const std::u16string& ucspArgs, std::uint32_t& accumulator) {
   std::u16string pattern = kZazCsp.packagePrefix + suffix;
   if (!IsInstalled(sys, kZazCsp)) {
     sys.log.Line({"ZAZ CSP: first installation"});
-    accumulator |= InstallPackage(sys, kZazCspProductCode, pattern, ucspArgs, silent);
+    AddStepResult(accumulator, InstallPackage(sys, kZazCspProductCode, pattern, ucspArgs, silent));
     return {};
   }
   int versionOrder = 1;
@@ -96,8 +103,8 @@ EarlyEnd InstallZazCsp(const System& sys, bool silent, const std::u16string& suf
   sys.log.Line({"ZAZ CSP: newer package, upgrade in place keeping the language"});
   const std::uint32_t carried = BuildCarryOverArgs(sys, kZazCspProductCode, silent, pattern);
   if (carried != 0) return {true, carried};
-  accumulator |=
-      InstallPackage(sys, kZazCspProductCode, pattern, ucspArgs + kUpgradeProperties, silent);
+  AddStepResult(accumulator, InstallPackage(sys, kZazCspProductCode, pattern,
+                                            ucspArgs + kUpgradeProperties, silent));
   return {};
 }
 
@@ -106,8 +113,8 @@ std::uint32_t ImportZazSettings(const System& sys, Wow64Cache& wow64) {
   const bool wow = IsWow64(sys, wow64, true);
   std::uint32_t result = RunProcess(
       sys, std::u16string(kRegistryImport) + (wow ? u"ZAZ_x64_2.reg" : u"ZAZ_x86_2.reg"));
-  result |=
-      RunProcess(sys, std::u16string(kAclImport) + (wow ? u"ZAZ_acl_x64.acl" : u"ZAZ_acl_x86.acl"));
+  AddStepResult(result, RunProcess(sys, std::u16string(kAclImport) +
+                                            (wow ? u"ZAZ_acl_x64.acl" : u"ZAZ_acl_x86.acl")));
   return result;
 }
 
@@ -128,7 +135,8 @@ std::u16string AclImportFileOf(const std::u16string& commandLine) {
   return TextAfter(commandLine, kAclImport);
 }
 
-// Results of the steps are combined with a bitwise OR, so a failure survives a later success.
+// Every step runs; the sequence's result is its first failure, else 3010 when a step asked for
+// a restart, else 0.
 std::uint32_t InstallProviders(const System& sys, SetupState& state, bool silent,
                                std::u16string cspArgs, std::u16string ucspArgs) {
   const SetupOptions& options = state.options;
@@ -142,7 +150,7 @@ std::uint32_t InstallProviders(const System& sys, SetupState& state, bool silent
   if (options.installUcsp) {
     const EarlyEnd end = InstallZazCsp(sys, silent, suffix, ucspArgs, accumulator);
     if (end.ends) return end.result;
-    accumulator |= ImportZazSettings(sys, state.wow64);
+    AddStepResult(accumulator, ImportZazSettings(sys, state.wow64));
     AddRootCertificates(sys);
   }
   return accumulator;

@@ -52,3 +52,8 @@ constexpr std::uint32_t kResultInstallInProgress = 1618;
 // the Windows Installer's answers, or of the Windows errors of a program or DLL that cannot be
 // started or loaded is this number.
 constexpr std::uint32_t kExitInternalFailure = 1359;
+
+// Anything but success and success-with-restart.
+inline bool IsInstallFailure(std::uint32_t result) {
+  return result != kResultSuccess && result != kResultRestartRequired;
+}

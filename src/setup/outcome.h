@@ -5,11 +5,6 @@
 #include "actions/setup_options.h"
 #include "common/exit_codes.h"
 
-// Anything but success and success-with-restart.
-inline bool IsInstallFailure(std::uint32_t result) {
-  return result != kResultSuccess && result != kResultRestartRequired;
-}
-
 // The confirmation question for the provider flags.
 std::uint16_t ChooseQuestion(const SetupOptions& options);
 

@@ -6,6 +6,7 @@ import os
 import re
 import shutil
 from dataclasses import dataclass, field
+from typing import Optional
 
 from harness import checks, texts, wine
 from harness.checks import Box
@@ -175,7 +176,8 @@ class ProviderCase:
     zaz_set_up: these registry values, and the demo root certificates, are there afterwards;
     None: neither the ZAZ key nor any new root certificate may be;
     regini_exit: regini is replaced by the command recorder ending with this code; it must run
-    once, with the ACL file of the platform, exactly when zaz_set_up is given;
+    once, with the ACL file of the platform, exactly when zaz_set_up is given; None: the
+    prefix has no regini at all;
     prefix: the kind of golden prefix the scenario's prefix is copied from;
     log: patterns of lines of the run's log in their order ("{work}" stands for the launcher's
     directory); with zaz_set_up, a line for each root certificate added, with its thumbprint."""
@@ -189,7 +191,7 @@ class ProviderCase:
     products: dict
     zaz_files: bool = False
     zaz_set_up: dict = None
-    regini_exit: int = 0
+    regini_exit: Optional[int] = 0
     prefix: str = "win64"
     env: dict = field(default_factory=dict)
     log: tuple = ()
@@ -201,7 +203,10 @@ class ProviderCase:
             fixtures.put_distribution(session, self.distribution)
             if self.zaz_files:
                 _put_zaz_files(session)
-            stand_ins.replace(session, "regini.exe", self.regini_exit)
+            if self.regini_exit is None:
+                stand_ins.remove(session, "regini.exe")
+            else:
+                stand_ins.replace(session, "regini.exe", self.regini_exit)
             # The first opening of the Root store copies the host's CA bundle in: done here,
             # so that what the launch adds is told apart.
             fixtures.probe(session, "root", "0" * 40)
@@ -232,7 +237,7 @@ class ProviderCase:
 
     def _expect_zaz_set_up(self, check, session, roots_before):
         acl = "ZAZ_acl_x64.acl" if self.prefix == "win64" else "ZAZ_acl_x86.acl"
-        runs = [] if self.zaz_set_up is None else [
+        runs = [] if self.zaz_set_up is None or self.regini_exit is None else [
             (f"regini {acl}", wine.windows_path(session.workdir))]
         check.equal("regini runs (command line, current directory)",
                     [run[:2] for run in stand_ins.runs(session)], runs)
@@ -350,6 +355,25 @@ CASES = [
         [_question(122), _provider_failed(5)], 5, [_MSIEXEC, *_IMPORTS],
         {ZAZ_CODE: installed("4.0.100", "ucsp-x64-rus.msi", "1049"), PLUGIN_CODE: NOT_INSTALLED},
         zaz_files=True, zaz_set_up=ZAZ_X64_VALUES, regini_exit=5),
+    # A failure beside a restart request is the result, whatever their bits: the CSP's 1603
+    # (not 1603 | 3010 = 4035), a regini that cannot start (2, not 3010 | 2 = 3010).
+    ProviderCase(
+        "provider_csp_failure_beside_a_zaz_restart_is_the_result", [],
+        {"csp": "csp-3.6.6000-fail", "ucsp": "ucsp-4.0.100-reboot-install", **_PLUGIN},
+        "-csp -ucsp -silent -norestart", [], 1603, [_MSIEXEC, _MSIEXEC, *_IMPORTS],
+        {CSP_CODE: NOT_INSTALLED, ZAZ_CODE: installed("4.0.100", "ucsp-x64-rus.msi", "1049"),
+         PLUGIN_CODE: NOT_INSTALLED},
+        zaz_files=True, zaz_set_up=ZAZ_X64_VALUES,
+        log=(r"run: exit code 1603 after \d+ ms", r'run: msiexec .*ucsp-x64-rus\.msi.*',
+             r"run: exit code 3010 after \d+ ms", r"exit code 1603")),
+    ProviderCase(
+        "provider_missing_regini_beside_a_zaz_restart_is_the_result", [],
+        {"ucsp": "ucsp-4.0.100-reboot-install", **_PLUGIN}, "-ucsp -silent -norestart", [], 2,
+        [_MSIEXEC, "regedit.exe"],
+        {ZAZ_CODE: installed("4.0.100", "ucsp-x64-rus.msi", "1049"), PLUGIN_CODE: NOT_INSTALLED},
+        zaz_files=True, zaz_set_up=ZAZ_X64_VALUES, regini_exit=None,
+        log=(r"run: exit code 3010 after \d+ ms", r'run: "regini" is in neither the system .*',
+             r"exit code 2")),
     # Unattended with both providers, the CSP failing: no box, and the run's log tells which
     # package each step took, the command that ran it and what came back.
     ProviderCase(

@@ -30,6 +30,14 @@ def replace(session, program, *exit_codes):
             out.write(" ".join(str(code) for code in exit_codes))
 
 
+def remove(session, program):
+    """Takes `program` out of every system folder of the prefix: a Windows without it."""
+    for folder in ("system32", "syswow64"):
+        target = os.path.join(_drive(session), "windows", folder, program)
+        if os.path.exists(target):
+            os.unlink(target)
+
+
 def runs(session):
     """(command line, current directory, program file) of every run of the recorder, in
     order. The program file tells which system folder the run came from."""
