@@ -195,8 +195,10 @@ class SimulatedPlatform : public PlatformApi {
   bool OpenToken(ProcessHandle, std::uint32_t, TokenHandle*) override { return false; }
   bool LookupPrivilege(const char16_t*, const char16_t*, Luid*) override { return false; }
   bool AdjustPrivilege(TokenHandle, bool, const Luid&, std::uint32_t) override { return false; }
+  bool RunsAsServiceAccount() override { return false; }
   bool RequestExitWindows(std::uint32_t, std::uint32_t) override { return false; }
   bool RequestSystemShutdown(std::uint32_t, ShutdownCall*) override { return false; }
+  void Wait(std::uint32_t) override {}
 
  protected:
   bool CloseKernelObject(std::uintptr_t) override { return true; }

@@ -6,15 +6,13 @@
 
 namespace {
 
-// "restart: <call> answered 1", or "answered 0, error N".
-bool LogAnswer(const System& sys, const char16_t* call, bool accepted) {
-  if (accepted) {
-    sys.log.Line({"restart: ", call, " answered 1"});
-  } else {
-    sys.log.Line({"restart: ", call, " answered 0, error ", DecimalText(sys.platform.LastError())});
-  }
-  return accepted;
-}
+constexpr std::uint32_t kErrorNotReady = 21;               // ERROR_NOT_READY
+constexpr std::uint32_t kErrorShutdownInProgress = 1115;   // ERROR_SHUTDOWN_IN_PROGRESS
+constexpr std::uint32_t kErrorShutdownIsScheduled = 1190;  // ERROR_SHUTDOWN_IS_SCHEDULED
+constexpr std::uint32_t kErrorMachineLocked = 1271;        // ERROR_MACHINE_LOCKED
+// "The application should wait a short while and retry the call" when Windows is not ready.
+constexpr int kNotReadyRetries = 3;
+constexpr std::uint32_t kNotReadyWaitMs = 5000;
 
 }  // namespace
 
@@ -35,17 +33,38 @@ bool RestartSystem(const System& sys) {
     sys.log.Line({"restart: SeShutdownPrivilege not enabled, error ", DecimalText(error)});
     return false;
   }
-  if (sys.ui.SomebodyCanSee()) {
-    return LogAnswer(
-        sys, u"ExitWindowsEx",
-        platform.RequestExitWindows(kEwxReboot | kEwxForce, kShutdownReasonMajorApplication));
+  // ExitWindowsEx "can succeed without actually shutting down the computer" for a caller that
+  // is not the interactive user: a service's account (SYSTEM on a visible desktop too) or a
+  // run that nobody sees asks InitiateSystemShutdownEx instead.
+  const bool interactiveUser = sys.ui.SomebodyCanSee() && !platform.RunsAsServiceAccount();
+  for (int attempt = 0;; ++attempt) {
+    ShutdownCall used = ShutdownCall::kInitiateSystemShutdownEx;
+    const bool accepted =
+        interactiveUser ? platform.RequestExitWindows(kEwxReboot | kEwxForce,
+                                                      kShutdownReasonPlannedInstallation)
+                        : platform.RequestSystemShutdown(kShutdownReasonPlannedInstallation, &used);
+    const std::uint32_t error = accepted ? 0 : platform.LastError();
+    const char16_t* call = interactiveUser ? u"ExitWindowsEx"
+                           : used == ShutdownCall::kInitiateSystemShutdownEx
+                               ? u"InitiateSystemShutdownExW"
+                               : u"InitiateSystemShutdownW";
+    if (accepted) {
+      sys.log.Line({"restart: ", call, " answered 1"});
+      return true;
+    }
+    sys.log.Line({"restart: ", call, " answered 0, error ", DecimalText(error)});
+    if (error == kErrorShutdownInProgress || error == kErrorShutdownIsScheduled) {
+      // Windows takes no second shutdown while one is under way or scheduled: that one is
+      // the restart.
+      sys.log.Line({"restart: a shutdown is already under way or scheduled; it restarts Windows"});
+      return true;
+    }
+    if (error == kErrorMachineLocked) {
+      sys.log.Line(
+          {"restart: the computer is locked, and Windows XP and 2003 restart a locked "
+           "computer only by closing applications by force"});
+    }
+    if (error != kErrorNotReady || attempt == kNotReadyRetries) return false;
+    platform.Wait(kNotReadyWaitMs);
   }
-  // ExitWindowsEx may succeed without restarting anything when the caller is not the
-  // interactive user; InitiateSystemShutdownEx is the call for that case.
-  ShutdownCall used = ShutdownCall::kInitiateSystemShutdownEx;
-  const bool accepted = platform.RequestSystemShutdown(kShutdownReasonPlannedInstallation, &used);
-  return LogAnswer(sys,
-                   used == ShutdownCall::kInitiateSystemShutdownEx ? u"InitiateSystemShutdownExW"
-                                                                   : u"InitiateSystemShutdownW",
-                   accepted);
 }

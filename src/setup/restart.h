@@ -2,8 +2,10 @@
 
 #include "system/system.h"
 
-// Asks Windows for a restart; true when the request was accepted. Where somebody can see the
-// screen, a forced ExitWindowsEx as an interactive program does; where nobody can (a
-// deployment system's service or SYSTEM account), InitiateSystemShutdownEx, which restarts
-// the computer even when the caller is not the interactive user.
+// Asks Windows for a planned restart (application: installation); true when Windows accepted
+// it or a shutdown is already under way or scheduled. The interactive user of a session, who
+// can see the screen, restarts with a forced ExitWindowsEx as an interactive program does;
+// anybody else (a deployment system's service, SYSTEM, a run nobody sees) with
+// InitiateSystemShutdownEx, which restarts the computer whoever the caller is. Windows not
+// ready is asked again a few times, 5 s apart.
 bool RestartSystem(const System& sys);

@@ -23,7 +23,7 @@ class RetryWhileInstallerBusy : public InstallStages {
       const std::uint32_t result = stages_.InstallPlugin(pluginArgs, silent);
       if (result != kResultInstallInProgress || retry == kBusyRetries) return result;
       sys_.log.Line({"resumed run: the installer is busy (1618), trying again in 30 s"});
-      sys_.resume->Wait(kBusyRetryMs);
+      sys_.platform.Wait(kBusyRetryMs);
     }
   }
 

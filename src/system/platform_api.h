@@ -26,7 +26,6 @@ constexpr std::uint32_t kTokenQuery = 0x8;
 constexpr std::uint32_t kSePrivilegeEnabled = 2;
 constexpr std::uint32_t kEwxReboot = 0x2;
 constexpr std::uint32_t kEwxForce = 0x4;
-constexpr std::uint32_t kShutdownReasonMajorApplication = 0x40000;
 // SHTDN_REASON_FLAG_PLANNED | SHTDN_REASON_MAJOR_APPLICATION | SHTDN_REASON_MINOR_INSTALLATION
 constexpr std::uint32_t kShutdownReasonPlannedInstallation = 0x80040002;
 
@@ -74,6 +73,9 @@ class PlatformApi {
   // AdjustTokenPrivileges with one privilege and no previous state.
   virtual bool AdjustPrivilege(TokenHandle token, bool disableAll, const Luid& luid,
                                std::uint32_t attributes) = 0;
+  // Whether the process runs as LocalSystem, LocalService or NetworkService: a service's
+  // account, which is never the interactive user of a session.
+  virtual bool RunsAsServiceAccount() = 0;
   // ExitWindowsEx.
   virtual bool RequestExitWindows(std::uint32_t flags, std::uint32_t reason) = 0;
   // An immediate restart of this computer without a message and without closing applications
@@ -81,6 +83,8 @@ class PlatformApi {
   // InitiateSystemShutdownW(NULL, NULL, 0, FALSE, TRUE) where the Ex form is missing. `used`
   // receives the call made.
   virtual bool RequestSystemShutdown(std::uint32_t reason, ShutdownCall* used) = 0;
+  // Sleep.
+  virtual void Wait(std::uint32_t milliseconds) = 0;
 
  protected:
   // CloseHandle, for the kinds CloseSysHandle accepts.

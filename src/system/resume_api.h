@@ -7,7 +7,7 @@
 
 // What finishing a plug-in upgrade after the restart needs of the system beyond the other
 // interfaces: a protected folder for the local copy and its files, the volatile registry mark
-// that tells whether Windows has restarted since the registration, the clock and a wait.
+// that tells whether Windows has restarted since the registration, the clock.
 // The task itself is registered and deleted by running schtasks.exe (ProcessApi).
 
 // The volatile key that marks a registration until Windows restarts: HKEY_LOCAL_MACHINE, in
@@ -83,6 +83,4 @@ class ResumeApi {
 
   // GetSystemTime.
   virtual UtcTime NowUtc() = 0;
-  // Sleep.
-  virtual void Wait(std::uint32_t milliseconds) = 0;
 };

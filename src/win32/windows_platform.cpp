@@ -6,6 +6,7 @@
 
 #include "win32/find_export.h"
 #include "win32/handles.h"
+#include "win32/process_user.h"
 #include "win32/wide_text.h"
 
 namespace {
@@ -158,4 +159,13 @@ bool WindowsPlatform::RequestSystemShutdown(std::uint32_t reason, ShutdownCall* 
   }
   *used = ShutdownCall::kInitiateSystemShutdown;
   return InitiateSystemShutdownW(nullptr, nullptr, 0, FALSE, TRUE) != FALSE;
+}
+
+bool WindowsPlatform::RunsAsServiceAccount() {
+  ProcessUser user;
+  return user.IsServiceAccount();
+}
+
+void WindowsPlatform::Wait(std::uint32_t milliseconds) {
+  Sleep(milliseconds);
 }

@@ -18,8 +18,10 @@ class WindowsPlatform : public PlatformApi {
   bool LookupPrivilege(const char16_t* systemName, const char16_t* name, Luid* luid) override;
   bool AdjustPrivilege(TokenHandle token, bool disableAll, const Luid& luid,
                        std::uint32_t attributes) override;
+  bool RunsAsServiceAccount() override;
   bool RequestExitWindows(std::uint32_t flags, std::uint32_t reason) override;
   bool RequestSystemShutdown(std::uint32_t reason, ShutdownCall* used) override;
+  void Wait(std::uint32_t milliseconds) override;
 
  protected:
   bool CloseKernelObject(std::uintptr_t handle) override;

@@ -133,7 +133,7 @@ TEST(FileRunLog, ClosingLinesStillComeLastAfterTheLimit) {
   std::vector<std::string> lines = LogTexts(file);
   ASSERT_GE(lines.size(), 5u);
   EXPECT_EQ((std::vector<std::string>{kDroppedText, "restart: needed, started without asking",
-                                      "restart: ExitWindowsEx answered 0, error 0",
+                                      "restart: ExitWindowsEx answered 0, error 5",
                                       "restart: Windows refused the request", "exit code 7"}),
             std::vector<std::string>(lines.end() - 5, lines.end()));
 

@@ -18,7 +18,8 @@ TEST(RestartSystem, EnablesShutdownPrivilegeThenRequestsForcedReboot) {
   EXPECT_EQ(std::vector<bool>{false}, fake.platform.adjustDisableAll);
   EXPECT_EQ(std::vector<std::uint32_t>{19}, fake.platform.adjustedLuids);
   EXPECT_EQ(std::vector<std::uint32_t>{2}, fake.platform.privilegeAttributes);
-  const std::vector<std::pair<std::uint32_t, std::uint32_t>> expected{{6u, 0x40000u}};
+  const std::vector<std::pair<std::uint32_t, std::uint32_t>> expected{
+      {6u, kShutdownReasonPlannedInstallation}};
   EXPECT_EQ(expected, fake.platform.exitWindowsCalls);
   EXPECT_TRUE(fake.kernel.Unbalanced().empty());
   EXPECT_EQ(1u, fake.kernel.HandedOut("token"));
@@ -53,6 +54,41 @@ TEST(RestartSystem, NobodyCanSeeAsksForAPlannedRestartWithTheShutdownPrivilege) 
     EXPECT_EQ(order, fake.kernel.log);
     EXPECT_EQ(std::vector<std::u16string>{row.logged}, fake.log.lines);
     EXPECT_TRUE(fake.kernel.Unbalanced().empty());
+  }
+}
+
+// Who asks decides the call: only the interactive user of a session restarts with
+// ExitWindowsEx. What Windows answers decides the result: a shutdown already under way or
+// scheduled is the restart; "not ready" is asked again, 5 s apart, three times at most.
+TEST(RestartSystem, CallByWhoAsksResultByWhatWindowsAnswers) {
+  struct Row {
+    const char* name;
+    bool canSee;
+    bool serviceAccount;
+    std::vector<std::uint32_t> answers;
+    bool exitWindows;
+    bool restarted;
+    std::size_t waits;
+  };
+  for (const Row& row : {Row{"interactive user", true, false, {0}, true, true, 0},
+                         Row{"SYSTEM on a visible desktop", true, true, {0}, false, true, 0},
+                         Row{"nobody sees", false, false, {0}, false, true, 0},
+                         Row{"in progress", false, false, {1115}, false, true, 0},
+                         Row{"scheduled", true, false, {1190}, true, true, 0},
+                         Row{"not ready twice", false, true, {21, 21, 0}, false, true, 2},
+                         Row{"never ready", false, true, {21, 21, 21, 21, 0}, false, false, 3},
+                         Row{"locked", false, false, {1271, 0}, false, false, 0},
+                         Row{"denied", true, false, {5, 0}, true, false, 0}}) {
+    SCOPED_TRACE(row.name);
+    FakeSystem fake;
+    fake.ui.canSee = row.canSee;
+    fake.platform.serviceAccount = row.serviceAccount;
+    fake.platform.restartAnswers = row.answers;
+    EXPECT_EQ(row.restarted, RestartSystem(fake.sys));
+    const std::size_t calls = row.waits + 1;
+    EXPECT_EQ(row.exitWindows ? calls : 0, fake.platform.exitWindowsCalls.size());
+    EXPECT_EQ(row.exitWindows ? 0 : calls, fake.platform.shutdownReasons.size());
+    EXPECT_EQ(std::vector<std::uint32_t>(row.waits, 5000), fake.platform.waits);
   }
 }
 

@@ -232,14 +232,14 @@ TEST(Resume, ABusyInstallerIsTriedAgainEvery30sFor15Minutes) {
   m.taskPluginResults = {1618, 1618, 0};
   EXPECT_EQ(0u, m.RunTask());
   EXPECT_EQ(3u, m.taskPluginCalls.size());
-  EXPECT_EQ((std::vector<std::uint32_t>{30000, 30000}), m.resume.waits);
+  EXPECT_EQ((std::vector<std::uint32_t>{30000, 30000}), m.fake.platform.waits);
 
   Machine busy;
   busy.Run(u"-silent -norestart");
   busy.taskPluginResult = 1618;
   EXPECT_EQ(1618u, busy.RunTask());
   EXPECT_EQ(31u, busy.taskPluginCalls.size());
-  EXPECT_EQ(std::vector<std::uint32_t>(30, 30000), busy.resume.waits);
+  EXPECT_EQ(std::vector<std::uint32_t>(30, 30000), busy.fake.platform.waits);
   EXPECT_FALSE(busy.Left(u"resume.txt"));
 }
 

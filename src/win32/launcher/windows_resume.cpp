@@ -11,6 +11,7 @@
 
 #include "win32/find_export.h"
 #include "win32/handles.h"
+#include "win32/process_user.h"
 #include "win32/system_libraries.h"
 #include "win32/wide_text.h"
 
@@ -197,14 +198,8 @@ FolderTrust WindowsResume::ReadFolderTrust(const char16_t* path) {
                       nullptr, nullptr, descriptor.Receive()) != ERROR_SUCCESS) {
     return FolderTrust::kUnreadable;
   }
-  // The account this program runs as (TOKEN_USER and its SID, in one buffer).
-  KernelHandle token;
-  DWORD user[SECURITY_MAX_SID_SIZE / sizeof(DWORD) + 4] = {};
-  DWORD size = 0;
-  const bool known = OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, token.Receive()) &&
-                     GetTokenInformation(token.Get(), TokenUser, user, sizeof user, &size);
-  return TrustOfFolderSecurity(descriptor.Get(),
-                               known ? reinterpret_cast<TOKEN_USER*>(user)->User.Sid : nullptr);
+  ProcessUser user;
+  return TrustOfFolderSecurity(descriptor.Get(), user.Sid());
 }
 
 SysResult<bool> WindowsResume::CopyNewFile(const char16_t* from, const char16_t* to) {
@@ -321,8 +316,4 @@ UtcTime WindowsResume::NowUtc() {
   SYSTEMTIME now = {};
   GetSystemTime(&now);
   return {now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond};
-}
-
-void WindowsResume::Wait(std::uint32_t milliseconds) {
-  Sleep(milliseconds);
 }

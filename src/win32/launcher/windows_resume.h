@@ -38,7 +38,6 @@ class WindowsResume : public ResumeApi {
   SysResult<bool> DeleteVolatileMark() override;
 
   UtcTime NowUtc() override;
-  void Wait(std::uint32_t milliseconds) override;
 
  private:
   DllSearch search_;

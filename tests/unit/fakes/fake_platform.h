@@ -45,6 +45,11 @@ class FakePlatform : public PlatformApi {
   std::vector<std::uint32_t> privilegeAttributes;
   std::vector<std::pair<std::uint32_t, std::uint32_t>> exitWindowsCalls;  // flags, reason
   std::vector<std::uint32_t> shutdownReasons;  // one per RequestSystemShutdown
+  bool serviceAccount = false;                 // runs as LocalSystem and the like
+  // The answers of the restart calls in turn (0 accepted, else the error); when they are used
+  // up, the calls answer as exitWindowsAccepted and shutdownAccepted say.
+  std::vector<std::uint32_t> restartAnswers;
+  std::vector<std::uint32_t> waits;
 
   std::uint32_t LastError() override { return kernel_.lastError; }
   ProcessHandle CurrentProcess() override { return kInvalidHandle<ProcessHandle>; }
@@ -132,11 +137,13 @@ class FakePlatform : public PlatformApi {
     kernel_.lastError = privilegeGranted ? 0 : 1300;  // ERROR_NOT_ALL_ASSIGNED
     return true;
   }
+  bool RunsAsServiceAccount() override { return serviceAccount; }
   bool RequestExitWindows(std::uint32_t flags, std::uint32_t reason) override {
     exitWindowsCalls.emplace_back(flags, reason);
     kernel_.Log("ExitWindowsEx");
-    return exitWindowsAccepted;
+    return Answer(exitWindowsAccepted);
   }
+  void Wait(std::uint32_t milliseconds) override { waits.push_back(milliseconds); }
   // Fails with ERROR_ACCESS_DENIED when not accepted.
   bool RequestSystemShutdown(std::uint32_t reason, ShutdownCall* used) override {
     shutdownReasons.push_back(reason);
@@ -144,13 +151,23 @@ class FakePlatform : public PlatformApi {
                                         : ShutdownCall::kInitiateSystemShutdown;
     kernel_.Log(hasInitiateSystemShutdownEx ? "InitiateSystemShutdownExW"
                                             : "InitiateSystemShutdownW");
-    if (!shutdownAccepted) kernel_.lastError = 5;
-    return shutdownAccepted;
+    return Answer(shutdownAccepted);
   }
 
  protected:
   bool CloseKernelObject(std::uintptr_t handle) override { return kernel_.CloseHandle(handle); }
 
  private:
+  // The next scripted answer of a restart call; ERROR_ACCESS_DENIED for a refusal otherwise.
+  bool Answer(bool accepted) {
+    std::uint32_t error = accepted ? 0 : 5;
+    if (!restartAnswers.empty()) {
+      error = restartAnswers.front();
+      restartAnswers.erase(restartAnswers.begin());
+    }
+    if (error != 0) kernel_.lastError = error;
+    return error == 0;
+  }
+
   FakeKernel& kernel_;
 };

@@ -27,7 +27,6 @@ class FakeResume : public ResumeApi {
   std::optional<std::u16string> mark;
   bool markCreatesExisting = false;  // a lasting key is in the way
   UtcTime now{2026, 12, 7, 22, 5, 9};
-  std::vector<std::uint32_t> waits;
 
   SysResult<bool> ReadProgramFilesFolder(std::u16string* path) override {
     *path = programFiles;
@@ -104,7 +103,6 @@ class FakeResume : public ResumeApi {
     return {had, had ? 0u : 2u};
   }
   UtcTime NowUtc() override { return now; }
-  void Wait(std::uint32_t milliseconds) override { waits.push_back(milliseconds); }
 
   bool Exists(const std::u16string& path) {
     return files_.ReadFileAttributes(path.c_str()) != kInvalidFileAttributes;
