@@ -10,6 +10,17 @@ bool IsWow64(const System& sys, Wow64Cache& cache, bool requireSuccess) {
     if (kernel32 == 0) return false;
     cache.function = sys.platform.FindProc(kernel32, "IsWow64Process");
     cache.state = cache.function != 0 ? Wow64Cache::State::kPresent : Wow64Cache::State::kMissing;
+    // For the log only: on ARM64 Windows IsWow64Process may answer either way, and the x64
+    // packages, if taken, run emulated. The choice stays IsWow64Process's.
+    std::uint16_t native = 0;
+    if (sys.platform.ReadNativeMachine(&native)) {
+      const char16_t* name = native == 0x014C   ? u"x86"
+                             : native == 0x8664 ? u"x64"
+                             : native == 0xAA64 ? u"ARM64, not tested"
+                                                : u"other";
+      sys.log.Line({"WOW64: native machine ", name, " (IsWow64Process2 answered ",
+                    DecimalText(native), ")"});
+    }
   }
   if (cache.state != Wow64Cache::State::kPresent) {
     sys.log.Line({"WOW64: IsWow64Process missing, 32-bit Windows"});

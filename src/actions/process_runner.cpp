@@ -101,9 +101,15 @@ std::uint32_t RunProgram(const System& sys, const std::u16string& application,
   Scoped thread(sys.platform, handles.thread);
   Scoped process(sys.platform, handles.process);
 
-  sys.processes.WaitForObject(process.get(), kInfinite);
+  // A wait or a read that fails tells nothing of how the child ended: its error is the result,
+  // never a success.
   std::uint32_t exitCode = 0;
-  sys.processes.ReadExitCode(process.get(), &exitCode);
+  if (sys.processes.WaitForObject(process.get(), kInfinite) == kWaitFailed ||
+      !sys.processes.ReadExitCode(process.get(), &exitCode)) {
+    const std::uint32_t error = sys.platform.LastError();
+    sys.log.Line({"run: its end cannot be read, error ", DecimalText(error)});
+    return error != 0 ? error : kErrorGenFailure;
+  }
   sys.log.Line({"run: exit code ", DecimalText(exitCode), " after ",
                 DecimalText(sys.log.ElapsedMs() - started), " ms"});
   return exitCode;

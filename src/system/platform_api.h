@@ -63,6 +63,9 @@ class PlatformApi {
   virtual ModuleHandle FindModule(const char16_t* name) = 0;
   // GetProcAddress: 0 when the module has no such export.
   virtual ProcAddress FindProc(ModuleHandle module, const char* name) = 0;
+  // IsWow64Process2 of kernel32, looked up at run time: the native machine
+  // (IMAGE_FILE_MACHINE_*). False where kernel32 lacks it (before Windows 10 1511).
+  virtual bool ReadNativeMachine(std::uint16_t* native) = 0;
   // Calls an IsWow64Process found by FindProc; `isWow64` receives the BOOL.
   virtual bool CallIsWow64Process(ProcAddress function, ProcessHandle process, int* isWow64) = 0;
 

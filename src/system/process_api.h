@@ -7,6 +7,7 @@
 
 constexpr std::uint32_t kCreateNoWindow = 0x08000000;  // CREATE_NO_WINDOW
 constexpr std::uint32_t kInfinite = 0xFFFFFFFFu;       // INFINITE
+constexpr std::uint32_t kWaitFailed = 0xFFFFFFFFu;     // WAIT_FAILED
 
 struct ProcessHandles {
   ProcessHandle process{};

@@ -169,3 +169,11 @@ bool WindowsPlatform::RunsAsServiceAccount() {
 void WindowsPlatform::Wait(std::uint32_t milliseconds) {
   Sleep(milliseconds);
 }
+
+bool WindowsPlatform::ReadNativeMachine(std::uint16_t* native) {
+  using IsWow64Process2Function = BOOL(WINAPI*)(HANDLE, USHORT*, USHORT*);
+  IsWow64Process2Function isWow64Process2 = nullptr;
+  USHORT process = 0;
+  return FindExport(GetModuleHandleW(L"kernel32.dll"), "IsWow64Process2", &isWow64Process2) &&
+         isWow64Process2(GetCurrentProcess(), &process, native);
+}

@@ -13,6 +13,7 @@ class WindowsPlatform : public PlatformApi {
   bool ReadNtVersion(OsVersion* version) override;
   ModuleHandle FindModule(const char16_t* name) override;
   ProcAddress FindProc(ModuleHandle module, const char* name) override;
+  bool ReadNativeMachine(std::uint16_t* native) override;
   bool CallIsWow64Process(ProcAddress function, ProcessHandle process, int* isWow64) override;
   bool OpenToken(ProcessHandle process, std::uint32_t access, TokenHandle* token) override;
   bool LookupPrivilege(const char16_t* systemName, const char16_t* name, Luid* luid) override;

@@ -115,10 +115,11 @@ TEST_F(RunProcessTest, StartFailureReturnsTheLastErrorWithoutWaiting) {
   EXPECT_EQ(0u, fake.kernel.HandedOut("process"));
 }
 
-TEST_F(RunProcessTest, UnreadableExitCodeCountsAsZero) {
-  fake.processes.exitCodes[u"msiexec"] = 1603;
+// A child whose end cannot be read never counts as a success: the error is the result.
+TEST_F(RunProcessTest, UnreadableExitCodeIsItsError) {
+  fake.processes.exitCodes[u"msiexec"] = 0;
   fake.processes.exitCodeReadFails = true;
-  EXPECT_EQ(0u, RunProcess(fake.sys, u"msiexec /qn"));
+  EXPECT_EQ(6u, RunProcess(fake.sys, u"msiexec /qn"));  // ERROR_INVALID_HANDLE
 }
 
 TEST_F(RunProcessTest, FindsProgramsInASystemDirectoryLongerThanThePathLimit) {

@@ -64,7 +64,8 @@ std::u16string LibraryFailureText(const char16_t* library, std::uint32_t error) 
 
 std::uint32_t PrepareStart(const StartScreen& screen, bool silent, DllSearch search,
                            SystemLibraries& libraries) {
-  if (silent) EnterUnattendedMode();
+  // Nobody to answer a box: no run that nobody watches may end on one, -silent or not.
+  if (silent || !screen.ui.SomebodyCanSee()) EnterUnattendedMode();
   const std::u16string redirection = FindDllRedirection();
   if (!redirection.empty()) {
     return Refuse(screen, silent, DllRedirectionText(redirection), kExitDllRedirection);

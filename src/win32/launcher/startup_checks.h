@@ -28,10 +28,10 @@ struct StartScreen {
   RunLog& log;
 };
 
-// Before the setup runs: a `silent` run enters the unattended mode (see unattended_run.h);
-// then refuses a DLL redirection next to the program, and loads msi.dll and crypt32.dll from
-// the system directory into `libraries`. Returns 0 to go on; otherwise the exit code
-// (kExitDllRedirection, or the Windows error of the failed load) after an error box with
-// caption 104, which `silent` suppresses.
+// Before the setup runs: a `silent` run, or one that nobody can see, enters the unattended mode
+// (see unattended_run.h); then refuses a DLL redirection next to the program, and loads msi.dll
+// and crypt32.dll from the system directory into `libraries`. Returns 0 to go on; otherwise the
+// exit code (kExitDllRedirection, or the Windows error of the failed load) after an error box
+// with caption 104, which `silent` suppresses.
 std::uint32_t PrepareStart(const StartScreen& screen, bool silent, DllSearch search,
                            SystemLibraries& libraries);

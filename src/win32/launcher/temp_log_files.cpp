@@ -9,13 +9,20 @@
 
 // GetTempPath2W, where kernel32 has it, answers C:\Windows\SystemTemp to a process running as
 // SYSTEM, "which is inaccessible to non-SYSTEM processes", where GetTempPathW answers
-// C:\Windows\Temp, open to every user; for any other process both answer alike.
+// C:\Windows\Temp, open to every user; for any other process both answer alike. It "does not
+// verify that the path exists": a folder that is not there gives way to GetTempPathW's.
 std::uint32_t TempLogFiles::ReadTempPath(std::uint32_t bufferLength, char16_t* buffer) {
-  decltype(&::GetTempPathW) readTempPath = nullptr;
-  if (!FindExport(GetModuleHandleW(L"kernel32.dll"), "GetTempPath2W", &readTempPath)) {
-    readTempPath = GetTempPathW;
+  decltype(&::GetTempPathW) readTempPath2 = nullptr;
+  if (FindExport(GetModuleHandleW(L"kernel32.dll"), "GetTempPath2W", &readTempPath2)) {
+    const DWORD length = readTempPath2(bufferLength, Wide(buffer));
+    // A failure, or the size the caller asks again with, is answered as it is.
+    if (length == 0 || length >= bufferLength) return length;
+    const DWORD attributes = GetFileAttributesW(Wide(buffer));
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+      return length;
+    }
   }
-  return readTempPath(bufferLength, Wide(buffer));
+  return GetTempPathW(bufferLength, Wide(buffer));
 }
 
 LocalTime TempLogFiles::ReadLocalTime() {

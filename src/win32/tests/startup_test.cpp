@@ -325,9 +325,11 @@ void CheckStartPreparation(DllSearch search) {
 int FailInternallyAsChild(const std::u16string& commandLine, const std::u16string& marker) {
   SetErrorMode(0);  // not the mode inherited from the test
   RecordingStart world;
-  if (world.Prepare(commandLine, RestrictDllSearch()) != 0) return 5;
-  const bool silent = commandLine == u"-silent";
-  if (CurrentErrorMode() != (silent ? kNoSystemBoxes : 0u)) return 6;
+  const bool unseen = commandLine == u"(unseen)";  // no -silent, nobody can see
+  world.ui.canSee = !unseen;
+  if (world.Prepare(unseen ? u"" : commandLine, RestrictDllSearch()) != 0) return 5;
+  const bool unattended = unseen || commandLine == u"-silent";
+  if (CurrentErrorMode() != (unattended ? kNoSystemBoxes : 0u)) return 6;
   lstrcpynW(failureMarker, Wide(marker), MAX_PATH);
   SetInternalFailureHook(LeaveFailureMarker);
   volatile std::size_t beyondTheAddressSpace = std::size_t{3} << 30;
@@ -345,7 +347,8 @@ void CheckInternalFailureExit() {
     std::u16string line;
     std::uint32_t exitCode;
   };
-  for (const Case& row : {Case{u"-silent", kExitInternalFailure}, Case{u"", kAbortExitCode}}) {
+  for (const Case& row : {Case{u"-silent", kExitInternalFailure},
+                          Case{u"(unseen)", kExitInternalFailure}, Case{u"", kAbortExitCode}}) {
     DeleteFileW(Wide(marker));
     std::u16string command = u"\"" + std::u16string(Utf16(program), length) +
                              u"\" --fail-internally \"" + marker + u"\" \"" + row.line + u"\"";

@@ -15,8 +15,8 @@ DllSearch CheckDllSearch(const std::u16string& marker);
 void CheckStartPreparation(DllSearch search);
 
 // An internal failure (an allocation that cannot be made) in a child copy of this program:
-// after PrepareStart with -silent it ends with kExitInternalFailure, without it through
-// abort(); the failure hook runs first either way.
+// after PrepareStart with -silent, or where nobody can see, it ends with kExitInternalFailure,
+// otherwise through abort(); the failure hook runs first either way.
 void CheckInternalFailureExit();
 
 // The child's part: prepares the start with `commandLine`, checks the error mode that leaves,

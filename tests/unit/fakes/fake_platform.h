@@ -46,6 +46,7 @@ class FakePlatform : public PlatformApi {
   std::vector<std::pair<std::uint32_t, std::uint32_t>> exitWindowsCalls;  // flags, reason
   std::vector<std::uint32_t> shutdownReasons;  // one per RequestSystemShutdown
   bool serviceAccount = false;                 // runs as LocalSystem and the like
+  std::uint16_t nativeMachine = 0;             // IsWow64Process2's answer; 0: no such function
   // The answers of the restart calls in turn (0 accepted, else the error); when they are used
   // up, the calls answer as exitWindowsAccepted and shutdownAccepted say.
   std::vector<std::uint32_t> restartAnswers;
@@ -138,6 +139,10 @@ class FakePlatform : public PlatformApi {
     return true;
   }
   bool RunsAsServiceAccount() override { return serviceAccount; }
+  bool ReadNativeMachine(std::uint16_t* native) override {
+    *native = nativeMachine;
+    return nativeMachine != 0;
+  }
   bool RequestExitWindows(std::uint32_t flags, std::uint32_t reason) override {
     exitWindowsCalls.emplace_back(flags, reason);
     kernel_.Log("ExitWindowsEx");
