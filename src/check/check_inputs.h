@@ -32,11 +32,18 @@ class CertificateReader {
   virtual std::vector<CertificateFacts> ReadCertificates(const std::u16string& path) = 0;
 };
 
-// The summary information of a package file, read without opening an installer session.
-class PackageTemplateReader {
+// The summary information of a package file that decides where it installs.
+struct PackageSummary {
+  std::u16string templateValue;  // the Template summary property, "x64;1049"
+  // The Page Count summary property: the Windows Installer version the package needs, 500
+  // for 5.0, 405 for 4.5; 0 when the package has none.
+  std::int32_t pageCount = 0;
+};
+
+// The summary information, read without opening an installer session.
+class PackageSummaryReader {
  public:
-  virtual ~PackageTemplateReader() = default;
-  // The Template summary property ("x64;1049") of the package at `path` (a full path); 0 or the
-  // installer's error.
-  virtual std::uint32_t ReadTemplate(const std::u16string& path, std::u16string& value) = 0;
+  virtual ~PackageSummaryReader() = default;
+  // The summary of the package at `path` (a full path); 0 or the installer's error.
+  virtual std::uint32_t ReadSummary(const std::u16string& path, PackageSummary& summary) = 0;
 };

@@ -1,5 +1,6 @@
 #include "check/check_report.h"
 
+#include "check/installer_version.h"
 #include "common/number_text.h"
 #include "log/utf8_text.h"
 
@@ -55,6 +56,11 @@ std::string DetectionText(const std::vector<DetectionFacts>& detection) {
     out += facts.sameOnEveryPlatform ? "; the same on every platform"
                                      : "; not the same on every platform";
     out += kNewline;
+    for (const PackageNeed& package : facts.packages) {
+      out += "    " + Utf8Text(package.file) + ": Windows Installer " +
+             Utf8Text(InstallerVersionName(package.pageCount)) + " (Page Count " +
+             std::to_string(package.pageCount) + ")" + kNewline;
+    }
   }
   return out;
 }
@@ -74,7 +80,14 @@ std::string DetectionJson(const std::vector<DetectionFacts>& detection) {
       out += "]";
     }
     out += std::string("}, \"sameOnEveryPlatform\": ") +
-           (facts.sameOnEveryPlatform ? "true" : "false") + "}";
+           (facts.sameOnEveryPlatform ? "true" : "false") + ", \"packages\": [";
+    for (std::size_t p = 0; p < facts.packages.size(); ++p) {
+      const PackageNeed& package = facts.packages[p];
+      out += std::string(p > 0 ? ", " : "") + "{\"file\": " + JsonString(package.file) +
+             ", \"pageCount\": " + std::to_string(package.pageCount) +
+             ", \"windowsInstaller\": " + JsonString(InstallerVersionName(package.pageCount)) + "}";
+    }
+    out += "]}";
   }
   return out + "]";
 }

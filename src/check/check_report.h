@@ -28,14 +28,25 @@ struct ReportSection {
   std::vector<ReportLine> lines;
 };
 
-// What a deployment system's detection rule needs of one product the distribution installs.
+// A package that some path installs, and the Windows Installer it needs.
+struct PackageNeed {
+  std::u16string file;  // relative to the distribution folder
+  std::int32_t pageCount = 0;
+  bool operator==(const PackageNeed& other) const {
+    return file == other.file && pageCount == other.pageCount;
+  }
+};
+
+// What a deployment system's detection and requirement rules need of one product the
+// distribution installs.
 struct DetectionFacts {
   std::u16string product;  // "plug-in", "CSP", "ZAZ CSP"
   std::u16string productCode;
   // Per platform ("32-bit Windows"), the versions a machine has after a successful run: those
   // of the packages the paths install, each once; empty when no path installs the product.
   std::vector<std::pair<std::u16string, std::vector<std::u16string>>> versions;
-  bool sameOnEveryPlatform = false;  // one version, the same on every platform
+  bool sameOnEveryPlatform = false;   // one version, the same on every platform
+  std::vector<PackageNeed> packages;  // each package the paths install, once, in report order
 };
 
 struct CheckReport {

@@ -19,14 +19,16 @@ struct PathsSeen {
   std::vector<DetectionFacts> detection;  // per product, in report order
 };
 
-// The version a successful run leaves installed, kept for the product's detection facts.
-void AddDetection(const RealSystem& real, const PathRun& run, PathsSeen& seen) {
+// The version a successful run leaves installed and the package it installs, kept for the
+// product's detection facts.
+void AddDetection(const RealSystem& real, const std::u16string& folder, const PathRun& run,
+                  PathsSeen& seen) {
   auto facts = std::find_if(
       seen.detection.begin(), seen.detection.end(),
       [&](const DetectionFacts& known) { return known.productCode == run.productCode; });
   if (facts == seen.detection.end()) {
     facts = seen.detection.insert(seen.detection.end(),
-                                  {ProductName(run.productCode), run.productCode, {}, false});
+                                  {ProductName(run.productCode), run.productCode, {}, false, {}});
   }
   const std::u16string platform = WindowsName(run.wow64);
   if (facts->versions.empty() || facts->versions.back().first != platform) {
@@ -40,6 +42,12 @@ void AddDetection(const RealSystem& real, const PathRun& run, PathsSeen& seen) {
   std::vector<std::u16string>& versions = facts->versions.back().second;
   if (std::find(versions.begin(), versions.end(), installed.version) == versions.end()) {
     versions.push_back(installed.version);
+  }
+  PackageSummary summary;
+  if (real.summaries.ReadSummary(run.installed, summary) != 0) return;
+  const PackageNeed need{RelativeTo(folder, run.installed), summary.pageCount};
+  if (std::find(facts->packages.begin(), facts->packages.end(), need) == facts->packages.end()) {
+    facts->packages.push_back(need);
   }
 }
 
@@ -66,7 +74,7 @@ ReportSection PathSection(const RealSystem& real, const std::u16string& folder,
         seen.matched.insert(match);
       }
     }
-    AddDetection(real, run, seen);
+    AddDetection(real, folder, run, seen);
   }
   return section;
 }
@@ -110,7 +118,7 @@ CheckReport CheckDistribution(const RealSystem& real, FileReader& files,
 
   ReportSection around{u"Files", {}};
   CheckCertificates(real, certificates, report.folder, around);
-  CheckPackagePlatforms(real, report.folder, around);
+  CheckPackageSummaries(real, report.folder, around);
   CheckUnreachablePackages(real.files, report.folder, seen.reached, seen.matched, around);
   report.sections.push_back(around);
   for (DetectionFacts& facts : seen.detection)

@@ -3,8 +3,10 @@
 #include <vector>
 
 #include "actions/root_certificates.h"
+#include "check/installer_version.h"
 #include "check/package_platform.h"
 #include "check/path_findings.h"
+#include "common/number_text.h"
 #include "common/scoped_handles.h"
 #include "installer/folder_walk.h"
 
@@ -141,25 +143,36 @@ void CheckCertificates(const RealSystem& real, CertificateReader& reader,
   }
 }
 
-void CheckPackagePlatforms(const RealSystem& real, const std::u16string& folder,
+void CheckPackageSummaries(const RealSystem& real, const std::u16string& folder,
                            ReportSection& section) {
   for (const std::u16string& path : ListPackageFiles(real, u"*.msi")) {
+    PackageSummary summary;
+    if (real.summaries.ReadSummary(path, summary) != 0) continue;
     const std::u16string file = RelativeTo(folder, path);
-    const PackagePlatform named = PlatformOfName(file.substr(file.rfind(u'\\') + 1));
-    std::u16string value;
-    if (named == PackagePlatform::kUnknown || real.templates.ReadTemplate(path, value) != 0) {
-      continue;
-    }
-    const PackagePlatform platform = PlatformOfTemplate(value);
-    if (platform == named || platform == PackagePlatform::kUnknown) continue;
+    const PackagePlatform platform = PlatformOfTemplate(summary.templateValue);
     ReportLine line;
     line.path = u"package file";
     line.file = file;
-    line.findings.push_back(
-        {Severity::kError, u"named for " + PlatformName(named) + u" Windows, but its Template \"" +
-                               value + u"\" names the " + PlatformName(platform) +
-                               u" platform: the launcher picks packages by name"});
-    section.lines.push_back(line);
+    line.facts = {{u"Page Count", DecimalText(static_cast<std::uint32_t>(summary.pageCount))},
+                  {u"Windows Installer", InstallerVersionName(summary.pageCount)}};
+    const PackagePlatform named = PlatformOfName(file.substr(file.rfind(u'\\') + 1));
+    if (named != PackagePlatform::kUnknown && platform != named &&
+        platform != PackagePlatform::kUnknown) {
+      line.findings.push_back(
+          {Severity::kError, u"named for " + PlatformName(named) +
+                                 u" Windows, but its Template \"" + summary.templateValue +
+                                 u"\" names the " + PlatformName(platform) +
+                                 u" platform: the launcher picks packages by name"});
+    }
+    if (const std::u16string problem = PageCountProblem(platform, summary.pageCount);
+        !problem.empty()) {
+      line.findings.push_back({Severity::kError, problem});
+    }
+    if (const std::u16string problem = InstallerVersionProblem(platform, summary.pageCount);
+        !problem.empty()) {
+      line.findings.push_back({Severity::kWarning, problem});
+    }
+    if (!line.findings.empty()) section.lines.push_back(line);
   }
 }
 

@@ -19,9 +19,13 @@ std::u16string RegistryFileProblem(const std::string& bytes);
 void CheckCertificates(const RealSystem& real, CertificateReader& reader,
                        const std::u16string& folder, ReportSection& section);
 
-// Package files one level down whose name promises another platform than their Template names
-// ("win32" or "x86" for Intel, "x64" or "amd64" for x64): the launcher picks packages by name.
-void CheckPackagePlatforms(const RealSystem& real, const std::u16string& folder,
+// Package files one level down, each with the Page Count and the Windows Installer version it
+// names, where their summary disagrees with where they should install: a name that promises
+// another platform than the Template names ("win32" or "x86" for Intel, "x64" or "amd64" for
+// x64; the launcher picks packages by name), a 64-bit package with a Page Count below its
+// platform's minimum (errors), a Windows Installer version that a supported Windows does not
+// have (a warning naming those that refuse it with 1613).
+void CheckPackageSummaries(const RealSystem& real, const std::u16string& folder,
                            ReportSection& section);
 
 // Package files (*.msi) the lookup never reaches: at the top level, in a directory whose name

@@ -59,9 +59,9 @@ void ListFirst(std::vector<FindEntry>& entries, const std::u16string& name) {
 }  // namespace
 
 bool SimulatedPlatformRule::Accepts(const std::u16string& path, bool atInstall) {
-  std::u16string value;
-  if (templates_.ReadTemplate(path, value) != 0) return true;
-  const PackagePlatform platform = PlatformOfTemplate(value);
+  PackageSummary summary;
+  if (summaries_.ReadSummary(path, summary) != 0) return true;
+  const PackagePlatform platform = PlatformOfTemplate(summary.templateValue);
   if (RunsOn(platform, wow64_)) return true;
   refusals.push_back({path, platform, atInstall});
   return false;

@@ -25,8 +25,8 @@ struct PlatformRefusal {
 // whose Template names a platform this Windows does not run is refused with 1633.
 class SimulatedPlatformRule {
  public:
-  SimulatedPlatformRule(PackageTemplateReader& templates, bool wow64)
-      : templates_(templates), wow64_(wow64) {}
+  SimulatedPlatformRule(PackageSummaryReader& summaries, bool wow64)
+      : summaries_(summaries), wow64_(wow64) {}
 
   std::vector<PlatformRefusal> refusals;
 
@@ -36,7 +36,7 @@ class SimulatedPlatformRule {
   bool Wow64() const { return wow64_; }
 
  private:
-  PackageTemplateReader& templates_;
+  PackageSummaryReader& summaries_;
   bool wow64_;
 };
 
@@ -235,13 +235,13 @@ struct RealSystem {
   FileApi& files;
   CertApi& certs;
   PlatformApi& platform;
-  PackageTemplateReader& templates;
+  PackageSummaryReader& summaries;
 };
 
 // Everything one simulated run needs, wired into a System.
 struct Simulation {
   Simulation(const RealSystem& real, bool wow64)
-      : rule(real.templates, wow64),
+      : rule(real.summaries, wow64),
         installer(real.packages, rule),
         files(real.files),
         processes(rule),

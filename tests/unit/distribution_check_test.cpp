@@ -7,6 +7,7 @@
 
 #include "check/distribution_check.h"
 #include "check/distribution_files.h"
+#include "check/installer_version.h"
 #include "check/launcher_paths.h"
 #include "check/package_platform.h"
 #include "check/path_findings.h"
@@ -17,14 +18,14 @@ namespace {
 
 constexpr char16_t kForeignCode[] = u"{00000000-1111-2222-3333-444444444444}";
 
-// Template summary properties as a test gives them, by package path.
-class ScriptedTemplates : public PackageTemplateReader {
+// Summary information as a test gives it, by package path.
+class ScriptedSummaries : public PackageSummaryReader {
  public:
-  std::map<std::u16string, std::u16string> values;
-  std::uint32_t ReadTemplate(const std::u16string& path, std::u16string& value) override {
+  std::map<std::u16string, PackageSummary> values;
+  std::uint32_t ReadSummary(const std::u16string& path, PackageSummary& summary) override {
     const auto it = values.find(path);
     if (it == values.end()) return 1619;  // ERROR_INSTALL_PACKAGE_OPEN_FAILED
-    value = it->second;
+    summary = it->second;
     return 0;
   }
 };
@@ -34,19 +35,20 @@ class DistributionTest : public ::testing::Test {
  protected:
   void AddPackage(const std::u16string& name, const std::u16string& code,
                   const std::u16string& version, const std::u16string& language,
-                  const std::u16string& flags, const std::u16string& platform = u"Intel") {
+                  const std::u16string& flags, const std::u16string& platform = u"Intel",
+                  std::int32_t pageCount = 200) {
     const std::u16string path = u"C:\\dist\\" + name;
     fake.files.AddFile(path);
     fake.installer.packages[path] = {{u"ProductCode", code},
                                      {u"ProductVersion", version},
                                      {u"ProductLanguage", language},
                                      {u"ISReleaseFlags", flags}};
-    templates.values[path] = platform + u";" + language;
+    summaries.values[path] = {platform + u";" + language, pageCount};
   }
 
   FakeSystem fake;
-  ScriptedTemplates templates;
-  RealSystem real{fake.installer, fake.files, fake.certs, fake.platform, templates};
+  ScriptedSummaries summaries;
+  RealSystem real{fake.installer, fake.files, fake.certs, fake.platform, summaries};
 };
 
 struct PathRow {
@@ -284,13 +286,85 @@ TEST_F(DistributionTest, PackagesOfAnotherPlatformAreRefused) {
   for (const PathRun& run : PluginPaths(real, true)) EXPECT_EQ(0u, run.result) << Utf8(run.label);
 
   ReportSection files;
-  CheckPackagePlatforms(real, u"C:\\dist", files);
+  CheckPackageSummaries(real, u"C:\\dist", files);
   ASSERT_EQ(1u, files.lines.size());
   EXPECT_EQ(u"b\\zirelcom-win32.msi", files.lines[0].file);
   EXPECT_EQ(
       u"named for Intel Windows, but its Template \"x64;1049\" names the x64 platform: the "
       u"launcher picks packages by name",
       files.lines[0].findings[0].text);
+}
+
+// How each supported Windows answers a package that needs the Page Count's Windows Installer:
+// it takes it, refuses it with 1613 until its installer is updated, or refuses it for good.
+TEST(InstallerVersionTest, PageCountAgainstSupportedWindows) {
+  constexpr InstallerAnswer ok = InstallerAnswer::kAccepted;
+  constexpr InstallerAnswer update = InstallerAnswer::kRefusedUntilUpdated;
+  constexpr InstallerAnswer never = InstallerAnswer::kRefused;
+  const struct {
+    std::int32_t pageCount;
+    InstallerAnswer answers[5];  // 2000 SP4, XP SP2, Server 2003 SP2, Vista, 7 and later
+  } rows[] = {
+      {110, {ok, ok, ok, ok, ok}},
+      {200, {ok, ok, ok, ok, ok}},
+      {300, {update, ok, ok, ok, ok}},
+      {301, {update, update, ok, ok, ok}},
+      {400, {never, update, update, ok, ok}},
+      {405, {never, update, update, update, ok}},
+      {500, {never, never, never, never, ok}},
+  };
+  for (const auto& row : rows) {
+    for (std::size_t i = 0; i < 5; ++i) {
+      EXPECT_EQ(row.answers[i], AnswerFor(kSupportedWindows[i], row.pageCount))
+          << row.pageCount << " on " << Utf8(kSupportedWindows[i].name);
+    }
+  }
+}
+
+// The Files part gives each package whose summary is a problem, with its Page Count and the
+// Windows Installer it needs: a version that some supported Windows of its platform lacks
+// (x64 has no Windows 2000), a 64-bit package below its platform's minimum.
+TEST_F(DistributionTest, PageCountFindings) {
+  AddPackage(u"a\\zirelcom-arm64.msi", kPluginProductCode, u"3.0.0", u"1049", u"", u"Arm64", 405);
+  AddPackage(u"c\\csp-win32- kc1-rus.msi", kCspProductCode, u"3.6.7000", u"1049", u"kc1", u"Intel",
+             405);
+  AddPackage(u"c\\csp-x64- kc1-rus.msi", kCspProductCode, u"3.6.7000", u"1049", u"kc1", u"x64",
+             301);
+  AddPackage(u"p\\zirelcom-win32.msi", kPluginProductCode, u"3.0.0", u"1049", u"", u"Intel", 500);
+  AddPackage(u"p\\zirelcom-x64.msi", kPluginProductCode, u"3.0.0", u"1049", u"", u"x64", 150);
+  AddPackage(u"u\\ucsp-x64-rus.msi", kZazCspProductCode, u"4.0", u"1049", u"", u"x64", 200);
+
+  ReportSection files;
+  CheckPackageSummaries(real, u"C:\\dist", files);
+  std::vector<std::pair<std::u16string, std::u16string>> found;  // file, finding
+  for (const ReportLine& line : files.lines) {
+    for (const Finding& finding : line.findings) {
+      found.push_back(
+          {line.file, (finding.severity == Severity::kError ? u"error: " : u"") + finding.text});
+    }
+  }
+  const std::vector<std::pair<std::u16string, std::u16string>> expected = {
+      {u"a\\zirelcom-arm64.msi",
+       u"error: its Template names the Arm64 platform, for which the Page Count must be 500 or "
+       u"more"},
+      {u"c\\csp-win32- kc1-rus.msi",
+       u"Windows 2000 SP4 refuses it with 1613: there is no Windows Installer 4.5 for it; Windows "
+       u"XP SP2, Server 2003 SP2 and Vista refuse it with 1613 until Windows Installer 4.5 or "
+       u"later is installed"},
+      {u"c\\csp-x64- kc1-rus.msi",
+       u"Windows XP SP2 refuses it with 1613 until Windows Installer 3.1 or later is installed"},
+      {u"p\\zirelcom-win32.msi",
+       u"Windows 2000 SP4, XP SP2, Server 2003 SP2 and Vista refuse it with 1613: there is no "
+       u"Windows Installer 5.0 for them"},
+      {u"p\\zirelcom-x64.msi",
+       u"error: its Template names the x64 platform, for which the Page Count must be 200 or "
+       u"more"},
+  };
+  EXPECT_EQ(expected, found);
+  const std::vector<std::pair<std::u16string, std::u16string>> facts = {
+      {u"Page Count", u"500"}, {u"Windows Installer", u"5.0"}};
+  ASSERT_EQ(5u, files.lines.size());
+  EXPECT_EQ(facts, files.lines[3].facts);
 }
 
 // What depends on the medium's listing order: an install pattern with two matches, and each
@@ -338,10 +412,11 @@ class NoCertificates : public CertificateReader {
   std::vector<CertificateFacts> ReadCertificates(const std::u16string&) override { return {}; }
 };
 
-// The detection facts: per product and platform the version a successful path installs.
+// The detection facts: per product and platform the version a successful path installs, and
+// each package installed with the Windows Installer it needs.
 TEST_F(DistributionTest, DetectionFacts) {
   AddPackage(u"p\\zirelcom-win32.msi", kPluginProductCode, u"3.0.0", u"1049", u"");
-  AddPackage(u"p\\zirelcom-x64.msi", kPluginProductCode, u"3.0.1", u"1049", u"", u"x64");
+  AddPackage(u"p\\zirelcom-x64.msi", kPluginProductCode, u"3.0.1", u"1049", u"", u"x64", 500);
   NoFiles files;
   NoCertificates certificates;
   const CheckReport report = CheckDistribution(real, files, certificates);
@@ -353,16 +428,24 @@ TEST_F(DistributionTest, DetectionFacts) {
       {u"32-bit Windows", {u"3.0.0"}}, {u"64-bit Windows", {u"3.0.1"}}};
   EXPECT_EQ(versions, plugin.versions);
   EXPECT_FALSE(plugin.sameOnEveryPlatform);
+  const std::vector<PackageNeed> packages = {{u"p\\zirelcom-win32.msi", 200},
+                                             {u"p\\zirelcom-x64.msi", 500}};
+  EXPECT_EQ(packages, plugin.packages);
   const std::string text = RenderText(report);
   EXPECT_NE(std::string::npos,
             text.find("\r\nDetection\r\n  plug-in {B5290F4D-7E3A-46C1-8D95-0A6F2C8E13B7}: 32-bit "
-                      "Windows 3.0.0, 64-bit Windows 3.0.1; not the same on every platform\r\n"))
+                      "Windows 3.0.0, 64-bit Windows 3.0.1; not the same on every platform\r\n"
+                      "    p\\zirelcom-win32.msi: Windows Installer 2.0 (Page Count 200)\r\n"
+                      "    p\\zirelcom-x64.msi: Windows Installer 5.0 (Page Count 500)\r\n"))
       << text;
   EXPECT_NE(std::string::npos,
             RenderJson(report).find(
                 "\"detection\": [{\"product\": \"plug-in\", \"productCode\": "
                 "\"{B5290F4D-7E3A-46C1-8D95-0A6F2C8E13B7}\", \"versions\": {\"32-bit Windows\": "
-                "[\"3.0.0\"], \"64-bit Windows\": [\"3.0.1\"]}, \"sameOnEveryPlatform\": false}]"));
+                "[\"3.0.0\"], \"64-bit Windows\": [\"3.0.1\"]}, \"sameOnEveryPlatform\": false, "
+                "\"packages\": [{\"file\": \"p\\\\zirelcom-win32.msi\", \"pageCount\": 200, "
+                "\"windowsInstaller\": \"2.0\"}, {\"file\": \"p\\\\zirelcom-x64.msi\", "
+                "\"pageCount\": 500, \"windowsInstaller\": \"5.0\"}]}]"));
 }
 
 // Certificates as a test decides them, by file.

@@ -57,19 +57,24 @@ std::uint32_t ReadOnlyPackages::CloseMsiHandle(MsiHandle handle) {
   return database_.closeHandle(handle);
 }
 
-std::uint32_t ReadOnlyPackages::ReadTemplate(const std::u16string& path, std::u16string& value) {
-  OwnedMsiHandle summary(database_.closeHandle);
-  UINT result = database_.summaryInformation(0, Wide(path.c_str()), 0, summary.Receive());
+std::uint32_t ReadOnlyPackages::ReadSummary(const std::u16string& path, PackageSummary& summary) {
+  OwnedMsiHandle information(database_.closeHandle);
+  UINT result = database_.summaryInformation(0, Wide(path.c_str()), 0, information.Receive());
   if (result != ERROR_SUCCESS) return result;
   wchar_t text[256] = {};
   DWORD length = 256;
   UINT type = 0;
   INT number = 0;
   FILETIME time{};
-  result =
-      database_.summaryProperty(summary.Get(), PID_TEMPLATE, &type, &number, &time, text, &length);
+  result = database_.summaryProperty(information.Get(), PID_TEMPLATE, &type, &number, &time, text,
+                                     &length);
   if (result != ERROR_SUCCESS) return result;
   if (type != VT_LPSTR) return ERROR_INVALID_DATA;
-  value = Utf16String(text);
+  summary.templateValue = Utf16String(text);
+  // A number: no text buffer is needed.
+  result = database_.summaryProperty(information.Get(), PID_PAGECOUNT, &type, &number, &time,
+                                     nullptr, nullptr);
+  if (result != ERROR_SUCCESS) return result;
+  summary.pageCount = type == VT_I4 ? number : 0;
   return ERROR_SUCCESS;
 }

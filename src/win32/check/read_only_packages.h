@@ -8,7 +8,7 @@ struct DatabaseFunctions;
 // Package files opened as read-only databases; a property is read from the Property table.
 // The checker never asks the machine's installer and never changes it. The summary information
 // is read the same way.
-class ReadOnlyPackages : public PackageApi, public PackageTemplateReader {
+class ReadOnlyPackages : public PackageApi, public PackageSummaryReader {
  public:
   explicit ReadOnlyPackages(const DatabaseFunctions& database) : database_(database) {}
 
@@ -20,8 +20,9 @@ class ReadOnlyPackages : public PackageApi, public PackageTemplateReader {
   std::uint32_t GetProperty(MsiHandle handle, const char16_t* name, char16_t* buffer,
                             std::uint32_t* size) override;
   std::uint32_t CloseMsiHandle(MsiHandle handle) override;
-  // MsiGetSummaryInformationW on the file, then its PID_TEMPLATE string.
-  std::uint32_t ReadTemplate(const std::u16string& path, std::u16string& value) override;
+  // MsiGetSummaryInformationW on the file, then its PID_TEMPLATE string and its PID_PAGECOUNT
+  // number (0 when the package has none).
+  std::uint32_t ReadSummary(const std::u16string& path, PackageSummary& summary) override;
 
  private:
   const DatabaseFunctions& database_;

@@ -4,6 +4,7 @@ the architecture of the package, and installations and removals that end with 30
 
 import os
 import re
+import shutil
 from dataclasses import dataclass, field
 
 from harness import checks, texts
@@ -41,6 +42,7 @@ class PluginCase:
 
     beforehand: packages installed with plain msiexec first, as (set, file, properties...);
     distribution: {subdirectory of the launcher's directory: fixture set};
+    files: {subdirectory: (fixture set, file)}, single packages put there besides;
     boxes and exit_code: what the launch must show and end with;
     after: what the Windows Installer must report about the plug-in afterwards;
     msiexec_runs: how many child processes run, every one of them msiexec;
@@ -69,12 +71,17 @@ class PluginCase:
     log: tuple = ()
     hidden: tuple = ()
     no_task: bool = False
+    files: dict = field(default_factory=dict)
 
     def run(self, layout, prefixes):
         with Session(layout, prefixes, self.name, kind=self.prefix, env=self.env) as session:
             for package_set, file_name, *properties in self.beforehand:
                 fixtures.install_beforehand(session, package_set, file_name, *properties)
             fixtures.put_distribution(session, self.distribution)
+            for subdirectory, (package_set, file_name) in self.files.items():
+                os.makedirs(os.path.join(session.workdir, subdirectory), exist_ok=True)
+                shutil.copy(fixtures.package_path(layout, package_set, file_name),
+                            os.path.join(session.workdir, subdirectory))
             if self.no_task:
                 stand_ins.replace(session, "schtasks.exe")
             exe = self.exe and os.path.join(layout.build_dir, self.exe)
@@ -156,6 +163,15 @@ CASES = [
                NOT_INSTALLED, msiexec_runs=0),
     PluginCase("plugin_32_bit_windows_takes_the_win32_package", [], {"plugin": "plugin-2.0.0"},
                "", [QUESTION_YES, DONE], 0, installed("2.0.0", _WIN32), prefix="win32"),
+    # amd64\ is listed before x86\: the version check meets the x64 package first, which the
+    # Windows Installer refuses here (1633), and compares the win32 one instead.
+    PluginCase("plugin_32_bit_windows_upgrade_passes_over_the_x64_package_met_first",
+               [("plugin-1.0.0", _WIN32)], {}, "-silent", [], 0, installed("2.0.0", _WIN32),
+               msiexec_runs=2, prefix="win32",
+               files={"amd64": ("plugin-2.0.0", _X64), "x86": ("plugin-2.0.0", _WIN32)},
+               log=(r"upgrade check: {work}\\amd64\\zirelcom-x64\.msi is for another platform "
+                    r"\(1633\), passed over",
+                    r'run: msiexec /qn /i "{work}\\x86\\zirelcom-win32\.msi" .*', "exit code 0")),
     PluginCase("plugin_installation_asks_for_a_restart_declined", [],
                {"plugin": "plugin-2.0.0-reboot-install"}, "",
                [QUESTION_YES, RESTART_AFTER_INSTALL_NO], 0, installed("2.0.0", _X64)),

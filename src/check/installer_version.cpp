@@ -1,0 +1,85 @@
+#include "check/installer_version.h"
+
+#include <vector>
+
+#include "common/number_text.h"
+
+// What each comes with, and the newest Windows Installer Microsoft offers for it as an update.
+// There is no 5.0 but the one that comes with Windows 7 and later; the x64 editions begin with
+// XP. Vista stands for Server 2008 too.
+const SupportedWindows kSupportedWindows[5] = {
+    {u"2000 SP4", 200, 301, false},        // 2.0; 3.1 at most, no 4.5 for Windows 2000
+    {u"XP SP2", 300, 405, true},           // 3.0; 3.1 or 4.5
+    {u"Server 2003 SP2", 301, 405, true},  // 3.1 since SP1; 4.5
+    {u"Vista", 400, 405, true},            // 4.0; 4.5
+    {u"7 and later", 500, 500, true},      // 5.0
+};
+
+namespace {
+
+constexpr std::int32_t kMinimum64Bit = 200;
+constexpr std::int32_t kMinimumArm64 = 500;
+
+bool Is64Bit(PackagePlatform platform) {
+  return platform == PackagePlatform::kX64 || platform == PackagePlatform::kIntel64 ||
+         platform == PackagePlatform::kArm64;
+}
+
+// "Windows XP SP2, Server 2003 SP2 and Vista refuse it with 1613".
+std::u16string Refusing(const std::vector<std::u16string>& names) {
+  std::u16string text = u"Windows ";
+  for (std::size_t i = 0; i < names.size(); ++i) {
+    if (i > 0) text += i + 1 == names.size() ? u" and " : u", ";
+    text += names[i];
+  }
+  return text + (names.size() == 1 ? u" refuses" : u" refuse") + u" it with " +
+         DecimalText(kErrorInstallPackageVersion);
+}
+
+}  // namespace
+
+std::u16string InstallerVersionName(std::int32_t pageCount) {
+  const auto count = static_cast<std::uint32_t>(pageCount < 0 ? 0 : pageCount);
+  return DecimalText(count / 100) + u"." + DecimalText(count % 100);
+}
+
+InstallerAnswer AnswerFor(const SupportedWindows& windows, std::int32_t pageCount) {
+  if (pageCount <= windows.released) return InstallerAnswer::kAccepted;
+  return pageCount <= windows.newest ? InstallerAnswer::kRefusedUntilUpdated
+                                     : InstallerAnswer::kRefused;
+}
+
+std::u16string InstallerVersionProblem(PackagePlatform platform, std::int32_t pageCount) {
+  const bool x64 = platform == PackagePlatform::kX64;
+  if (!x64 && platform != PackagePlatform::kIntel && platform != PackagePlatform::kUnknown) {
+    return {};  // refused everywhere for its platform already
+  }
+  std::vector<std::u16string> refused;
+  std::vector<std::u16string> untilUpdated;
+  for (const SupportedWindows& windows : kSupportedWindows) {
+    if (x64 && !windows.has64Bit) continue;
+    const InstallerAnswer answer = AnswerFor(windows, pageCount);
+    if (answer == InstallerAnswer::kRefused) refused.push_back(windows.name);
+    if (answer == InstallerAnswer::kRefusedUntilUpdated) untilUpdated.push_back(windows.name);
+  }
+  const std::u16string version = u"Windows Installer " + InstallerVersionName(pageCount);
+  std::u16string text;
+  if (!refused.empty()) {
+    text = Refusing(refused) + u": there is no " + version + u" for " +
+           (refused.size() == 1 ? u"it" : u"them");
+  }
+  if (!untilUpdated.empty()) {
+    text += (text.empty() ? u"" : u"; ") + Refusing(untilUpdated) + u" until " + version +
+            u" or later is installed";
+  }
+  return text;
+}
+
+std::u16string PageCountProblem(PackagePlatform platform, std::int32_t pageCount) {
+  if (!Is64Bit(platform)) return {};
+  const std::int32_t minimum = platform == PackagePlatform::kArm64 ? kMinimumArm64 : kMinimum64Bit;
+  if (pageCount >= minimum) return {};
+  return u"its Template names the " + PlatformName(platform) +
+         u" platform, for which the Page Count must be " +
+         DecimalText(static_cast<std::uint32_t>(minimum)) + u" or more";
+}
