@@ -1,131 +1,131 @@
 #include "log/secret_mask.h"
 
 #include <cstddef>
+#include <vector>
 
 namespace {
 
 // Each followed by one blank. msiexec reads property names in any letter case as upper case.
-constexpr char kShownProperties[] =
+constexpr const char* kShownProperties =
     "REBOOT REBOOTPROMPT ALLUSERS ADDLOCAL ADDSOURCE ADDDEFAULT ADVERTISE REMOVE REINSTALL "
     "REINSTALLMODE TRANSFORMS INSTALLDIR TARGETDIR MSIFASTINSTALL ";
+// The launcher's options that take a value.
+constexpr const char* kValueOptions = "-CSPARGS -UCSPARGS -ZIRELARGS -KC -LANG ";
 
 char16_t UpperAscii(char16_t c) {
   return c >= u'a' && c <= u'z' ? static_cast<char16_t>(c - u'a' + u'A') : c;
 }
 
-bool IsShown(const char16_t* name, std::size_t length) {
-  for (const char* listed = kShownProperties; *listed != '\0';) {
-    std::size_t i = 0;
-    while (i < length && listed[i] != ' ' && UpperAscii(name[i]) == listed[i]) ++i;
-    if (i == length && listed[i] == ' ') return true;
-    while (*listed++ != ' ') {
+// The place of `name` in `list` (words each followed by one blank), counted from 1, in any
+// letter case; 0 when it is not listed.
+int Listed(const char* list, const char16_t* name, std::size_t length) {
+  int place = 1;
+  std::size_t matched = 0;  // units of `name` matched by the word so far; beyond it on a difference
+  for (; *list != '\0'; ++list) {
+    if (*list != ' ') {
+      matched = matched < length && UpperAscii(name[matched]) == *list ? matched + 1 : length + 1;
+    } else if (matched == length) {
+      return place;
+    } else {
+      ++place;
+      matched = 0;
     }
   }
-  return false;
+  return 0;
 }
 
-// A property name is a letter or an underscore, then letters, digits, underscores and
-// periods. Letters beyond ASCII count too, so that no such name keeps its value in the log.
-bool StartsName(char16_t c) {
-  return (c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z') || c == u'_' || c >= 0x80;
-}
-bool ContinuesName(char16_t c) {
-  return StartsName(c) || (c >= u'0' && c <= u'9') || c == u'.';
-}
-
-enum class Piece { kOther, kValueQuote, kArgumentQuote };
-
-// Moves `at` past one piece of `text`: a run of backslashes with the quote after it, or one
-// code unit. The piece's quote is msiexec's (every quote for the installer; on the command
-// line one after an odd number of backslashes, which the split leaves in the argument) or the
-// command line's own, which the split takes out.
-Piece Step(const std::u16string& text, std::size_t& at, QuoteReading reading) {
-  std::size_t quote = at;
-  while (quote < text.size() && text[quote] == u'\\') ++quote;
-  if (quote == text.size() || text[quote] != u'"') {
-    at = quote > at ? quote : at + 1;
-    return Piece::kOther;
-  }
-  const bool escaped = reading == QuoteReading::kInstaller || (quote - at) % 2 == 1;
-  at = quote + 1;
-  return escaped ? Piece::kValueQuote : Piece::kArgumentQuote;
-}
-
-// Which quotes are open at a point of the text: msiexec's, counted over the whole text (as
-// the options join the arguments) and within the current argument of a command line (as each
-// was meant); and the command line's own.
-struct OpenQuotes {
-  bool joined = false;
-  bool own = false;
-  bool argument = false;
-
-  bool Msiexec() const { return joined || own; }
-
-  // Moves `at` past the next piece of `text` and takes its quote into account.
-  Piece Pass(const std::u16string& text, std::size_t& at, QuoteReading reading) {
-    const char16_t first = text[at];
-    const Piece piece = Step(text, at, reading);
-    if (piece == Piece::kValueQuote) {
-      joined = !joined;
-      own = !own;
+// Appends text[from, end) as the log writes it, each masked value (or its part from `from` on)
+// as "***"; the text before `from` is read for the quotes and properties that reach into it.
+void AppendMasked(std::u16string& masked, const std::u16string& text, std::size_t from) {
+  const std::size_t size = text.size();
+  bool quoted = false;  // inside msiexec's quotes
+  std::size_t at = 0;
+  while (at < size) {
+    std::size_t nameEnd = at;
+    if (at == 0 || text[at - 1] == u' ' || text[at - 1] == u'"') {
+      while (nameEnd < size && text[nameEnd] != u' ' && text[nameEnd] != u'=') ++nameEnd;
     }
-    if (piece == Piece::kArgumentQuote) argument = !argument;
-    const bool blank = first == u' ' || first == u'\t';
-    if (blank && !argument && reading == QuoteReading::kCommandLine) own = false;
-    return piece;
-  }
-};
-
-// Where the value that begins at `at` ends: at a blank outside quotes, or, on the command line,
-// before the quote that closes an argument opened before the property. A blank inside quotes
-// that the value opened itself, of either kind, is part of it. A value that begins inside
-// msiexec's quotes has no end that can be told: it takes the rest of the text.
-std::size_t ValueEnd(const std::u16string& text, std::size_t at, QuoteReading reading,
-                     OpenQuotes& open) {
-  if (open.Msiexec()) return text.size();
-  bool enclosed = open.argument;
-  while (at < text.size()) {
-    if (text[at] == u' ' && !open.Msiexec() && (!open.argument || enclosed)) break;
-    const Piece piece = open.Pass(text, at, reading);
-    if (piece != Piece::kArgumentQuote || !enclosed) continue;
-    if (!open.Msiexec() && (at == text.size() || text[at] == u' ')) {
-      open.argument = true;  // the argument's closing quote stays, and is read on from there
-      return at - 1;
+    std::size_t value = nameEnd;
+    while (value > at && value < size && text[value] == u' ') ++value;
+    const bool property = value > at && value < size && text[value] == u'=';
+    if (property) {
+      do {
+        ++value;
+      } while (value < size && text[value] == u' ');
+    } else {
+      value = at + 1;
     }
-    enclosed = false;
+    // The text up to the value stays, or the one unit that starts no property.
+    const bool shown = !property || Listed(kShownProperties, &text[at], nameEnd - at) != 0;
+    for (; at < value; ++at) {
+      quoted ^= text[at] == u'"';
+      if (at >= from) masked += text[at];
+    }
+    // A shown value is read on, so that no property hides in it; a name inside quotes may be
+    // the end of a longer one.
+    if (shown && (!property || !quoted)) continue;
+    // The value ends at a blank outside quotes. One that begins inside quotes has no end that
+    // can be told: it takes the rest.
+    if (quoted) at = size;
+    while (at < size && (quoted || text[at] != u' ')) quoted ^= text[at++] == u'"';
+    // Stars where the value reaches past `from`, or reaches the end (also when it is empty).
+    if (at >= from + (at < size)) masked.append(u"***", 3);
   }
-  return at;
+}
+
+// Appends `argument` so that the split gives it back: in quotes when it is empty or holds a
+// blank, a tab or a quote; a quote as \" and the backslashes before a quote or before the
+// closing quote doubled.
+void AppendArgument(std::u16string& line, const std::u16string& argument) {
+  const std::size_t size = argument.size();
+  bool quote = size == 0;
+  for (const char16_t c : argument) quote |= c == u' ' || c == u'\t' || c == u'"';
+  if (quote) line += u'"';
+  std::size_t backslashes = 0;
+  for (std::size_t i = 0; i < size + quote; ++i) {
+    const char16_t c = i < size ? argument[i] : u'"';  // the closing quote last
+    if (c == u'"') {
+      for (std::size_t n = backslashes + (i < size); n > 0; --n) line += u'\\';
+    }
+    backslashes = c == u'\\' ? backslashes + 1 : 0;
+    line += c;
+  }
 }
 
 }  // namespace
 
-std::u16string MaskSecrets(const std::u16string& text, QuoteReading reading) {
+std::u16string MaskSecrets(const std::u16string& text, QuoteReading) {
   std::u16string masked;
-  OpenQuotes open;
-  std::size_t at = 0;
-  while (at < text.size()) {
-    std::size_t nameEnd = at;
-    if (at == 0 || text[at - 1] == u' ' || text[at - 1] == u'\t' || text[at - 1] == u'"') {
-      if (StartsName(text[at])) ++nameEnd;
-      while (nameEnd > at && nameEnd < text.size() && ContinuesName(text[nameEnd])) ++nameEnd;
-    }
-    std::size_t value = nameEnd;
-    while (value > at && value < text.size() && text[value] == u' ') ++value;
-    if (value > at && value < text.size() && text[value] == u'=') {
-      ++value;
-      while (value < text.size() && text[value] == u' ') ++value;
-      masked.append(text, at, value - at);
-      if (IsShown(text.data() + at, nameEnd - at)) {
-        at = value;  // what follows is read on, so that no property hides in a shown value
-      } else {
-        at = ValueEnd(text, value, reading, open);
-        masked += u"***";
-      }
-      continue;
-    }
-    const std::size_t from = at;
-    open.Pass(text, at, reading);
-    masked.append(text, from, at - from);
-  }
+  AppendMasked(masked, text, 0);
   return masked;
+}
+
+std::u16string MaskCommandLine(PlatformApi& platform, const std::u16string& text) {
+  std::vector<std::u16string> arguments;
+  std::u16string line;
+  if (!text.empty() && !platform.SplitCommandLine(text, &arguments)) {
+    AppendMasked(line, text, 0);
+    return line;
+  }
+  int taking = 0;  // the value option read last, as the launcher reads its options
+  const std::u16string* const first = arguments.data();
+  for (const std::u16string* argument = first; argument != first + arguments.size(); ++argument) {
+    const int option = taking;
+    taking = option != 0 ? 0 : Listed(kValueOptions, argument->data(), argument->size());
+    // The argument after the earlier values of its option, joined as msiexec gets them.
+    std::u16string joined;
+    int earlier = 0;
+    for (const std::u16string* before = first; option != 0 && before != argument; ++before) {
+      const int of = earlier;
+      earlier = of != 0 ? 0 : Listed(kValueOptions, before->data(), before->size());
+      if (of == option) (joined += *before) += u' ';
+    }
+    const std::size_t from = joined.size();
+    joined += *argument;
+    std::u16string masked;
+    AppendMasked(masked, joined, from);
+    if (argument != first) line += u' ';
+    AppendArgument(line, masked);
+  }
+  return line;
 }

@@ -100,8 +100,7 @@ std::uint32_t OfferRestart(const System& sys, const SetupOptions& options, std::
 
 std::uint32_t RunSetup(const System& sys, InstallStages& stages, SetupState& state,
                        const CommandLine& commandLine) {
-  sys.log.Line(
-      {"command line: ", Quoted(MaskSecrets(commandLine.text, QuoteReading::kCommandLine))});
+  sys.log.Line({"command line: ", Quoted(MaskCommandLine(sys.platform, commandLine.text))});
   if (commandLine.outcome == ParseOutcome::kHelpWanted) {
     ShowHelp(sys, commandLine.options);
     return 0;

@@ -1,8 +1,9 @@
 // Arbitrary text read as the launcher reads its command line (split on the fake system, then
 // parsed), compared with a table-driven model of the option rules and checked for effects the
-// reading must never have; and through
-// the log's masking, which must leave no code unit of a property value that msiexec would read.
+// reading must never have; and through the log's masking, which must leave no code unit of a
+// property value that msiexec would read, in the command line nor in msiexec's arguments.
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -64,11 +65,13 @@ std::u16string LowerAscii(std::u16string text) {
 struct Model {
   SetupOptions options;
   bool help = false;
+  std::vector<Field> valueOf;  // per token: the field its value went to, or kNone
 };
 
 // The rules over the tokens that the platform's split gave.
 Model ModelParse(const std::vector<std::u16string>& tokens) {
   Model m;
+  m.valueOf.assign(tokens.size(), Field::kNone);
   for (std::size_t i = 0; i < tokens.size() && !m.help; ++i) {
     const std::u16string lowered = LowerAscii(tokens[i]);
     const Row* row = nullptr;
@@ -109,6 +112,7 @@ Model ModelParse(const std::vector<std::u16string>& tokens) {
       m.help = true;
       break;
     }
+    m.valueOf[i + 1] = row->field;
     const std::u16string& value = tokens[++i];
     switch (row->field) {
       case Field::kCspArgs:
@@ -210,37 +214,26 @@ constexpr const char16_t* kShownProperties[] = {
     u"adddefault", u"advertise",    u"remove",    u"reinstall",     u"reinstallmode",
     u"transforms", u"installdir",   u"targetdir", u"msifastinstall"};
 
-bool IsIdentifierChar(char16_t c, bool first) {
-  return (c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z') || c == u'_' ||
-         (!first && ((c >= u'0' && c <= u'9') || c == u'.'));
-}
-
 // `text` with each code unit of a masked property value, as msiexec reads it, replaced by
 // kSecret but for its quotes and blanks, which keep the value's shape (any kSecret the text
 // had becomes "x"). msiexec's reading, in its simplest form: words between blanks outside
-// quotes; a word that is an identifier, "=" and a value sets that property to the value, whose
-// quotes open and close quoted parts.
+// quotes; a word with a name of any characters (its quotes left out) before its first "="
+// sets that property to the rest of the word, whose quotes open and close quoted parts.
 std::u16string MarkSecrets(std::u16string text) {
   for (char16_t& c : text) c = c == kSecret ? u'x' : c;
-  std::size_t i = 0;
-  while (i < text.size()) {
-    if (text[i] == u' ') {
-      ++i;
-      continue;
-    }
-    std::size_t name = i;
-    while (name < text.size() && IsIdentifierChar(text[name], name == i)) ++name;
-    bool secret = name > i && name < text.size() && text[name] == u'=';
-    for (const char16_t* shown : kShownProperties) {
-      secret = secret && LowerAscii(text.substr(i, name - i)) != shown;
-    }
+  std::size_t end = 0;
+  for (std::size_t i = 0; i < text.size(); i = end + 1) {
     bool quoted = false;
-    for (i = secret ? name + 1 : i; i < text.size() && (quoted || text[i] != u' '); ++i) {
-      if (text[i] == u'"') {
-        quoted = !quoted;
-      } else if (secret && text[i] != u' ') {
-        text[i] = kSecret;
-      }
+    for (end = i; end < text.size() && (quoted || text[end] != u' '); ++end) {
+      quoted ^= text[end] == u'"';
+    }
+    const std::size_t equals = std::min(text.find(u'=', i), end);
+    std::u16string name;
+    for (std::size_t k = i; k < equals; ++k) name.append(text[k] == u'"' ? 0 : 1, text[k]);
+    bool secret = equals < end && !name.empty();
+    for (const char16_t* shown : kShownProperties) secret = secret && LowerAscii(name) != shown;
+    for (std::size_t k = equals + 1; secret && k < end; ++k) {
+      if (text[k] != u'"' && text[k] != u' ') text[k] = kSecret;
     }
   }
   return text;
@@ -250,15 +243,38 @@ bool ShowsNoSecret(const std::u16string& logged) {
   return logged.find(kSecret) == std::u16string::npos;
 }
 
-// The launcher's command line, each argument's property values marked as msiexec would read
-// that argument, shows none of them once masked; nor does msiexec's part of the options, its
-// values marked as msiexec reads it whole, masked alone or in a msiexec command.
-void CheckMasking(const std::vector<std::u16string>& tokens, const SetupOptions& options) {
-  std::u16string written;
-  for (const auto& token : tokens) {
-    written += (written.empty() ? u"" : u" ") + Written(MarkSecrets(token));
+// The launcher's command line once per option, written so that the split gives its tokens
+// back, with the option's values marked as msiexec reads them joined.
+std::vector<std::u16string> MarkedCommandLines(std::vector<std::u16string> tokens,
+                                               const Model& model) {
+  for (auto& token : tokens) std::replace(token.begin(), token.end(), kSecret, u'x');
+  std::vector<std::u16string> lines;
+  for (const Field field : {Field::kCspArgs, Field::kUcspArgs, Field::kPlugin}) {
+    std::u16string values;
+    for (std::size_t i = 0; i < tokens.size(); ++i) {
+      if (model.valueOf[i] == field) values.append(tokens[i]).push_back(u' ');
+    }
+    values = MarkSecrets(values);
+    lines.emplace_back();
+    for (std::size_t i = 0, at = 0; i < tokens.size(); ++i) {
+      const bool value = model.valueOf[i] == field;
+      lines.back() +=
+          (i == 0 ? u"" : u" ") + Written(value ? values.substr(at, tokens[i].size()) : tokens[i]);
+      at += value ? tokens[i].size() + 1 : 0;
+    }
   }
-  FUZZ_CHECK(ShowsNoSecret(MaskSecrets(written, QuoteReading::kCommandLine)));
+  return lines;
+}
+
+// The command line's masked log line shows no property value that msiexec gets from an
+// option's values; nor does msiexec's part of the options, its values marked as msiexec reads
+// it whole, masked alone or in a msiexec command.
+void CheckMasking(const std::vector<std::u16string>& tokens, const Model& model,
+                  const SetupOptions& options) {
+  for (const std::u16string& written : MarkedCommandLines(tokens, model)) {
+    FakeSystem fake;
+    FUZZ_CHECK(ShowsNoSecret(MaskCommandLine(fake.platform, written)));
+  }
   for (const std::u16string* args : {&options.cspArgs, &options.ucspArgs, &options.pluginArgs}) {
     FUZZ_CHECK(ShowsNoSecret(MaskSecrets(MarkSecrets(*args), QuoteReading::kInstaller)));
     const std::u16string command = u"msiexec /qn /i \"C:\\dist\\a.msi\" " + *args + u" REBOOT=R";
@@ -351,7 +367,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   FUZZ_CHECK(quoted.outcome == run.outcome);
   FUZZ_CHECK(SameOptions(quoted.options, run.options));
 
-  CheckMasking(tokens, o);
+  CheckMasking(tokens, model, o);
 
   // A split that fails leaves every option at its default and shows nothing.
   FakeSystem failing;

@@ -2,13 +2,16 @@
 
 #include <gtest/gtest.h>
 
-#include "fakes/fake_kernel.h"
+#include "fakes/fake_platform.h"
 
 namespace {
 
+// A text of msiexec's arguments, or the launcher's command line as the platform splits it.
+enum class Reading { kInstaller, kCommandLine };
+
 struct MaskCase {
   const char* name;
-  QuoteReading reading;
+  Reading reading;
   std::u16string text;
   std::u16string masked;
 };
@@ -20,11 +23,25 @@ void PrintTo(const MaskCase& c, std::ostream* os) {
 class MaskSecretsTest : public ::testing::TestWithParam<MaskCase> {};
 
 TEST_P(MaskSecretsTest, WritesEachPropertyValueAsStarsUnlessItIsPublicKnowledge) {
-  EXPECT_EQ(Utf8(GetParam().masked), Utf8(MaskSecrets(GetParam().text, GetParam().reading)));
+  FakeKernel kernel;
+  FakePlatform platform(kernel);
+  const MaskCase& c = GetParam();
+  EXPECT_EQ(Utf8(c.masked),
+            Utf8(c.reading == Reading::kInstaller ? MaskSecrets(c.text, QuoteReading::kInstaller)
+                                                  : MaskCommandLine(platform, c.text)));
 }
 
-constexpr QuoteReading kInstaller = QuoteReading::kInstaller;
-constexpr QuoteReading kCommandLine = QuoteReading::kCommandLine;
+// A command line that the platform cannot split is read as msiexec's arguments.
+TEST(MaskCommandLine, UnsplitTextIsReadAsMsiexecArguments) {
+  FakeKernel kernel;
+  FakePlatform platform(kernel);
+  platform.splitFails = true;
+  EXPECT_EQ("-ZirelArgs \"PIDKEY=***",
+            Utf8(MaskCommandLine(platform, u"-ZirelArgs \"PIDKEY=a b\"")));
+}
+
+constexpr Reading kInstaller = Reading::kInstaller;
+constexpr Reading kCommandLine = Reading::kCommandLine;
 
 // clang-format off
 INSTANTIATE_TEST_SUITE_P(
@@ -77,50 +94,49 @@ INSTANTIATE_TEST_SUITE_P(
                  u"REINSTALLMODE=vomus REBOOT=R"},
         MaskCase{"OtherProgramsUnchanged", kInstaller,
                  u"regedit /s ZAZ_x86_2.reg", u"regedit /s ZAZ_x86_2.reg"},
-        MaskCase{"NoPropertyAfterALetterOrSlash", kInstaller,
-                 u"/X=1 a\\B=2 -C=3", u"/X=1 a\\B=2 -C=3"}),
+        // msiexec takes a property of any name; a word after a switch is its file.
+        MaskCase{"NamesOfAnyCharacters", kInstaller,
+                 u"PID-KEY=Hy5 1ACC=Dg3 /X=1 a\\B=2 -C=3 a\"b\"=4 /l*v C:\\x.log",
+                 u"PID-KEY=*** 1ACC=*** /X=*** a\\B=*** -C=*** a\"b\"=*** /l*v C:\\x.log"}),
     [](const ::testing::TestParamInfo<MaskCase>& param) { return param.param.name; });
 
-// The launcher's command line as it arrived: arguments in quotes, with msiexec's quotes
-// escaped as \" inside them.
+// The launcher's command line, written back as the platform split it: each argument in
+// quotes where the split needs them, msiexec's quotes in it escaped as \".
 INSTANTIATE_TEST_SUITE_P(
     LauncherCommandLine, MaskSecretsTest,
     ::testing::Values(
         MaskCase{"EscapedQuotesInAQuotedArgument", kCommandLine,
                  u"-ZirelArgs \"PIDKEY=\\\"a b\\\" X=1\"", u"-ZirelArgs \"PIDKEY=*** X=***\""},
-        MaskCase{"ClosingQuoteOfTheArgumentStays", kCommandLine,
-                 u"-csp -CSPArgs \"PIDKEY=abc\" -silent", u"-csp -CSPArgs \"PIDKEY=***\" -silent"},
+        MaskCase{"ArgumentsWrittenAsTheSplitGaveThem", kCommandLine,
+                 u"-csp -CSPArgs \"PIDKEY=abc\"def\t-silent -ZirelArgs \"\"",
+                 u"-csp -CSPArgs PIDKEY=*** -silent -ZirelArgs \"\""},
         MaskCase{"ShownPropertyAfterAMaskedOne", kCommandLine,
                  u"-CSPArgs \"PIDKEY=abc REBOOT=R\"", u"-CSPArgs \"PIDKEY=*** REBOOT=R\""},
-        MaskCase{"UnquotedArgument", kCommandLine,
-                 u"-CSPArgs\tPIDKEY=abc -ucsp -UCSPArgs\tSERIAL=x",
-                 u"-CSPArgs\tPIDKEY=*** -ucsp -UCSPArgs\tSERIAL=***"},
         MaskCase{"EscapedDoubledQuotes", kCommandLine,
                  u"-CSPArgs \"PIDKEY=\\\"a \\\"\\\"b\\\"\\\" c\\\" ALLUSERS=1\" -csp",
                  u"-CSPArgs \"PIDKEY=*** ALLUSERS=1\" -csp"},
-        MaskCase{"ArgumentQuotesOpenedInTheValue", kCommandLine,
-                 u"-CSPArgs PIDKEY=\"a b c\" -silent", u"-CSPArgs PIDKEY=*** -silent"},
-        MaskCase{"EscapedQuoteInsideArgumentQuotesOfTheValue", kCommandLine,
-                 u"-CSPArgs PIDKEY=\"a\\\" b\\\"\" -silent", u"-CSPArgs PIDKEY=*** -silent"},
-        MaskCase{"ArgumentGoesOnAfterItsClosingQuote", kCommandLine,
-                 u"-CSPArgs \"PIDKEY=abc\"def -silent", u"-CSPArgs \"PIDKEY=*** -silent"},
-        MaskCase{"UnclosedEscapedQuoteTakesTheRest", kCommandLine,
-                 u"-CSPArgs \"PIDKEY=\\\"a b\" -silent", u"-CSPArgs \"PIDKEY=***"},
-        MaskCase{"PropertyInsideAnUnclosedQuoteTakesTheRest", kCommandLine,
-                 u"-ZirelArgs \"REBOOT=\\\"\" -ZirelArgs \"PIDKEY=\\\"a b\\\"\" -silent",
-                 u"-ZirelArgs \"REBOOT=\\\"\" -ZirelArgs \"PIDKEY=***"},
-        // Each argument was meant on its own, and the options join them: a property inside
-        // the quotes of either reading takes the rest.
-        MaskCase{"PropertyAfterAnArgumentWithOneQuote", kCommandLine,
-                 u"-ZirelArgs \"a\\\"\" -ZirelArgs \"b\\\" Y=c\\\" PIDKEY=s\\\"t u\"",
-                 u"-ZirelArgs \"a\\\"\" -ZirelArgs \"b\\\" Y=***"},
+        // The split takes out the quotes of the argument: msiexec gets PIDKEY=a b c.
+        MaskCase{"ArgumentQuotesInTheValue", kCommandLine,
+                 u"-CSPArgs PIDKEY=\"a b c\" -CSPArgs PIDKEY=\"a\\\" b\\\"\"",
+                 u"-CSPArgs \"PIDKEY=*** b c\" -CSPArgs PIDKEY=***"},
+        // An option's values are joined for msiexec: a quote, or a NAME= without its value,
+        // carries over to the next value of the same option only.
+        MaskCase{"ValuesOfOneOptionReadJoined", kCommandLine,
+                 u"-csp -CSPArgs \"ACCB=Qw1\\\"Er2\" -ZirelArgs \"ACCA=\\\"Uq3x\" -ZirelArgs "
+                 u"\"Yk7w Zm8n\\\"\" -KC \"\\\"\" -ZirelArgs PW= -ZirelArgs s3 -ZirelArgs X=1",
+                 u"-csp -CSPArgs ACCB=*** -ZirelArgs ACCA=*** -ZirelArgs *** -KC \"\\\"\" "
+                 u"-ZirelArgs PW=*** -ZirelArgs *** -ZirelArgs X=***"},
+        MaskCase{"UnclosedQuoteTakesTheRestOfItsOptionOnly", kCommandLine,
+                 u"-ZirelArgs \"REBOOT=\\\"\" -ZirelArgs \"PIDKEY=\\\"a b\\\"\" -silent "
+                 u"-ZirelArgs \"Y=c\"",
+                 u"-ZirelArgs \"REBOOT=\\\"\" -ZirelArgs PIDKEY=*** -silent -ZirelArgs ***"},
         MaskCase{"LogFileInEscapedQuotesStays", kCommandLine,
                  u"-ZirelArgs \"/l*v \\\"C:\\Logs\\a b.log\\\" PIDKEY=abc\"",
                  u"-ZirelArgs \"/l*v \\\"C:\\Logs\\a b.log\\\" PIDKEY=***\""},
         // Two backslashes before a quote are one backslash; the quote ends the argument.
         MaskCase{"BackslashesBeforeTheClosingQuote", kCommandLine,
-                 u"-CSPArgs \"INSTALLDIR=C:\\Z\\\\\" PIDKEY=abc", u"-CSPArgs "
-                 u"\"INSTALLDIR=C:\\Z\\\\\" PIDKEY=***"},
+                 u"-CSPArgs \"INSTALLDIR=C:\\Z \\\\\" PIDKEY=abc",
+                 u"-CSPArgs \"INSTALLDIR=C:\\Z \\\\\" PIDKEY=***"},
         MaskCase{"SeveralArguments", kCommandLine,
                  u"-csp -ucsp -CSPArgs \"ALLUSERS=1 PIDKEY=k1\" -KC kc2 -UCSPArgs SERIAL=s2 "
                  u"-ZirelArgs \"ADDLOCAL=Core PASSWORD=\\\"p 3\\\"\" -silent",

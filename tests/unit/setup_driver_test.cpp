@@ -428,7 +428,8 @@ TEST_P(OutcomeTest, MessageAndRestart) {
     EXPECT_EQ(Box(row.message, row.restartOffer ? 0x34 : 0), Boxes()[1]);
     ExpectCaptionOnEveryBox();
   }
-  const std::vector<std::pair<std::uint32_t, std::uint32_t>> restart{{6u, kShutdownReasonPlannedInstallation}};
+  const std::vector<std::pair<std::uint32_t, std::uint32_t>> restart{
+      {6u, kShutdownReasonPlannedInstallation}};
   EXPECT_EQ(row.restartOffer ? restart : decltype(restart){}, fake.platform.exitWindowsCalls);
   // The progress window is gone before the outcome box and before the restart.
   const auto& log = fake.kernel.log;

@@ -5,6 +5,7 @@ the architecture of the package, and installations and removals that end with 30
 import os
 import re
 import shutil
+import subprocess
 from dataclasses import dataclass, field
 
 from harness import checks, texts
@@ -14,6 +15,7 @@ from harness.session import Session
 
 from . import installer_fixtures as fixtures
 from . import stand_ins
+from .installer_operations import run_windows_program
 
 _CAPTION = texts.STRINGS[texts.CAPTION]
 
@@ -29,6 +31,38 @@ def failed(code):
 
 
 NOT_INSTALLED = {"state": "-1", "version": "error 1605"}
+
+# Where a package made to record properties writes them, under a key named after its file.
+_RECORDED = r"Software\Vestacor\Recorded"
+
+
+def record_properties(session, recorded):
+    """Makes each package of the launcher's directory named in `recorded` ({file name:
+    {property: value}}) write the value msiexec gives each of those properties into the
+    registry when it is installed (an x64 package into the 64-bit view)."""
+    for folder, _, names in os.walk(session.workdir):
+        for name in set(names) & set(recorded):
+            msi = os.path.join(folder, name)
+            component = subprocess.run(["msiinfo", "export", msi, "Component"], check=True,
+                                       capture_output=True, text=True).stdout.split("\n")[3]
+            queries = [("Registry", "`Registry`, `Root`, `Key`, `Name`, `Value`, `Component_`",
+                        f"'Recorded{i}', 2, '{_RECORDED}\\{name}', '{prop}', '[{prop}]', "
+                        f"'{component.split()[0]}'") for i, prop in enumerate(recorded[name])]
+            queries += [("InstallExecuteSequence", "`Action`, `Condition`, `Sequence`",
+                         f"'{action}', '', {sequence}")
+                        for action, sequence in (("RemoveRegistryValues", 2600),
+                                                 ("WriteRegistryValues", 5000))]
+            for table, columns, values in queries:
+                subprocess.run(["msibuild", msi, "-q",
+                                f"INSERT INTO `{table}` ({columns}) VALUES ({values})"],
+                               check=True, stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL)
+
+
+def recorded_values(session, name):
+    """{property: value} that the package `name` recorded (see record_properties)."""
+    _, output = run_windows_program(session, ["reg", "query", f"HKLM\\{_RECORDED}\\{name}",
+                                              "/reg:64"])
+    return dict(re.findall(r"^    (.+?)    REG_SZ    (.*)$", output.replace("\r", ""), re.M))
 
 
 def installed(version, package, vivazed="3"):
@@ -53,6 +87,8 @@ class PluginCase:
     log: patterns of lines of the run's log in their order ("{work}" stands for the launcher's
     directory), the last one matching its last line;
     hidden: texts that no line of the run's log may hold;
+    recorded: {package file name: {property: value}}: the package records these properties
+    (see record_properties), to which msiexec must have given these values;
     no_task: schtasks.exe is the command recorder, which no run may reach, and no folder for a
     resume after the restart may be made (see resume.py)."""
     name: str
@@ -70,6 +106,7 @@ class PluginCase:
     unseen: bool = False
     log: tuple = ()
     hidden: tuple = ()
+    recorded: dict = field(default_factory=dict)
     no_task: bool = False
     files: dict = field(default_factory=dict)
 
@@ -78,6 +115,7 @@ class PluginCase:
             for package_set, file_name, *properties in self.beforehand:
                 fixtures.install_beforehand(session, package_set, file_name, *properties)
             fixtures.put_distribution(session, self.distribution)
+            record_properties(session, self.recorded)
             for subdirectory, (package_set, file_name) in self.files.items():
                 os.makedirs(os.path.join(session.workdir, subdirectory), exist_ok=True)
                 shutil.copy(fixtures.package_path(layout, package_set, file_name),
@@ -101,6 +139,9 @@ class PluginCase:
                 for text in self.hidden:
                     check.equal(f"run log lines holding {text!r}",
                                 [line for line in read_lines(check, session) if text in line], [])
+                for name, values in self.recorded.items():
+                    check.equal(f"properties recorded by {name}", recorded_values(session, name),
+                                values)
                 if self.no_task:
                     check.equal("schtasks runs", stand_ins.runs(session), [])
                     check.equal("resume folders", resume_folders(session), [])
@@ -134,7 +175,37 @@ CASES = [
                     r'run: msiexec /qn /i "{work}\\plugin\\zirelcom-x64\.msi" PIDKEY=\*\*\* '
                     r'ADDLOCAL=Core  REBOOT=R',
                     r"exit code 0"),
-               hidden=("s3cr3t", "w0rd")),
+               hidden=("s3cr3t", "w0rd"), recorded={_X64: {"PIDKEY": "s3cr3t w0rd"}}),
+    # msiexec takes properties whose names are no identifiers: their values are masked too.
+    PluginCase("plugin_masks_the_values_of_properties_of_any_name", [],
+               {"plugin": "plugin-2.0.0"}, '-silent -ZirelArgs "PID-KEY=Hy5Ph6Nm 1ACC=Dg3St4Rt"',
+               [], 0, installed("2.0.0", _X64),
+               log=(r'command line: "-silent -ZirelArgs "PID-KEY=\*\*\* 1ACC=\*\*\*""',
+                    r'options: .*, plug-in arguments "PID-KEY=\*\*\* 1ACC=\*\*\* "',
+                    r'run: msiexec /qn /i "{work}\\plugin\\zirelcom-x64\.msi" PID-KEY=\*\*\* '
+                    r'1ACC=\*\*\*  REBOOT=R',
+                    r"exit code 0"),
+               hidden=("Hy5Ph6Nm", "Dg3St4Rt"),
+               recorded={_X64: {"PID-KEY": "Hy5Ph6Nm", "1ACC": "Dg3St4Rt"}}),
+    # msiexec for the plug-in gets ACCA="Uq3x Yk7w Zm8n" from two -ZirelArgs; the odd quote of
+    # -CSPArgs goes to the CSP's msiexec only, and the command line is masked so too. Wine's
+    # msiexec reads that quote on to the end of its command line, into the value of ACCB.
+    PluginCase("plugin_masks_a_value_joined_from_two_options_beside_an_odd_quote_of_another",
+               [], {"csp": "csp-3.6.7000", "plugin": "plugin-2.0.0"},
+               r'-silent -csp -CSPArgs "ACCB=Qw1\"Er2" -ZirelArgs "ACCA=\"Uq3x" '
+               r'-ZirelArgs "Yk7w Zm8n\""',
+               [], 0, installed("2.0.0", _X64), msiexec_runs=2,
+               log=(r'command line: "-silent -csp -CSPArgs ACCB=\*\*\* -ZirelArgs ACCA=\*\*\* '
+                    r'-ZirelArgs \*\*\*"',
+                    r'options: .*, CSP arguments "ACCB=\*\*\*", .*, '
+                    r'plug-in arguments "ACCA=\*\*\* "',
+                    r'run: msiexec /qn /i "{work}\\csp\\csp-x64-kc1-eng\.msi" ACCB=\*\*\*',
+                    r'run: msiexec /qn /i "{work}\\plugin\\zirelcom-x64\.msi" ACCA=\*\*\*  '
+                    r'REBOOT=R',
+                    r"exit code 0"),
+               hidden=("Qw1", "Er2", "Uq3x", "Yk7w", "Zm8n"),
+               recorded={"csp-x64-kc1-eng.msi": {"ACCB": "Qw1Er2 REBOOT=R"},
+                         _X64: {"ACCA": "Uq3x Yk7w Zm8n"}}),
     PluginCase("plugin_older_removed_then_newer_installed", [("plugin-1.0.0", _X64)],
                {"plugin": "plugin-2.0.0"}, "", [QUESTION_YES, DONE], 0,
                installed("2.0.0", _X64), msiexec_runs=2, no_task=True),
