@@ -2,29 +2,14 @@
 
 #include <vector>
 
+#include "common/ascii_text.h"
 #include "common/number_text.h"
 #include "common/scoped_handles.h"
 #include "common/sized_text.h"
+#include "common/win_errors.h"
 #include "installer/package_lookup.h"
 #include "log/log_lines.h"
 #include "log/secret_mask.h"
-
-namespace {
-
-constexpr std::uint32_t kErrorFileNotFound = 2;  // ERROR_FILE_NOT_FOUND
-
-bool EndsWithExe(const std::u16string& name) {
-  static const std::u16string kExe = u".exe";
-  if (name.size() < kExe.size()) return false;
-  for (std::size_t i = 0; i < kExe.size(); ++i) {
-    char16_t c = name[name.size() - kExe.size() + i];
-    if (c >= u'A' && c <= u'Z') c = static_cast<char16_t>(c - u'A' + u'a');
-    if (c != kExe[i]) return false;
-  }
-  return true;
-}
-
-}  // namespace
 
 std::u16string SystemFolder(const System& sys, bool windowsFolder) {
   std::u16string directory;
@@ -47,7 +32,7 @@ namespace {
 // so the program can never come from the current directory or the launcher's own directory.
 std::u16string LocateProgram(const System& sys, const std::u16string& name) {
   if (name.empty() || name.find_first_of(u"\\/:\"") != std::u16string::npos) return {};
-  const std::u16string file = EndsWithExe(name) ? name : name + u".exe";
+  const std::u16string file = EndsWithNoCase(name, u".exe") ? name : name + u".exe";
   for (const bool windowsFolder : {false, true}) {
     const std::u16string directory = SystemFolder(sys, windowsFolder);
     if (directory.empty()) continue;

@@ -5,7 +5,6 @@
 #include "common/number_text.h"
 #include "common/scoped_handles.h"
 #include "log/log_lines.h"
-#include "ui/localized_strings.h"
 
 namespace {
 

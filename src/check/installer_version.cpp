@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "common/number_text.h"
+#include "common/win_errors.h"
 
 // What each comes with, and the newest Windows Installer Microsoft offers for it as an update.
 // There is no 5.0 but the one that comes with Windows 7 and later; the x64 editions begin with

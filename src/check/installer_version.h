@@ -10,8 +10,6 @@
 // 3.1, 405 for 4.5, 500 for 5.0), and an older one refuses it with 1613
 // (ERROR_INSTALL_PACKAGE_VERSION), at msiexec and at the version check's MsiOpenPackageEx alike.
 
-constexpr std::uint32_t kErrorInstallPackageVersion = 1613;
-
 // "5.0" for 500, "4.5" for 405, "3.1" for 301.
 std::u16string InstallerVersionName(std::int32_t pageCount);
 

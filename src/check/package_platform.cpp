@@ -1,16 +1,8 @@
 #include "check/package_platform.h"
 
+#include "common/ascii_text.h"
+
 namespace {
-
-char16_t Folded(char16_t c) {
-  return c >= u'A' && c <= u'Z' ? static_cast<char16_t>(c - u'A' + u'a') : c;
-}
-
-std::u16string FoldedText(const std::u16string& text) {
-  std::u16string folded;
-  for (const char16_t c : text) folded += Folded(c);
-  return folded;
-}
 
 bool Contains(const std::u16string& folded, const char16_t* fragment) {
   return folded.find(fragment) != std::u16string::npos;
@@ -22,7 +14,7 @@ PackagePlatform PlatformOfTemplate(const std::u16string& templateValue) {
   std::u16string field = templateValue.substr(0, templateValue.find(u';'));
   while (!field.empty() && field.back() == u' ') field.pop_back();
   while (!field.empty() && field.front() == u' ') field.erase(0, 1);
-  const std::u16string folded = FoldedText(field);
+  const std::u16string folded = LowerAsciiText(field);
   if (folded.empty() || folded == u"intel") return PackagePlatform::kIntel;
   if (folded == u"x64" || folded == u"amd64") return PackagePlatform::kX64;
   if (folded == u"intel64") return PackagePlatform::kIntel64;
@@ -65,7 +57,7 @@ std::u16string WindowsName(bool wow64) {
 }
 
 PackagePlatform PlatformOfName(const std::u16string& fileName) {
-  const std::u16string folded = FoldedText(fileName);
+  const std::u16string folded = LowerAsciiText(fileName);
   const bool intel = Contains(folded, u"win32") || Contains(folded, u"x86");
   const bool x64 = Contains(folded, u"x64") || Contains(folded, u"amd64");
   if (intel == x64) return PackagePlatform::kUnknown;

@@ -5,12 +5,10 @@
 
 #include "actions/package_install.h"
 #include "common/scoped_handles.h"
+#include "common/win_errors.h"
 
 namespace {
 
-constexpr std::uint32_t kErrorUnknownProduct = 1605;
-constexpr std::uint32_t kErrorUnknownProperty = 1608;
-constexpr std::uint32_t kErrorMoreData = 234;
 constexpr std::uint32_t kFileAttributeNormal = 0x80;
 constexpr char16_t kSimulatedSystemDirectory[] = u"C:\\Windows\\system32";
 

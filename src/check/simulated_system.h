@@ -7,6 +7,7 @@
 
 #include "check/check_inputs.h"
 #include "check/package_platform.h"
+#include "common/win_errors.h"
 #include "system/system.h"
 
 // A system on which the launcher's own code can run without changing anything: package files
@@ -141,8 +142,6 @@ class SimulatedFiles : public FileApi {
   std::map<SearchHandle, Listing> listings_;
   std::uintptr_t nextHandle_ = 1;
 };
-
-constexpr std::uint32_t kErrorAccessDenied = 5;  // ERROR_ACCESS_DENIED
 
 // Certificate files are opened through the real system and recorded; the Root store never
 // opens, so nothing is ever added to it. Both refusals answer ERROR_ACCESS_DENIED.

@@ -7,10 +7,11 @@
 std::u16string DecimalText(std::uint32_t value);
 
 // `value` in decimal, with `pad` in front up to `width` places, written at `out`; returns the
-// end. Allocates nothing, for texts built where the heap may have failed.
+// end. Allocates nothing, for texts built where the heap may have failed, and also runs at
+// compile time.
 template <typename Char>
-Char* PutDecimal(Char* out, std::uint32_t value, int width, Char pad) {
-  Char digits[10];
+constexpr Char* PutDecimal(Char* out, std::uint32_t value, int width, Char pad) {
+  Char digits[10] = {};
   int count = 0;
   do {
     digits[count++] = static_cast<Char>('0' + value % 10);

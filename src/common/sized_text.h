@@ -4,10 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "common/win_errors.h"
 #include "system/sys_result.h"
-
-constexpr std::uint32_t kErrorGenFailure = 31;           // ERROR_GEN_FAILURE
-constexpr std::uint32_t kErrorInsufficientBuffer = 122;  // ERROR_INSUFFICIENT_BUFFER
 
 // Reads a text from a kernel32 function with the usual size convention: `read(buffer, length)`
 // answers (as a SysResult) the length written without the zero, the size needed with the zero

@@ -2,9 +2,9 @@
 
 #include <algorithm>
 
-namespace {
+#include "common/win_errors.h"
 
-constexpr std::uint32_t kErrorMoreData = 234;
+namespace {
 
 // Cuts `value` at the first zero of its buffer.
 void TrimAtZero(std::u16string& value) {

@@ -3,10 +3,8 @@
 #include <cstdint>
 #include <string>
 
+#include "common/win_errors.h"
 #include "system/system.h"
-
-// ERROR_INSTALL_PLATFORM_UNSUPPORTED: a package for another platform than this Windows.
-constexpr std::uint32_t kErrorPlatformUnsupported = 1633;
 
 // The pattern of the package whose version is compared; empty for an unknown product.
 std::u16string VersionCheckPattern(const std::u16string& productCode);

@@ -2,6 +2,8 @@
 
 #include <memory>
 
+#include "common/number_text.h"
+#include "common/win_errors.h"
 #include "log/utf8_text.h"
 #include "system/file_api.h"
 #include "version.h"
@@ -26,38 +28,24 @@ constexpr std::size_t kClosingReserve = 5 * 80;
 constexpr char kByteOrderMark[] = "\xEF\xBB\xBF";
 constexpr std::size_t kUtf8PerUnit = 3;  // the most bytes one UTF-16 code unit becomes here
 
-// `value` in decimal, zero-padded to `width`, at `out`; returns the end.
-template <typename Char>
-Char* PutDigits(Char* out, std::uint32_t value, int width, Char pad) {
-  Char digits[10];
-  int count = 0;
-  do {
-    digits[count++] = static_cast<Char>('0' + value % 10);
-    value /= 10;
-  } while (value != 0);
-  for (int i = count; i < width; ++i) *out++ = pad;
-  while (count > 0) *out++ = digits[--count];
-  return out;
-}
-
 // "zirelpluginsetup_yyyyMMdd_HHmmss_<pid>.log", or with "_<attempt>" before ".log".
 std::u16string LogFileName(const LocalTime& time, std::uint32_t processId, int attempt) {
   static constexpr char16_t kStem[] = u"zirelpluginsetup_";
   char16_t name[64];
   char16_t* end =
       std::char_traits<char16_t>::copy(name, kStem, sizeof(kStem) / 2 - 1) + sizeof(kStem) / 2 - 1;
-  end = PutDigits<char16_t>(end, time.year, 4, u'0');
-  end = PutDigits<char16_t>(end, time.month, 2, u'0');
-  end = PutDigits<char16_t>(end, time.day, 2, u'0');
+  end = PutDecimal<char16_t>(end, time.year, 4, u'0');
+  end = PutDecimal<char16_t>(end, time.month, 2, u'0');
+  end = PutDecimal<char16_t>(end, time.day, 2, u'0');
   *end++ = u'_';
-  end = PutDigits<char16_t>(end, time.hour, 2, u'0');
-  end = PutDigits<char16_t>(end, time.minute, 2, u'0');
-  end = PutDigits<char16_t>(end, time.second, 2, u'0');
+  end = PutDecimal<char16_t>(end, time.hour, 2, u'0');
+  end = PutDecimal<char16_t>(end, time.minute, 2, u'0');
+  end = PutDecimal<char16_t>(end, time.second, 2, u'0');
   *end++ = u'_';
-  end = PutDigits<char16_t>(end, processId, 1, u'0');
+  end = PutDecimal<char16_t>(end, processId, 1, u'0');
   if (attempt > 0) {
     *end++ = u'_';
-    end = PutDigits<char16_t>(end, static_cast<std::uint32_t>(attempt), 1, u'0');
+    end = PutDecimal<char16_t>(end, static_cast<std::uint32_t>(attempt), 1, u'0');
   }
   for (const char16_t* c = u".log"; *c != u'\0'; ++c) *end++ = *c;
   return std::u16string(name, end);
@@ -65,7 +53,7 @@ std::u16string LogFileName(const LocalTime& time, std::uint32_t processId, int a
 
 // The elapsed milliseconds right-aligned in six places and a blank.
 char* PutPrefix(char* out, std::uint32_t ms) {
-  out = PutDigits<char>(out, ms, 6, ' ');
+  out = PutDecimal<char>(out, ms, 6, ' ');
   *out++ = ' ';
   return out;
 }

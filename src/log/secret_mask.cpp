@@ -3,6 +3,8 @@
 #include <cstddef>
 #include <vector>
 
+#include "common/ascii_text.h"
+
 namespace {
 
 // Each followed by one blank. msiexec reads property names in any letter case as upper case.
@@ -11,10 +13,6 @@ constexpr const char* kShownProperties =
     "REINSTALLMODE TRANSFORMS INSTALLDIR TARGETDIR MSIFASTINSTALL ";
 // The launcher's options that take a value.
 constexpr const char* kValueOptions = "-CSPARGS -UCSPARGS -ZIRELARGS -KC -LANG ";
-
-char16_t UpperAscii(char16_t c) {
-  return c >= u'a' && c <= u'z' ? static_cast<char16_t>(c - u'a' + u'A') : c;
-}
 
 // The place of `name` in `list` (words each followed by one blank), counted from 1, in any
 // letter case; 0 when it is not listed.

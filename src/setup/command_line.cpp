@@ -1,81 +1,96 @@
+// The launcher's options as one table, and the parser and the help text that read it.
+
 #include "setup/command_line.h"
 
 #include <cstddef>
+#include <iterator>
+#include <string>
 #include <vector>
+
+#include "common/ascii_text.h"
 
 namespace {
 
-// Letters A-Z match a-z; every other code unit only itself.
-char16_t FoldAscii(char16_t c) {
-  return c >= u'A' && c <= u'Z' ? static_cast<char16_t>(c - u'A' + u'a') : c;
+using O = SetupOptions;
+
+// Every option, in the order of the options line; the help lists its rows by helpPlace. The
+// columns: name, kind, flag, text, needs, logName, helpPlace, listedWith, helpText. "-?" is
+// the help's own line; any other token that names no row asks for the help too.
+constexpr CommandOption kOptions[] = {
+    {"-help", OptionKind::kHelp, nullptr, nullptr, nullptr, nullptr, 0, nullptr, nullptr},
+    {"--help", OptionKind::kHelp, nullptr, nullptr, nullptr, nullptr, 0, nullptr, nullptr},
+    {"/help", OptionKind::kHelp, nullptr, nullptr, nullptr, nullptr, 0, nullptr, nullptr},
+    {"-?", OptionKind::kHelp, nullptr, nullptr, nullptr, nullptr, 1, nullptr,
+     u"\t\t вывести данную справку\n"},
+    {"-csp", OptionKind::kFlag, &O::installCsp, nullptr, nullptr, "-csp", 0, nullptr, nullptr},
+    {"-ucsp", OptionKind::kFlag, &O::installUcsp, nullptr, nullptr, "-ucsp", 0, nullptr, nullptr},
+    {"-selectDlg", OptionKind::kFlag, &O::selectConfig, nullptr, nullptr, "-selectDlg", 6,
+     &O::installCsp, u"\t вывести диалог выбора конфигурации\n \t\t Vestacor CSP\n"},
+    {"-silent", OptionKind::kFlag, &O::silent, nullptr, nullptr, "-silent", 3, nullptr,
+     u"\t\t подавить диалоговые окна\n"},
+    {"-norestart", OptionKind::kFlag, &O::noRestart, nullptr, nullptr, "-norestart", 0, nullptr,
+     nullptr},
+    {"-cspargs", OptionKind::kArgs, nullptr, &O::cspArgs, &O::installCsp, "CSP arguments", 4,
+     &O::installCsp,
+     u" \"<args>\"     дополнителные параметры командной\n \t\t строки (<args>) для вызова "
+     u"msiexec /i\n \t\t при установке пакета MSI Vestacor CSP\n"},
+    {"-KC", OptionKind::kPattern, nullptr, &O::kcPattern, &O::installCsp, "level", 7,
+     &O::installCsp, u"\t\t уровень KC Vestacor CSP\n"},
+    {"-Lang", OptionKind::kPattern, nullptr, &O::langPattern, &O::installCsp, "language", 8,
+     &O::installCsp, u"\t\t язык Vestacor CSP\n"},
+    {"-ucspargs", OptionKind::kArgs, nullptr, &O::ucspArgs, &O::installUcsp, "ZAZ CSP arguments", 5,
+     &O::installUcsp,
+     u" \"<args>\"   дополнительные параметры командной\n \t\t строки (<args>) для вызова "
+     u"msiexec /i\n \t\t при установке пакета MSI Vestacor VAZ CSP\n"},
+    {"-zirelargs", OptionKind::kArgs, nullptr, &O::pluginArgs, nullptr, "plug-in arguments", 2,
+     nullptr,
+     u" \"<args>\" дополнительные параметры командной\n \t\t строки(<args>) для вызова "
+     u"msiexec /i\n \t\t при установке пакета MSI плагина\n"},
+};
+
+// Whether `flag` is set; no flag counts as set.
+bool IsSet(const SetupOptions& options, bool SetupOptions::*flag) {
+  return flag == nullptr || options.*flag;
 }
 
-bool IsOption(const std::u16string& token, const char16_t* name) {
-  const std::u16string expected(name);
-  if (token.size() != expected.size()) return false;
-  for (std::size_t i = 0; i < token.size(); ++i) {
-    if (FoldAscii(token[i]) != FoldAscii(expected[i])) return false;
+// Whether `token` is `name` but for the case of ASCII letters.
+bool Names(const std::u16string& token, const char* name) {
+  std::size_t i = 0;
+  for (; i < token.size() && name[i] != '\0'; ++i) {
+    if (LowerAscii(token[i]) != LowerAscii(static_cast<char16_t>(name[i]))) return false;
   }
-  return true;
+  return i == token.size() && name[i] == '\0';
 }
 
-enum class ValueTarget { kNone, kCspArgs, kKc, kLang, kUcspArgs, kPluginArgs };
-
-// The value option that `token` names, in the order of the option table. The provider
-// sub-options count only once their flag was set further left.
-ValueTarget ValueOptionOf(const std::u16string& token, const SetupOptions& options) {
-  if (options.installCsp && IsOption(token, u"-CSPArgs")) return ValueTarget::kCspArgs;
-  if (options.installCsp && IsOption(token, u"-KC")) return ValueTarget::kKc;
-  if (options.installCsp && IsOption(token, u"-Lang")) return ValueTarget::kLang;
-  if (options.installUcsp && IsOption(token, u"-UCSPArgs")) return ValueTarget::kUcspArgs;
-  if (IsOption(token, u"-ZirelArgs")) return ValueTarget::kPluginArgs;
-  return ValueTarget::kNone;
-}
-
-void StoreValue(ValueTarget target, const std::u16string& value, SetupOptions& options) {
-  switch (target) {
-    case ValueTarget::kCspArgs:
-      options.cspArgs += value + u" ";
-      break;
-    case ValueTarget::kKc:
-      options.kcPattern += u"*" + value + u"*";
-      break;
-    case ValueTarget::kLang:
-      options.langPattern += u"*" + value + u"*";
-      break;
-    case ValueTarget::kUcspArgs:
-      options.ucspArgs += value + u" ";
-      break;
-    case ValueTarget::kPluginArgs:
-      options.pluginArgs += value + u" ";
-      break;
-    case ValueTarget::kNone:
-      break;
+// The row that `token` names with the flags set so far, or nullptr.
+const CommandOption* OptionOf(const std::u16string& token, const SetupOptions& options) {
+  for (const CommandOption& option : kOptions) {
+    if (IsSet(options, option.needs) && Names(token, option.name)) return &option;
   }
+  return nullptr;
 }
 
 }  // namespace
 
+CommandOptions AllCommandOptions() {
+  return {std::begin(kOptions), std::end(kOptions)};
+}
+
 ParseOutcome ParseArguments(const std::vector<std::u16string>& tokens, SetupOptions& options) {
   for (std::size_t i = 0; i < tokens.size(); ++i) {
-    const std::u16string& token = tokens[i];
-    if (IsOption(token, u"-help") || IsOption(token, u"--help") || IsOption(token, u"/help")) {
-      return ParseOutcome::kHelpWanted;
+    const CommandOption* option = OptionOf(tokens[i], options);
+    if (option == nullptr || option->kind == OptionKind::kHelp) return ParseOutcome::kHelpWanted;
+    if (option->kind == OptionKind::kFlag) {
+      options.*option->flag = true;
+      continue;
     }
-    if (IsOption(token, u"-csp")) {
-      options.installCsp = true;
-    } else if (IsOption(token, u"-ucsp")) {
-      options.installUcsp = true;
-    } else if (IsOption(token, u"-selectDlg")) {
-      options.selectConfig = true;
-    } else if (IsOption(token, u"-silent")) {
-      options.silent = true;
-    } else if (IsOption(token, u"-norestart")) {
-      options.noRestart = true;
+    if (i + 1 == tokens.size()) return ParseOutcome::kHelpWanted;
+    const std::u16string& value = tokens[++i];
+    std::u16string& text = options.*option->text;
+    if (option->kind == OptionKind::kArgs) {
+      text.append(value).push_back(u' ');
     } else {
-      const ValueTarget target = ValueOptionOf(token, options);
-      if (target == ValueTarget::kNone || i + 1 == tokens.size()) return ParseOutcome::kHelpWanted;
-      StoreValue(target, tokens[++i], options);
+      text.append(1, u'*').append(value).push_back(u'*');
     }
   }
   return ParseOutcome::kParsed;
@@ -95,30 +110,14 @@ std::u16string BuildHelpText(const SetupOptions& options) {
       u"Установщик Vestacor Signavel.\n"
       u"При запуске без параметров осуществляет установку с параметрами по умолчанию.\n"
       u"\n"
-      u"Возможные параметры командной строки:\n"
-      u"  -?\t\t вывести данную справку\n"
-      u"  -zirelargs \"<args>\" дополнительные параметры командной\n"
-      u" \t\t строки(<args>) для вызова msiexec /i\n"
-      u" \t\t при установке пакета MSI плагина\n"
-      u"  -silent\t\t подавить диалоговые окна\n";
-  if (options.installCsp) {
-    text +=
-        u"  -cspargs \"<args>\"     дополнителные параметры командной\n"
-        u" \t\t строки (<args>) для вызова msiexec /i\n"
-        u" \t\t при установке пакета MSI Vestacor CSP\n";
-  }
-  if (options.installUcsp) {
-    text +=
-        u"  -ucspargs \"<args>\"   дополнительные параметры командной\n"
-        u" \t\t строки (<args>) для вызова msiexec /i\n"
-        u" \t\t при установке пакета MSI Vestacor VAZ CSP\n";
-  }
-  if (options.installCsp) {
-    text +=
-        u"  -selectDlg\t вывести диалог выбора конфигурации\n"
-        u" \t\t Vestacor CSP\n"
-        u"  -KC\t\t уровень KC Vestacor CSP\n"
-        u"  -Lang\t\t язык Vestacor CSP\n";
+      u"Возможные параметры командной строки:\n";
+  for (std::uint8_t place = 1; place <= std::size(kOptions); ++place) {
+    for (const CommandOption& option : kOptions) {
+      if (option.helpPlace != place || !IsSet(options, option.listedWith)) continue;
+      text.append(u"  ");
+      for (const char* c = option.name; *c != '\0'; ++c) text.push_back(static_cast<char16_t>(*c));
+      text.append(option.helpText);
+    }
   }
   return text;
 }

@@ -1,5 +1,9 @@
 #pragma once
 
+// The launcher's command line: the table of its options, and the parser, the help text and
+// the names in the run log's options line that are made from it.
+
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -8,6 +12,36 @@
 #include "system/system.h"
 
 enum class ParseOutcome { kParsed, kHelpWanted };
+
+// What an option does with SetupOptions.
+enum class OptionKind : std::uint8_t {
+  kHelp,     // asks for the help
+  kFlag,     // sets `flag`
+  kArgs,     // appends the next token and a blank to `text`: arguments for msiexec
+  kPattern,  // appends "*", the next token and "*" to `text`: a search pattern
+};
+
+// One option of the command line.
+struct CommandOption {
+  const char* name;  // as the help writes it; a token matches it in any ASCII letter case
+  OptionKind kind;
+  bool SetupOptions::*flag;            // kFlag: the flag it sets
+  std::u16string SetupOptions::*text;  // kArgs, kPattern: the field its value goes to
+  bool SetupOptions::*needs;           // a flag set further left without which it is unknown
+  const char* logName;                 // its name in the options line; nullptr: not logged
+  std::uint8_t helpPlace;              // its place among the help's lines from 1; 0: not listed
+  bool SetupOptions::*listedWith;      // the help lists it only when this flag is set
+  const char16_t* helpText;            // the help's words after the name
+};
+
+// The options in the order of the options line.
+struct CommandOptions {
+  const CommandOption* first;
+  const CommandOption* last;
+  const CommandOption* begin() const { return first; }
+  const CommandOption* end() const { return last; }
+};
+CommandOptions AllCommandOptions();
 
 // Reads the arguments `tokens` into `options`, whose value fields are appended to. Stops at an
 // unknown token, an option before the flag it needs, or a value option without value, and

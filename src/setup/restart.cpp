@@ -2,14 +2,11 @@
 
 #include "common/number_text.h"
 #include "common/scoped_handles.h"
+#include "common/win_errors.h"
 #include "log/log_lines.h"
 
 namespace {
 
-constexpr std::uint32_t kErrorNotReady = 21;               // ERROR_NOT_READY
-constexpr std::uint32_t kErrorShutdownInProgress = 1115;   // ERROR_SHUTDOWN_IN_PROGRESS
-constexpr std::uint32_t kErrorShutdownIsScheduled = 1190;  // ERROR_SHUTDOWN_IS_SCHEDULED
-constexpr std::uint32_t kErrorMachineLocked = 1271;        // ERROR_MACHINE_LOCKED
 // "The application should wait a short while and retry the call" when Windows is not ready.
 constexpr int kNotReadyRetries = 3;
 constexpr std::uint32_t kNotReadyWaitMs = 5000;

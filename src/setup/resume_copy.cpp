@@ -2,16 +2,17 @@
 
 #include "actions/architecture.h"
 #include "actions/process_runner.h"
+#include "common/ascii_text.h"
 #include "common/number_text.h"
 #include "common/product_catalogue.h"
 #include "common/scoped_handles.h"
+#include "common/win_errors.h"
 #include "installer/package_lookup.h"
 #include "log/log_lines.h"
 #include "setup/resume_task.h"
 
 namespace {
 
-constexpr std::uint32_t kErrorAlreadyExists = 183;  // ERROR_ALREADY_EXISTS
 constexpr int kFolderNameAttempts = 8;
 constexpr std::uint32_t kVersionRecordSize = 284;  // sizeof(OSVERSIONINFOEXW)
 

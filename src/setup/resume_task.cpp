@@ -111,12 +111,3 @@ std::u16string RegistrationId(std::uint32_t random) {
   for (int shift = 28; shift >= 0; shift -= 4) id += LowerHexDigit(random >> shift);
   return id;
 }
-
-bool StartsWithNoCase(const std::u16string& text, const std::u16string& prefix) {
-  if (text.size() < prefix.size()) return false;
-  for (std::size_t i = 0; i < prefix.size(); ++i) {
-    auto fold = [](char16_t c) { return c >= u'A' && c <= u'Z' ? char16_t(c + 32) : c; };
-    if (fold(text[i]) != fold(prefix[i])) return false;
-  }
-  return true;
-}

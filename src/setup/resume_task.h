@@ -54,9 +54,5 @@ std::u16string BuildResumeFile(const std::u16string& id, const std::u16string& p
 // False when `text` is not such a file.
 bool ParseResumeFile(const std::u16string& text, std::u16string* id, std::u16string* pluginArgs);
 
-// Whether `text` begins with `prefix`, ASCII letters compared without regard to case (as
-// Windows compares the names of files).
-bool StartsWithNoCase(const std::u16string& text, const std::u16string& prefix);
-
 // The registration id and folder name part of a random number: eight lower-case hex digits.
 std::u16string RegistrationId(std::uint32_t random);

@@ -1,16 +1,15 @@
 #include "setup/resumed_run.h"
 
+#include "common/ascii_text.h"
 #include "common/exit_codes.h"
 #include "common/number_text.h"
+#include "common/win_errors.h"
 #include "log/log_lines.h"
 #include "setup/resume_copy.h"
 #include "setup/resume_task.h"
 #include "setup/setup_driver.h"
 
 namespace {
-
-constexpr std::uint32_t kErrorFileNotFound = 2;  // ERROR_FILE_NOT_FOUND
-constexpr std::uint32_t kErrorInvalidData = 13;  // ERROR_INVALID_DATA
 
 // The plug-in stage, tried again while another installation holds the Windows Installer.
 class RetryWhileInstallerBusy : public InstallStages {

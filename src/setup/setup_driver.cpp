@@ -47,27 +47,24 @@ std::u16string QuotedArgs(const std::u16string& args) {
   return Quoted(MaskSecrets(args, QuoteReading::kInstaller));
 }
 
+// Every option of the command line's table that the log names, in the table's order: a flag
+// as yes or no, a pattern quoted, msiexec's arguments quoted and masked.
 void LogOptions(RunLog& log, const SetupOptions& options) {
-  log.Line({"options: -csp ",
-            YesNo(options.installCsp),
-            ", -ucsp ",
-            YesNo(options.installUcsp),
-            ", -selectDlg ",
-            YesNo(options.selectConfig),
-            ", -silent ",
-            YesNo(options.silent),
-            ", -norestart ",
-            YesNo(options.noRestart),
-            ", CSP arguments ",
-            QuotedArgs(options.cspArgs),
-            ", level ",
-            Quoted(options.kcPattern),
-            ", language ",
-            Quoted(options.langPattern),
-            ", ZAZ CSP arguments ",
-            QuotedArgs(options.ucspArgs),
-            ", plug-in arguments ",
-            QuotedArgs(options.pluginArgs)});
+  std::u16string text;
+  for (const CommandOption& option : AllCommandOptions()) {
+    if (option.logName == nullptr) continue;
+    if (!text.empty()) text.append(u", ");
+    for (const char* c = option.logName; *c != '\0'; ++c) text.push_back(static_cast<char16_t>(*c));
+    text.push_back(u' ');
+    if (option.kind == OptionKind::kFlag) {
+      text.append(YesNo(options.*option.flag));
+    } else if (option.kind == OptionKind::kArgs) {
+      text.append(QuotedArgs(options.*option.text));
+    } else {
+      text.append(Quoted(options.*option.text));
+    }
+  }
+  log.Line({"options: ", text});
 }
 
 std::uint32_t ReportFailure(const System& sys, bool silent, std::uint16_t textId,

@@ -5,9 +5,6 @@
 #include "system/handles.h"
 #include "system/sys_result.h"
 
-constexpr std::uint32_t kErrorFileExists = 80;      // ERROR_FILE_EXISTS
-constexpr std::uint32_t kErrorAlreadyExists = 183;  // ERROR_ALREADY_EXISTS
-
 // The parts of SYSTEMTIME the log's file name is made of.
 struct LocalTime {
   std::uint16_t year = 0;

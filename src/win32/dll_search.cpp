@@ -1,5 +1,7 @@
 #include "win32/dll_search.h"
 
+#include "win32/find_export.h"
+
 namespace {
 
 // Not in every SDK version the program is built with; the values are fixed by the system.
@@ -8,8 +10,9 @@ constexpr DWORD kLoadLibrarySearchSystem32 = 0x00000800;  // LOAD_LIBRARY_SEARCH
 template <typename Function>
 Function FindKernelFunction(const char* name) {
   HMODULE kernel = GetModuleHandleW(L"kernel32.dll");
-  if (kernel == nullptr) return nullptr;
-  return reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(kernel, name)));
+  Function function = nullptr;
+  if (kernel != nullptr) FindExport(kernel, name, &function);
+  return function;
 }
 
 }  // namespace

@@ -58,9 +58,9 @@ bool WindowsPlatform::IsUserAdmin() {
   using IsUserAnAdminFunction = BOOL(WINAPI*)();
   static const IsUserAnAdminFunction isUserAnAdmin = [] {
     HMODULE shell32 = GetModuleHandleW(L"shell32.dll");
-    return shell32 == nullptr ? nullptr
-                              : reinterpret_cast<IsUserAnAdminFunction>(reinterpret_cast<void*>(
-                                    GetProcAddress(shell32, "IsUserAnAdmin")));
+    IsUserAnAdminFunction found = nullptr;
+    if (shell32 != nullptr) FindExport(shell32, "IsUserAnAdmin", &found);
+    return found;
   }();
   if (isUserAnAdmin != nullptr) return isUserAnAdmin() != FALSE;
   return TokenIsAdministrator();

@@ -1,7 +1,8 @@
 // Arbitrary text read as the launcher reads its command line (split on the fake system, then
-// parsed), compared with a table-driven model of the option rules and checked for effects the
-// reading must never have; and through the log's masking, which must leave no code unit of a
-// property value that msiexec would read, in the command line nor in msiexec's arguments.
+// parsed), compared with a model of the rules that reads the launcher's option table, and
+// checked for effects the reading must never have; and through the log's masking, which must leave
+// no code unit of a property value that msiexec would read, in the command line nor in msiexec's
+// arguments.
 
 #include <algorithm>
 #include <cstring>
@@ -15,46 +16,6 @@
 
 namespace {
 
-// The option table as data: name, the flag it sets or the field its value goes to, and the
-// flag that must already be set for the row to count.
-enum class Field {
-  kNone,
-  kCsp,
-  kUcsp,
-  kSelect,
-  kSilent,
-  kNoRestart,
-  kCspArgs,
-  kKc,
-  kLang,
-  kUcspArgs,
-  kPlugin
-};
-enum class Needs { kNothing, kCsp, kUcsp };
-
-struct Row {
-  const char16_t* name;
-  bool help;
-  Field field;
-  Needs needs;
-};
-
-constexpr Row kRows[] = {
-    {u"-help", true, Field::kNone, Needs::kNothing},
-    {u"--help", true, Field::kNone, Needs::kNothing},
-    {u"/help", true, Field::kNone, Needs::kNothing},
-    {u"-csp", false, Field::kCsp, Needs::kNothing},
-    {u"-ucsp", false, Field::kUcsp, Needs::kNothing},
-    {u"-selectdlg", false, Field::kSelect, Needs::kNothing},
-    {u"-silent", false, Field::kSilent, Needs::kNothing},
-    {u"-norestart", false, Field::kNoRestart, Needs::kNothing},
-    {u"-cspargs", false, Field::kCspArgs, Needs::kCsp},
-    {u"-kc", false, Field::kKc, Needs::kCsp},
-    {u"-lang", false, Field::kLang, Needs::kCsp},
-    {u"-ucspargs", false, Field::kUcspArgs, Needs::kUcsp},
-    {u"-zirelargs", false, Field::kPlugin, Needs::kNothing},
-};
-
 std::u16string LowerAscii(std::u16string text) {
   for (auto& c : text) {
     if (c >= u'A' && c <= u'Z') c = static_cast<char16_t>(c + (u'a' - u'A'));
@@ -62,76 +23,53 @@ std::u16string LowerAscii(std::u16string text) {
   return text;
 }
 
+// An option's name as a token would write it.
+std::u16string Wide(const char* ascii) {
+  return std::u16string(ascii, ascii + std::strlen(ascii));
+}
+
+using Field = std::u16string SetupOptions::*;
+
 struct Model {
   SetupOptions options;
   bool help = false;
-  std::vector<Field> valueOf;  // per token: the field its value went to, or kNone
+  std::vector<Field> valueOf;  // per token: the field its value went to, or nullptr
 };
 
-// The rules over the tokens that the platform's split gave.
+// The rules over the tokens that the platform's split gave, each token looked up in the
+// launcher's option table.
 Model ModelParse(const std::vector<std::u16string>& tokens) {
   Model m;
-  m.valueOf.assign(tokens.size(), Field::kNone);
+  m.valueOf.assign(tokens.size(), nullptr);
+  SetupOptions& o = m.options;
   for (std::size_t i = 0; i < tokens.size() && !m.help; ++i) {
     const std::u16string lowered = LowerAscii(tokens[i]);
-    const Row* row = nullptr;
-    for (const Row& candidate : kRows) {
-      const bool enabled = candidate.needs == Needs::kNothing ||
-                           (candidate.needs == Needs::kCsp && m.options.installCsp) ||
-                           (candidate.needs == Needs::kUcsp && m.options.installUcsp);
-      if (enabled && lowered == candidate.name) {
+    const CommandOption* row = nullptr;
+    for (const CommandOption& candidate : AllCommandOptions()) {
+      const bool enabled = candidate.needs == nullptr || o.*candidate.needs;
+      if (enabled && lowered == LowerAscii(Wide(candidate.name))) {
         row = &candidate;
         break;
       }
     }
-    if (row == nullptr || row->help) {
+    if (row == nullptr || row->kind == OptionKind::kHelp) {
       m.help = true;
       break;
     }
-    SetupOptions& o = m.options;
-    switch (row->field) {
-      case Field::kCsp:
-        o.installCsp = true;
-        continue;
-      case Field::kUcsp:
-        o.installUcsp = true;
-        continue;
-      case Field::kSelect:
-        o.selectConfig = true;
-        continue;
-      case Field::kSilent:
-        o.silent = true;
-        continue;
-      case Field::kNoRestart:
-        o.noRestart = true;
-        continue;
-      default:
-        break;
+    if (row->kind == OptionKind::kFlag) {
+      o.*row->flag = true;
+      continue;
     }
     if (i + 1 >= tokens.size()) {
       m.help = true;
       break;
     }
-    m.valueOf[i + 1] = row->field;
+    m.valueOf[i + 1] = row->text;
     const std::u16string& value = tokens[++i];
-    switch (row->field) {
-      case Field::kCspArgs:
-        o.cspArgs.append(value).push_back(u' ');
-        break;
-      case Field::kUcspArgs:
-        o.ucspArgs.append(value).push_back(u' ');
-        break;
-      case Field::kPlugin:
-        o.pluginArgs.append(value).push_back(u' ');
-        break;
-      case Field::kKc:
-        o.kcPattern.append(1, u'*').append(value).push_back(u'*');
-        break;
-      case Field::kLang:
-        o.langPattern.append(1, u'*').append(value).push_back(u'*');
-        break;
-      default:
-        break;
+    if (row->kind == OptionKind::kArgs) {
+      (o.*row->text).append(value).push_back(u' ');
+    } else {
+      (o.*row->text).append(1, u'*').append(value).push_back(u'*');
     }
   }
   return m;
@@ -143,11 +81,13 @@ bool FlagByteIsZeroOrOne(const bool& flag) {
   return byte == 0 || byte == 1;
 }
 
+// Every flag and field of the option table alike.
 bool SameOptions(const SetupOptions& a, const SetupOptions& b) {
-  return a.installCsp == b.installCsp && a.installUcsp == b.installUcsp &&
-         a.selectConfig == b.selectConfig && a.silent == b.silent && a.noRestart == b.noRestart &&
-         a.cspArgs == b.cspArgs && a.ucspArgs == b.ucspArgs && a.pluginArgs == b.pluginArgs &&
-         a.kcPattern == b.kcPattern && a.langPattern == b.langPattern;
+  for (const CommandOption& option : AllCommandOptions()) {
+    if (option.kind == OptionKind::kFlag && a.*option.flag != b.*option.flag) return false;
+    if (option.text != nullptr && a.*option.text != b.*option.text) return false;
+  }
+  return true;
 }
 
 // Every value appended ends with one blank: a non-empty field ends with a blank.
@@ -249,7 +189,9 @@ std::vector<std::u16string> MarkedCommandLines(std::vector<std::u16string> token
                                                const Model& model) {
   for (auto& token : tokens) std::replace(token.begin(), token.end(), kSecret, u'x');
   std::vector<std::u16string> lines;
-  for (const Field field : {Field::kCspArgs, Field::kUcspArgs, Field::kPlugin}) {
+  for (const CommandOption& option : AllCommandOptions()) {
+    if (option.kind != OptionKind::kArgs) continue;
+    const Field field = option.text;
     std::u16string values;
     for (std::size_t i = 0; i < tokens.size(); ++i) {
       if (model.valueOf[i] == field) values.append(tokens[i]).push_back(u' ');
@@ -275,9 +217,11 @@ void CheckMasking(const std::vector<std::u16string>& tokens, const Model& model,
     FakeSystem fake;
     FUZZ_CHECK(ShowsNoSecret(MaskCommandLine(fake.platform, written)));
   }
-  for (const std::u16string* args : {&options.cspArgs, &options.ucspArgs, &options.pluginArgs}) {
-    FUZZ_CHECK(ShowsNoSecret(MaskSecrets(MarkSecrets(*args), QuoteReading::kInstaller)));
-    const std::u16string command = u"msiexec /qn /i \"C:\\dist\\a.msi\" " + *args + u" REBOOT=R";
+  for (const CommandOption& option : AllCommandOptions()) {
+    if (option.kind != OptionKind::kArgs) continue;
+    const std::u16string& args = options.*option.text;
+    FUZZ_CHECK(ShowsNoSecret(MaskSecrets(MarkSecrets(args), QuoteReading::kInstaller)));
+    const std::u16string command = u"msiexec /qn /i \"C:\\dist\\a.msi\" " + args + u" REBOOT=R";
     FUZZ_CHECK(ShowsNoSecret(MaskSecrets(MarkSecrets(command), QuoteReading::kInstaller)));
   }
 }
@@ -314,16 +258,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   std::vector<std::u16string> tokens;
   const Run run = ParseOnce(text, &tokens);
   const SetupOptions& o = run.options;
-  for (const bool* flag :
-       {&o.installCsp, &o.installUcsp, &o.selectConfig, &o.silent, &o.noRestart}) {
-    FUZZ_CHECK(FlagByteIsZeroOrOne(*flag));
+  for (const CommandOption& option : AllCommandOptions()) {
+    if (option.kind == OptionKind::kFlag) FUZZ_CHECK(FlagByteIsZeroOrOne(o.*option.flag));
+    if (option.kind == OptionKind::kArgs) FUZZ_CHECK(ArgsWellFormed(o.*option.text));
+    if (option.kind == OptionKind::kPattern) FUZZ_CHECK(PatternWellFormed(o.*option.text));
+    // The provider fields only fill once their flag is set.
+    if (option.needs != nullptr) FUZZ_CHECK(o.*option.needs || (o.*option.text).empty());
   }
-  FUZZ_CHECK(ArgsWellFormed(o.cspArgs) && ArgsWellFormed(o.ucspArgs) &&
-             ArgsWellFormed(o.pluginArgs));
-  FUZZ_CHECK(PatternWellFormed(o.kcPattern) && PatternWellFormed(o.langPattern));
-  // The provider fields only fill once their flag is set.
-  FUZZ_CHECK(o.installCsp || (o.cspArgs.empty() && o.kcPattern.empty() && o.langPattern.empty()));
-  FUZZ_CHECK(o.installUcsp || o.ucspArgs.empty());
 
   const Model model = ModelParse(tokens);
   FUZZ_CHECK(model.help == (run.outcome == ParseOutcome::kHelpWanted));

@@ -1,3 +1,5 @@
+// The command line read into SetupOptions, and the help that it asks for.
+
 #include "setup/command_line.h"
 
 #include <gtest/gtest.h>
@@ -48,13 +50,17 @@ Parsed Parse(FakeSystem& fake, const std::u16string& text) {
   return Parsed{line.outcome, line.options};
 }
 
-// Every field of `options`, for comparing whole records.
+// Every flag and field of the option table, for comparing whole records.
 std::string Describe(const SetupOptions& o) {
-  return "csp=" + std::to_string(o.installCsp) + " ucsp=" + std::to_string(o.installUcsp) +
-         " select=" + std::to_string(o.selectConfig) + " silent=" + std::to_string(o.silent) +
-         " norestart=" + std::to_string(o.noRestart) + " cspArgs=[" + Utf8(o.cspArgs) +
-         "] ucspArgs=[" + Utf8(o.ucspArgs) + "] pluginArgs=[" + Utf8(o.pluginArgs) + "] kc=[" +
-         Utf8(o.kcPattern) + "] lang=[" + Utf8(o.langPattern) + "]";
+  std::string text;
+  for (const CommandOption& option : AllCommandOptions()) {
+    if (option.kind == OptionKind::kFlag) {
+      text += std::string(option.name) + "=" + std::to_string(o.*option.flag) + " ";
+    } else if (option.text != nullptr) {
+      text += std::string(option.name) + "=[" + Utf8(o.*option.text) + "] ";
+    }
+  }
+  return text;
 }
 
 SetupOptions Options(std::initializer_list<const char*> flags) {

@@ -1,14 +1,10 @@
 #include "win32/launcher/com_apartment.h"
 
 #include "common/number_text.h"
+#include "win32/find_export.h"
 #include "win32/launcher/run_log_entry.h"
 
 namespace {
-
-template <typename Function>
-Function Find(HMODULE module, const char* name) {
-  return reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(module, name)));
-}
 
 HRESULT LastErrorResult() {
   const DWORD error = GetLastError();
@@ -39,9 +35,10 @@ HRESULT ComApartment::Enter() {
 HRESULT ComApartment::Initialize() {
   ole32_.Reset(LoadSystemLibrary(L"ole32.dll", search_));
   if (!ole32_) return LastErrorResult();
-  const auto initialize = Find<decltype(&::CoInitializeEx)>(ole32_.Get(), "CoInitializeEx");
-  const auto uninitialize = Find<decltype(&::CoUninitialize)>(ole32_.Get(), "CoUninitialize");
-  if (initialize == nullptr || uninitialize == nullptr) {
+  decltype(&::CoInitializeEx) initialize = nullptr;
+  decltype(&::CoUninitialize) uninitialize = nullptr;
+  if (!FindExport(ole32_.Get(), "CoInitializeEx", &initialize) ||
+      !FindExport(ole32_.Get(), "CoUninitialize", &uninitialize)) {
     return HRESULT_FROM_WIN32(ERROR_PROC_NOT_FOUND);
   }
   // The multithreaded apartment: this thread later waits for each child without pumping

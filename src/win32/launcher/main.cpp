@@ -5,6 +5,7 @@
 
 #include "actions/core_install_stages.h"
 #include "actions/setup_state.h"
+#include "common/number_text.h"
 #include "log/file_run_log.h"
 #include "log/log_lines.h"
 #include "setup/command_line.h"
@@ -38,12 +39,7 @@ struct InternalFailureLine {
     constexpr char kStart[] = "internal failure: exit code ";
     std::size_t length = 0;
     for (; kStart[length] != '\0'; ++length) text[length] = kStart[length];
-    char digits[10] = {};
-    int count = 0;
-    for (std::uint32_t value = kExitInternalFailure; value != 0; value /= 10) {
-      digits[count++] = static_cast<char>('0' + value % 10);
-    }
-    while (count > 0) text[length++] = digits[--count];
+    PutDecimal(text + length, kExitInternalFailure, 1, '0');
   }
 };
 constexpr InternalFailureLine kInternalFailureLine;

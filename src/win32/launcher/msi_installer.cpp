@@ -5,6 +5,7 @@
 #include <msi.h>
 #include <msiquery.h>
 
+#include "common/number_text.h"
 #include "win32/launcher/com_apartment.h"
 #include "win32/msi_handle.h"
 #include "win32/system_libraries.h"
@@ -15,16 +16,8 @@ namespace {
 // "#" and the handle's decimal digits: how the package functions accept an open database.
 struct HandleReference {
   explicit HandleReference(MSIHANDLE handle) {
-    wchar_t digits[12];
-    int count = 0;
-    do {
-      digits[count++] = static_cast<wchar_t>(L'0' + handle % 10);
-      handle /= 10;
-    } while (handle != 0);
-    int at = 0;
-    text[at++] = L'#';
-    while (count > 0) text[at++] = digits[--count];
-    text[at] = L'\0';
+    text[0] = L'#';
+    *PutDecimal(text + 1, handle, 1, L'0') = L'\0';
   }
   wchar_t text[14];
 };

@@ -8,8 +8,8 @@ struct MsiFunctions;
 // InstallerApi over msi.dll, through the functions that SystemLibraries took from it.
 class MsiInstaller : public InstallerApi {
  public:
-  // `msi` is read at each call, so it may be filled after construction. `apartment`, when
-  // given, is entered before a package is opened.
+  // `msi` (the libraries' table, which must outlive this object) is read at each call.
+  // `apartment`, when given, is entered before a package is opened.
   explicit MsiInstaller(const MsiFunctions& msi, ComApartment* apartment = nullptr)
       : msi_(msi), apartment_(apartment) {}
 

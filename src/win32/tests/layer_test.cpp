@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "common/win_errors.h"
 #include "log/file_run_log.h"
 #include "system/system.h"
 #include "ui/localized_strings.h"

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "common/number_text.h"
+#include "common/win_errors.h"
 #include "setup/command_line.h"
 #include "system/run_log.h"
 #include "system/system.h"
@@ -165,9 +166,6 @@ constexpr UINT kNoSystemBoxes =
 void* volatile kept = nullptr;
 
 constexpr char16_t kCaption[] = u"Vestacor Signavel";
-constexpr std::uint32_t kErrorModNotFound = 126;
-constexpr std::uint32_t kErrorProcNotFound = 127;
-constexpr std::uint32_t kErrorDllInitFailed = 1114;
 
 }  // namespace
 

@@ -17,6 +17,7 @@
 #include "actions/package_install.h"
 #include "actions/process_runner.h"
 #include "common/product_catalogue.h"
+#include "common/win_errors.h"
 #include "installer/package_lookup.h"
 #include "system/system.h"
 #include "win32/certificate_stores.h"
@@ -34,7 +35,6 @@ CheckLog checks;
 
 namespace {
 
-constexpr std::uint32_t kErrorFileNotFound = 2;
 constexpr std::uint32_t kInstallFailure = 1603;
 constexpr std::uint32_t kRestartRequired = 3010;
 constexpr std::uint32_t kUnknownProduct = 1605;

@@ -4,6 +4,7 @@
 #include <set>
 #include <string>
 
+#include "common/win_errors.h"
 #include "fakes/fake_kernel.h"
 #include "system/log_file_api.h"
 
