@@ -29,3 +29,7 @@ bool StartsWithNoCase(const std::u16string& text, const std::u16string& prefix) 
 bool EndsWithNoCase(const std::u16string& text, const std::u16string& suffix) {
   return text.size() >= suffix.size() && MatchesNoCase(text, text.size() - suffix.size(), suffix);
 }
+
+void AppendAscii(std::u16string& text, const char* ascii) {
+  for (; *ascii != '\0'; ++ascii) text.push_back(static_cast<char16_t>(*ascii));
+}

@@ -14,6 +14,9 @@ constexpr char16_t UpperAscii(char16_t c) {
   return c >= u'a' && c <= u'z' ? static_cast<char16_t>(c - u'a' + u'A') : c;
 }
 
+// Appends the ASCII text `ascii` to `text`, each character as its code unit.
+void AppendAscii(std::u16string& text, const char* ascii);
+
 // `text` with A-Z written as a-z.
 std::u16string LowerAsciiText(const std::u16string& text);
 

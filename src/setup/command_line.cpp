@@ -115,7 +115,7 @@ std::u16string BuildHelpText(const SetupOptions& options) {
     for (const CommandOption& option : kOptions) {
       if (option.helpPlace != place || !IsSet(options, option.listedWith)) continue;
       text.append(u"  ");
-      for (const char* c = option.name; *c != '\0'; ++c) text.push_back(static_cast<char16_t>(*c));
+      AppendAscii(text, option.name);
       text.append(option.helpText);
     }
   }

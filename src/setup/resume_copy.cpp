@@ -201,7 +201,7 @@ class Registration {
 
 bool Registration::Refuse(const char* why, std::uint32_t error) {
   std::u16string line;
-  for (const char* c = why; *c != '\0'; ++c) line += static_cast<char16_t>(*c);
+  AppendAscii(line, why);
   if (error != 0) line += u", error " + DecimalText(error);
   sys_.log.Line({"resume: not registered: ", line});
   return false;

@@ -2,6 +2,7 @@
 
 #include <iterator>
 
+#include "common/ascii_text.h"
 #include "common/number_text.h"
 
 TaskScheduler SchedulerOf(std::uint32_t major, std::uint32_t minor) {
@@ -75,7 +76,7 @@ std::u16string BuildTaskXml(const UtcTime& now, const std::u16string& command,
                                    kResumeTimeLimit, XmlEscaped(command), XmlEscaped(folder)};
   std::u16string xml = u"\uFEFF";  // schtasks /xml reads UTF-16LE behind a byte-order mark
   for (std::size_t i = 0; i < std::size(kParts); ++i) {
-    for (const char* c = kParts[i]; *c != '\0'; ++c) xml += static_cast<char16_t>(*c);
+    AppendAscii(xml, kParts[i]);
     if (i < std::size(values)) xml += values[i];
   }
   return xml;

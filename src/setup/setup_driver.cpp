@@ -1,5 +1,6 @@
 #include "setup/setup_driver.h"
 
+#include "common/ascii_text.h"
 #include "common/exit_codes.h"
 #include "log/log_lines.h"
 #include "log/secret_mask.h"
@@ -54,7 +55,7 @@ void LogOptions(RunLog& log, const SetupOptions& options) {
   for (const CommandOption& option : AllCommandOptions()) {
     if (option.logName == nullptr) continue;
     if (!text.empty()) text.append(u", ");
-    for (const char* c = option.logName; *c != '\0'; ++c) text.push_back(static_cast<char16_t>(*c));
+    AppendAscii(text, option.logName);
     text.push_back(u' ');
     if (option.kind == OptionKind::kFlag) {
       text.append(YesNo(options.*option.flag));

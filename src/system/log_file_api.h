@@ -2,18 +2,12 @@
 
 #include <cstdint>
 
+#include "system/calendar_time.h"
 #include "system/handles.h"
 #include "system/sys_result.h"
 
-// The parts of SYSTEMTIME the log's file name is made of.
-struct LocalTime {
-  std::uint16_t year = 0;
-  std::uint16_t month = 0;
-  std::uint16_t day = 0;
-  std::uint16_t hour = 0;
-  std::uint16_t minute = 0;
-  std::uint16_t second = 0;
-};
+// GetLocalTime's answer, of which the log's file name is made.
+using LocalTime = CalendarTime;
 
 // The kernel32 functions behind the run's log file.
 class LogFileApi {

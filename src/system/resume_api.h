@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <string>
 
+#include "system/calendar_time.h"
 #include "system/sys_result.h"
 
 // What finishing a plug-in upgrade after the restart needs of the system beyond the other
@@ -15,15 +16,8 @@
 inline constexpr char16_t kResumeMarkKey[] = u"SOFTWARE\\zirelpluginsetup-resume";
 inline constexpr char16_t kResumeMarkValue[] = u"Registration";
 
-// GetSystemTime's answer, the parts the task definition needs.
-struct UtcTime {
-  std::uint16_t year = 0;
-  std::uint16_t month = 0;
-  std::uint16_t day = 0;
-  std::uint16_t hour = 0;
-  std::uint16_t minute = 0;
-  std::uint16_t second = 0;
-};
+// GetSystemTime's answer, for the task definition.
+using UtcTime = CalendarTime;
 
 // What a folder found under Program Files is to the launcher.
 enum class FolderTrust {
