@@ -1,7 +1,5 @@
 #include "actions/package_install.h"
 
-#include <string_view>
-
 #include "actions/process_runner.h"
 #include "installer/package_lookup.h"
 #include "ui/localized_strings.h"
@@ -9,7 +7,7 @@
 
 namespace {
 
-// An install command line up to its package path, which ends at the next quotation mark.
+// An install command line up to its package path.
 // Aligned as its characters: unasked, the compiler pads an array this long to 32 bytes.
 alignas(char16_t) constexpr char16_t kInstallCommand[] = u"msiexec /qn /i \"";
 
@@ -38,14 +36,6 @@ std::uint32_t InstallPackage(const System& sys, std::u16string productCode, std:
   sys.installer.SourceListSetInfo(productCode.c_str(), nullptr, kInstallContextMachine,
                                   kMsiCodeProduct, u"PackageName", fileName.c_str());
 
+  sys.trace.PackageInstalled(path, command);
   return RunProcess(sys, command);
-}
-
-std::u16string InstalledPackageOf(const std::u16string& commandLine) {
-  const std::u16string_view start = kInstallCommand;
-  std::u16string path;
-  if (commandLine.compare(0, start.size(), start) != 0) return path;
-  const auto end = commandLine.find(u'"', start.size());
-  if (end != std::u16string::npos) path.assign(commandLine, start.size(), end - start.size());
-  return path;
 }

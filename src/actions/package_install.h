@@ -9,6 +9,3 @@
 // "msiexec /qn /i" on it with `args`. Returns the lookup's failure or msiexec's result.
 std::uint32_t InstallPackage(const System& sys, std::u16string productCode, std::u16string pattern,
                              std::u16string args, bool silent);
-
-// The package path of a command line that InstallPackage ran; empty for a line of another kind.
-std::u16string InstalledPackageOf(const std::u16string& commandLine);

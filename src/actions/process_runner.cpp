@@ -48,7 +48,7 @@ std::u16string LocateProgram(const System& sys, const std::u16string& name) {
 // The directory the child starts in: the launcher's own current directory.
 std::u16string CurrentDirectory(const System& sys) {
   std::u16string directory;
-  const std::uint32_t error = ReadCurrentDirectoryText(sys, directory);
+  const std::uint32_t error = ReadCurrentDirectoryText(sys.files, directory);
   return error == 0 ? directory : u"(unreadable, error " + DecimalText(error) + u")";
 }
 

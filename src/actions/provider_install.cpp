@@ -1,7 +1,5 @@
 #include "actions/provider_install.h"
 
-#include <string_view>
-
 #include "actions/architecture.h"
 #include "actions/package_install.h"
 #include "actions/process_runner.h"
@@ -111,29 +109,16 @@ EarlyEnd InstallZazCsp(const System& sys, bool silent, const std::u16string& suf
 // Registry and ACL imports of the ZAZ CSP, resolved against the current directory.
 std::uint32_t ImportZazSettings(const System& sys, Wow64Cache& wow64) {
   const bool wow = IsWow64(sys, wow64, true);
-  std::uint32_t result = RunProcess(
-      sys, std::u16string(kRegistryImport) + (wow ? u"ZAZ_x64_2.reg" : u"ZAZ_x86_2.reg"));
-  AddStepResult(result, RunProcess(sys, std::u16string(kAclImport) +
-                                            (wow ? u"ZAZ_acl_x64.acl" : u"ZAZ_acl_x86.acl")));
+  const char16_t* registryFile = wow ? u"ZAZ_x64_2.reg" : u"ZAZ_x86_2.reg";
+  const char16_t* aclFile = wow ? u"ZAZ_acl_x64.acl" : u"ZAZ_acl_x86.acl";
+  sys.trace.ImportRun(ImportKind::kRegistry, registryFile);
+  std::uint32_t result = RunProcess(sys, std::u16string(kRegistryImport) + registryFile);
+  sys.trace.ImportRun(ImportKind::kAcl, aclFile);
+  AddStepResult(result, RunProcess(sys, std::u16string(kAclImport) + aclFile));
   return result;
 }
 
-// The rest of `commandLine` after `start`; empty when the line does not begin with it.
-std::u16string TextAfter(const std::u16string& commandLine, std::u16string_view start) {
-  std::u16string rest;
-  if (commandLine.compare(0, start.size(), start) == 0) rest.assign(commandLine, start.size());
-  return rest;
-}
-
 }  // namespace
-
-std::u16string RegistryImportFileOf(const std::u16string& commandLine) {
-  return TextAfter(commandLine, kRegistryImport);
-}
-
-std::u16string AclImportFileOf(const std::u16string& commandLine) {
-  return TextAfter(commandLine, kAclImport);
-}
 
 // Every step runs; the sequence's result is its first failure, else 3010 when a step asked for
 // a restart, else 0.

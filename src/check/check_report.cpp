@@ -156,7 +156,7 @@ std::string RenderJson(const CheckReport& report) {
       out += "}, \"findings\": [";
       for (std::size_t f = 0; f < line.findings.size(); ++f) {
         out += std::string(f > 0 ? ", " : "") + "{\"severity\": \"" +
-               SeverityName(line.findings[f].severity) +
+               SeverityName(line.findings[f].severity) + "\", \"id\": \"" + line.findings[f].id +
                "\", \"text\": " + JsonString(line.findings[f].text) + "}";
       }
       out += "]}";

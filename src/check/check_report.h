@@ -11,6 +11,9 @@ enum class Severity { kError, kWarning };
 
 struct Finding {
   Severity severity = Severity::kError;
+  // What was found, as a short kebab-case name that stays the same from release to release
+  // (unlike the text), for a release pipeline that acts on particular findings.
+  const char* id = "";
   std::u16string text;
 };
 

@@ -7,7 +7,7 @@
 #include "check/package_platform.h"
 #include "check/path_findings.h"
 #include "common/product_catalogue.h"
-#include "common/sized_text.h"
+#include "installer/package_lookup.h"
 #include "installer/upgrade_decision.h"
 
 namespace {
@@ -88,12 +88,7 @@ bool Offers(const RealSystem& real, const char16_t* productCode) {
 CheckReport CheckDistribution(const RealSystem& real, FileReader& files,
                               CertificateReader& certificates) {
   CheckReport report;
-  ReadSizedText(
-      kMaxPath,
-      [&](char16_t* buffer, std::uint32_t length) {
-        return real.files.ReadCurrentDirectory(length, buffer);
-      },
-      report.folder);
+  ReadCurrentDirectoryText(real.files, report.folder);
 
   // The plug-in is installed by every run; the providers only when the distribution has them.
   const bool csp = Offers(real, kCspProductCode);

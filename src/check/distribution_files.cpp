@@ -35,10 +35,12 @@ void CheckPresent(const std::u16string& path, const std::u16string& name, FileRe
   if (name.empty() || !reader.ReadFileBytes(name, bytes)) {
     line.file.clear();
     line.outcome = u"missing: " + name;
-    line.findings.push_back({Severity::kError, u"the file is missing or unreadable"});
+    line.findings.push_back(
+        {Severity::kError, "import-file-missing", u"the file is missing or unreadable"});
   } else if (registry) {
     const std::u16string problem = RegistryFileProblem(bytes);
-    if (!problem.empty()) line.findings.push_back({Severity::kError, problem});
+    if (!problem.empty())
+      line.findings.push_back({Severity::kError, "registry-file-format", problem});
   }
   section.lines.push_back(line);
 }
@@ -59,14 +61,14 @@ bool IsDirectory(const FindEntry& entry) {
   return (entry.attributes & kFileAttributeDirectory) != 0;
 }
 
-void AddUnreachable(FileApi& files, const std::u16string& directory, const std::u16string& why,
-                    ReportSection& section) {
+void AddUnreachable(FileApi& files, const std::u16string& directory, const char* id,
+                    const std::u16string& why, ReportSection& section) {
   for (const FindEntry& entry : List(files, directory + u"*.msi")) {
     if (IsDirectory(entry)) continue;
     ReportLine line;
     line.path = u"package file";
     line.file = directory + entry.name;
-    line.findings.push_back({Severity::kWarning, why});
+    line.findings.push_back({Severity::kWarning, id, why});
     section.lines.push_back(line);
   }
 }
@@ -107,7 +109,7 @@ void CheckCertificates(const RealSystem& real, CertificateReader& reader,
       line.path = u"certificate file";
       line.file = file;
       line.findings.push_back(
-          {Severity::kError,
+          {Severity::kError, "certificate-file-unopenable",
            u"crypt32 cannot open it as a certificate file: the launcher skips it"});
       section.lines.push_back(line);
       continue;
@@ -117,7 +119,8 @@ void CheckCertificates(const RealSystem& real, CertificateReader& reader,
       ReportLine line;
       line.path = u"certificate file";
       line.file = file;
-      line.findings.push_back({Severity::kWarning, u"the file holds no certificate"});
+      line.findings.push_back(
+          {Severity::kWarning, "certificate-file-empty", u"the file holds no certificate"});
       section.lines.push_back(line);
     }
     for (const CertificateFacts& certificate : certificates) {
@@ -129,14 +132,16 @@ void CheckCertificates(const RealSystem& real, CertificateReader& reader,
                     {u"valid from", certificate.notBefore},
                     {u"to", certificate.notAfter}};
       if (certificate.expired) {
-        line.findings.push_back({Severity::kWarning, u"expired: added to Root all the same"});
+        line.findings.push_back(
+            {Severity::kWarning, "certificate-expired", u"expired: added to Root all the same"});
       }
       if (certificate.notYetValid) {
-        line.findings.push_back({Severity::kWarning, u"not yet valid: added to Root all the same"});
+        line.findings.push_back({Severity::kWarning, "certificate-not-yet-valid",
+                                 u"not yet valid: added to Root all the same"});
       }
       if (!certificate.isCa) {
-        line.findings.push_back(
-            {Severity::kWarning, u"not a certification authority: added to Root all the same"});
+        line.findings.push_back({Severity::kWarning, "certificate-not-authority",
+                                 u"not a certification authority: added to Root all the same"});
       }
       section.lines.push_back(line);
     }
@@ -158,19 +163,19 @@ void CheckPackageSummaries(const RealSystem& real, const std::u16string& folder,
     const PackagePlatform named = PlatformOfName(file.substr(file.rfind(u'\\') + 1));
     if (named != PackagePlatform::kUnknown && platform != named &&
         platform != PackagePlatform::kUnknown) {
-      line.findings.push_back(
-          {Severity::kError, u"named for " + PlatformName(named) +
-                                 u" Windows, but its Template \"" + summary.templateValue +
-                                 u"\" names the " + PlatformName(platform) +
-                                 u" platform: the launcher picks packages by name"});
+      line.findings.push_back({Severity::kError, "package-named-for-other-platform",
+                               u"named for " + PlatformName(named) +
+                                   u" Windows, but its Template \"" + summary.templateValue +
+                                   u"\" names the " + PlatformName(platform) +
+                                   u" platform: the launcher picks packages by name"});
     }
     if (const std::u16string problem = PageCountProblem(platform, summary.pageCount);
         !problem.empty()) {
-      line.findings.push_back({Severity::kError, problem});
+      line.findings.push_back({Severity::kError, "package-page-count-below-platform", problem});
     }
     if (const std::u16string problem = InstallerVersionProblem(platform, summary.pageCount);
         !problem.empty()) {
-      line.findings.push_back({Severity::kWarning, problem});
+      line.findings.push_back({Severity::kWarning, "package-needs-newer-installer", problem});
     }
     if (!line.findings.empty()) section.lines.push_back(line);
   }
@@ -179,14 +184,14 @@ void CheckPackageSummaries(const RealSystem& real, const std::u16string& folder,
 void CheckUnreachablePackages(FileApi& files, const std::u16string& folder,
                               const std::set<std::u16string>& reached,
                               const std::set<std::u16string>& matched, ReportSection& section) {
-  AddUnreachable(files, u"",
+  AddUnreachable(files, u"", "package-at-top-level",
                  u"at the top level: the launcher looks for packages one directory level down",
                  section);
   ForEachFolder(files, [&](const FindEntry& directory) {
     if (directory.name == u"." || directory.name == u"..") return true;
     const std::u16string prefix = directory.name + u"\\";
     if (!IsSearchedFolder(directory)) {
-      AddUnreachable(files, prefix,
+      AddUnreachable(files, prefix, "package-in-skipped-folder",
                      u"in a directory whose name begins with a full stop: the launcher skips it",
                      section);
       return true;
@@ -198,15 +203,16 @@ void CheckUnreachablePackages(FileApi& files, const std::u16string& folder,
       line.path = u"package file";
       line.file = prefix + entry.name;
       line.findings.push_back(
-          {Severity::kWarning, matched.count(path) != 0
-                                   ? u"no path of the launcher reaches it in this folder's "
-                                     u"listing order"
-                                   : u"no path of the launcher reaches it"});
+          {Severity::kWarning,
+           matched.count(path) != 0 ? "package-unreached-in-listing-order" : "package-unreached",
+           matched.count(path) != 0 ? u"no path of the launcher reaches it in this folder's "
+                                      u"listing order"
+                                    : u"no path of the launcher reaches it"});
       section.lines.push_back(line);
     }
     for (const FindEntry& inner : List(files, prefix + u"*")) {
       if (!IsDirectory(inner)) continue;
-      AddUnreachable(files, prefix + inner.name + u"\\",
+      AddUnreachable(files, prefix + inner.name + u"\\", "package-two-levels-down",
                      u"two levels down: the launcher looks one directory level down only", section);
     }
     return true;

@@ -1,16 +1,17 @@
 #include "check/launcher_paths.h"
 
+#include <algorithm>
+
 #include "actions/plugin_install.h"
 #include "actions/provider_install.h"
 #include "common/product_catalogue.h"
 #include "common/scoped_handles.h"
-#include "common/sized_text.h"
 #include "installer/carry_over.h"
 #include "installer/folder_walk.h"
+#include "installer/package_lookup.h"
 #include "installer/upgrade_decision.h"
 #include "setup/command_line.h"
 #include "setup/dialog_choice.h"
-#include "ui/config_dialog_choice.h"
 
 namespace {
 
@@ -18,26 +19,6 @@ namespace {
 constexpr char16_t kOldestVersion[] = u"";
 // The oldest CSP that is upgraded in place rather than refused.
 constexpr const char16_t* kOldestUpgradableCsp = kCsp.minimumInPlace;
-constexpr std::size_t kLanguageFragmentLength = 4;  // "rus*", "eng*"
-
-// The package pattern of a search: the part after the subdirectory; empty for another search.
-std::u16string PatternOf(const std::u16string& search) {
-  const auto slash = search.find(u'\\');
-  return slash == std::u16string::npos ? std::u16string() : search.substr(slash + 1);
-}
-
-// The package patterns of `searches`, each once, in order.
-std::vector<std::u16string> PackagePatterns(const std::vector<std::u16string>& searches) {
-  std::vector<std::u16string> patterns;
-  for (const std::u16string& search : searches) {
-    const std::u16string pattern = PatternOf(search);
-    if (pattern.empty()) continue;
-    bool known = false;
-    for (const std::u16string& other : patterns) known = known || other == pattern;
-    if (!known) patterns.push_back(pattern);
-  }
-  return patterns;
-}
 
 }  // namespace
 
@@ -54,12 +35,18 @@ PathRun Rerun(const RealSystem& real, PathRun run, const std::u16string& listedF
   } else {
     run.result = InstallProviders(simulation.sys, state, true, u"", u"");
   }
-  run.installed = simulation.InstalledPackage();
-  run.versionSource = simulation.installer.versionSource;
-  for (const std::u16string& search : simulation.files.searches) {
-    if (!PatternOf(search).empty()) run.pattern = PatternOf(search);
+  const RecordedTrace& trace = simulation.trace;
+  run.installed = trace.installs.empty() ? std::u16string() : trace.installs.front().package;
+  run.versionSource =
+      trace.comparisons.empty() ? std::u16string() : trace.comparisons.back().package;
+  run.pattern = trace.lookups.empty() ? std::u16string() : trace.lookups.back().pattern;
+  run.lookups.clear();
+  for (const RecordedTrace::Lookup& lookup : trace.lookups) {
+    if (std::find(run.lookups.begin(), run.lookups.end(), lookup.pattern) == run.lookups.end()) {
+      run.lookups.push_back(lookup.pattern);
+    }
   }
-  run.lookups = PackagePatterns(simulation.files.searches);
+  run.messages = trace.messages;
   run.refusals = simulation.rule.refusals;
   return run;
 }
@@ -89,30 +76,17 @@ std::u16string ConfigurationName(const PackageConfiguration& configuration) {
                                      : configuration.level + u" " + configuration.language;
 }
 
-// The dialog's button for a level or language fragment; 0 when the dialog has none.
-int DialogButtonOf(const std::u16string& fragment) {
-  static const std::pair<const char16_t*, int> kButtons[] = {
-      {u"kc1*", kCtlKc1},     {u"kc2*", kCtlKc2},     {u"kc3*", kCtlKc3},
-      {u"rus*", kCtlRussian}, {u"eng*", kCtlEnglish},
-  };
-  for (const auto& [text, button] : kButtons) {
-    if (fragment == text) return button;
-  }
-  return 0;
-}
-
 }  // namespace
 
 bool ReadConfiguration(const RealSystem& real, const std::u16string& productCode,
                        const std::u16string& path, PackageConfiguration& configuration) {
   Simulation simulation(real, false);
   simulation.installer.installed[productCode] = {kOldestVersion, path};
-  std::u16string fragments;
-  if (BuildCarryOverArgs(simulation.sys, productCode, true, fragments) != 0) return false;
-  if (fragments.size() < kLanguageFragmentLength) return false;
-  const std::size_t split = fragments.size() - kLanguageFragmentLength;
-  configuration.level = fragments.substr(0, split);
-  configuration.language = fragments.substr(split);
+  std::u16string pattern;
+  if (BuildCarryOverArgs(simulation.sys, productCode, true, pattern) != 0) return false;
+  const RecordedTrace& carried = simulation.trace;
+  configuration.level = carried.levelsCarried.empty() ? u"" : carried.levelsCarried.back();
+  configuration.language = carried.languagesCarried.back();
   configuration.file = path;
   return true;
 }
@@ -122,13 +96,7 @@ std::vector<std::u16string> ListPackageFiles(const RealSystem& real,
   std::vector<std::u16string> found;
   FileApi& files = real.files;
   std::u16string current;
-  const std::uint32_t error = ReadSizedText(
-      kMaxPath,
-      [&](char16_t* buffer, std::uint32_t length) {
-        return files.ReadCurrentDirectory(length, buffer);
-      },
-      current);
-  if (error != 0) return found;
+  if (ReadCurrentDirectoryText(files, current) != 0) return found;
 
   ForEachSearchedFolder(files, [&](const FindEntry& directory) {
     const std::u16string search = directory.name + u"\\" + pattern;
@@ -182,7 +150,7 @@ std::vector<PathRun> CspPaths(const RealSystem& real, bool wow64) {
 
     // As -KC and -Lang give it; a package that names no level can only be asked by language.
     std::u16string commandLine = u"-csp";
-    if (offered.level != u"-*") commandLine += u" -KC " + WithoutStar(offered.level);
+    if (offered.level != kNoLevelFragment) commandLine += u" -KC " + WithoutStar(offered.level);
     commandLine += u" -Lang " + WithoutStar(offered.language);
     asked.label = u"fresh installation, " + commandLine;
     runs.push_back(Simulate(real, wow64, OptionsOf(real, commandLine), {}, asked));
@@ -231,11 +199,8 @@ ImportFiles ZazImportFiles(const RealSystem& real, bool wow64) {
   state.options = OptionsOf(real, u"-ucsp");
   InstallProviders(simulation.sys, state, true, u"", u"");
   ImportFiles files;
-  for (const std::u16string& command : simulation.processes.commandLines) {
-    if (const std::u16string file = RegistryImportFileOf(command); !file.empty()) {
-      files.registry = file;
-    }
-    if (const std::u16string file = AclImportFileOf(command); !file.empty()) files.acl = file;
+  for (const RecordedTrace::Import& import : simulation.trace.imports) {
+    (import.kind == ImportKind::kRegistry ? files.registry : files.acl) = import.file;
   }
   return files;
 }

@@ -13,14 +13,15 @@
 
 // Where one simulated run of the launcher led, and what it started from.
 struct PathRun {
-  std::u16string label;          // e.g. "upgrade of an installed kc2* rus* CSP"
-  std::u16string productCode;    // the product whose package the path must install
-  std::u16string level;          // level fragment the path asks for; empty: any
-  std::u16string language;       // language fragment the path asks for; empty: any
-  std::u16string installed;      // full path of the package installed; empty when none
-  std::u16string versionSource;  // full path of the package whose version was compared
-  std::u16string pattern;        // the last package pattern looked up
-  std::uint32_t result = 0;      // the launcher's result for the run
+  std::u16string label;                 // e.g. "upgrade of an installed kc2* rus* CSP"
+  std::u16string productCode;           // the product whose package the path must install
+  std::u16string level;                 // level fragment the path asks for; empty: any
+  std::u16string language;              // language fragment the path asks for; empty: any
+  std::u16string installed;             // full path of the package installed; empty when none
+  std::u16string versionSource;         // full path of the package whose version was compared
+  std::u16string pattern;               // the last package pattern looked up
+  std::uint32_t result = 0;             // the launcher's result for the run
+  std::vector<std::uint16_t> messages;  // the message boxes chosen, in order
 
   // The start: the platform, the options and the products installed.
   bool wow64 = false;
@@ -31,12 +32,14 @@ struct PathRun {
   std::vector<PlatformRefusal> refusals;  // packages refused as ones for another platform
 };
 
-// The same start once more, on a medium that lists `listedFirst` (a full path) before the rest.
+// The start of `run` once more, on a medium that lists `listedFirst` (a full path) before the
+// rest; the launcher's decisions are read from the simulation's trace into the result.
 PathRun Rerun(const RealSystem& real, PathRun run, const std::u16string& listedFirst);
 
 // The level and language fragments the launcher's carry-over reads from a package file.
 struct PackageConfiguration {
   std::u16string level;     // empty for the ZAZ CSP, which carries no level
+                            // kNoLevelFragment for a CSP package that names none
   std::u16string language;  // "rus*" or "eng*"
   std::u16string file;      // full path of the first package with this configuration
   bool operator==(const PackageConfiguration& other) const {
@@ -62,7 +65,8 @@ std::vector<PathRun> PluginPaths(const RealSystem& real, bool wow64);
 std::vector<PathRun> CspPaths(const RealSystem& real, bool wow64);
 std::vector<PathRun> ZazCspPaths(const RealSystem& real, bool wow64);
 
-// The file names that the ZAZ CSP's registry and ACL imports hand to regedit and regini.
+// The file names that the ZAZ CSP's registry and ACL imports hand to regedit and regini; empty
+// where the launcher runs no such import.
 struct ImportFiles {
   std::u16string registry;
   std::u16string acl;

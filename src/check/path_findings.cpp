@@ -12,8 +12,8 @@
 
 namespace {
 
-void Add(ReportLine& line, Severity severity, const std::u16string& text) {
-  line.findings.push_back({severity, text});
+void Add(ReportLine& line, Severity severity, const char* id, const std::u16string& text) {
+  line.findings.push_back({severity, id, text});
 }
 
 // Reads the facts of `path` into `line`; false (with an error) when the package is unreadable.
@@ -21,7 +21,8 @@ bool AddFacts(const RealSystem& real, const std::u16string& path, ReportLine& li
               PackageFacts& facts) {
   const std::uint32_t error = ReadPackageFacts(real.packages, path, facts);
   if (error != 0) {
-    Add(line, Severity::kError, u"the package cannot be read: " + DecimalText(error));
+    Add(line, Severity::kError, "package-unreadable",
+        u"the package cannot be read: " + DecimalText(error));
     return false;
   }
   line.facts = {{u"product code", facts.productCode},
@@ -51,17 +52,26 @@ const PlatformRefusal& EndingRefusal(const std::vector<PlatformRefusal>& refusal
   return refusals.back().atInstall ? refusals.back() : refusals.front();
 }
 
-// Why the path ended at a package refused as one for another platform.
-std::u16string RefusalText(const std::u16string& file, const PlatformRefusal& refusal, bool wow64) {
+// Why the path `run` ended at a package refused as one for another platform; `file` names it
+// where it is not the file of the line.
+std::u16string RefusalText(const std::u16string& file, const PathRun& run) {
+  const PlatformRefusal& refusal = EndingRefusal(run.refusals);
   const std::u16string platform = PlatformName(refusal.platform);
-  if (refusal.atInstall) {
-    return u"msiexec refuses this " + platform + u" package on " + WindowsName(wow64) +
-           u" with 1633";
-  }
-  return u"the version check opens " +
-         (file.empty() ? u"that " + platform : file + u", an " + platform) +
-         u" package, which MsiOpenPackageEx refuses on " + WindowsName(wow64) +
-         u" with 1633: message 133";
+  const std::u16string where =
+      u" on " + WindowsName(run.wow64) + u" with " + DecimalText(kErrorPlatformUnsupported);
+  if (refusal.atInstall) return u"msiexec refuses this " + platform + u" package" + where;
+  std::u16string text = u"the version check opens " +
+                        (file.empty() ? u"that " + platform : file + u", an " + platform) +
+                        u" package, which MsiOpenPackageEx refuses" + where;
+  if (!run.messages.empty()) text += u": message " + DecimalText(run.messages.back());
+  return text;
+}
+
+// The finding of a path that ends with an error: a package refused for its platform, or any
+// other failure.
+const char* EndingId(const PathRun& run) {
+  return run.result == kErrorPlatformUnsupported && !run.refusals.empty() ? "platform-refused"
+                                                                          : "path-fails";
 }
 
 // How `other` ended where it ends differently from `run`; empty where it does not. Another file
@@ -71,8 +81,7 @@ std::u16string DifferentEnding(const RealSystem& real, const std::u16string& fol
                                const PathRun& run, const PathRun& other) {
   if (other.result == run.result && other.installed.empty() == run.installed.empty()) return {};
   if (other.result == kErrorPlatformUnsupported && !other.refusals.empty()) {
-    return RefusalText(u"", EndingRefusal(other.refusals), other.wow64) + u", and " +
-           EndsWith(other.result);
+    return RefusalText(u"", other) + u", and " + EndsWith(other.result);
   }
   if (other.result != 0) return EndsWith(other.result);
   PackageFacts source;
@@ -95,7 +104,7 @@ void CheckListingOrder(const RealSystem& real, const std::u16string& folder, con
     if (matches.size() < 2) continue;
     std::vector<std::u16string> names;
     for (const std::u16string& match : matches) names.push_back(RelativeTo(folder, match));
-    Add(line, Severity::kWarning,
+    Add(line, Severity::kWarning, "pattern-matches-several-files",
         u"\"" + pattern + u"\" matches " + DecimalText(static_cast<std::uint32_t>(names.size())) +
             u" files: " + Listed(names, u"and") +
             u"; which one the launcher takes depends on the listing order of the medium it runs "
@@ -115,7 +124,7 @@ void CheckListingOrder(const RealSystem& real, const std::u16string& folder, con
     it->second.push_back(RelativeTo(folder, match));
   }
   for (const auto& [ending, files] : endings) {
-    Add(line, Severity::kWarning,
+    Add(line, Severity::kWarning, "listing-order-changes-ending",
         u"where the medium lists " + Listed(files, u"or") + u" first, " + ending);
   }
 }
@@ -125,7 +134,7 @@ void CheckConfiguration(const RealSystem& real, const PathRun& run, ReportLine& 
   PackageConfiguration found;
   if (!ReadConfiguration(real, run.productCode, run.installed, found)) return;
   if (found.level == run.level && found.language == run.language) return;
-  Add(line, Severity::kError,
+  Add(line, Severity::kError, "configuration-differs",
       u"the path asks for " + run.level + run.language + u", the package is " + found.level +
           found.language);
 }
@@ -137,7 +146,7 @@ void CheckVersionSource(const RealSystem& real, const std::u16string& folder, co
   if (ReadPackageFacts(real.packages, run.versionSource, source) != 0) return;
   line.facts.push_back({u"version read from", RelativeTo(folder, run.versionSource)});
   if (source.version == installed.version) return;
-  Add(line, Severity::kWarning,
+  Add(line, Severity::kWarning, "version-read-from-other-package",
       u"the version compared is " + source.version + u" of " +
           RelativeTo(folder, run.versionSource) + u", the package installed is " +
           installed.version);
@@ -177,18 +186,18 @@ ReportLine EvaluatePath(const RealSystem& real, const std::u16string& folder, co
   if (run.installed.empty()) {
     if (run.result == kErrorNoMoreFiles) {
       line.outcome = u"nothing found: " + DecimalText(run.result);
-      Add(line, Severity::kError, u"no file matches \"" + run.pattern + u"\" one level down");
+      Add(line, Severity::kError, "package-not-found",
+          u"no file matches \"" + run.pattern + u"\" one level down");
     } else if (run.result != 0) {
       line.outcome = u"ends with " + DecimalText(run.result);
-      Add(line, Severity::kError,
+      Add(line, Severity::kError, EndingId(run),
           run.result != kErrorPlatformUnsupported || run.refusals.empty()
               ? EndsWith(run.result)
-              : RefusalText(RelativeTo(folder, EndingRefusal(run.refusals).path),
-                            EndingRefusal(run.refusals), run.wow64) +
-                    u", and " + EndsWith(run.result));
+              : RefusalText(RelativeTo(folder, EndingRefusal(run.refusals).path), run) + u", and " +
+                    EndsWith(run.result));
     } else {
       line.outcome = u"nothing installed";
-      Add(line, Severity::kWarning,
+      Add(line, Severity::kWarning, "package-not-newer",
           u"the package found is not newer than the installed version: the " +
               ProductName(run.productCode) + u" is left as it is");
     }
@@ -200,15 +209,15 @@ ReportLine EvaluatePath(const RealSystem& real, const std::u16string& folder, co
   PackageFacts facts;
   if (!AddFacts(real, run.installed, line, facts)) return line;
   if (facts.productCode != run.productCode) {
-    Add(line, Severity::kError,
+    Add(line, Severity::kError, "foreign-product-code",
         u"product code " + facts.productCode + u" is not the " + ProductName(run.productCode) +
             u"'s " + run.productCode + u": the launcher installs it all the same");
   }
   if (run.result != 0) {
-    Add(line, Severity::kError,
+    Add(line, Severity::kError, EndingId(run),
         (run.result != kErrorPlatformUnsupported || run.refusals.empty()
              ? u""
-             : RefusalText(u"", EndingRefusal(run.refusals), run.wow64) + u", and ") +
+             : RefusalText(u"", run) + u", and ") +
             EndsWith(run.result));
   }
   CheckConfiguration(real, run, line);

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cstring>
 
-#include "actions/package_install.h"
 #include "common/scoped_handles.h"
 #include "common/win_errors.h"
 
@@ -11,6 +10,13 @@ namespace {
 
 constexpr std::uint32_t kFileAttributeNormal = 0x80;
 constexpr char16_t kSimulatedSystemDirectory[] = u"C:\\Windows\\system32";
+// Where the simulated Windows Installer keeps the cached package of each installed product.
+constexpr char16_t kCachedPackageFolder[] = u"C:\\Windows\\Installer\\";
+
+// The cached package of `productCode`, as "LocalPackage" names it.
+std::u16string CachedPackageOf(const std::u16string& productCode) {
+  return kCachedPackageFolder + productCode + u".msi";
+}
 
 // MsiGetProductInfoW's answer: the length alone without buffer, else the text when it fits.
 std::uint32_t AnswerText(const std::u16string& value, char16_t* buffer, std::uint32_t* size) {
@@ -78,23 +84,19 @@ std::uint32_t SimulatedInstaller::GetProductInfo(const char16_t* product, const 
   const auto it = installed.find(product);
   if (it == installed.end()) return kErrorUnknownProduct;
   const std::u16string name = property;
-  versionRead_ = name == u"VersionString";
-  localPackageRead_ = name == u"LocalPackage";
   if (name == u"VersionString") return AnswerText(it->second.version, buffer, size);
-  if (name == u"LocalPackage") return AnswerText(it->second.localPackage, buffer, size);
+  if (name == u"LocalPackage") return AnswerText(CachedPackageOf(it->first), buffer, size);
   return kErrorUnknownProperty;
 }
 
 std::uint32_t SimulatedInstaller::OpenPackageEx(const char16_t* path, std::uint32_t options,
                                                 MsiHandle* handle) {
-  openedPackages.emplace_back(path);
-  if (versionRead_) versionSource = path;
-  const bool installedHere = localPackageRead_;
-  const bool versionCheck = versionRead_;
-  versionRead_ = false;
-  localPackageRead_ = false;
-  if (!installedHere && !rule_.Accepts(path, false)) {
-    versionRead_ = versionCheck;  // the version check goes on to the next match
+  for (const auto& [code, product] : installed) {
+    if (CachedPackageOf(code) == path) {
+      return packages_.OpenPackageEx(product.localPackage.c_str(), options, handle);
+    }
+  }
+  if (!rule_.Accepts(path, false)) {
     *handle = 0;
     return kErrorPlatformUnsupported;
   }
@@ -112,9 +114,11 @@ std::uint32_t SimulatedInstaller::CloseMsiHandle(MsiHandle handle) {
 
 SysResult<bool> RecordingProcesses::StartProcess(const char16_t*, char16_t* commandLine,
                                                  std::uint32_t, ProcessHandles* handles) {
-  commandLines.emplace_back(commandLine);
-  const std::u16string package = InstalledPackageOf(commandLine);
-  exitCode_ = package.empty() || rule_.Accepts(package, true) ? 0 : kErrorPlatformUnsupported;
+  exitCode_ = 0;
+  if (!trace_.installs.empty() && trace_.installs.back().commandLine == commandLine &&
+      !rule_.Accepts(trace_.installs.back().package, true)) {
+    exitCode_ = kErrorPlatformUnsupported;
+  }
   handles->process = ProcessHandle{1};
   handles->thread = ThreadHandle{2};
   return {true, 0};
@@ -146,7 +150,6 @@ std::vector<FindEntry> SimulatedFiles::ListInOrder(const std::u16string& pattern
 }
 
 SearchHandle SimulatedFiles::FindFirst(const char16_t* pattern, FindEntry* entry) {
-  searches.emplace_back(pattern);
   Listing listing{ListInOrder(pattern), 1};
   if (listing.entries.empty()) return kInvalidHandle<SearchHandle>;
   *entry = listing.entries[0];
@@ -228,12 +231,4 @@ bool SimulatedPlatform::CallIsWow64Process(ProcAddress, ProcessHandle, int* isWo
 int SilentUi::ShowMessageBox(const std::u16string&, const std::u16string&, std::uint32_t) {
   ++messageBoxes;
   return kIdOk;
-}
-
-std::u16string Simulation::InstalledPackage() const {
-  for (const std::u16string& command : processes.commandLines) {
-    const std::u16string package = InstalledPackageOf(command);
-    if (!package.empty()) return package;
-  }
-  return {};
 }

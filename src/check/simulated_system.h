@@ -7,6 +7,7 @@
 
 #include "check/check_inputs.h"
 #include "check/package_platform.h"
+#include "check/recorded_trace.h"
 #include "common/win_errors.h"
 #include "system/system.h"
 
@@ -43,8 +44,10 @@ class SimulatedPlatformRule {
 
 // A product the simulated Windows Installer reports as installed.
 struct SimulatedProduct {
-  std::u16string version;       // "VersionString"
-  std::u16string localPackage;  // "LocalPackage": a package file whose properties stand in
+  std::u16string version;  // "VersionString"
+  // A package file of the distribution whose properties stand in for the installed product's
+  // cached package. "LocalPackage" names the cached copy, in the installer's own folder.
+  std::u16string localPackage;
 };
 
 class SimulatedInstaller : public InstallerApi {
@@ -54,9 +57,6 @@ class SimulatedInstaller : public InstallerApi {
       : packages_(packages), rule_(rule) {}
 
   std::map<std::u16string, SimulatedProduct> installed;  // by product code
-  std::vector<std::u16string> openedPackages;            // every package file opened, in order
-  // The package opened right after an installed version was read: the one compared with it.
-  std::u16string versionSource;
 
   void SetInternalUi(int) override {}
   int QueryProductState(const char16_t* product) override;
@@ -64,8 +64,8 @@ class SimulatedInstaller : public InstallerApi {
   int QueryFeatureState(const char16_t* product, const char16_t* feature) override;
   std::uint32_t GetProductInfo(const char16_t* product, const char16_t* property, char16_t* buffer,
                                std::uint32_t* size) override;
-  // 1633 for a package of another platform, as MsiOpenPackageEx answers; not for the package
-  // that stands in for an installed product's "LocalPackage", which this Windows did install.
+  // 1633 for a package of another platform, as MsiOpenPackageEx answers; not for an installed
+  // product's cached package, which this Windows did install.
   std::uint32_t OpenPackageEx(const char16_t* path, std::uint32_t options,
                               MsiHandle* handle) override;
   std::uint32_t GetProperty(MsiHandle handle, const char16_t* name, char16_t* buffer,
@@ -82,17 +82,14 @@ class SimulatedInstaller : public InstallerApi {
  private:
   PackageApi& packages_;
   SimulatedPlatformRule& rule_;
-  bool versionRead_ = false;
-  bool localPackageRead_ = false;
 };
 
 // Child processes that are never started: each command line is recorded and "ends" with 0, or
-// with 1633 when it installs a package of another platform.
+// with 1633 when the trace has it installing a package of another platform.
 class RecordingProcesses : public ProcessApi {
  public:
-  explicit RecordingProcesses(SimulatedPlatformRule& rule) : rule_(rule) {}
-
-  std::vector<std::u16string> commandLines;
+  RecordingProcesses(SimulatedPlatformRule& rule, const RecordedTrace& trace)
+      : rule_(rule), trace_(trace) {}
 
   SysResult<bool> StartProcess(const char16_t* applicationName, char16_t* commandLine,
                                std::uint32_t flags, ProcessHandles* handles) override;
@@ -101,6 +98,7 @@ class RecordingProcesses : public ProcessApi {
 
  private:
   SimulatedPlatformRule& rule_;
+  const RecordedTrace& trace_;
   std::uint32_t exitCode_ = 0;
 };
 
@@ -111,7 +109,6 @@ class SimulatedFiles : public FileApi {
  public:
   explicit SimulatedFiles(FileApi& real) : real_(real) {}
 
-  std::vector<std::u16string> searches;  // every pattern given to FindFirst
   // A package file one level down, as a full path, that this medium lists first: its folder
   // first in the current directory, and itself first in its folder. Empty: the real order.
   std::u16string listedFirst;
@@ -243,10 +240,11 @@ struct Simulation {
       : rule(real.summaries, wow64),
         installer(real.packages, rule),
         files(real.files),
-        processes(rule),
+        processes(rule, trace),
         certs(real.certs),
         platform(real.platform, wow64) {}
 
+  RecordedTrace trace;
   SimulatedPlatformRule rule;
   SimulatedInstaller installer;
   SimulatedFiles files;
@@ -255,8 +253,5 @@ struct Simulation {
   SimulatedPlatform platform;
   SilentUi ui;
   NoResources resources;
-  System sys{installer, files, processes, certs, platform, ui, resources};
-
-  // The package path of the first "msiexec ... /i "<path>"" command run; empty when none ran.
-  std::u16string InstalledPackage() const;
+  System sys{installer, files, processes, certs, platform, ui, resources, NoLog(), nullptr, trace};
 };

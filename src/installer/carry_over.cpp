@@ -21,7 +21,7 @@ std::u16string LevelFragment(const std::u16string& releaseFlags) {
   }
   if (releaseFlags.find(u"qxrmcsp") != std::u16string::npos) return u"kc2*";
   if (releaseFlags.find(u"qxcspi") != std::u16string::npos) return u"kc1*";
-  return u"-*";
+  return kNoLevelFragment;
 }
 
 }  // namespace
@@ -59,7 +59,9 @@ std::uint32_t BuildCarryOverArgs(const System& sys, std::u16string productCode, 
       return result;
     }
     sys.log.Line({"configuration of ", productCode, ": ISReleaseFlags ", Quoted(releaseFlags)});
-    pattern += LevelFragment(releaseFlags);
+    const std::u16string level = LevelFragment(releaseFlags);
+    pattern += level;
+    sys.trace.LevelCarried(level);
   }
 
   std::u16string language;
@@ -68,7 +70,9 @@ std::uint32_t BuildCarryOverArgs(const System& sys, std::u16string productCode, 
     report("ProductLanguage", kStrProductLanguageUnreadable);
     return result;
   }
-  pattern += language == u"1033" ? u"eng*" : u"rus*";
+  const char16_t* languageFragment = language == u"1033" ? u"eng*" : u"rus*";
+  pattern += languageFragment;
+  sys.trace.LanguageCarried(languageFragment);
   sys.log.Line({"configuration of ", productCode, ": ProductLanguage ", Quoted(language),
                 ", package pattern ", Quoted(pattern)});
   return 0;

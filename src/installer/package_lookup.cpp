@@ -6,11 +6,11 @@
 #include "installer/folder_walk.h"
 #include "log/log_lines.h"
 
-std::uint32_t ReadCurrentDirectoryText(const System& sys, std::u16string& directory) {
+std::uint32_t ReadCurrentDirectoryText(FileApi& files, std::u16string& directory) {
   return ReadSizedText(
       kMaxPath,
       [&](char16_t* buffer, std::uint32_t length) {
-        return sys.files.ReadCurrentDirectory(length, buffer);
+        return files.ReadCurrentDirectory(length, buffer);
       },
       directory);
 }
@@ -37,18 +37,20 @@ std::uint32_t FindPackageFile(const System& sys, std::u16string pattern, std::u1
     // The current directory may be longer than the classic path limit; it is then read again
     // with the size it reports, so the path is always complete.
     std::u16string current;
-    result = ReadCurrentDirectoryText(sys, current);
+    result = ReadCurrentDirectoryText(sys.files, current);
     if (result != 0) {
       sys.log.Line({"package: current directory unreadable, error ", DecimalText(result)});
       return false;
     }
     path = current + u"\\" + directory.name + u"\\" + match.name;
     sys.log.Line({"package for ", Quoted(pattern), ": ", path});
+    sys.trace.PackageLookedUp(pattern, path);
     return false;
   });
   if (!ended) {
     sys.log.Line({further ? u"package: no further file matches " : u"package: no file matches ",
                   Quoted(pattern)});
+    sys.trace.PackageLookedUp(pattern, std::u16string());
   }
   return result;
 }

@@ -9,7 +9,7 @@ constexpr std::uint32_t kErrorNoMoreFiles = 232;  // no package file matched
 
 // The current directory in full, however long: 0, or the error that GetCurrentDirectoryW
 // gave.
-std::uint32_t ReadCurrentDirectoryText(const System& sys, std::u16string& directory);
+std::uint32_t ReadCurrentDirectoryText(FileApi& files, std::u16string& directory);
 
 // Full path of the first file matching `pattern` one level below the current directory, or,
 // with `skip`, of the one that many matches further on in the same order.

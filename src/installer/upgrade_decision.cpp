@@ -63,6 +63,7 @@ std::uint32_t DecideUpgrade(const System& sys, std::u16string productCode, int& 
   if (result != 0) return Fail(sys, "package version", kStrNewVersionUnreadable, result);
 
   versionOrder = CompareVersionText(newVersion, installedVersion);
+  sys.trace.VersionCompared(path, installedVersion, newVersion);
   sys.log.Line({"upgrade check ", productCode, ": installed ", Quoted(installedVersion),
                 ", package ", Quoted(newVersion),
                 versionOrder > 0 ? u", package newer" : u", package not newer"});

@@ -1,25 +1,37 @@
-#include "setup/dialog_choice.h"
+// Dialog 141's choice as the fragments of the package pattern that its buttons stand for.
 
-#include <string>
+#include "setup/dialog_choice.h"
 
 #include "actions/setup_options.h"
 #include "ui/config_dialog_choice.h"
 
+namespace {
+
+struct Fragment {
+  int id;
+  const char16_t* text;
+  std::u16string SetupOptions::*target;
+};
+constexpr Fragment kFragments[] = {
+    {kCtlKc1, u"kc1*", &SetupOptions::kcPattern},
+    {kCtlKc2, u"kc2*", &SetupOptions::kcPattern},
+    {kCtlKc3, u"kc3*", &SetupOptions::kcPattern},
+    {kCtlRussian, u"rus*", &SetupOptions::langPattern},
+    {kCtlEnglish, u"eng*", &SetupOptions::langPattern},
+};
+
+}  // namespace
+
 void AppendDialogChoice(const std::function<bool(int controlId)>& isChecked,
                         SetupOptions& options) {
-  struct Fragment {
-    int id;
-    const char16_t* text;
-    std::u16string SetupOptions::*target;
-  };
-  static constexpr Fragment kFragments[] = {
-      {kCtlKc1, u"kc1*", &SetupOptions::kcPattern},
-      {kCtlKc2, u"kc2*", &SetupOptions::kcPattern},
-      {kCtlKc3, u"kc3*", &SetupOptions::kcPattern},
-      {kCtlRussian, u"rus*", &SetupOptions::langPattern},
-      {kCtlEnglish, u"eng*", &SetupOptions::langPattern},
-  };
   for (const Fragment& fragment : kFragments) {
     if (isChecked(fragment.id)) options.*fragment.target += fragment.text;
   }
+}
+
+int DialogButtonOf(const std::u16string& fragment) {
+  for (const Fragment& button : kFragments) {
+    if (fragment == button.text) return button.id;
+  }
+  return 0;
 }

@@ -2,6 +2,7 @@
 
 #include "system/cert_api.h"
 #include "system/file_api.h"
+#include "system/install_trace.h"
 #include "system/installer_api.h"
 #include "system/platform_api.h"
 #include "system/process_api.h"
@@ -23,4 +24,5 @@ struct System {
   RunLog& log = NoLog();  // the run's log; none unless the program opens one
   // What finishing an upgrade after the restart needs; none where the program does not resume.
   ResumeApi* resume = nullptr;
+  InstallTrace& trace = NoTrace();  // the actions' decisions; kept only by a simulation
 };

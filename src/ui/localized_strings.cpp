@@ -63,6 +63,7 @@ int ShowMessage(const System& sys, std::uint16_t textId, std::uint16_t captionId
   const std::u16string caption = LoadLocalizedString(sys.resources, captionId);
   std::u16string text = LoadLocalizedString(sys.resources, textId);
   if (code) text += u": " + DecimalText(*code) + u".";
+  sys.trace.MessageChosen(textId);
   if (!sys.ui.SomebodyCanSee()) {
     // Nobody could ever answer: the run goes on as after the answer that agrees to nothing.
     const int answer = (style & kMbButtonsMask) == kMbYesNo ? kIdNo : kIdOk;

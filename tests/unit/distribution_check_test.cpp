@@ -548,10 +548,10 @@ TEST(CheckExitCodeTest, ErrorsOutrankWarnings) {
   CheckReport report;
   report.sections.push_back({u"s", {ReportLine{}}});
   EXPECT_EQ(0, CheckExitCode(report));
-  report.sections[0].lines[0].findings.push_back({Severity::kWarning, u"w"});
+  report.sections[0].lines[0].findings.push_back({Severity::kWarning, "w", u"w"});
   EXPECT_EQ(1, CheckExitCode(report));
   report.sections.push_back({u"t", {ReportLine{}}});
-  report.sections[1].lines[0].findings.push_back({Severity::kError, u"e"});
+  report.sections[1].lines[0].findings.push_back({Severity::kError, "e", u"e"});
   EXPECT_EQ(2, CheckExitCode(report));
   EXPECT_EQ(1, CountFindings(report, Severity::kError));
 }

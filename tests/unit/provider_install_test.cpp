@@ -338,11 +338,11 @@ struct PlatformCase {
   const char* name;
   bool wow64;
   std::vector<std::string> commands;
-  // What the checker reads back from each command line: the package installed, the file of
-  // the registry import, the file of the ACL import; empty where the line is of another kind.
+  // What the trace gives the checker: the packages installed, the files of the registry
+  // import and of the ACL import.
   std::vector<std::u16string> packages;
-  std::vector<std::u16string> registryFiles;
-  std::vector<std::u16string> aclFiles;
+  std::u16string registryFile;
+  std::u16string aclFile;
 };
 
 class ProvidersPlatform : public ProvidersTest,
@@ -357,37 +357,35 @@ TEST_P(ProvidersPlatform, ChoosesPackagesAndImportFilesOfThePlatform) {
   EXPECT_EQ(0u, Run(false));
   EXPECT_EQ(GetParam().commands, CommandLines());
   std::vector<std::u16string> packages;
-  std::vector<std::u16string> registryFiles;
-  std::vector<std::u16string> aclFiles;
-  for (const std::u16string& line : fake.processes.CommandLines()) {
-    packages.push_back(InstalledPackageOf(line));
-    registryFiles.push_back(RegistryImportFileOf(line));
-    aclFiles.push_back(AclImportFileOf(line));
+  for (const RecordedTrace::Install& install : fake.trace.installs) {
+    packages.push_back(install.package);
   }
   EXPECT_EQ(GetParam().packages, packages);
-  EXPECT_EQ(GetParam().registryFiles, registryFiles);
-  EXPECT_EQ(GetParam().aclFiles, aclFiles);
+  ASSERT_EQ(2u, fake.trace.imports.size());
+  EXPECT_EQ(ImportKind::kRegistry, fake.trace.imports[0].kind);
+  EXPECT_EQ(GetParam().registryFile, fake.trace.imports[0].file);
+  EXPECT_EQ(ImportKind::kAcl, fake.trace.imports[1].kind);
+  EXPECT_EQ(GetParam().aclFile, fake.trace.imports[1].file);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Platforms, ProvidersPlatform,
     ::testing::Values(
+        PlatformCase{"Wow64",
+                     true,
+                     {"msiexec /qn /i \"C:\\dist\\x64\\csp-x64-kc1-rus.msi\" C=1  REBOOT=R",
+                      "msiexec /qn /i \"C:\\dist\\x64\\ucsp-x64-eng.msi\" U=1  REBOOT=R",
+                      "regedit /s ZAZ_x64_2.reg", "regini ZAZ_acl_x64.acl"},
+                     {u"C:\\dist\\x64\\csp-x64-kc1-rus.msi", u"C:\\dist\\x64\\ucsp-x64-eng.msi"},
+                     u"ZAZ_x64_2.reg",
+                     u"ZAZ_acl_x64.acl"},
         PlatformCase{
-            "Wow64",
-            true,
-            {"msiexec /qn /i \"C:\\dist\\x64\\csp-x64-kc1-rus.msi\" C=1  REBOOT=R",
-             "msiexec /qn /i \"C:\\dist\\x64\\ucsp-x64-eng.msi\" U=1  REBOOT=R",
-             "regedit /s ZAZ_x64_2.reg", "regini ZAZ_acl_x64.acl"},
-            {u"C:\\dist\\x64\\csp-x64-kc1-rus.msi", u"C:\\dist\\x64\\ucsp-x64-eng.msi", u"", u""},
-            {u"", u"", u"ZAZ_x64_2.reg", u""},
-            {u"", u"", u"", u"ZAZ_acl_x64.acl"}},
-        PlatformCase{"Native32Bit",
-                     false,
-                     {kCspFresh, kZazFresh, kRegedit, kRegini},
-                     {u"C:\\dist\\win32\\csp-win32-kc1-rus.msi",
-                      u"C:\\dist\\win32\\ucsp-win32-eng.msi", u"", u""},
-                     {u"", u"", u"ZAZ_x86_2.reg", u""},
-                     {u"", u"", u"", u"ZAZ_acl_x86.acl"}}),
+            "Native32Bit",
+            false,
+            {kCspFresh, kZazFresh, kRegedit, kRegini},
+            {u"C:\\dist\\win32\\csp-win32-kc1-rus.msi", u"C:\\dist\\win32\\ucsp-win32-eng.msi"},
+            u"ZAZ_x86_2.reg",
+            u"ZAZ_acl_x86.acl"}),
     [](const ::testing::TestParamInfo<PlatformCase>& param) { return param.param.name; });
 
 TEST_F(ProvidersTest, ImportFilesNeedASuccessfulWow64Answer) {

@@ -35,8 +35,9 @@ def _check(session, *args):
 
 
 def _findings(report):
-    """(section, path, severity, text) of every finding of a JSON report."""
-    return sorted((section["title"], line["path"], finding["severity"], finding["text"])
+    """(section, path, severity, id, text) of every finding of a JSON report."""
+    return sorted((section["title"], line["path"], finding["severity"], finding["id"],
+                   finding["text"])
                   for section in report["sections"] for line in section["lines"]
                   for finding in line["findings"])
 
@@ -54,7 +55,7 @@ def _plain_csp_matches(blank=" "):
     for platform, arch in _PLATFORMS:
         names = _csp_files(arch, blank)
         findings.append((f"CSP, {platform}", "fresh installation, -csp", "warning",
-                         f'"csp*{arch}* " matches 4 files: ' + ", ".join(names[:-1]) + " and "
+                         "pattern-matches-several-files", f'"csp*{arch}* " matches 4 files: ' + ", ".join(names[:-1]) + " and "
                          + names[-1] + "; which one the launcher takes depends on the listing "
                          "order of the medium it runs from"))
     return findings
@@ -182,9 +183,9 @@ def _upgrades_finding_nothing():
             text = f'no file matches "csp*{arch}* {level}{language}" one level down'
             findings += [
                 (f"CSP, {platform}", f"upgrade of an installed {level} {language} CSP 3.6.5365",
-                 "error", text),
+                 "error", "package-not-found", text),
                 (f"CSP, {platform}", f"takeover of a {level} {language} CSP installed under the "
-                 "second product code", "error", text)]
+                 "second product code", "error", "package-not-found", text)]
     return findings
 
 
@@ -211,9 +212,9 @@ def _two_win32_plugins():
     text = ('"zirelcom*win32*" matches 2 files: plugin\\zirelcom-win32.msi and '
             "plugin-copy\\zirelcom-win32.msi; which one the launcher takes depends on the listing "
             "order of the medium it runs from")
-    return [("Plug-in, 32-bit Windows", path, "warning", text)
+    return [("Plug-in, 32-bit Windows", path, "warning", "pattern-matches-several-files", text)
             for path in ("fresh installation", "replacement of an installed older plug-in")] + [
-        ("Files", "package file", "warning",
+        ("Files", "package file", "warning", "package-unreached-in-listing-order",
          "no path of the launcher reaches it in this folder's listing order")]
 
 
@@ -227,37 +228,39 @@ CASES = [
     _broken("check_win32_plugin_needs_installer_5",
             _then(_one_configuration, _copy_into("packages", "plugin-3.0.0-installer-5.0",
                                                  "zirelcom-win32.msi", to="plugin")), 1,
-            [("Files", "package file", "warning", _NEEDS_INSTALLER_5)], gone=_demo_findings()),
+            [("Files", "package file", "warning", "package-needs-newer-installer",
+              _NEEDS_INSTALLER_5)], gone=_demo_findings()),
     _broken("check_upgrade_blank_missing", _csp_without_blank, 2,
             _upgrades_finding_nothing() + _plain_csp_matches(blank=""),
             gone=_plain_csp_matches()),
     _broken("check_foreign_product_code",
             _copy_into("packages", "plugin-foreign-code", "zirelcom-x64.msi", to="plugin"), 2,
-            [("Plug-in, 64-bit Windows", "fresh installation", "error", _FOREIGN),
+            [("Plug-in, 64-bit Windows", "fresh installation", "error", "foreign-product-code",
+              _FOREIGN),
              ("Plug-in, 64-bit Windows", "replacement of an installed older plug-in", "error",
-              _FOREIGN)]),
+              "foreign-product-code", _FOREIGN)]),
     _broken("check_win32_plugin_newer", _older_x64_plugin, 1,
             [("Plug-in, 64-bit Windows", "replacement of an installed older plug-in", "warning",
-              "the version compared is 3.0.0 of plugin\\zirelcom-win32.msi, the package "
+              "version-read-from-other-package", "the version compared is 3.0.0 of plugin\\zirelcom-win32.msi, the package "
               "installed is 1.0.0")]),
     _broken("check_ansi_registry_file", _copy_into("broken", "ZAZ_x64_2.reg"), 2,
-            [("ZAZ CSP imports, 64-bit Windows", "regedit /s", "error",
+            [("ZAZ CSP imports, 64-bit Windows", "regedit /s", "error", "registry-file-format",
               "not Unicode with a byte-order mark: regedit reads it as ANSI and finds no "
               "\"REGEDIT4\" header")]),
     _broken("check_junk_certificate", _copy_into("certs", "not-a-certificate.cer"), 2,
-            [("Files", "certificate file", "error",
+            [("Files", "certificate file", "error", "certificate-file-unopenable",
               "crypt32 cannot open it as a certificate file: the launcher skips it")]),
     # The version check on 32-bit Windows meets zirelcom-amd64.msi first and passes over it.
     _broken("check_x64_plugin_met_first_on_32bit_passed_over", _x64_plugin_named_amd64, 1, []),
     _broken("check_x64_plugin_named_win32", _x64_plugin_named_win32, 2,
-            [("Files", "package file", "error",
+            [("Files", "package file", "error", "package-named-for-other-platform",
               'named for Intel Windows, but its Template "x64;1033" names the x64 platform: the '
               "launcher picks packages by name"),
-             ("Plug-in, 32-bit Windows", "fresh installation", "error",
+             ("Plug-in, 32-bit Windows", "fresh installation", "error", "platform-refused",
               "msiexec refuses this x64 package on 32-bit Windows with 1633, and the launcher ends "
               "this path with 1633"),
              ("Plug-in, 32-bit Windows", "replacement of an installed older plug-in", "error",
-              "the version check opens plugin\\zirelcom-win32.msi, an x64 package, which "
+              "platform-refused", "the version check opens plugin\\zirelcom-win32.msi, an x64 package, which "
               "MsiOpenPackageEx refuses on 32-bit Windows with 1633: message 133, and the "
               "launcher ends this path with 1633")]),
     _broken("check_two_candidates_two_folders", _win32_plugin_in_second_folder, 1,

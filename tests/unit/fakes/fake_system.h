@@ -1,5 +1,6 @@
 #pragma once
 
+#include "check/recorded_trace.h"
 #include "fakes/fake_certs.h"
 #include "fakes/fake_files.h"
 #include "fakes/fake_installer.h"
@@ -22,6 +23,7 @@ struct FakeSystem {
   FakeUi ui{kernel};
   FakeResources resources;
   FakeRunLog log;
+  RecordedTrace trace;
 
-  System sys{installer, files, processes, certs, platform, ui, resources, log};
+  System sys{installer, files, processes, certs, platform, ui, resources, log, nullptr, trace};
 };
