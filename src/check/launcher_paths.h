@@ -10,6 +10,12 @@
 #include "check/simulated_system.h"
 
 // The launcher's own code run on the distribution in a simulation: which file each path finds.
+//
+// A path is one way a run of the launcher can go: a start (the platform, the command line or the
+// dialog's choice, the products already installed) and where the launcher's real installation
+// code leads from it on this folder. Each path is simulated once in the folder's own listing
+// order (a PathRun); the listing-order findings then run the same start again with one file
+// listed first (Rerun), as another medium may list it, and compare where that leads.
 
 // Where one simulated run of the launcher led, and what it started from.
 struct PathRun {
