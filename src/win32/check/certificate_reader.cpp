@@ -12,7 +12,6 @@
 namespace {
 
 constexpr DWORD kEncoding = X509_ASN_ENCODING | PKCS_7_ASN_ENCODING;
-constexpr DWORD kReadLimit = 64 * 1024;
 
 // A certificate store closed through the checker's function table.
 struct StoreTraits {
@@ -88,15 +87,4 @@ std::vector<CertificateFacts> CryptCertificateReader::ReadCertificates(const std
     certificates.push_back(facts);
   }
   return certificates;
-}
-
-bool KernelFileReader::ReadFileBytes(const std::u16string& name, std::string& bytes) {
-  KernelHandle file(CreateFileW(Wide(name), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file) return false;
-  bytes.assign(kReadLimit, '\0');
-  DWORD read = 0;
-  if (!ReadFile(file.Get(), bytes.data(), kReadLimit, &read, nullptr)) return false;
-  bytes.resize(read);
-  return true;
 }

@@ -14,10 +14,3 @@ class CryptCertificateReader : public CertificateReader {
  private:
   const CertificateFunctions& crypt_;
 };
-
-// Files of the current directory read with CreateFileW and ReadFile, shared for reading.
-class KernelFileReader : public FileReader {
- public:
-  // Reads at most the first 64 KiB: enough for every header the checker looks at.
-  bool ReadFileBytes(const std::u16string& name, std::string& bytes) override;
-};

@@ -6,6 +6,7 @@
 #include "log/utf8_text.h"
 #include "win32/certificate_stores.h"
 #include "win32/check/certificate_reader.h"
+#include "win32/check/kernel_file_reader.h"
 #include "win32/check/libraries.h"
 #include "win32/check/read_only_packages.h"
 #include "win32/dll_search.h"
