@@ -20,7 +20,7 @@ std::uint32_t InstallPlugin(const System& sys, SetupState& state, std::u16string
   }
 
   int versionOrder = 0;
-  const std::uint32_t decision = DecideUpgrade(sys, kPluginProductCode, versionOrder, nullptr);
+  const std::uint32_t decision = DecideUpgrade(sys, kPlugin, versionOrder, nullptr);
   if (decision != 0) return decision;
 
   if (versionOrder == 1) {

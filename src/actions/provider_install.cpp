@@ -38,46 +38,63 @@ bool IsInstalled(const System& sys, const Product& product) {
   return state == kInstallStateDefault;
 }
 
+// What an upgrade in place keeps, in the log's words.
+const char16_t* KeptConfiguration(CarryOver carryOver) {
+  return carryOver == CarryOver::kLanguage ? u"language" : u"configuration";
+}
+
+// An installed `product` upgraded in place when its package is newer, keeping the configuration
+// its row carries over; left alone when the package is not newer. An installed version below
+// the row's minimum in-place version ends the sequence: only the CSP has one, so the message
+// and the exit code are the CSP's. Adds the installation's result to `accumulator`.
+EarlyEnd UpgradeInPlace(const System& sys, const Product& product, bool silent,
+                        std::u16string pattern, const std::u16string& args,
+                        std::uint32_t& accumulator) {
+  int versionOrder = 1;
+  int minimumOrder = -1;
+  const std::uint32_t decision = DecideUpgrade(sys, product, versionOrder, &minimumOrder);
+  if (decision != 0) return {true, decision};
+  if (minimumOrder > 0) {
+    sys.log.Line({product.name, ": the installed version is too old for an upgrade"});
+    if (!silent) ShowMessage(sys, kStrCspTooOld, kStrUpdateCaption, kMbIconError);
+    return {true, kExitCspTooOld};
+  }
+  if (versionOrder != 1) {
+    sys.log.Line({product.name, ": package not newer, nothing to do"});
+    return {};
+  }
+  sys.log.Line({product.name, ": newer package, upgrade in place keeping the ",
+                KeptConfiguration(product.carryOver)});
+  const std::uint32_t carried = BuildCarryOverArgs(sys, product, silent, pattern);
+  if (carried != 0) return {true, carried};
+  AddStepResult(accumulator,
+                InstallPackage(sys, product.code, pattern, args + kUpgradeProperties, silent));
+  return {};
+}
+
 // The CSP: installed as chosen when the configuration was selected, else upgraded in place,
-// taken over from the second product code, or installed fresh. Sets `result` to the
-// installation's result (0 when nothing is installed).
+// taken over from the second product code, or installed fresh. Adds the installation's result
+// to `accumulator`.
 EarlyEnd InstallCsp(const System& sys, const SetupOptions& options, bool silent,
                     const std::u16string& suffix, const std::u16string& cspArgs,
-                    std::uint32_t& result) {
+                    std::uint32_t& accumulator) {
   std::u16string pattern =
       kCsp.packagePrefix + suffix + options.kcPattern + options.langPattern + u" ";
   if (options.selectConfig) {
     sys.log.Line({"CSP: configuration chosen, installed as chosen"});
-    result = InstallPackage(sys, kCspProductCode, pattern, cspArgs, silent);
+    AddStepResult(accumulator, InstallPackage(sys, kCsp.code, pattern, cspArgs, silent));
     return {};
   }
   if (IsInstalled(sys, kCsp)) {
-    int versionOrder = 1;
-    int minimumOrder = -1;
-    const std::uint32_t decision = DecideUpgrade(sys, kCspProductCode, versionOrder, &minimumOrder);
-    if (decision != 0) return {true, decision};
-    if (minimumOrder > 0) {
-      sys.log.Line({"CSP: the installed version is too old for an upgrade"});
-      if (!silent) ShowMessage(sys, kStrCspTooOld, kStrUpdateCaption, kMbIconError);
-      return {true, kExitCspTooOld};
-    }
-    if (versionOrder != 1) {
-      sys.log.Line({"CSP: package not newer, nothing to do"});
-      return {};
-    }
-    sys.log.Line({"CSP: newer package, upgrade in place keeping the configuration"});
-    const std::uint32_t carried = BuildCarryOverArgs(sys, kCspProductCode, silent, pattern);
-    if (carried != 0) return {true, carried};
-    result = InstallPackage(sys, kCspProductCode, pattern, cspArgs + kUpgradeProperties, silent);
-    return {};
+    return UpgradeInPlace(sys, kCsp, silent, pattern, cspArgs, accumulator);
   }
   if (IsInstalled(sys, kCspSecond)) {
     sys.log.Line({"CSP: installed under the second code, its configuration is taken over"});
-    const std::uint32_t carried = BuildCarryOverArgs(sys, kCspSecondProductCode, silent, pattern);
+    const std::uint32_t carried = BuildCarryOverArgs(sys, kCspSecond, silent, pattern);
     if (carried != 0) return {true, carried};
   }
   sys.log.Line({"CSP: new installation under the CSP code"});
-  result = InstallPackage(sys, kCspProductCode, pattern, cspArgs, silent);
+  AddStepResult(accumulator, InstallPackage(sys, kCsp.code, pattern, cspArgs, silent));
   return {};
 }
 
@@ -85,24 +102,12 @@ EarlyEnd InstallCsp(const System& sys, const SetupOptions& options, bool silent,
 // Adds the installation's result to `accumulator`.
 EarlyEnd InstallZazCsp(const System& sys, bool silent, const std::u16string& suffix,
                        const std::u16string& ucspArgs, std::uint32_t& accumulator) {
-  std::u16string pattern = kZazCsp.packagePrefix + suffix;
-  if (!IsInstalled(sys, kZazCsp)) {
-    sys.log.Line({"ZAZ CSP: first installation"});
-    AddStepResult(accumulator, InstallPackage(sys, kZazCspProductCode, pattern, ucspArgs, silent));
-    return {};
+  const std::u16string pattern = kZazCsp.packagePrefix + suffix;
+  if (IsInstalled(sys, kZazCsp)) {
+    return UpgradeInPlace(sys, kZazCsp, silent, pattern, ucspArgs, accumulator);
   }
-  int versionOrder = 1;
-  const std::uint32_t decision = DecideUpgrade(sys, kZazCspProductCode, versionOrder, nullptr);
-  if (decision != 0) return {true, decision};
-  if (versionOrder != 1) {
-    sys.log.Line({"ZAZ CSP: package not newer, nothing to do"});
-    return {};
-  }
-  sys.log.Line({"ZAZ CSP: newer package, upgrade in place keeping the language"});
-  const std::uint32_t carried = BuildCarryOverArgs(sys, kZazCspProductCode, silent, pattern);
-  if (carried != 0) return {true, carried};
-  AddStepResult(accumulator, InstallPackage(sys, kZazCspProductCode, pattern,
-                                            ucspArgs + kUpgradeProperties, silent));
+  sys.log.Line({"ZAZ CSP: first installation"});
+  AddStepResult(accumulator, InstallPackage(sys, kZazCsp.code, pattern, ucspArgs, silent));
   return {};
 }
 

@@ -8,7 +8,6 @@
 #include "check/path_findings.h"
 #include "common/product_catalogue.h"
 #include "installer/package_lookup.h"
-#include "installer/upgrade_decision.h"
 
 namespace {
 

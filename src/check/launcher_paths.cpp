@@ -9,7 +9,6 @@
 #include "installer/carry_over.h"
 #include "installer/folder_walk.h"
 #include "installer/package_lookup.h"
-#include "installer/upgrade_decision.h"
 #include "setup/command_line.h"
 #include "setup/dialog_choice.h"
 
@@ -78,12 +77,19 @@ std::u16string ConfigurationName(const PackageConfiguration& configuration) {
 
 }  // namespace
 
+std::u16string VersionCheckPattern(const std::u16string& productCode) {
+  const Product* product = FindProduct(productCode);
+  return product != nullptr ? product->versionPattern : u"";
+}
+
 bool ReadConfiguration(const RealSystem& real, const std::u16string& productCode,
                        const std::u16string& path, PackageConfiguration& configuration) {
+  const Product* product = FindProduct(productCode);
+  if (product == nullptr) return false;
   Simulation simulation(real, false);
   simulation.installer.installed[productCode] = {kOldestVersion, path};
   std::u16string pattern;
-  if (BuildCarryOverArgs(simulation.sys, productCode, true, pattern) != 0) return false;
+  if (BuildCarryOverArgs(simulation.sys, *product, true, pattern) != 0) return false;
   const RecordedTrace& carried = simulation.trace;
   configuration.level = carried.levelsCarried.empty() ? u"" : carried.levelsCarried.back();
   configuration.language = carried.languagesCarried.back();

@@ -53,6 +53,10 @@ struct PackageConfiguration {
   }
 };
 
+// The pattern of the package whose version the launcher compares for `productCode`; empty for
+// a product it does not handle.
+std::u16string VersionCheckPattern(const std::u16string& productCode);
+
 // Configuration of the package at `path` read as if it were the installed `productCode`.
 // False when the package cannot be read.
 bool ReadConfiguration(const RealSystem& real, const std::u16string& productCode,

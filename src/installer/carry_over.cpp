@@ -1,7 +1,6 @@
 #include "installer/carry_over.h"
 
 #include "common/number_text.h"
-#include "common/product_catalogue.h"
 #include "installer/installer_access.h"
 #include "log/log_lines.h"
 #include "ui/localized_strings.h"
@@ -26,8 +25,9 @@ std::u16string LevelFragment(const std::u16string& releaseFlags) {
 
 }  // namespace
 
-std::uint32_t BuildCarryOverArgs(const System& sys, std::u16string productCode, bool silent,
+std::uint32_t BuildCarryOverArgs(const System& sys, const Product& product, bool silent,
                                  std::u16string& pattern) {
+  const char16_t* const productCode = product.code;
   std::uint32_t result = 0;
   const auto report = [&](LogPart property, std::uint16_t textId) {
     sys.log.Line({"configuration of ", productCode, ": ", property, " unreadable, error ",
@@ -50,8 +50,7 @@ std::uint32_t BuildCarryOverArgs(const System& sys, std::u16string productCode, 
     return result;
   }
 
-  const Product* product = FindProduct(productCode);
-  if (product != nullptr && product->carryOver == CarryOver::kLevelAndLanguage) {
+  if (product.carryOver == CarryOver::kLevelAndLanguage) {
     std::u16string releaseFlags;
     result = ReadPackageProperty(session, u"ISReleaseFlags", releaseFlags);
     if (result != 0) {

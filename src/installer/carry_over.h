@@ -3,11 +3,13 @@
 #include <cstdint>
 #include <string>
 
+#include "common/product_catalogue.h"
 #include "system/system.h"
 
 // The level fragment of an installed CSP package whose release flags name no protection level.
 inline constexpr char16_t kNoLevelFragment[] = u"-*";
 
-// Appends the installed product's level (CSP codes) and language fragments to `pattern`.
-std::uint32_t BuildCarryOverArgs(const System& sys, std::u16string productCode, bool silent,
+// Appends the fragments of the installed `product`'s configuration that its row carries over
+// (the level, then the language) to `pattern`.
+std::uint32_t BuildCarryOverArgs(const System& sys, const Product& product, bool silent,
                                  std::u16string& pattern);

@@ -1,7 +1,6 @@
 #include "installer/upgrade_decision.h"
 
 #include "common/number_text.h"
-#include "common/product_catalogue.h"
 #include "installer/installer_access.h"
 #include "installer/package_lookup.h"
 #include "log/log_lines.h"
@@ -18,11 +17,6 @@ std::uint32_t Fail(const System& sys, LogPart step, std::uint16_t textId, std::u
 
 }  // namespace
 
-std::u16string VersionCheckPattern(const std::u16string& productCode) {
-  const Product* product = FindProduct(productCode);
-  return product != nullptr ? product->versionPattern : u"";
-}
-
 // Code unit by code unit; a text that ends where the other goes on sorts first.
 int CompareVersionText(const std::u16string& a, const std::u16string& b) {
   const std::size_t common = a.size() < b.size() ? a.size() : b.size();
@@ -34,11 +28,11 @@ int CompareVersionText(const std::u16string& a, const std::u16string& b) {
 }
 
 // Its messages are shown whether or not the run is silent.
-std::uint32_t DecideUpgrade(const System& sys, std::u16string productCode, int& versionOrder,
+std::uint32_t DecideUpgrade(const System& sys, const Product& product, int& versionOrder,
                             int* minimumOrder) {
   std::u16string installedVersion;
   std::uint32_t result =
-      ReadProductInfo(sys.installer, productCode, u"VersionString", installedVersion);
+      ReadProductInfo(sys.installer, product.code, u"VersionString", installedVersion);
   if (result != 0) return Fail(sys, "installed version", kStrInstalledVersionUnreadable, result);
 
   // The first match that this Windows can open: a package for another platform (a 64-bit one
@@ -46,7 +40,7 @@ std::uint32_t DecideUpgrade(const System& sys, std::u16string productCode, int& 
   std::u16string path;
   PackageSession session(sys.installer);
   for (std::uint32_t skip = 0;; ++skip) {
-    result = FindPackageFile(sys, VersionCheckPattern(productCode), path, skip);
+    result = FindPackageFile(sys, product.versionPattern, path, skip);
     if (result != 0 && skip == 0) return Fail(sys, "package lookup", kStrPackageNotFound, result);
     if (result != 0) {
       result = kErrorPlatformUnsupported;  // every match is for another platform
@@ -64,14 +58,13 @@ std::uint32_t DecideUpgrade(const System& sys, std::u16string productCode, int& 
 
   versionOrder = CompareVersionText(newVersion, installedVersion);
   sys.trace.VersionCompared(path, installedVersion, newVersion);
-  sys.log.Line({"upgrade check ", productCode, ": installed ", Quoted(installedVersion),
+  sys.log.Line({"upgrade check ", product.code, ": installed ", Quoted(installedVersion),
                 ", package ", Quoted(newVersion),
                 versionOrder > 0 ? u", package newer" : u", package not newer"});
-  const Product* product = FindProduct(productCode);
-  if (product != nullptr && *product->minimumInPlace != u'\0' && minimumOrder != nullptr) {
-    *minimumOrder = CompareVersionText(product->minimumInPlace, installedVersion);
+  if (*product.minimumInPlace != u'\0' && minimumOrder != nullptr) {
+    *minimumOrder = CompareVersionText(product.minimumInPlace, installedVersion);
     if (*minimumOrder > 0) {
-      sys.log.Line({"upgrade check: installed version older than ", product->minimumInPlace,
+      sys.log.Line({"upgrade check: installed version older than ", product.minimumInPlace,
                     ", no upgrade in place"});
     }
   }

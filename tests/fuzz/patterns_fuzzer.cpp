@@ -248,14 +248,11 @@ bool IsLevelFragment(const std::u16string& f) {
 
 void CheckCarryOver(const Lines& lines) {
   const std::u16string& settings = lines[0];
-  std::u16string productCode = kZazCspProductCode;
-  if (Contains(settings, u'c')) productCode = kCspProductCode;
-  if (Contains(settings, u's')) productCode = kCspSecondProductCode;
-  if (Contains(settings, u'p')) productCode = kPluginProductCode;
-  if (Contains(settings, u'k')) {
-    productCode = kCspProductCode;
-    for (auto& c : productCode) c = FoldForMatch(c);  // same code in small letters: another text
-  }
+  const Product* row = &kZazCsp;
+  if (Contains(settings, u'c')) row = &kCsp;
+  if (Contains(settings, u's')) row = &kCspSecond;
+  if (Contains(settings, u'p')) row = &kPlugin;
+  const std::u16string productCode = row->code;
   const bool silent = Contains(settings, u'q');
   const std::u16string flags = lines[1];
   const std::u16string language = lines[2];
@@ -297,7 +294,7 @@ void CheckCarryOver(const Lines& lines) {
   }
 
   std::u16string pattern = prefix;
-  const std::uint32_t result = BuildCarryOverArgs(fake.sys, productCode, silent, pattern);
+  const std::uint32_t result = BuildCarryOverArgs(fake.sys, *row, silent, pattern);
   FUZZ_CHECK(result == expectedResult);
   FUZZ_CHECK(pattern == expectedPattern);
   // The caller's text stays its prefix; what follows holds no zero.

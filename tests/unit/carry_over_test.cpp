@@ -11,10 +11,10 @@ constexpr char16_t kCached[] = u"C:\\Windows\\Installer\\1a2b3c.msi";
 
 class CarryOverTest : public InstallTest {
  protected:
-  // Installs `code` with a cached package holding the given properties (absent when nullopt).
-  void InstallProduct(const std::u16string& code, std::optional<std::u16string> releaseFlags,
+  // Installs `product` with a cached package holding the given properties (absent when nullopt).
+  void InstallProduct(const Product& product, std::optional<std::u16string> releaseFlags,
                       std::optional<std::u16string> language) {
-    fake.installer.products[code].info[u"LocalPackage"] = kCached;
+    fake.installer.products[product.code].info[u"LocalPackage"] = kCached;
     auto& properties = fake.installer.packages[kCached];
     if (releaseFlags) properties[u"ISReleaseFlags"] = *releaseFlags;
     if (language) properties[u"ProductLanguage"] = *language;
@@ -23,7 +23,7 @@ class CarryOverTest : public InstallTest {
 
 struct FragmentCase {
   const char* name;
-  std::u16string product;
+  const Product* product;
   std::optional<std::u16string> releaseFlags;
   std::optional<std::u16string> language;
   std::u16string appended;
@@ -34,9 +34,9 @@ class CarryOverFragments : public CarryOverTest,
 
 TEST_P(CarryOverFragments, AppendsTheInstalledConfiguration) {
   const FragmentCase& c = GetParam();
-  InstallProduct(c.product, c.releaseFlags, c.language);
+  InstallProduct(*c.product, c.releaseFlags, c.language);
   std::u16string pattern = u"csp*x64* ";
-  EXPECT_EQ(0u, BuildCarryOverArgs(fake.sys, c.product, false, pattern));
+  EXPECT_EQ(0u, BuildCarryOverArgs(fake.sys, *c.product, false, pattern));
   EXPECT_EQ(Utf8(u"csp*x64* " + c.appended), Utf8(pattern));
   // The checker reads the same fragments from the trace.
   const std::vector<std::u16string>& levels = fake.trace.levelsCarried;
@@ -46,39 +46,39 @@ TEST_P(CarryOverFragments, AppendsTheInstalledConfiguration) {
   EXPECT_EQ(std::vector<std::u16string>{kCached}, fake.installer.openedPackages);
 }
 
-const std::u16string kCsp = kCspProductCode;
-const std::u16string kSecond = kCspSecondProductCode;
-const std::u16string kZaz = kZazCspProductCode;
+const Product* const kCspRow = &kCsp;
+const Product* const kSecond = &kCspSecond;
+const Product* const kZaz = &kZazCsp;
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, CarryOverFragments,
     ::testing::Values(
-        FragmentCase{"Kc2English", kCsp, u"kc2", u"1033", u"kc2*eng*"},
-        FragmentCase{"Kc3Russian", kCsp, u"base,kc3,x", u"1049", u"kc3*rus*"},
-        FragmentCase{"QxrmcspIsKc2", kCsp, u"qxrmcsp", u"1049", u"kc2*rus*"},
-        FragmentCase{"QxcspiIsKc1", kCsp, u"qxcspi", u"1033", u"kc1*eng*"},
-        FragmentCase{"NoLevel", kCsp, u"base", u"1033", u"-*eng*"},
+        FragmentCase{"Kc2English", kCspRow, u"kc2", u"1033", u"kc2*eng*"},
+        FragmentCase{"Kc3Russian", kCspRow, u"base,kc3,x", u"1049", u"kc3*rus*"},
+        FragmentCase{"QxrmcspIsKc2", kCspRow, u"qxrmcsp", u"1049", u"kc2*rus*"},
+        FragmentCase{"QxcspiIsKc1", kCspRow, u"qxcspi", u"1033", u"kc1*eng*"},
+        FragmentCase{"NoLevel", kCspRow, u"base", u"1033", u"-*eng*"},
         FragmentCase{"KcFoundBeforeQxrmcsp", kSecond, u"kc1,qxrmcsp", u"1049", u"kc1*rus*"},
         FragmentCase{"QxrmcspBeforeQxcspi", kSecond, u"qxrmcsp,qxcspi", u"1049", u"kc2*rus*"},
-        FragmentCase{"CapitalKcNotFound", kCsp, u"KC2", u"1049", u"-*rus*"},
-        FragmentCase{"KcInsideAWordCounts", kCsp, u"packcsp", u"1049", u"kcs*rus*"},
-        FragmentCase{"FirstKcWins", kCsp, u"kc3,kc1", u"1049", u"kc3*rus*"},
-        FragmentCase{"EmptyFlags", kCsp, u"", u"1049", u"-*rus*"},
+        FragmentCase{"CapitalKcNotFound", kCspRow, u"KC2", u"1049", u"-*rus*"},
+        FragmentCase{"KcInsideAWordCounts", kCspRow, u"packcsp", u"1049", u"kcs*rus*"},
+        FragmentCase{"FirstKcWins", kCspRow, u"kc3,kc1", u"1049", u"kc3*rus*"},
+        FragmentCase{"EmptyFlags", kCspRow, u"", u"1049", u"-*rus*"},
         FragmentCase{"UndefinedFlags", kSecond, std::nullopt, u"1033", u"-*eng*"},
-        FragmentCase{"KcAtTheVeryEnd", kCsp, u"qxrmcsp,kc", u"1033", u"kc*eng*"},
+        FragmentCase{"KcAtTheVeryEnd", kCspRow, u"qxrmcsp,kc", u"1033", u"kc*eng*"},
         FragmentCase{"OnlyKc", kSecond, u"kc", u"1049", u"kc*rus*"},
-        FragmentCase{"LanguageWithBlankIsRussian", kCsp, u"kc2", u"1033 ", u"kc2*rus*"},
-        FragmentCase{"EmptyLanguageIsRussian", kCsp, u"kc2", u"", u"kc2*rus*"},
-        FragmentCase{"UndefinedLanguageIsRussian", kCsp, u"kc2", std::nullopt, u"kc2*rus*"},
+        FragmentCase{"LanguageWithBlankIsRussian", kCspRow, u"kc2", u"1033 ", u"kc2*rus*"},
+        FragmentCase{"EmptyLanguageIsRussian", kCspRow, u"kc2", u"", u"kc2*rus*"},
+        FragmentCase{"UndefinedLanguageIsRussian", kCspRow, u"kc2", std::nullopt, u"kc2*rus*"},
         FragmentCase{"ZazEnglishNoLevel", kZaz, u"kc3", u"1033", u"eng*"},
         FragmentCase{"ZazRussian", kZaz, u"qxrmcsp", u"1049", u"rus*"}),
     [](const ::testing::TestParamInfo<FragmentCase>& param) { return param.param.name; });
 
 TEST_F(CarryOverTest, ZazCspDoesNotNeedReleaseFlags) {
-  InstallProduct(kZaz, std::nullopt, u"1033");
+  InstallProduct(kZazCsp, std::nullopt, u"1033");
   fake.installer.propertyFailures[u"ISReleaseFlags"] = 1615;
   std::u16string pattern = u"ucsp*x64*";
-  EXPECT_EQ(0u, BuildCarryOverArgs(fake.sys, kZaz, false, pattern));
+  EXPECT_EQ(0u, BuildCarryOverArgs(fake.sys, kZazCsp, false, pattern));
   EXPECT_EQ(u"ucsp*x64*eng*", pattern);
 }
 

@@ -46,8 +46,8 @@ class DecideUpgradeTest : public InstallTest {
     fake.files.AddFile(path);
     fake.installer.packages[path][u"ProductVersion"] = version;
   }
-  void Install(const std::u16string& code, const std::u16string& version) {
-    fake.installer.products[code].info[u"VersionString"] = version;
+  void Install(const Product& product, const std::u16string& version) {
+    fake.installer.products[product.code].info[u"VersionString"] = version;
   }
   int versionOrder = kUntouched;
   int minimumOrder = kUntouched;
@@ -55,7 +55,7 @@ class DecideUpgradeTest : public InstallTest {
 
 struct OrderCase {
   const char* name;
-  std::u16string product;
+  const Product* product;
   std::u16string installed;
   std::u16string packaged;
   std::u16string packagePath;
@@ -68,9 +68,9 @@ class DecideUpgradeOrders : public DecideUpgradeTest,
 
 TEST_P(DecideUpgradeOrders, ComparesTheNewPackageWithTheInstalledProduct) {
   const OrderCase& c = GetParam();
-  Install(c.product, c.installed);
+  Install(*c.product, c.installed);
   fake.installer.packages[c.packagePath][u"ProductVersion"] = c.packaged;
-  EXPECT_EQ(0u, DecideUpgrade(fake.sys, c.product, versionOrder, &minimumOrder));
+  EXPECT_EQ(0u, DecideUpgrade(fake.sys, *c.product, versionOrder, &minimumOrder));
   EXPECT_EQ(c.versionOrder, versionOrder);
   EXPECT_EQ(c.minimumOrder, minimumOrder);
   EXPECT_EQ(std::vector<std::u16string>{c.packagePath}, fake.installer.openedPackages);
@@ -83,27 +83,23 @@ const std::u16string kCspPackage = u"C:\\dist\\x64\\csp-x64.msi";
 INSTANTIATE_TEST_SUITE_P(
     Cases, DecideUpgradeOrders,
     ::testing::Values(
-        OrderCase{"CspSameVersion", kCspProductCode, u"3.6.5365", u"3.6.5365", kCspPackage, 0, 0},
-        OrderCase{"CspTooOldAlthoughNewer", kCspProductCode, u"3.6.5000", u"3.6.6497", kCspPackage,
+        OrderCase{"CspSameVersion", &kCsp, u"3.6.5365", u"3.6.5365", kCspPackage, 0, 0},
+        OrderCase{"CspTooOldAlthoughNewer", &kCsp, u"3.6.5000", u"3.6.6497", kCspPackage, 1, 1},
+        OrderCase{"CspUpgradeInPlace", &kCsp, u"3.6.6000", u"3.6.7000", kCspPackage, 1, -1},
+        OrderCase{"CspTextOrderNotNumeric", &kCsp, u"3.6.9999", u"3.6.10000", kCspPackage, -1, -1},
+        OrderCase{"CspFiveDigitBuildCountsAsTooOld", &kCsp, u"3.6.10000", u"3.6.10001", kCspPackage,
                   1, 1},
-        OrderCase{"CspUpgradeInPlace", kCspProductCode, u"3.6.6000", u"3.6.7000", kCspPackage, 1,
-                  -1},
-        OrderCase{"CspTextOrderNotNumeric", kCspProductCode, u"3.6.9999", u"3.6.10000", kCspPackage,
-                  -1, -1},
-        OrderCase{"CspFiveDigitBuildCountsAsTooOld", kCspProductCode, u"3.6.10000", u"3.6.10001",
-                  kCspPackage, 1, 1},
-        OrderCase{"CspShorterInstalledText", kCspProductCode, u"3.6", u"3.6.0", kCspPackage, 1, 1},
-        OrderCase{"CspNewerInstalled", kCspProductCode, u"3.6.7000", u"3.6.6000", kCspPackage, -1,
-                  -1},
-        OrderCase{"ZazCspNeverWritesMinimum", kZazCspProductCode, u"1.0.0", u"3.6.0",
+        OrderCase{"CspShorterInstalledText", &kCsp, u"3.6", u"3.6.0", kCspPackage, 1, 1},
+        OrderCase{"CspNewerInstalled", &kCsp, u"3.6.7000", u"3.6.6000", kCspPackage, -1, -1},
+        OrderCase{"ZazCspNeverWritesMinimum", &kZazCsp, u"1.0.0", u"3.6.0",
                   u"C:\\dist\\x64\\ucsp-x64.msi", 1, kUntouched},
-        OrderCase{"PluginNeverWritesMinimum", kPluginProductCode, u"3.0", u"2.0.1",
+        OrderCase{"PluginNeverWritesMinimum", &kPlugin, u"3.0", u"2.0.1",
                   u"C:\\dist\\x64\\zirelcom-x64.msi", -1, kUntouched}),
     [](const ::testing::TestParamInfo<OrderCase>& param) { return param.param.name; });
 
 TEST_F(DecideUpgradeTest, CspCodeWithoutPlaceForMinimumSetsOnlyTheVersionOrder) {
-  Install(kCspProductCode, u"3.6.5000");
-  EXPECT_EQ(0u, DecideUpgrade(fake.sys, kCspProductCode, versionOrder, nullptr));
+  Install(kCsp, u"3.6.5000");
+  EXPECT_EQ(0u, DecideUpgrade(fake.sys, kCsp, versionOrder, nullptr));
   EXPECT_EQ(1, versionOrder);
 }
 
@@ -118,7 +114,7 @@ class DecideUpgradeFailures : public DecideUpgradeTest,
  protected:
   // Sets up the world so that the step the case names fails.
   void Break(const std::string& name) {
-    if (name != "NotInstalled") Install(kCspProductCode, u"3.6.6000");
+    if (name != "NotInstalled") Install(kCsp, u"3.6.6000");
     if (name == "VersionStringMissing") fake.installer.products[kCspProductCode].info.clear();
     if (name == "NoPackage") fake.files.Remove(kCspPackage);
     if (name == "CurrentDirectoryUnreadable") fake.files.currentDirectoryFails = true;
@@ -133,7 +129,7 @@ class DecideUpgradeFailures : public DecideUpgradeTest,
 TEST_P(DecideUpgradeFailures, ShowsItsMessageReturnsTheResultAndWritesNoOrder) {
   const FailureCase& c = GetParam();
   Break(c.name);
-  EXPECT_EQ(c.result, DecideUpgrade(fake.sys, kCspProductCode, versionOrder, &minimumOrder));
+  EXPECT_EQ(c.result, DecideUpgrade(fake.sys, kCsp, versionOrder, &minimumOrder));
   EXPECT_EQ(std::vector<std::string>{"Ошибка|" + c.text + "|16"}, Boxes());
   EXPECT_EQ(kUntouched, versionOrder);
   EXPECT_EQ(kUntouched, minimumOrder);
@@ -155,10 +151,10 @@ INSTANTIATE_TEST_SUITE_P(
 
 // A medium that lists the 64-bit package first on 32-bit Windows: the next match is compared.
 TEST_F(DecideUpgradeTest, APackageForAnotherPlatformIsPassedOver) {
-  Install(kCspProductCode, u"3.6.6000");
+  Install(kCsp, u"3.6.6000");
   fake.installer.openFailures[kCspPackage] = 1633;
   AddPackage(u"C:\\dist\\x86\\csp-win32.msi", u"3.6.5000");
-  EXPECT_EQ(0u, DecideUpgrade(fake.sys, kCspProductCode, versionOrder, &minimumOrder));
+  EXPECT_EQ(0u, DecideUpgrade(fake.sys, kCsp, versionOrder, &minimumOrder));
   EXPECT_EQ(-1, versionOrder);
   EXPECT_TRUE(Boxes().empty());
   EXPECT_EQ((std::vector<std::u16string>{kCspPackage, u"C:\\dist\\x86\\csp-win32.msi"}),
@@ -170,22 +166,12 @@ TEST_F(DecideUpgradeTest, APackageForAnotherPlatformIsPassedOver) {
                               u" is for another platform (1633), passed over"));
 }
 
-TEST_F(DecideUpgradeTest, CodesWithoutPatternLookForNoPackage) {
-  for (const std::u16string& code :
-       {std::u16string(kCspSecondProductCode), std::u16string(u"{00000000-0000-0000-0000-0}")}) {
-    Install(code, u"1.0");
-    EXPECT_EQ(232u, DecideUpgrade(fake.sys, code, versionOrder, &minimumOrder));
-  }
-  EXPECT_EQ(std::vector<std::string>(2, "Ошибка|Не возможно найти msi-пакет.|16"), Boxes());
+TEST_F(DecideUpgradeTest, ARowWithoutPatternLooksForNoPackage) {
+  Install(kCspSecond, u"1.0");
+  EXPECT_EQ(232u, DecideUpgrade(fake.sys, kCspSecond, versionOrder, &minimumOrder));
+  EXPECT_EQ(std::vector<std::string>{"Ошибка|Не возможно найти msi-пакет.|16"}, Boxes());
   EXPECT_TRUE(fake.installer.openedPackages.empty());
   EXPECT_EQ(kUntouched, versionOrder);
-}
-
-TEST_F(DecideUpgradeTest, ProductCodeIsComparedWithRegardToCase) {
-  const std::u16string lower = u"{6e1b37a2-0c94-4d58-a1f3-2b7c9e05d841}";
-  Install(lower, u"3.6.5000");
-  EXPECT_EQ(232u, DecideUpgrade(fake.sys, lower, versionOrder, &minimumOrder));
-  EXPECT_EQ(kUntouched, minimumOrder);
 }
 
 }  // namespace
