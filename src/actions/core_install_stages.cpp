@@ -3,9 +3,8 @@
 #include "actions/plugin_install.h"
 #include "actions/provider_install.h"
 
-std::uint32_t CoreInstallStages::InstallProviders(bool silent, std::u16string cspArgs,
-                                                  std::u16string ucspArgs) {
-  return ::InstallProviders(sys_, state_, silent, std::move(cspArgs), std::move(ucspArgs));
+std::uint32_t CoreInstallStages::InstallProviders(bool silent) {
+  return ::InstallProviders(sys_, state_, silent);
 }
 
 std::uint32_t CoreInstallStages::InstallPlugin(std::u16string pluginArgs, bool silent) {

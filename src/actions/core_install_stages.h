@@ -8,8 +8,7 @@
 class CoreInstallStages : public InstallStages {
  public:
   CoreInstallStages(const System& sys, SetupState& state) : sys_(sys), state_(state) {}
-  std::uint32_t InstallProviders(bool silent, std::u16string cspArgs,
-                                 std::u16string ucspArgs) override;
+  std::uint32_t InstallProviders(bool silent) override;
   std::uint32_t InstallPlugin(std::u16string pluginArgs, bool silent) override;
 
  private:

@@ -7,7 +7,7 @@
 class InstallStages {
  public:
   virtual ~InstallStages() = default;
-  virtual std::uint32_t InstallProviders(bool silent, std::u16string cspArgs,
-                                         std::u16string ucspArgs) = 0;
+  // The providers the run's options ask for, each with its msiexec arguments from the options.
+  virtual std::uint32_t InstallProviders(bool silent) = 0;
   virtual std::uint32_t InstallPlugin(std::u16string pluginArgs, bool silent) = 0;
 };

@@ -127,18 +127,17 @@ std::uint32_t ImportZazSettings(const System& sys, Wow64Cache& wow64) {
 
 // Every step runs; the sequence's result is its first failure, else 3010 when a step asked for
 // a restart, else 0.
-std::uint32_t InstallProviders(const System& sys, SetupState& state, bool silent,
-                               std::u16string cspArgs, std::u16string ucspArgs) {
+std::uint32_t InstallProviders(const System& sys, SetupState& state, bool silent) {
   const SetupOptions& options = state.options;
   const std::u16string suffix = ArchitectureSuffix(sys, state.wow64);
   std::uint32_t accumulator = 0;
 
   if (options.installCsp) {
-    const EarlyEnd end = InstallCsp(sys, options, silent, suffix, cspArgs, accumulator);
+    const EarlyEnd end = InstallCsp(sys, options, silent, suffix, options.cspArgs, accumulator);
     if (end.ends) return end.result;
   }
   if (options.installUcsp) {
-    const EarlyEnd end = InstallZazCsp(sys, silent, suffix, ucspArgs, accumulator);
+    const EarlyEnd end = InstallZazCsp(sys, silent, suffix, options.ucspArgs, accumulator);
     if (end.ends) return end.result;
     AddStepResult(accumulator, ImportZazSettings(sys, state.wow64));
     AddRootCertificates(sys);

@@ -6,6 +6,6 @@
 #include "actions/setup_state.h"
 #include "system/system.h"
 
-// Installs or upgrades the CSP and the ZAZ CSP as the options ask; results are OR-ed.
-std::uint32_t InstallProviders(const System& sys, SetupState& state, bool silent,
-                               std::u16string cspArgs, std::u16string ucspArgs);
+// Installs or upgrades the CSP and the ZAZ CSP as the options ask, each with its msiexec
+// arguments from the options.
+std::uint32_t InstallProviders(const System& sys, SetupState& state, bool silent);

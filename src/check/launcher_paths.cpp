@@ -32,7 +32,7 @@ PathRun Rerun(const RealSystem& real, PathRun run, const std::u16string& listedF
   if (run.productCode == kPluginProductCode) {
     run.result = InstallPlugin(simulation.sys, state, u"", true);
   } else {
-    run.result = InstallProviders(simulation.sys, state, true, u"", u"");
+    run.result = InstallProviders(simulation.sys, state, true);
   }
   const RecordedTrace& trace = simulation.trace;
   run.installed = trace.installs.empty() ? std::u16string() : trace.installs.front().package;
@@ -203,7 +203,7 @@ ImportFiles ZazImportFiles(const RealSystem& real, bool wow64) {
   Simulation simulation(real, wow64);
   SetupState state;
   state.options = OptionsOf(real, u"-ucsp");
-  InstallProviders(simulation.sys, state, true, u"", u"");
+  InstallProviders(simulation.sys, state, true);
   ImportFiles files;
   for (const RecordedTrace::Import& import : simulation.trace.imports) {
     (import.kind == ImportKind::kRegistry ? files.registry : files.acl) = import.file;

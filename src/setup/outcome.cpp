@@ -1,12 +1,40 @@
+// The confirmation question and the closing message, one row per set of products asked for.
+
 #include "setup/outcome.h"
 
 #include "ui/string_ids.h"
 
+namespace {
+
+// The texts of one set of providers asked for: the question, and the closing message without
+// and with the restart offer.
+struct ProviderTexts {
+  std::uint16_t question;
+  std::uint16_t done;
+  std::uint16_t doneRestart;
+};
+
+// Indexed by ProviderSet: the plug-in alone, with the CSP, with the ZAZ CSP, with both.
+constexpr ProviderTexts kProviderTexts[] = {
+    {kStrAskPlugin, kStrDonePlugin, kStrDonePluginRestart},
+    {kStrAskCsp, kStrDoneCsp, kStrDoneCspRestart},
+    {kStrAskUcsp, kStrDoneUcsp, kStrDoneUcspRestart},
+    {kStrAskBoth, kStrDoneBoth, kStrDoneBothRestart},
+};
+
+// The providers the options ask for, one bit each: 1 the CSP, 2 the ZAZ CSP.
+unsigned ProviderSet(const SetupOptions& options) {
+  return (options.installCsp ? 1u : 0u) | (options.installUcsp ? 2u : 0u);
+}
+
+}  // namespace
+
+bool AsksForProviders(const SetupOptions& options) {
+  return ProviderSet(options) != 0;
+}
+
 std::uint16_t ChooseQuestion(const SetupOptions& options) {
-  if (options.installCsp && options.installUcsp) return kStrAskBoth;
-  if (options.installCsp) return kStrAskCsp;
-  if (options.installUcsp) return kStrAskUcsp;
-  return kStrAskPlugin;
+  return kProviderTexts[ProviderSet(options)].question;
 }
 
 // A pending restart means the older plug-in was removed, the removal asked for a restart and
@@ -22,14 +50,6 @@ Outcome ChooseOutcome(const SetupOptions& options, bool restartPending,
   }
   const bool restartNeeded =
       providerResult == kResultRestartRequired || pluginResult == kResultRestartRequired;
-  if (options.installCsp && options.installUcsp) {
-    return restartNeeded ? Outcome{kStrDoneBothRestart, true} : Outcome{kStrDoneBoth, false};
-  }
-  if (options.installCsp) {
-    return restartNeeded ? Outcome{kStrDoneCspRestart, true} : Outcome{kStrDoneCsp, false};
-  }
-  if (options.installUcsp) {
-    return restartNeeded ? Outcome{kStrDoneUcspRestart, true} : Outcome{kStrDoneUcsp, false};
-  }
-  return restartNeeded ? Outcome{kStrDonePluginRestart, true} : Outcome{kStrDonePlugin, false};
+  const ProviderTexts& texts = kProviderTexts[ProviderSet(options)];
+  return restartNeeded ? Outcome{texts.doneRestart, true} : Outcome{texts.done, false};
 }

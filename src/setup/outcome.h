@@ -5,6 +5,9 @@
 #include "actions/setup_options.h"
 #include "common/exit_codes.h"
 
+// Whether the options ask for a provider besides the plug-in.
+bool AsksForProviders(const SetupOptions& options);
+
 // The confirmation question for the provider flags.
 std::uint16_t ChooseQuestion(const SetupOptions& options);
 

@@ -16,7 +16,7 @@ class RetryWhileInstallerBusy : public InstallStages {
  public:
   RetryWhileInstallerBusy(const System& sys, InstallStages& stages) : sys_(sys), stages_(stages) {}
   // A resumed run installs the plug-in only: the providers were done before the restart.
-  std::uint32_t InstallProviders(bool, std::u16string, std::u16string) override { return 0; }
+  std::uint32_t InstallProviders(bool) override { return 0; }
   std::uint32_t InstallPlugin(std::u16string pluginArgs, bool silent) override {
     for (int retry = 0;; ++retry) {
       const std::uint32_t result = stages_.InstallPlugin(pluginArgs, silent);

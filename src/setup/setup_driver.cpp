@@ -122,7 +122,7 @@ std::uint32_t RunSetup(const System& sys, InstallStages& stages, SetupState& sta
   }
 
   std::uint32_t providerResult = kResultSuccess;
-  if (options.installCsp || options.installUcsp) {
+  if (AsksForProviders(options)) {
     if (options.selectConfig && options.installCsp && !silent) {
       const ConfigDialogChoice choice = sys.ui.ShowConfigDialog();
       if (!choice.proceed) {
@@ -134,7 +134,7 @@ std::uint32_t RunSetup(const System& sys, InstallStages& stages, SetupState& sta
                     Quoted(options.langPattern)});
     }
     progress.Resume();
-    providerResult = stages.InstallProviders(silent, options.cspArgs, options.ucspArgs);
+    providerResult = stages.InstallProviders(silent);
     if (IsInstallFailure(providerResult)) {
       progress.End();
       return ReportFailure(sys, silent, kStrCspFailed, providerResult);

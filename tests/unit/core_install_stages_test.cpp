@@ -27,7 +27,8 @@ TEST_F(CoreInstallStagesTest, ProviderStageReadsTheRunsOptionsAndSharesTheWow64C
   state.options.installUcsp = true;
   fake.platform.wow64 = true;
   fake.processes.exitCodes[u"regedit"] = 3010;
-  EXPECT_EQ(3010u, stages.InstallProviders(false, u"C=1 ", u"U=1 "));
+  state.options.ucspArgs = u"U=1 ";
+  EXPECT_EQ(3010u, stages.InstallProviders(false));
   EXPECT_EQ(
       (std::vector<std::string>{"msiexec /qn /i \"C:\\dist\\x64\\ucsp-x64.msi\" U=1  REBOOT=R",
                                 "regedit /s ZAZ_x64_2.reg", "regini ZAZ_acl_x64.acl"}),

@@ -32,9 +32,8 @@ class ScriptedInstallStages : public InstallStages {
   std::vector<ProviderCall> providerCalls;
   std::vector<PluginCall> pluginCalls;
 
-  std::uint32_t InstallProviders(bool silent, std::u16string cspArgs,
-                                 std::u16string ucspArgs) override {
-    providerCalls.push_back({silent, cspArgs, ucspArgs});
+  std::uint32_t InstallProviders(bool silent) override {
+    providerCalls.push_back({silent, state_.options.cspArgs, state_.options.ucspArgs});
     kernel_.Log("InstallProviders");
     return providerResult;
   }
