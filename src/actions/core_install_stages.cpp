@@ -3,10 +3,10 @@
 #include "actions/plugin_install.h"
 #include "actions/provider_install.h"
 
-std::uint32_t CoreInstallStages::InstallProviders(bool silent) {
-  return ::InstallProviders(sys_, state_, silent);
+std::uint32_t CoreInstallStages::InstallProviders(const Prompts& prompts) {
+  return ::InstallProviders(sys_, state_, prompts);
 }
 
-std::uint32_t CoreInstallStages::InstallPlugin(std::u16string pluginArgs, bool silent) {
-  return ::InstallPlugin(sys_, state_, std::move(pluginArgs), silent);
+std::uint32_t CoreInstallStages::InstallPlugin(std::u16string pluginArgs, const Prompts& prompts) {
+  return ::InstallPlugin(sys_, state_, std::move(pluginArgs), prompts);
 }

@@ -8,8 +8,8 @@
 class CoreInstallStages : public InstallStages {
  public:
   CoreInstallStages(const System& sys, SetupState& state) : sys_(sys), state_(state) {}
-  std::uint32_t InstallProviders(bool silent) override;
-  std::uint32_t InstallPlugin(std::u16string pluginArgs, bool silent) override;
+  std::uint32_t InstallProviders(const Prompts& prompts) override;
+  std::uint32_t InstallPlugin(std::u16string pluginArgs, const Prompts& prompts) override;
 
  private:
   const System& sys_;

@@ -19,11 +19,12 @@ std::u16string FileNameOf(const std::u16string& path) {
 }  // namespace
 
 std::uint32_t InstallPackage(const System& sys, std::u16string productCode, std::u16string pattern,
-                             std::u16string args, bool silent) {
+                             std::u16string args, const Prompts& prompts) {
   std::u16string path;
   const std::uint32_t lookup = FindPackageFile(sys, std::move(pattern), path);
   if (lookup != 0) {
-    if (!silent) ShowMessage(sys, kStrPackageNotFound, kStrErrorCaption, kMbIconError);
+    ShowMessage(sys, prompts, BoxKind::kUnlessSilent, kStrPackageNotFound, kStrErrorCaption,
+                kMbIconError);
     return lookup;
   }
 

@@ -9,18 +9,18 @@
 #include "log/log_lines.h"
 
 std::uint32_t InstallPlugin(const System& sys, SetupState& state, std::u16string pluginArgs,
-                            bool silent) {
+                            const Prompts& prompts) {
   const std::u16string pattern = kPlugin.packagePrefix + ArchitectureSuffix(sys, state.wow64);
 
   const int productState = sys.installer.QueryProductState(kPluginProductCode);
   LogProductState(sys.log, kPlugin.name, kPluginProductCode, productState);
   if (productState == kInstallStateUnknown) {
     sys.log.Line({"plug-in: not installed, first installation"});
-    return InstallPackage(sys, kPluginProductCode, pattern, pluginArgs, silent);
+    return InstallPackage(sys, kPluginProductCode, pattern, pluginArgs, prompts);
   }
 
   int versionOrder = 0;
-  const std::uint32_t decision = DecideUpgrade(sys, kPlugin, versionOrder, nullptr);
+  const std::uint32_t decision = DecideUpgrade(sys, prompts, kPlugin, versionOrder, nullptr);
   if (decision != 0) return decision;
 
   if (versionOrder == 1) {
@@ -28,7 +28,7 @@ std::uint32_t InstallPlugin(const System& sys, SetupState& state, std::u16string
     sys.log.Line({"plug-in: newer package, the installed version is removed first"});
     const std::uint32_t removal =
         RunProcess(sys, std::u16string(u"msiexec /qn /x ") + kPluginProductCode + u" REBOOT=R");
-    if (removal == 0) return InstallPackage(sys, kPluginProductCode, pattern, pluginArgs, silent);
+    if (removal == 0) return InstallPackage(sys, kPluginProductCode, pattern, pluginArgs, prompts);
     if (removal == kResultRestartRequired) {
       state.restartPending = true;  // the new package goes in after the restart
       sys.log.Line({"plug-in: the removal needs a restart; the new package is left for then"});
@@ -43,7 +43,7 @@ std::uint32_t InstallPlugin(const System& sys, SetupState& state, std::u16string
   if (feature == kInstallStateAbsent) {
     sys.log.Line({"plug-in: the missing feature is added"});
     return InstallPackage(sys, kPluginProductCode, pattern, pluginArgs + u" ADDLOCAL=VIVAZED",
-                          silent);
+                          prompts);
   }
   state.pluginUpToDate = true;
   return 0;

@@ -5,7 +5,8 @@
 
 #include "actions/setup_state.h"
 #include "system/system.h"
+#include "ui/prompts.h"
 
 // Installs, replaces or completes the browser plug-in. May set state.restartPending.
 std::uint32_t InstallPlugin(const System& sys, SetupState& state, std::u16string pluginArgs,
-                            bool silent);
+                            const Prompts& prompts);

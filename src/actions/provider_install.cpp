@@ -47,16 +47,17 @@ const char16_t* KeptConfiguration(CarryOver carryOver) {
 // its row carries over; left alone when the package is not newer. An installed version below
 // the row's minimum in-place version ends the sequence: only the CSP has one, so the message
 // and the exit code are the CSP's. Adds the installation's result to `accumulator`.
-EarlyEnd UpgradeInPlace(const System& sys, const Product& product, bool silent,
+EarlyEnd UpgradeInPlace(const System& sys, const Product& product, const Prompts& prompts,
                         std::u16string pattern, const std::u16string& args,
                         std::uint32_t& accumulator) {
   int versionOrder = 1;
   int minimumOrder = -1;
-  const std::uint32_t decision = DecideUpgrade(sys, product, versionOrder, &minimumOrder);
+  const std::uint32_t decision = DecideUpgrade(sys, prompts, product, versionOrder, &minimumOrder);
   if (decision != 0) return {true, decision};
   if (minimumOrder > 0) {
     sys.log.Line({product.name, ": the installed version is too old for an upgrade"});
-    if (!silent) ShowMessage(sys, kStrCspTooOld, kStrUpdateCaption, kMbIconError);
+    ShowMessage(sys, prompts, BoxKind::kUnlessSilent, kStrCspTooOld, kStrUpdateCaption,
+                kMbIconError);
     return {true, kExitCspTooOld};
   }
   if (versionOrder != 1) {
@@ -65,49 +66,49 @@ EarlyEnd UpgradeInPlace(const System& sys, const Product& product, bool silent,
   }
   sys.log.Line({product.name, ": newer package, upgrade in place keeping the ",
                 KeptConfiguration(product.carryOver)});
-  const std::uint32_t carried = BuildCarryOverArgs(sys, product, silent, pattern);
+  const std::uint32_t carried = BuildCarryOverArgs(sys, product, prompts, pattern);
   if (carried != 0) return {true, carried};
   AddStepResult(accumulator,
-                InstallPackage(sys, product.code, pattern, args + kUpgradeProperties, silent));
+                InstallPackage(sys, product.code, pattern, args + kUpgradeProperties, prompts));
   return {};
 }
 
 // The CSP: installed as chosen when the configuration was selected, else upgraded in place,
 // taken over from the second product code, or installed fresh. Adds the installation's result
 // to `accumulator`.
-EarlyEnd InstallCsp(const System& sys, const SetupOptions& options, bool silent,
+EarlyEnd InstallCsp(const System& sys, const SetupOptions& options, const Prompts& prompts,
                     const std::u16string& suffix, const std::u16string& cspArgs,
                     std::uint32_t& accumulator) {
   std::u16string pattern =
       kCsp.packagePrefix + suffix + options.kcPattern + options.langPattern + u" ";
   if (options.selectConfig) {
     sys.log.Line({"CSP: configuration chosen, installed as chosen"});
-    AddStepResult(accumulator, InstallPackage(sys, kCsp.code, pattern, cspArgs, silent));
+    AddStepResult(accumulator, InstallPackage(sys, kCsp.code, pattern, cspArgs, prompts));
     return {};
   }
   if (IsInstalled(sys, kCsp)) {
-    return UpgradeInPlace(sys, kCsp, silent, pattern, cspArgs, accumulator);
+    return UpgradeInPlace(sys, kCsp, prompts, pattern, cspArgs, accumulator);
   }
   if (IsInstalled(sys, kCspSecond)) {
     sys.log.Line({"CSP: installed under the second code, its configuration is taken over"});
-    const std::uint32_t carried = BuildCarryOverArgs(sys, kCspSecond, silent, pattern);
+    const std::uint32_t carried = BuildCarryOverArgs(sys, kCspSecond, prompts, pattern);
     if (carried != 0) return {true, carried};
   }
   sys.log.Line({"CSP: new installation under the CSP code"});
-  AddStepResult(accumulator, InstallPackage(sys, kCsp.code, pattern, cspArgs, silent));
+  AddStepResult(accumulator, InstallPackage(sys, kCsp.code, pattern, cspArgs, prompts));
   return {};
 }
 
 // The ZAZ CSP package: upgraded in place keeping its language, installed fresh, or left alone.
 // Adds the installation's result to `accumulator`.
-EarlyEnd InstallZazCsp(const System& sys, bool silent, const std::u16string& suffix,
+EarlyEnd InstallZazCsp(const System& sys, const Prompts& prompts, const std::u16string& suffix,
                        const std::u16string& ucspArgs, std::uint32_t& accumulator) {
   const std::u16string pattern = kZazCsp.packagePrefix + suffix;
   if (IsInstalled(sys, kZazCsp)) {
-    return UpgradeInPlace(sys, kZazCsp, silent, pattern, ucspArgs, accumulator);
+    return UpgradeInPlace(sys, kZazCsp, prompts, pattern, ucspArgs, accumulator);
   }
   sys.log.Line({"ZAZ CSP: first installation"});
-  AddStepResult(accumulator, InstallPackage(sys, kZazCsp.code, pattern, ucspArgs, silent));
+  AddStepResult(accumulator, InstallPackage(sys, kZazCsp.code, pattern, ucspArgs, prompts));
   return {};
 }
 
@@ -127,17 +128,17 @@ std::uint32_t ImportZazSettings(const System& sys, Wow64Cache& wow64) {
 
 // Every step runs; the sequence's result is its first failure, else 3010 when a step asked for
 // a restart, else 0.
-std::uint32_t InstallProviders(const System& sys, SetupState& state, bool silent) {
+std::uint32_t InstallProviders(const System& sys, SetupState& state, const Prompts& prompts) {
   const SetupOptions& options = state.options;
   const std::u16string suffix = ArchitectureSuffix(sys, state.wow64);
   std::uint32_t accumulator = 0;
 
   if (options.installCsp) {
-    const EarlyEnd end = InstallCsp(sys, options, silent, suffix, options.cspArgs, accumulator);
+    const EarlyEnd end = InstallCsp(sys, options, prompts, suffix, options.cspArgs, accumulator);
     if (end.ends) return end.result;
   }
   if (options.installUcsp) {
-    const EarlyEnd end = InstallZazCsp(sys, silent, suffix, options.ucspArgs, accumulator);
+    const EarlyEnd end = InstallZazCsp(sys, prompts, suffix, options.ucspArgs, accumulator);
     if (end.ends) return end.result;
     AddStepResult(accumulator, ImportZazSettings(sys, state.wow64));
     AddRootCertificates(sys);

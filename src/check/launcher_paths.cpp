@@ -14,6 +14,8 @@
 
 namespace {
 
+// The launcher's boxes as in a -silent run that somebody sees: only those shown even then.
+constexpr Prompts kSilentRun(true, true);
 // An installed version older than every package, so that an installed product is replaced.
 constexpr char16_t kOldestVersion[] = u"";
 // The oldest CSP that is upgraded in place rather than refused.
@@ -30,9 +32,9 @@ PathRun Rerun(const RealSystem& real, PathRun run, const std::u16string& listedF
   SetupState state;
   state.options = run.options;
   if (run.productCode == kPluginProductCode) {
-    run.result = InstallPlugin(simulation.sys, state, u"", true);
+    run.result = InstallPlugin(simulation.sys, state, u"", kSilentRun);
   } else {
-    run.result = InstallProviders(simulation.sys, state, true);
+    run.result = InstallProviders(simulation.sys, state, kSilentRun);
   }
   const RecordedTrace& trace = simulation.trace;
   run.installed = trace.installs.empty() ? std::u16string() : trace.installs.front().package;
@@ -89,7 +91,7 @@ bool ReadConfiguration(const RealSystem& real, const std::u16string& productCode
   Simulation simulation(real, false);
   simulation.installer.installed[productCode] = {kOldestVersion, path};
   std::u16string pattern;
-  if (BuildCarryOverArgs(simulation.sys, *product, true, pattern) != 0) return false;
+  if (BuildCarryOverArgs(simulation.sys, *product, kSilentRun, pattern) != 0) return false;
   const RecordedTrace& carried = simulation.trace;
   configuration.level = carried.levelsCarried.empty() ? u"" : carried.levelsCarried.back();
   configuration.language = carried.languagesCarried.back();
@@ -203,7 +205,7 @@ ImportFiles ZazImportFiles(const RealSystem& real, bool wow64) {
   Simulation simulation(real, wow64);
   SetupState state;
   state.options = OptionsOf(real, u"-ucsp");
-  InstallProviders(simulation.sys, state, true);
+  InstallProviders(simulation.sys, state, kSilentRun);
   ImportFiles files;
   for (const RecordedTrace::Import& import : simulation.trace.imports) {
     (import.kind == ImportKind::kRegistry ? files.registry : files.acl) = import.file;

@@ -25,14 +25,14 @@ std::u16string LevelFragment(const std::u16string& releaseFlags) {
 
 }  // namespace
 
-std::uint32_t BuildCarryOverArgs(const System& sys, const Product& product, bool silent,
+std::uint32_t BuildCarryOverArgs(const System& sys, const Product& product, const Prompts& prompts,
                                  std::u16string& pattern) {
   const char16_t* const productCode = product.code;
   std::uint32_t result = 0;
   const auto report = [&](LogPart property, std::uint16_t textId) {
     sys.log.Line({"configuration of ", productCode, ": ", property, " unreadable, error ",
                   DecimalText(result)});
-    if (!silent) ShowMessage(sys, textId, kStrErrorCaption, kMbIconError);
+    ShowMessage(sys, prompts, BoxKind::kUnlessSilent, textId, kStrErrorCaption, kMbIconError);
   };
 
   std::u16string localPackage;

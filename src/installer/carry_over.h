@@ -5,11 +5,12 @@
 
 #include "common/product_catalogue.h"
 #include "system/system.h"
+#include "ui/prompts.h"
 
 // The level fragment of an installed CSP package whose release flags name no protection level.
 inline constexpr char16_t kNoLevelFragment[] = u"-*";
 
 // Appends the fragments of the installed `product`'s configuration that its row carries over
 // (the level, then the language) to `pattern`.
-std::uint32_t BuildCarryOverArgs(const System& sys, const Product& product, bool silent,
+std::uint32_t BuildCarryOverArgs(const System& sys, const Product& product, const Prompts& prompts,
                                  std::u16string& pattern);

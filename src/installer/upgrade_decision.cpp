@@ -9,9 +9,10 @@
 
 namespace {
 
-std::uint32_t Fail(const System& sys, LogPart step, std::uint16_t textId, std::uint32_t result) {
+std::uint32_t Fail(const System& sys, const Prompts& prompts, LogPart step, std::uint16_t textId,
+                   std::uint32_t result) {
   sys.log.Line({"upgrade check: ", step, " failed, error ", DecimalText(result)});
-  ShowMessage(sys, textId, kStrErrorCaption, kMbIconError);
+  ShowMessage(sys, prompts, BoxKind::kEvenSilent, textId, kStrErrorCaption, kMbIconError);
   return result;
 }
 
@@ -28,12 +29,14 @@ int CompareVersionText(const std::u16string& a, const std::u16string& b) {
 }
 
 // Its messages are shown whether or not the run is silent.
-std::uint32_t DecideUpgrade(const System& sys, const Product& product, int& versionOrder,
-                            int* minimumOrder) {
+std::uint32_t DecideUpgrade(const System& sys, const Prompts& prompts, const Product& product,
+                            int& versionOrder, int* minimumOrder) {
   std::u16string installedVersion;
   std::uint32_t result =
       ReadProductInfo(sys.installer, product.code, u"VersionString", installedVersion);
-  if (result != 0) return Fail(sys, "installed version", kStrInstalledVersionUnreadable, result);
+  if (result != 0) {
+    return Fail(sys, prompts, "installed version", kStrInstalledVersionUnreadable, result);
+  }
 
   // The first match that this Windows can open: a package for another platform (a 64-bit one
   // on 32-bit Windows, met first on a medium that lists it first) is passed over.
@@ -41,7 +44,9 @@ std::uint32_t DecideUpgrade(const System& sys, const Product& product, int& vers
   PackageSession session(sys.installer);
   for (std::uint32_t skip = 0;; ++skip) {
     result = FindPackageFile(sys, product.versionPattern, path, skip);
-    if (result != 0 && skip == 0) return Fail(sys, "package lookup", kStrPackageNotFound, result);
+    if (result != 0 && skip == 0) {
+      return Fail(sys, prompts, "package lookup", kStrPackageNotFound, result);
+    }
     if (result != 0) {
       result = kErrorPlatformUnsupported;  // every match is for another platform
       break;
@@ -50,11 +55,13 @@ std::uint32_t DecideUpgrade(const System& sys, const Product& product, int& vers
     if (result != kErrorPlatformUnsupported) break;
     sys.log.Line({"upgrade check: ", path, " is for another platform (1633), passed over"});
   }
-  if (result != 0) return Fail(sys, "opening the package", kStrNewPackageUnopenable, result);
+  if (result != 0) {
+    return Fail(sys, prompts, "opening the package", kStrNewPackageUnopenable, result);
+  }
 
   std::u16string newVersion;
   result = ReadPackageProperty(session, u"ProductVersion", newVersion);
-  if (result != 0) return Fail(sys, "package version", kStrNewVersionUnreadable, result);
+  if (result != 0) return Fail(sys, prompts, "package version", kStrNewVersionUnreadable, result);
 
   versionOrder = CompareVersionText(newVersion, installedVersion);
   sys.trace.VersionCompared(path, installedVersion, newVersion);

@@ -122,9 +122,13 @@ std::u16string BuildHelpText(const SetupOptions& options) {
   return text;
 }
 
-void ShowHelp(const System& sys, const SetupOptions& options) {
+Prompts RunPrompts(const CommandLine& commandLine, UiApi& ui) {
+  return Prompts(commandLine.Silent(), ui.SomebodyCanSee());
+}
+
+void ShowHelp(const System& sys, const Prompts& prompts, const SetupOptions& options) {
   const std::u16string text = BuildHelpText(options);
-  if (!sys.ui.SomebodyCanSee()) {
+  if (prompts.FateOf(BoxKind::kEvenSilent) == BoxFate::kUnseen) {
     sys.log.Line({"help not shown: nobody can see it: ", text});
     return;
   }

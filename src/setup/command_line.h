@@ -10,6 +10,7 @@
 #include "actions/setup_options.h"
 #include "system/platform_api.h"
 #include "system/system.h"
+#include "ui/prompts.h"
 
 enum class ParseOutcome { kParsed, kHelpWanted };
 
@@ -58,6 +59,9 @@ struct CommandLine {
   bool Silent() const { return outcome == ParseOutcome::kParsed && options.silent; }
 };
 
+// What the run that `commandLine` starts may show, where `ui` tells whether anybody can see it.
+Prompts RunPrompts(const CommandLine& commandLine, UiApi& ui);
+
 // Splits `text` through the platform and parses the arguments. An empty text has none; a text
 // that the platform cannot split leaves every option at its default.
 CommandLine ReadCommandLine(PlatformApi& platform, const std::u16string& text);
@@ -68,4 +72,4 @@ std::u16string BuildHelpText(const SetupOptions& options);
 // Shows the help box ("Справка", information icon) for the flags set before the help was
 // wanted; when nobody can see it, the log keeps its text instead. The run then ends with
 // exit code 0.
-void ShowHelp(const System& sys, const SetupOptions& options);
+void ShowHelp(const System& sys, const Prompts& prompts, const SetupOptions& options);

@@ -9,8 +9,9 @@ namespace {
 
 constexpr std::uint32_t kVersionRecordSize = 284;  // sizeof(OSVERSIONINFOEXW)
 
-std::uint32_t Refuse(const System& sys, bool show, std::uint16_t textId, std::uint32_t code) {
-  if (show) ShowMessage(sys, textId, kStrCaption, kMbIconError);
+std::uint32_t Refuse(const System& sys, const Prompts& prompts, BoxKind kind, std::uint16_t textId,
+                     std::uint32_t code) {
+  ShowMessage(sys, prompts, kind, textId, kStrCaption, kMbIconError);
   return code;
 }
 
@@ -30,28 +31,33 @@ void LogNtVersion(const System& sys) {
 
 }  // namespace
 
-std::uint32_t CheckPlatform(const System& sys, bool silent) {
+std::uint32_t CheckPlatform(const System& sys, const Prompts& prompts) {
   OsVersion version;
   version.size = kVersionRecordSize;
   if (!sys.platform.ReadVersion(&version)) {
     sys.log.Line({"Windows version: unreadable, error ", DecimalText(sys.platform.LastError())});
     LogNtVersion(sys);
-    return Refuse(sys, !silent, kStrVersionUnreadable, kExitVersionUnreadable);
+    return Refuse(sys, prompts, BoxKind::kUnlessSilent, kStrVersionUnreadable,
+                  kExitVersionUnreadable);
   }
   sys.log.Line({"Windows version: ", DecimalText(version.major), ".", DecimalText(version.minor),
                 ", service pack ", DecimalText(version.servicePackMajor)});
   LogNtVersion(sys);
   // A Windows this old is refused loudly even in an unattended run.
-  if (version.major < 5) return Refuse(sys, true, kStrOsTooOld, kExitPlatformTooOld);
+  if (version.major < 5) {
+    return Refuse(sys, prompts, BoxKind::kEvenSilent, kStrOsTooOld, kExitPlatformTooOld);
+  }
   if (version.major == 5) {
     if (version.minor == 0 && version.servicePackMajor < 4) {
-      return Refuse(sys, !silent, kStrWin2000NeedsSp4, kExitWin2000WithoutSp4);
+      return Refuse(sys, prompts, BoxKind::kUnlessSilent, kStrWin2000NeedsSp4,
+                    kExitWin2000WithoutSp4);
     }
     if (version.minor == 1 && version.servicePackMajor < 2) {
-      return Refuse(sys, !silent, kStrWinXpNeedsSp2, kExitWinXpWithoutSp2);
+      return Refuse(sys, prompts, BoxKind::kUnlessSilent, kStrWinXpNeedsSp2, kExitWinXpWithoutSp2);
     }
     if (version.minor == 2 && version.servicePackMajor < 2) {
-      return Refuse(sys, !silent, kStrWin2003NeedsSp2, kExitWin2003WithoutSp2);
+      return Refuse(sys, prompts, BoxKind::kUnlessSilent, kStrWin2003NeedsSp2,
+                    kExitWin2003WithoutSp2);
     }
   }
   return 0;

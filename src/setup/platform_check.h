@@ -3,7 +3,8 @@
 #include <cstdint>
 
 #include "system/system.h"
+#include "ui/prompts.h"
 
 // 0 when this Windows version and service pack may be installed on, else the exit code
 // (common/exit_codes.h).
-std::uint32_t CheckPlatform(const System& sys, bool silent);
+std::uint32_t CheckPlatform(const System& sys, const Prompts& prompts);

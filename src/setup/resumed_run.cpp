@@ -16,10 +16,10 @@ class RetryWhileInstallerBusy : public InstallStages {
  public:
   RetryWhileInstallerBusy(const System& sys, InstallStages& stages) : sys_(sys), stages_(stages) {}
   // A resumed run installs the plug-in only: the providers were done before the restart.
-  std::uint32_t InstallProviders(bool) override { return 0; }
-  std::uint32_t InstallPlugin(std::u16string pluginArgs, bool silent) override {
+  std::uint32_t InstallProviders(const Prompts&) override { return 0; }
+  std::uint32_t InstallPlugin(std::u16string pluginArgs, const Prompts& prompts) override {
     for (int retry = 0;; ++retry) {
-      const std::uint32_t result = stages_.InstallPlugin(pluginArgs, silent);
+      const std::uint32_t result = stages_.InstallPlugin(pluginArgs, prompts);
       if (result != kResultInstallInProgress || retry == kBusyRetries) return result;
       sys_.log.Line({"resumed run: the installer is busy (1618), trying again in 30 s"});
       sys_.platform.Wait(kBusyRetryMs);

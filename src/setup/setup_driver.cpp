@@ -68,29 +68,33 @@ void LogOptions(RunLog& log, const SetupOptions& options) {
   log.Line({"options: ", text});
 }
 
-std::uint32_t ReportFailure(const System& sys, bool silent, std::uint16_t textId,
+std::uint32_t ReportFailure(const System& sys, const Prompts& prompts, std::uint16_t textId,
                             std::uint32_t result) {
-  if (!silent) ShowMessage(sys, textId, kStrCaption, kMbIconError, result);
+  ShowMessage(sys, prompts, BoxKind::kUnlessSilent, textId, kStrCaption, kMbIconError, result);
   return result;
 }
 
 // Asks for the restart unless silent and starts it. 0 when declined or started, 7 when
 // Windows refused it. A silent run told -norestart starts nothing and ends with 3010, for the
 // deployment system that started it to restart the computer when it sees fit.
-std::uint32_t OfferRestart(const System& sys, const SetupOptions& options, std::uint16_t textId) {
-  const bool silent = options.silent;
+std::uint32_t OfferRestart(const System& sys, const Prompts& prompts, const SetupOptions& options,
+                           std::uint16_t textId) {
+  const bool silent = prompts.Silent();
   if (silent && options.noRestart) {
     sys.log.Line({"restart: needed, left to the caller (-norestart)"});
     return kResultRestartRequired;
   }
   sys.log.Line({silent ? u"restart: needed, started without asking" : u"restart: needed, asking"});
-  if (!silent && ShowMessage(sys, textId, kStrCaption, kMbRestartOffer) != kIdYes) return 0;
+  if (ShowMessage(sys, prompts, BoxKind::kUnlessSilent, textId, kStrCaption, kMbRestartOffer) !=
+      kIdYes) {
+    return 0;
+  }
   if (RestartSystem(sys)) {
     sys.log.Line({"restart: Windows accepted the request"});
     return 0;
   }
   sys.log.Line({"restart: Windows refused the request"});
-  if (!silent) ShowMessage(sys, kStrRestartFailed, kStrCaption, kMbOk);
+  ShowMessage(sys, prompts, BoxKind::kUnlessSilent, kStrRestartFailed, kStrCaption, kMbOk);
   return kExitRestartFailed;
 }
 
@@ -99,31 +103,32 @@ std::uint32_t OfferRestart(const System& sys, const SetupOptions& options, std::
 std::uint32_t RunSetup(const System& sys, InstallStages& stages, SetupState& state,
                        const CommandLine& commandLine) {
   sys.log.Line({"command line: ", Quoted(MaskCommandLine(sys.platform, commandLine.text))});
+  const Prompts prompts = RunPrompts(commandLine, sys.ui);
   if (commandLine.outcome == ParseOutcome::kHelpWanted) {
-    ShowHelp(sys, commandLine.options);
+    ShowHelp(sys, prompts, commandLine.options);
     return 0;
   }
   SetupOptions& options = state.options;
   options = commandLine.options;
   LogOptions(sys.log, options);
-  const bool silent = options.silent;
   const bool admin = sys.platform.IsUserAdmin();
   sys.log.Line({"administrator: ", YesNo(admin)});
   if (!admin) {
-    if (!silent) ShowMessage(sys, kStrNotAdmin, kStrCaption, kMbIconError);
+    ShowMessage(sys, prompts, BoxKind::kUnlessSilent, kStrNotAdmin, kStrCaption, kMbIconError);
     return kExitNotAdmin;
   }
-  if (const std::uint32_t refused = CheckPlatform(sys, silent); refused != 0) return refused;
+  if (const std::uint32_t refused = CheckPlatform(sys, prompts); refused != 0) return refused;
   sys.installer.SetInternalUi(kInstallUiLevelNone);
 
   ProgressThread progress(sys.ui, options.installCsp);
-  if (!silent && ShowMessage(sys, ChooseQuestion(options), kStrCaption, kMbYesNo) == kIdNo) {
+  if (ShowMessage(sys, prompts, BoxKind::kUnlessSilent, ChooseQuestion(options), kStrCaption,
+                  kMbYesNo) == kIdNo) {
     return 0;
   }
 
   std::uint32_t providerResult = kResultSuccess;
   if (AsksForProviders(options)) {
-    if (options.selectConfig && options.installCsp && !silent) {
+    if (options.selectConfig && options.installCsp && !prompts.Silent()) {
       const ConfigDialogChoice choice = sys.ui.ShowConfigDialog();
       if (!choice.proceed) {
         sys.log.Line({"configuration dialog: cancelled"});
@@ -134,18 +139,18 @@ std::uint32_t RunSetup(const System& sys, InstallStages& stages, SetupState& sta
                     Quoted(options.langPattern)});
     }
     progress.Resume();
-    providerResult = stages.InstallProviders(silent);
+    providerResult = stages.InstallProviders(prompts);
     if (IsInstallFailure(providerResult)) {
       progress.End();
-      return ReportFailure(sys, silent, kStrCspFailed, providerResult);
+      return ReportFailure(sys, prompts, kStrCspFailed, providerResult);
     }
   }
 
   progress.Resume();
-  const std::uint32_t pluginResult = stages.InstallPlugin(options.pluginArgs, silent);
+  const std::uint32_t pluginResult = stages.InstallPlugin(options.pluginArgs, prompts);
   progress.End();
   if (IsInstallFailure(pluginResult)) {
-    return ReportFailure(sys, silent, kStrPluginFailed, pluginResult);
+    return ReportFailure(sys, prompts, kStrPluginFailed, pluginResult);
   }
 
   // Before the outcome and any restart: the resume must be in place when Windows goes down.
@@ -158,8 +163,8 @@ std::uint32_t RunSetup(const System& sys, InstallStages& stages, SetupState& sta
   }
   const Outcome outcome =
       ChooseOutcome(options, state.restartPending, providerResult, pluginResult);
-  if (outcome.offersRestart) return OfferRestart(sys, options, outcome.textId);
+  if (outcome.offersRestart) return OfferRestart(sys, prompts, options, outcome.textId);
   sys.log.Line({"restart: not needed"});
-  if (!silent) ShowMessage(sys, outcome.textId, kStrCaption, kMbOk);
+  ShowMessage(sys, prompts, BoxKind::kUnlessSilent, outcome.textId, kStrCaption, kMbOk);
   return 0;
 }

@@ -58,15 +58,18 @@ std::u16string LoadLocalizedString(ResourceApi& resources, std::uint16_t id) {
   return text;
 }
 
-int ShowMessage(const System& sys, std::uint16_t textId, std::uint16_t captionId,
-                std::uint32_t style, std::optional<std::uint32_t> code) {
+int ShowMessage(const System& sys, const Prompts& prompts, BoxKind kind, std::uint16_t textId,
+                std::uint16_t captionId, std::uint32_t style, std::optional<std::uint32_t> code) {
+  const bool question = (style & kMbButtonsMask) == kMbYesNo;
+  const BoxFate fate = prompts.FateOf(kind);
+  if (fate == BoxFate::kLeftOut) return question ? kIdYes : kIdOk;
   const std::u16string caption = LoadLocalizedString(sys.resources, captionId);
   std::u16string text = LoadLocalizedString(sys.resources, textId);
   if (code) text += u": " + DecimalText(*code) + u".";
   sys.trace.MessageChosen(textId);
-  if (!sys.ui.SomebodyCanSee()) {
+  if (fate == BoxFate::kUnseen) {
     // Nobody could ever answer: the run goes on as after the answer that agrees to nothing.
-    const int answer = (style & kMbButtonsMask) == kMbYesNo ? kIdNo : kIdOk;
+    const int answer = question ? kIdNo : kIdOk;
     sys.log.Line({"message ", DecimalText(textId), " not shown: nobody can see it: ", text});
     sys.log.Line({"message ", DecimalText(textId), " taken as answered: ", AnswerName(answer)});
     return answer;

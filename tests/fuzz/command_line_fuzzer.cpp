@@ -243,7 +243,7 @@ Run ParseOnce(const std::u16string& text, std::vector<std::u16string>* tokens) {
   FUZZ_CHECK(text.empty() || fake.platform.splitTexts[0] == text);
   CheckNoOtherEffect(fake, 0);
   const bool help = line.outcome == ParseOutcome::kHelpWanted;
-  if (help) ShowHelp(fake.sys, line.options);
+  if (help) ShowHelp(fake.sys, fake.PromptsFor(false), line.options);
   Run run{line.outcome, line.options, fake.ui.boxes};
   CheckNoOtherEffect(fake, help ? 1 : 0);
   if (tokens != nullptr) fake.platform.SplitCommandLine(text, tokens);

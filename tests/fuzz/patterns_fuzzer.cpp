@@ -294,7 +294,7 @@ void CheckCarryOver(const Lines& lines) {
   }
 
   std::u16string pattern = prefix;
-  const std::uint32_t result = BuildCarryOverArgs(fake.sys, *row, silent, pattern);
+  const std::uint32_t result = BuildCarryOverArgs(fake.sys, *row, fake.PromptsFor(silent), pattern);
   FUZZ_CHECK(result == expectedResult);
   FUZZ_CHECK(pattern == expectedPattern);
   // The caller's text stays its prefix; what follows holds no zero.

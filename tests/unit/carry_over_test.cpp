@@ -36,7 +36,7 @@ TEST_P(CarryOverFragments, AppendsTheInstalledConfiguration) {
   const FragmentCase& c = GetParam();
   InstallProduct(*c.product, c.releaseFlags, c.language);
   std::u16string pattern = u"csp*x64* ";
-  EXPECT_EQ(0u, BuildCarryOverArgs(fake.sys, *c.product, false, pattern));
+  EXPECT_EQ(0u, BuildCarryOverArgs(fake.sys, *c.product, fake.PromptsFor(false), pattern));
   EXPECT_EQ(Utf8(u"csp*x64* " + c.appended), Utf8(pattern));
   // The checker reads the same fragments from the trace.
   const std::vector<std::u16string>& levels = fake.trace.levelsCarried;
@@ -78,7 +78,7 @@ TEST_F(CarryOverTest, ZazCspDoesNotNeedReleaseFlags) {
   InstallProduct(kZazCsp, std::nullopt, u"1033");
   fake.installer.propertyFailures[u"ISReleaseFlags"] = 1615;
   std::u16string pattern = u"ucsp*x64*";
-  EXPECT_EQ(0u, BuildCarryOverArgs(fake.sys, kZazCsp, false, pattern));
+  EXPECT_EQ(0u, BuildCarryOverArgs(fake.sys, kZazCsp, fake.PromptsFor(false), pattern));
   EXPECT_EQ(u"ucsp*x64*eng*", pattern);
 }
 
@@ -109,7 +109,7 @@ TEST_P(CarryOverFailures, ReturnsTheFailingStepsResult) {
   const FailureCase& c = GetParam();
   Break(c.name);
   std::u16string pattern = u"csp*x64* ";
-  EXPECT_EQ(c.result, BuildCarryOverArgs(fake.sys, kCsp, c.silent, pattern));
+  EXPECT_EQ(c.result, BuildCarryOverArgs(fake.sys, kCsp, fake.PromptsFor(c.silent), pattern));
   EXPECT_EQ(c.boxes, Boxes());
   EXPECT_EQ(Utf8(c.pattern), Utf8(pattern));
 }

@@ -171,7 +171,7 @@ TEST_P(HelpCommandLineTest, ShowsTheHelpOnceAndStops) {
   EXPECT_EQ(ParseOutcome::kHelpWanted, parsed.outcome);
   EXPECT_TRUE(fake.ui.boxes.empty());
   EXPECT_TRUE(fake.log.lines.empty());
-  ShowHelp(fake.sys, parsed.options);
+  ShowHelp(fake.sys, fake.PromptsFor(false), parsed.options);
   ASSERT_EQ(1u, fake.ui.boxes.size());
   EXPECT_EQ(c.expectedHelp, fake.ui.boxes[0].text);
   EXPECT_EQ(u"Справка", fake.ui.boxes[0].caption);
@@ -257,7 +257,7 @@ TEST(ShowHelp, HelpThatNobodyCanSeeIsOnlyLogged) {
   fake.ui.canSee = false;
   const Parsed parsed = Parse(fake, u"-silent -bogus");
   EXPECT_EQ(ParseOutcome::kHelpWanted, parsed.outcome);
-  ShowHelp(fake.sys, parsed.options);
+  ShowHelp(fake.sys, fake.PromptsFor(false), parsed.options);
   EXPECT_TRUE(fake.ui.boxes.empty());
   EXPECT_EQ(std::vector<std::u16string>{u"help not shown: nobody can see it: " + kPlainHelp},
             fake.log.lines);

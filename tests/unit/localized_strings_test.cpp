@@ -151,7 +151,8 @@ class ShowMessageTest : public ::testing::TestWithParam<MessageCase> {};
 TEST_P(ShowMessageTest, BuildsTextAndShowsOneBox) {
   FakeSystem fake;
   const MessageCase& c = GetParam();
-  ShowMessage(fake.sys, c.textId, 104, c.style, c.code);
+  ShowMessage(fake.sys, fake.PromptsFor(false), BoxKind::kUnlessSilent, c.textId, 104, c.style,
+              c.code);
   ASSERT_EQ(1u, fake.ui.boxes.size());
   EXPECT_EQ(c.expectedText, fake.ui.boxes[0].text);
   EXPECT_EQ(u"Vestacor Signavel", fake.ui.boxes[0].caption);
@@ -178,8 +179,10 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(ShowMessage, ReturnsTheButtonAndAllowsEmptyCaption) {
   FakeSystem fake;
   fake.ui.answers = {kIdNo, 0};
-  EXPECT_EQ(kIdNo, ShowMessage(fake.sys, 103, 104, kMbYesNo));
-  EXPECT_EQ(0, ShowMessage(fake.sys, 103, 140, kMbYesNo));
+  EXPECT_EQ(kIdNo, ShowMessage(fake.sys, fake.PromptsFor(false), BoxKind::kUnlessSilent, 103, 104,
+                               kMbYesNo));
+  EXPECT_EQ(
+      0, ShowMessage(fake.sys, fake.PromptsFor(false), BoxKind::kUnlessSilent, 103, 140, kMbYesNo));
   ASSERT_EQ(2u, fake.ui.boxes.size());
   EXPECT_EQ(u"Установить Vestacor Signavel?", fake.ui.boxes[1].text);
   EXPECT_EQ(u"", fake.ui.boxes[1].caption);
@@ -187,7 +190,7 @@ TEST(ShowMessage, ReturnsTheButtonAndAllowsEmptyCaption) {
 
 TEST(ShowMessage, CaptionFromItsOwnId) {
   FakeSystem fake;
-  ShowMessage(fake.sys, 139, 129, kMbIconError);
+  ShowMessage(fake.sys, fake.PromptsFor(false), BoxKind::kUnlessSilent, 139, 129, kMbIconError);
   ASSERT_EQ(1u, fake.ui.boxes.size());
   EXPECT_EQ(u"Не возможно найти msi-пакет.", fake.ui.boxes[0].text);
   EXPECT_EQ(u"Ошибка", fake.ui.boxes[0].caption);
@@ -197,10 +200,14 @@ TEST(ShowMessage, NobodyCanSeeGivesTheSafeAnswerWithoutABox) {
   FakeSystem fake;
   fake.ui.canSee = false;
   fake.ui.answers = {kIdYes, kIdYes, kIdYes};  // would agree, were anybody there
-  EXPECT_EQ(kIdNo, ShowMessage(fake.sys, 103, 104, kMbYesNo));
-  EXPECT_EQ(kIdNo, ShowMessage(fake.sys, 108, 104, kMbRestartOffer));
-  EXPECT_EQ(kIdOk, ShowMessage(fake.sys, 139, 129, kMbIconError));
-  EXPECT_EQ(kIdOk, ShowMessage(fake.sys, 105, 104, kMbIconError, 1603u));
+  EXPECT_EQ(kIdNo, ShowMessage(fake.sys, fake.PromptsFor(false), BoxKind::kUnlessSilent, 103, 104,
+                               kMbYesNo));
+  EXPECT_EQ(kIdNo, ShowMessage(fake.sys, fake.PromptsFor(false), BoxKind::kUnlessSilent, 108, 104,
+                               kMbRestartOffer));
+  EXPECT_EQ(kIdOk, ShowMessage(fake.sys, fake.PromptsFor(false), BoxKind::kUnlessSilent, 139, 129,
+                               kMbIconError));
+  EXPECT_EQ(kIdOk, ShowMessage(fake.sys, fake.PromptsFor(false), BoxKind::kUnlessSilent, 105, 104,
+                               kMbIconError, 1603u));
   EXPECT_TRUE(fake.ui.boxes.empty());
   const std::vector<std::u16string> expected{
       u"message 103 not shown: nobody can see it: Установить Vestacor Signavel?",

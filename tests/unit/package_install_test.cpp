@@ -23,7 +23,7 @@ class InstallPackageCommand : public InstallPackageTest,
 TEST_P(InstallPackageCommand, ComposesTheInstallCommandByteForByte) {
   const CommandCase& c = GetParam();
   const std::u16string args = c.args;
-  EXPECT_EQ(0u, InstallPackage(fake.sys, kProduct, u"csp*x64*", args, false));
+  EXPECT_EQ(0u, InstallPackage(fake.sys, kProduct, u"csp*x64*", args, fake.PromptsFor(false)));
   EXPECT_EQ(std::vector<std::string>{c.command}, CommandLines());
   // The trace names the package and the very line started, whatever the arguments hold.
   ASSERT_EQ(1u, fake.trace.installs.size());
@@ -58,7 +58,7 @@ INSTANTIATE_TEST_SUITE_P(
 TEST_F(InstallPackageTest, PathWithBlanksIsQuotedAndOnlyTheFileNameGoesToTheSourceList) {
   fake.files.currentDirectory = u"C:\\Program Files\\dist";
   fake.files.AddFile(u"C:\\Program Files\\dist\\Win 32\\zirelcom win32.msi");
-  EXPECT_EQ(0u, InstallPackage(fake.sys, kProduct, u"zirelcom*win32*", u"", true));
+  EXPECT_EQ(0u, InstallPackage(fake.sys, kProduct, u"zirelcom*win32*", u"", fake.PromptsFor(true)));
   EXPECT_EQ(std::vector<std::string>{"msiexec /qn /i \"C:\\Program Files\\dist\\Win 32\\zirelcom "
                                      "win32.msi\"  REBOOT=R"},
             CommandLines());
@@ -74,7 +74,7 @@ TEST_F(InstallPackageTest, PathWithBlanksIsQuotedAndOnlyTheFileNameGoesToTheSour
 TEST_F(InstallPackageTest, SourceListIsSetBeforeMsiexecRunsAndItsFailuresAreIgnored) {
   // The product is unknown to the installer, so both source-list calls fail with 1605.
   fake.processes.exitCodes[u"msiexec"] = 3010;
-  EXPECT_EQ(3010u, InstallPackage(fake.sys, kProduct, u"csp*", u"", false));
+  EXPECT_EQ(3010u, InstallPackage(fake.sys, kProduct, u"csp*", u"", fake.PromptsFor(false)));
   EXPECT_EQ((std::vector<std::string>{
                 "MsiSourceListClearAll {6E1B37A2-0C94-4D58-A1F3-2B7C9E05D841}",
                 "MsiSourceListSetInfo {6E1B37A2-0C94-4D58-A1F3-2B7C9E05D841} "
@@ -85,9 +85,9 @@ TEST_F(InstallPackageTest, SourceListIsSetBeforeMsiexecRunsAndItsFailuresAreIgno
 
 TEST_F(InstallPackageTest, MsiexecResultIsReturnedUnchangedWithoutMessage) {
   fake.processes.exitCodes[u"msiexec"] = 1603;
-  EXPECT_EQ(1603u, InstallPackage(fake.sys, kProduct, u"csp*", u"", false));
+  EXPECT_EQ(1603u, InstallPackage(fake.sys, kProduct, u"csp*", u"", fake.PromptsFor(false)));
   fake.processes.startErrors[u"msiexec"] = 5;
-  EXPECT_EQ(5u, InstallPackage(fake.sys, kProduct, u"csp*", u"", false));
+  EXPECT_EQ(5u, InstallPackage(fake.sys, kProduct, u"csp*", u"", fake.PromptsFor(false)));
   EXPECT_TRUE(fake.ui.boxes.empty());
 }
 
@@ -107,7 +107,8 @@ TEST_P(InstallPackageMissing, ReportsTheLookupAndDoesNothingElse) {
   fake.files.currentDirectoryFails = c.currentDirectoryFails;
   fake.files.currentDirectoryError = 5;
   const std::u16string pattern = c.currentDirectoryFails ? u"csp*" : u"ucsp*";
-  EXPECT_EQ(c.result, InstallPackage(fake.sys, kProduct, pattern, u"A=1 ", c.silent));
+  EXPECT_EQ(c.result,
+            InstallPackage(fake.sys, kProduct, pattern, u"A=1 ", fake.PromptsFor(c.silent)));
   EXPECT_EQ(c.boxes, Boxes());
   EXPECT_TRUE(fake.processes.started.empty());
   EXPECT_TRUE(fake.installer.sourceListCalls.empty());

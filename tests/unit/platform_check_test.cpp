@@ -34,7 +34,7 @@ TEST_P(PlatformCheckTest, DecidesByVersionAndServicePack) {
   const auto& [c, silent] = GetParam();
   FakeSystem fake;
   fake.platform.version = OsVersion{284, c.major, c.minor, c.servicePack};
-  EXPECT_EQ(c.expectedCode, CheckPlatform(fake.sys, silent));
+  EXPECT_EQ(c.expectedCode, CheckPlatform(fake.sys, fake.PromptsFor(silent)));
   EXPECT_EQ(std::vector<std::uint32_t>{284}, fake.platform.versionRecordSizes);
   const bool shown = !c.expectedText.empty() && (!silent || c.shownWhenSilent);
   ASSERT_EQ(shown ? 1u : 0u, fake.ui.boxes.size());
@@ -75,7 +75,7 @@ TEST(CheckPlatform, UnreadableVersionShowsMessage121) {
   for (bool silent : {false, true}) {
     FakeSystem fake;
     fake.platform.versionFails = true;
-    EXPECT_EQ(2u, CheckPlatform(fake.sys, silent));
+    EXPECT_EQ(2u, CheckPlatform(fake.sys, fake.PromptsFor(silent)));
     if (silent) {
       EXPECT_TRUE(fake.ui.boxes.empty());
     } else {
@@ -143,7 +143,7 @@ TEST(CheckPlatform, LogsTheVersionFromRtlGetVersionBesideIt) {
     fake.platform.versionFails = row.versionFails;
     fake.platform.hasRtlGetVersion = row.hasRtlGetVersion;
     fake.platform.ntVersion = row.ntVersion;
-    EXPECT_EQ(row.expectedCode, CheckPlatform(fake.sys, true));
+    EXPECT_EQ(row.expectedCode, CheckPlatform(fake.sys, fake.PromptsFor(true)));
     // The two lines come first; a refusal's box follows them.
     ASSERT_GE(fake.log.lines.size(), 2u);
     EXPECT_EQ(row.expectedLines,

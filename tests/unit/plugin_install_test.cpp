@@ -56,7 +56,7 @@ TEST_P(InstallPluginTable, FollowsTheDecisionTable) {
   fake.processes.exitCodes[u"msiexec /qn /x"] = c.removalCode;
   fake.processes.exitCodes[u"msiexec /qn /i"] = c.installCode;
   const std::u16string args = u"A=1 ";
-  EXPECT_EQ(c.result, InstallPlugin(fake.sys, state, args, c.silent));
+  EXPECT_EQ(c.result, InstallPlugin(fake.sys, state, args, fake.PromptsFor(c.silent)));
   EXPECT_EQ(c.commands, CommandLines());
   EXPECT_EQ(c.restartPending, state.restartPending);
   EXPECT_EQ(c.boxes, Boxes());
@@ -98,7 +98,7 @@ INSTANTIATE_TEST_SUITE_P(
 // clang-format on
 
 TEST_F(InstallPluginTest, FreshInstallAsksNoVersion) {
-  EXPECT_EQ(0u, InstallPlugin(fake.sys, state, u"", false));
+  EXPECT_EQ(0u, InstallPlugin(fake.sys, state, u"", fake.PromptsFor(false)));
   EXPECT_TRUE(fake.installer.openedPackages.empty());
   EXPECT_EQ(std::vector<std::u16string>{kPluginProductCode}, fake.installer.productStateQueries);
 }
@@ -116,7 +116,7 @@ class InstallPluginArchitecture : public InstallPluginTest,
 TEST_P(InstallPluginArchitecture, ChoosesThePackageOfThePlatform) {
   fake.platform.hasIsWow64Process = GetParam().hasIsWow64Process;
   fake.platform.wow64 = GetParam().wow64;
-  EXPECT_EQ(0u, InstallPlugin(fake.sys, state, u"", false));
+  EXPECT_EQ(0u, InstallPlugin(fake.sys, state, u"", fake.PromptsFor(false)));
   EXPECT_EQ(std::vector<std::string>{GetParam().command}, CommandLines());
 }
 
@@ -134,7 +134,7 @@ INSTANTIATE_TEST_SUITE_P(
 TEST_F(InstallPluginTest, MissingPackageSilentShowsNothingAndReturns232) {
   fake.files.Remove(u"C:\\dist\\win32\\zirelcom-win32.msi");
   fake.files.Remove(u"C:\\dist\\x64\\zirelcom-x64.msi");
-  EXPECT_EQ(232u, InstallPlugin(fake.sys, state, u"", true));
+  EXPECT_EQ(232u, InstallPlugin(fake.sys, state, u"", fake.PromptsFor(true)));
   EXPECT_TRUE(fake.ui.boxes.empty());
   EXPECT_TRUE(fake.processes.started.empty());
 }

@@ -72,7 +72,7 @@ class ProvidersTest : public InstallTest {
   std::uint32_t Run(bool silent) {
     state.options.cspArgs = u"C=1 ";
     state.options.ucspArgs = u"U=1 ";
-    const std::uint32_t result = InstallProviders(fake.sys, state, silent);
+    const std::uint32_t result = InstallProviders(fake.sys, state, fake.PromptsFor(silent));
     EXPECT_EQ(u"C=1 ", state.options.cspArgs);
     EXPECT_EQ(u"U=1 ", state.options.ucspArgs);
     return result;
@@ -192,7 +192,7 @@ TEST_F(ProvidersTest, SecondCodeTakeOverInstallsUnderTheCspCode) {
 TEST_F(ProvidersTest, UpgradePropertiesFollowTheQuoteWhenThereAreNoUserArguments) {
   Install(kCspProductCode, 5, u"3.6.6000", kCachedCsp, u"kc2", u"1049");
   state.options.installCsp = true;
-  EXPECT_EQ(0u, InstallProviders(fake.sys, state, false));
+  EXPECT_EQ(0u, InstallProviders(fake.sys, state, fake.PromptsFor(false)));
   EXPECT_EQ(std::vector<std::string>{"msiexec /qn /i \"C:\\dist\\win32\\csp-win32 kc2-rus.msi\" "
                                      "REINSTALL=ALL REINSTALLMODE=vomus REBOOT=R"},
             CommandLines());
@@ -393,7 +393,7 @@ TEST_F(ProvidersTest, ImportFilesNeedASuccessfulWow64Answer) {
   System sys{fake.installer, fake.files, fake.processes, fake.certs,
              platform,       fake.ui,    fake.resources};
   state.options.installUcsp = true;
-  EXPECT_EQ(0u, InstallProviders(sys, state, false));
+  EXPECT_EQ(0u, InstallProviders(sys, state, fake.PromptsFor(false)));
   EXPECT_EQ((std::vector<std::string>{
                 "msiexec /qn /i \"C:\\dist\\x64\\ucsp-x64-eng.msi\"  REBOOT=R", kRegedit, kRegini}),
             CommandLines());

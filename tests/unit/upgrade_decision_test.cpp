@@ -70,7 +70,8 @@ TEST_P(DecideUpgradeOrders, ComparesTheNewPackageWithTheInstalledProduct) {
   const OrderCase& c = GetParam();
   Install(*c.product, c.installed);
   fake.installer.packages[c.packagePath][u"ProductVersion"] = c.packaged;
-  EXPECT_EQ(0u, DecideUpgrade(fake.sys, *c.product, versionOrder, &minimumOrder));
+  EXPECT_EQ(
+      0u, DecideUpgrade(fake.sys, fake.PromptsFor(true), *c.product, versionOrder, &minimumOrder));
   EXPECT_EQ(c.versionOrder, versionOrder);
   EXPECT_EQ(c.minimumOrder, minimumOrder);
   EXPECT_EQ(std::vector<std::u16string>{c.packagePath}, fake.installer.openedPackages);
@@ -99,7 +100,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(DecideUpgradeTest, CspCodeWithoutPlaceForMinimumSetsOnlyTheVersionOrder) {
   Install(kCsp, u"3.6.5000");
-  EXPECT_EQ(0u, DecideUpgrade(fake.sys, kCsp, versionOrder, nullptr));
+  EXPECT_EQ(0u, DecideUpgrade(fake.sys, fake.PromptsFor(true), kCsp, versionOrder, nullptr));
   EXPECT_EQ(1, versionOrder);
 }
 
@@ -129,7 +130,8 @@ class DecideUpgradeFailures : public DecideUpgradeTest,
 TEST_P(DecideUpgradeFailures, ShowsItsMessageReturnsTheResultAndWritesNoOrder) {
   const FailureCase& c = GetParam();
   Break(c.name);
-  EXPECT_EQ(c.result, DecideUpgrade(fake.sys, kCsp, versionOrder, &minimumOrder));
+  EXPECT_EQ(c.result,
+            DecideUpgrade(fake.sys, fake.PromptsFor(true), kCsp, versionOrder, &minimumOrder));
   EXPECT_EQ(std::vector<std::string>{"Ошибка|" + c.text + "|16"}, Boxes());
   EXPECT_EQ(kUntouched, versionOrder);
   EXPECT_EQ(kUntouched, minimumOrder);
@@ -154,7 +156,7 @@ TEST_F(DecideUpgradeTest, APackageForAnotherPlatformIsPassedOver) {
   Install(kCsp, u"3.6.6000");
   fake.installer.openFailures[kCspPackage] = 1633;
   AddPackage(u"C:\\dist\\x86\\csp-win32.msi", u"3.6.5000");
-  EXPECT_EQ(0u, DecideUpgrade(fake.sys, kCsp, versionOrder, &minimumOrder));
+  EXPECT_EQ(0u, DecideUpgrade(fake.sys, fake.PromptsFor(true), kCsp, versionOrder, &minimumOrder));
   EXPECT_EQ(-1, versionOrder);
   EXPECT_TRUE(Boxes().empty());
   EXPECT_EQ((std::vector<std::u16string>{kCspPackage, u"C:\\dist\\x86\\csp-win32.msi"}),
@@ -168,7 +170,8 @@ TEST_F(DecideUpgradeTest, APackageForAnotherPlatformIsPassedOver) {
 
 TEST_F(DecideUpgradeTest, ARowWithoutPatternLooksForNoPackage) {
   Install(kCspSecond, u"1.0");
-  EXPECT_EQ(232u, DecideUpgrade(fake.sys, kCspSecond, versionOrder, &minimumOrder));
+  EXPECT_EQ(232u, DecideUpgrade(fake.sys, fake.PromptsFor(true), kCspSecond, versionOrder,
+                                &minimumOrder));
   EXPECT_EQ(std::vector<std::string>{"Ошибка|Не возможно найти msi-пакет.|16"}, Boxes());
   EXPECT_TRUE(fake.installer.openedPackages.empty());
   EXPECT_EQ(kUntouched, versionOrder);

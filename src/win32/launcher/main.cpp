@@ -113,7 +113,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLineText, int) {
 
   SystemLibraries libraries;
   if (const std::uint32_t refused =
-          PrepareStart({ui, resources, log}, commandLine.Silent(), search, libraries);
+          PrepareStart({ui, resources, log}, RunPrompts(commandLine, ui), search, libraries);
       refused != 0) {
     return static_cast<int>(LogExitCode(log, refused));
   }

@@ -29,14 +29,14 @@ std::u16string ProgramPath() {
   return {};
 }
 
-std::uint32_t Refuse(const StartScreen& screen, bool silent, const std::u16string& text,
+std::uint32_t Refuse(const StartScreen& screen, const Prompts& prompts, const std::u16string& text,
                      std::uint32_t exitCode) {
   screen.log.Line({"start refused: ", text});
-  if (silent) return exitCode;
-  if (screen.ui.SomebodyCanSee()) {
+  const BoxFate fate = prompts.FateOf(BoxKind::kUnlessSilent);
+  if (fate == BoxFate::kShown) {
     screen.ui.ShowMessageBox(text, LoadLocalizedString(screen.resources, kStrCaption),
                              kMbIconError);
-  } else {
+  } else if (fate == BoxFate::kUnseen) {
     screen.log.Line({"start refusal not shown: nobody can see it"});
   }
   return exitCode;
@@ -62,16 +62,16 @@ std::u16string LibraryFailureText(const char16_t* library, std::uint32_t error) 
          DecimalText(error) + u".";
 }
 
-std::uint32_t PrepareStart(const StartScreen& screen, bool silent, DllSearch search,
+std::uint32_t PrepareStart(const StartScreen& screen, const Prompts& prompts, DllSearch search,
                            SystemLibraries& libraries) {
   // Nobody to answer a box: no run that nobody watches may end on one, -silent or not.
-  if (silent || !screen.ui.SomebodyCanSee()) EnterUnattendedMode();
+  if (prompts.Unattended()) EnterUnattendedMode();
   const std::u16string redirection = FindDllRedirection();
   if (!redirection.empty()) {
-    return Refuse(screen, silent, DllRedirectionText(redirection), kExitDllRedirection);
+    return Refuse(screen, prompts, DllRedirectionText(redirection), kExitDllRedirection);
   }
   if (const std::uint32_t error = libraries.Load(search); error != 0) {
-    return Refuse(screen, silent, LibraryFailureText(Utf16(libraries.failedLibrary()), error),
+    return Refuse(screen, prompts, LibraryFailureText(Utf16(libraries.failedLibrary()), error),
                   error);
   }
   return 0;

@@ -7,6 +7,7 @@
 #include "system/resource_api.h"
 #include "system/run_log.h"
 #include "system/ui_api.h"
+#include "ui/prompts.h"
 #include "win32/dll_search.h"
 
 class SystemLibraries;
@@ -28,10 +29,10 @@ struct StartScreen {
   RunLog& log;
 };
 
-// Before the setup runs: a `silent` run, or one that nobody can see, enters the unattended mode
-// (see unattended_run.h); then refuses a DLL redirection next to the program, and loads msi.dll
-// and crypt32.dll from the system directory into `libraries`. Returns 0 to go on; otherwise the
-// exit code (kExitDllRedirection, or the Windows error of the failed load) after an error box
-// with caption 104, which `silent` suppresses.
-std::uint32_t PrepareStart(const StartScreen& screen, bool silent, DllSearch search,
+// Before the setup runs: an unattended run (-silent, or one that nobody can see) enters the
+// unattended mode (see unattended_run.h); then refuses a DLL redirection next to the program,
+// and loads msi.dll and crypt32.dll from the system directory into `libraries`. Returns 0 to go
+// on; otherwise the exit code (kExitDllRedirection, or the Windows error of the failed load)
+// after an error box with caption 104, which -silent leaves out.
+std::uint32_t PrepareStart(const StartScreen& screen, const Prompts& prompts, DllSearch search,
                            SystemLibraries& libraries);

@@ -112,7 +112,9 @@ struct RecordingStart {
     return ReadCommandLine(platform, line).Silent();
   }
   std::uint32_t Prepare(const std::u16string& line, DllSearch search) {
-    return PrepareStart({ui, resources, log}, Silent(line), search, libraries);
+    WindowsPlatform platform;
+    return PrepareStart({ui, resources, log}, RunPrompts(ReadCommandLine(platform, line), ui),
+                        search, libraries);
   }
 
   SystemLibraries libraries;

@@ -208,7 +208,8 @@ void PackageFoundOneLevelDownAndInstalled() {
   CHECK_EQ(path, std::u16string(u"unchanged"));
 
   CHECK_EQ(PluginState(), -1);
-  CHECK_EQ(InstallPackage(win.sys, kPluginProductCode, u"zirelcom*x64*", u"", true), 0u);
+  CHECK_EQ(InstallPackage(win.sys, kPluginProductCode, u"zirelcom*x64*", u"", Prompts(true, true)),
+           0u);
   CHECK_EQ(win.processes.started,
            std::vector<std::u16string>{u"msiexec /qn /i \"" + expected + u"\"  REBOOT=R"});
   CHECK_EQ(PluginState(), 5);
@@ -228,7 +229,9 @@ void PackageInstalledFromPathWithBlanksAndCyrillicLetters() {
   tree.Copy(Fixture(u"plugin-2.0.0", u"zirelcom-x64.msi"), Join(directory, file));
   tree.Enter();
 
-  CHECK_EQ(InstallPackage(win.sys, kPluginProductCode, u"zirelcom*x64*", u"ALLUSERS=1 ", true), 0u);
+  CHECK_EQ(InstallPackage(win.sys, kPluginProductCode, u"zirelcom*x64*", u"ALLUSERS=1 ",
+                          Prompts(true, true)),
+           0u);
   CHECK_EQ(
       win.processes.started,
       std::vector<std::u16string>{u"msiexec /qn /i \"" + Join(Join(tree.Root(), directory), file) +
@@ -266,13 +269,14 @@ void ExitCodesComeBackWhole() {
       RunProcess(win.sys, u"msiexec /qn /i \"" + Join(tree.Root(), u"failing\\zirelcom-x64.msi") +
                               u"\" REBOOT=R"),
       kInstallFailure);
-  CHECK_EQ(InstallPackage(win.sys, kPluginProductCode, u"zirelcom*x64*", u"", true),
+  CHECK_EQ(InstallPackage(win.sys, kPluginProductCode, u"zirelcom*x64*", u"", Prompts(true, true)),
            kInstallFailure);
   CHECK_EQ(win.processes.started.size(), std::size_t{2});
   CHECK_EQ(PluginState(), -1);
 
-  CHECK_EQ(InstallPackage(win.sys, kPluginProductCode, u"zirelcom-restart*", u"", true),
-           kRestartRequired);
+  CHECK_EQ(
+      InstallPackage(win.sys, kPluginProductCode, u"zirelcom-restart*", u"", Prompts(true, true)),
+      kRestartRequired);
   CHECK_EQ(PluginState(), 5);
   CHECK_EQ(PluginPackageName(), std::u16string(u"zirelcom-restart-x64.msi"));
 
@@ -288,8 +292,9 @@ void ExitCodesComeBackWhole() {
 
   // No package: nothing is started and the lookup's code comes back.
   win.processes.Clear();
-  CHECK_EQ(InstallPackage(win.sys, kPluginProductCode, u"zirelcom*arm64*", u"", true),
-           kErrorNoMoreFiles);
+  CHECK_EQ(
+      InstallPackage(win.sys, kPluginProductCode, u"zirelcom*arm64*", u"", Prompts(true, true)),
+      kErrorNoMoreFiles);
   CHECK(win.processes.started.empty());
 }
 

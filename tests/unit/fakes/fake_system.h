@@ -11,6 +11,7 @@
 #include "fakes/fake_run_log.h"
 #include "fakes/fake_ui.h"
 #include "system/system.h"
+#include "ui/prompts.h"
 
 // The whole fake system, ready to hand to the core as a System.
 struct FakeSystem {
@@ -26,4 +27,7 @@ struct FakeSystem {
   RecordedTrace trace;
 
   System sys{installer, files, processes, certs, platform, ui, resources, log, nullptr, trace};
+
+  // A run's prompts: -silent as given, whether anybody can see as the fake screen says.
+  Prompts PromptsFor(bool silent) const { return Prompts(silent, ui.canSee); }
 };

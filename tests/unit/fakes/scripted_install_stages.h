@@ -32,13 +32,13 @@ class ScriptedInstallStages : public InstallStages {
   std::vector<ProviderCall> providerCalls;
   std::vector<PluginCall> pluginCalls;
 
-  std::uint32_t InstallProviders(bool silent) override {
-    providerCalls.push_back({silent, state_.options.cspArgs, state_.options.ucspArgs});
+  std::uint32_t InstallProviders(const Prompts& prompts) override {
+    providerCalls.push_back({prompts.Silent(), state_.options.cspArgs, state_.options.ucspArgs});
     kernel_.Log("InstallProviders");
     return providerResult;
   }
-  std::uint32_t InstallPlugin(std::u16string pluginArgs, bool silent) override {
-    pluginCalls.push_back({pluginArgs, silent});
+  std::uint32_t InstallPlugin(std::u16string pluginArgs, const Prompts& prompts) override {
+    pluginCalls.push_back({pluginArgs, prompts.Silent()});
     kernel_.Log("InstallPlugin");
     if (pluginSetsRestartPending) state_.restartPending = true;
     const std::size_t call = pluginCalls.size() - 1;
