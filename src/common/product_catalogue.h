@@ -19,16 +19,26 @@ struct Product {
   const char16_t* minimumInPlace;  // the oldest installed version upgraded in place; empty: any
 };
 
+// The rows' texts, defined once in product_catalogue.cpp: literals in the rows would be copied
+// into every file that names a row.
+namespace catalogue_text {
+extern const char16_t kPluginCode[], kPluginName[], kPluginPrefix[], kPluginPattern[];
+extern const char16_t kCspCode[], kCspName[], kCspPrefix[], kCspPattern[], kCspMinimum[];
+extern const char16_t kCspSecondCode[], kCspSecondName[];
+extern const char16_t kZazCspCode[], kZazCspName[], kZazCspPrefix[], kZazCspPattern[];
+extern const char16_t kNone[];
+}  // namespace catalogue_text
+
 inline constexpr Product kProducts[] = {
-    {u"{B5290F4D-7E3A-46C1-8D95-0A6F2C8E13B7}", u"plug-in", u"zirelcom", u"zirelcom*.msi",
-     CarryOver::kNothing, u""},
-    {u"{6E1B37A2-0C94-4D58-A1F3-2B7C9E05D841}", u"CSP", u"csp", u"csp*.msi",
-     CarryOver::kLevelAndLanguage, u"3.6.5365"},
+    {catalogue_text::kPluginCode, catalogue_text::kPluginName, catalogue_text::kPluginPrefix,
+     catalogue_text::kPluginPattern, CarryOver::kNothing, catalogue_text::kNone},
+    {catalogue_text::kCspCode, catalogue_text::kCspName, catalogue_text::kCspPrefix,
+     catalogue_text::kCspPattern, CarryOver::kLevelAndLanguage, catalogue_text::kCspMinimum},
     // The CSP installed under a second code: a fresh installation takes its configuration over.
-    {u"{9A04C6E3-58D1-4B7F-8E26-C13F0A9B5D72}", u"CSP (second code)", u"csp", u"",
-     CarryOver::kLevelAndLanguage, u""},
-    {u"{3D7E90B5-A241-4C6E-9F08-57B2E1C4A396}", u"ZAZ CSP", u"ucsp", u"ucsp*.msi",
-     CarryOver::kLanguage, u""},
+    {catalogue_text::kCspSecondCode, catalogue_text::kCspSecondName, catalogue_text::kCspPrefix,
+     catalogue_text::kNone, CarryOver::kLevelAndLanguage, catalogue_text::kNone},
+    {catalogue_text::kZazCspCode, catalogue_text::kZazCspName, catalogue_text::kZazCspPrefix,
+     catalogue_text::kZazCspPattern, CarryOver::kLanguage, catalogue_text::kNone},
 };
 inline constexpr const Product& kPlugin = kProducts[0];
 inline constexpr const Product& kCsp = kProducts[1];
