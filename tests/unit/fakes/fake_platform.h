@@ -106,6 +106,7 @@ class FakePlatform : public PlatformApi {
       return false;
     }
     *token = kernel_.OpenHandle("token");
+    tokenCanAdjust_ = (access & kTokenAdjustPrivileges) != 0;
     return true;
   }
   bool LookupPrivilege(const char16_t* systemName, const char16_t* name, Luid* luid) override {
@@ -120,7 +121,8 @@ class FakePlatform : public PlatformApi {
     return true;
   }
   // Like AdjustTokenPrivileges: succeeds on a valid token and sets the last error to 0, or to
-  // ERROR_NOT_ALL_ASSIGNED when the token lacks the privilege; fails on an unknown privilege.
+  // ERROR_NOT_ALL_ASSIGNED when the token lacks the privilege; fails on an unknown privilege
+  // and, with ERROR_ACCESS_DENIED, on a token opened without TOKEN_ADJUST_PRIVILEGES.
   bool AdjustPrivilege(TokenHandle token, bool disableAll, const Luid& luid,
                        std::uint32_t attributes) override {
     adjustDisableAll.push_back(disableAll);
@@ -131,11 +133,16 @@ class FakePlatform : public PlatformApi {
       kernel_.lastError = 6;
       return false;
     }
+    if (!tokenCanAdjust_) {
+      kernel_.lastError = 5;
+      return false;
+    }
     if (luid.lowPart != 19 || luid.highPart != 0) {
       kernel_.lastError = 1313;
       return false;
     }
     kernel_.lastError = privilegeGranted ? 0 : 1300;  // ERROR_NOT_ALL_ASSIGNED
+    shutdownPrivilegeEnabled_ = privilegeGranted && (attributes & kSePrivilegeEnabled) != 0;
     return true;
   }
   bool RunsAsServiceAccount() override { return serviceAccount; }
@@ -164,7 +171,13 @@ class FakePlatform : public PlatformApi {
 
  private:
   // The next scripted answer of a restart call; ERROR_ACCESS_DENIED for a refusal otherwise.
+  // Windows refuses a restart with ERROR_PRIVILEGE_NOT_HELD until the caller has enabled
+  // SeShutdownPrivilege.
   bool Answer(bool accepted) {
+    if (!shutdownPrivilegeEnabled_) {
+      kernel_.lastError = 1314;
+      return false;
+    }
     std::uint32_t error = accepted ? 0 : 5;
     if (!restartAnswers.empty()) {
       error = restartAnswers.front();
@@ -175,4 +188,6 @@ class FakePlatform : public PlatformApi {
   }
 
   FakeKernel& kernel_;
+  bool tokenCanAdjust_ = false;            // the last token opened has TOKEN_ADJUST_PRIVILEGES
+  bool shutdownPrivilegeEnabled_ = false;  // SeShutdownPrivilege enabled in this process
 };
