@@ -29,9 +29,4 @@ TEST(ProgressFrameOrigin, CentresTheFrameWithTruncatedHalves) {
   }
 }
 
-TEST(ProgressTitleId, CspTextOnlyWhenTheCspIsInstalled) {
-  EXPECT_EQ(113, ProgressTitleId(true));
-  EXPECT_EQ(114, ProgressTitleId(false));
-}
-
 }  // namespace

@@ -473,7 +473,9 @@ INSTANTIATE_TEST_SUITE_P(Rows, OutcomeTest,
                          });
 
 // A silent run told -norestart leaves every restart it would start without asking to its
-// caller, with exit code 3010; it asks for no restart itself.
+// caller, with exit code 3010; it asks for no restart itself. One row for each way a restart
+// comes to be needed (an installation's 3010, the removal that waits for it) and one without:
+// which rows need one is OutcomeTest's to show.
 class NoRestartTest : public DriverTest, public ::testing::WithParamInterface<OutcomeRow> {};
 
 TEST_P(NoRestartTest, SilentRunLeavesTheRestartToTheCaller) {
@@ -493,7 +495,9 @@ TEST_P(NoRestartTest, SilentRunLeavesTheRestartToTheCaller) {
             lines.back());
 }
 
-INSTANTIATE_TEST_SUITE_P(Rows, NoRestartTest, ::testing::ValuesIn(kOutcomeRows),
+INSTANTIATE_TEST_SUITE_P(Rows, NoRestartTest,
+                         // PluginPending, CspProviderRestart, BothDone
+                         ::testing::Values(kOutcomeRows[2], kOutcomeRows[4], kOutcomeRows[12]),
                          [](const auto& p) { return std::string(p.param.name); });
 
 TEST_F(DriverTest, NoRestartWithoutSilentStillAsks) {

@@ -242,8 +242,6 @@ void PlatformQueries() {
     CHECK_EQ(answer, native.wProcessorArchitecture == PROCESSOR_ARCHITECTURE_AMD64 ? 1 : 0);
   }
 
-  CHECK(platform.IsUserAdmin());  // Wine's processes are always elevated
-
   TokenHandle token{};
   CHECK(
       platform.OpenToken(platform.CurrentProcess(), kTokenAdjustPrivileges | kTokenQuery, &token));
@@ -460,9 +458,9 @@ void LogFilesGetAProtectedDacl() {
   CHECK(!FileGrantsOnlySystemAdministratorsAndUser(dir.Path() + u"\\default.log", user.Sid()));
 }
 
-// The temporary folder in its own name, and the process id, as the log's name has them. Wine
-// has no GetTempPath2W; where it exists it answers as GetTempPathW to any process but SYSTEM.
-void LogFolderAndProcessId() {
+// The temporary folder in its own name, as the log's name has it. Wine has no GetTempPath2W;
+// where it exists it answers as GetTempPathW to any process but SYSTEM.
+void LogFolder() {
   TempLogFiles logFiles;
   wchar_t expected[MAX_PATH + 1];
   const DWORD length = GetTempPathW(MAX_PATH + 1, expected);
@@ -470,7 +468,6 @@ void LogFolderAndProcessId() {
   CHECK_EQ(logFiles.ReadTempPath(MAX_PATH + 1, folder), std::uint32_t{length});
   CHECK_EQ(std::u16string(folder), Utf16String(expected));
   CHECK_EQ(logFiles.ReadTempPath(2, folder), std::uint32_t{length + 1});  // the size needed
-  CHECK_EQ(logFiles.ProcessId(), std::uint32_t{GetCurrentProcessId()});
 }
 
 // The log's files in the folder named by ZIREL_PLANTED_LINK_DIR at a fixed time and process id,
@@ -852,7 +849,7 @@ int wmain(int argc, wchar_t** argv) {
   CertificatesAreReadFromFilesAndAdded();
   LogFilesAreNewAndWrittenThrough();
   LogFilesGetAProtectedDacl();
-  LogFolderAndProcessId();
+  LogFolder();
   PlantedLinksAreNotFollowed();
   CriticalErrorsFailInEveryRun();
   InstallerAnswersForUnknownProducts();

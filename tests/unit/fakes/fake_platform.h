@@ -31,7 +31,6 @@ class FakePlatform : public PlatformApi {
 
   // What was asked.
   std::vector<std::uint32_t> versionRecordSizes;
-  std::vector<std::uint32_t> ntVersionRecordSizes;
   int moduleLookups = 0;
   int procLookups = 0;
   int isWow64Calls = 0;
@@ -73,7 +72,6 @@ class FakePlatform : public PlatformApi {
   }
   // RtlGetVersion: what Windows really is, or no such export.
   bool ReadNtVersion(OsVersion* record) override {
-    ntVersionRecordSizes.push_back(record->size);
     if (!hasRtlGetVersion || (record->size != 284 && record->size != 276)) return false;
     record->major = ntVersion.major;
     record->minor = ntVersion.minor;
