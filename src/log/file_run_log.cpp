@@ -12,19 +12,11 @@ namespace {
 
 constexpr int kNameAttempts = 100;  // the name, then "_1" to "_99"
 constexpr std::size_t kAsciiTextMax = 200;
-constexpr std::size_t kPrefixMax = 12;  // up to ten digits, padding, the separating blank
-constexpr std::size_t kAsciiLineMax = kPrefixMax + kAsciiTextMax + 2;
+constexpr std::size_t kAsciiLineMax = kRunLogPrefixMax + kAsciiTextMax + 2;
 constexpr char kDroppedText[] =
     "the log reached its limit of 1 MiB; the rest of the run is not recorded";
 // Room kept below the limit for the line above.
-constexpr std::size_t kDroppedReserve = kPrefixMax + sizeof(kDroppedText) + 2;
-// How the lines that close a run begin: the restart decision, the exit code, and the last words
-// of a run ended by an internal failure.
-constexpr const char* kClosingStarts[] = {"restart:", "exit code ", "internal failure:"};
-// Room kept behind the line above for the closing lines: at most three restart lines (the
-// decision, the call and its answer, the outcome), the exit code and an internal failure, each
-// shorter than 80 bytes with its prefix and line end.
-constexpr std::size_t kClosingReserve = 5 * 80;
+constexpr std::size_t kDroppedReserve = kRunLogPrefixMax + sizeof(kDroppedText) + 2;
 constexpr char kByteOrderMark[] = "\xEF\xBB\xBF";
 constexpr std::size_t kUtf8PerUnit = 3;  // the most bytes one UTF-16 code unit becomes here
 
@@ -79,24 +71,6 @@ char* PutUtf16(char* out, const char16_t* text, std::size_t size) {
   return out;
 }
 
-// Whether a line whose text begins with `size` characters (ASCII or UTF-16) closes the run.
-template <typename Char>
-bool IsClosingLine(const Char* text, std::size_t size) {
-  for (const char* start : kClosingStarts) {
-    std::size_t at = 0;
-    while (start[at] != '\0' && at < size && text[at] == static_cast<Char>(start[at])) ++at;
-    if (start[at] == '\0') return true;
-  }
-  return false;
-}
-
-bool IsClosingLine(LogParts parts) {
-  if (parts.size() == 0) return false;
-  const LogPart& first = *parts.begin();
-  return first.ascii() != nullptr ? IsClosingLine(first.ascii(), first.size())
-                                  : IsClosingLine(first.wide(), first.size());
-}
-
 // One whole line of ASCII text at `out` (room: kAsciiLineMax); returns its length.
 std::size_t PutAsciiLine(char* out, std::uint32_t ms, const char* text) {
   std::size_t size = 0;
@@ -147,10 +121,17 @@ std::uint32_t FileRunLog::ElapsedMs() {
 }
 
 void FileRunLog::Line(LogParts parts) {
+  Write(parts, false);
+}
+
+void FileRunLog::Closing(LogParts parts) {
+  Write(parts, true);
+}
+
+void FileRunLog::Write(LogParts parts, bool closing) {
   if (file_ == kInvalidHandle<FileHandle> || broken_) return;
-  const bool closing = IsClosingLine(parts);
   if (dropping_ && !closing) return;
-  std::size_t room = kPrefixMax + 2;
+  std::size_t room = kRunLogPrefixMax + 2;
   for (const LogPart& part : parts) room += part.size() * kUtf8PerUnit;
   const std::unique_ptr<char[]> line(new char[room]);
   char* end = PutPrefix(line.get(), ElapsedMs());
@@ -163,9 +144,9 @@ void FileRunLog::Line(LogParts parts) {
   Append(line.get(), static_cast<std::size_t>(end - line.get()), closing);
 }
 
-void FileRunLog::AppendAscii(const char* text) {
+void FileRunLog::AppendAscii(const char* text, LineKind kind) {
   if (file_ == kInvalidHandle<FileHandle> || broken_) return;
-  const bool closing = IsClosingLine(text, std::char_traits<char>::length(text));
+  const bool closing = kind == LineKind::kClosing;
   if (dropping_ && !closing) return;
   char line[kAsciiLineMax];
   Append(line, PutAsciiLine(line, ElapsedMs(), text), closing);
@@ -176,7 +157,8 @@ void FileRunLog::AppendAscii(const char* text) {
 // not fit is replaced by the dropped line; a closing line then still goes in if it fits.
 void FileRunLog::Append(const char* bytes, std::size_t size, bool closing) {
   if (dropping_ && !closing) return;
-  const std::size_t reserve = (dropping_ ? 0 : kDroppedReserve) + (closing ? 0 : kClosingReserve);
+  const std::size_t reserve =
+      (dropping_ ? 0 : kDroppedReserve) + (closing ? 0 : kRunLogClosingRoom);
   if (written_ + size + reserve > kRunLogLimit) {
     if (!dropping_) {
       dropping_ = true;

@@ -34,6 +34,6 @@ void LogProductState(RunLog& log, LogPart product, const char16_t* productCode, 
 }
 
 std::uint32_t LogExitCode(RunLog& log, std::uint32_t code) {
-  log.Line({"exit code ", DecimalText(code)});
+  log.Closing({"exit code ", DecimalText(code)});
   return code;
 }

@@ -10,6 +10,14 @@ namespace {
 // "The application should wait a short while and retry the call" when Windows is not ready.
 constexpr int kNotReadyRetries = 3;
 constexpr std::uint32_t kNotReadyWaitMs = 5000;
+// The log keeps room for an answer to every attempt and one line on what the last one means.
+static_assert(std::size_t{kNotReadyRetries} + 2 <= kMostRestartSystemLines);
+
+// The longest line written here.
+constexpr char kLockedText[] =
+    "restart: the computer is locked, and Windows XP and 2003 restart a locked computer only by "
+    "closing applications by force";
+static_assert(sizeof(kLockedText) - 1 <= kClosingTextMax);
 
 }  // namespace
 
@@ -27,7 +35,7 @@ bool RestartSystem(const System& sys) {
   platform.AdjustPrivilege(token.get(), false, shutdown, kSePrivilegeEnabled);
   // The adjustment "succeeds" without the privilege too; only the last error tells.
   if (const std::uint32_t error = platform.LastError(); error != 0) {
-    sys.log.Line({"restart: SeShutdownPrivilege not enabled, error ", DecimalText(error)});
+    sys.log.Closing({"restart: SeShutdownPrivilege not enabled, error ", DecimalText(error)});
     return false;
   }
   // ExitWindowsEx "can succeed without actually shutting down the computer" for a caller that
@@ -46,20 +54,19 @@ bool RestartSystem(const System& sys) {
                                ? u"InitiateSystemShutdownExW"
                                : u"InitiateSystemShutdownW";
     if (accepted) {
-      sys.log.Line({"restart: ", call, " answered 1"});
+      sys.log.Closing({"restart: ", call, " answered 1"});
       return true;
     }
-    sys.log.Line({"restart: ", call, " answered 0, error ", DecimalText(error)});
+    sys.log.Closing({"restart: ", call, " answered 0, error ", DecimalText(error)});
     if (error == kErrorShutdownInProgress || error == kErrorShutdownIsScheduled) {
       // Windows takes no second shutdown while one is under way or scheduled: that one is
       // the restart.
-      sys.log.Line({"restart: a shutdown is already under way or scheduled; it restarts Windows"});
+      sys.log.Closing(
+          {"restart: a shutdown is already under way or scheduled; it restarts Windows"});
       return true;
     }
     if (error == kErrorMachineLocked) {
-      sys.log.Line(
-          {"restart: the computer is locked, and Windows XP and 2003 restart a locked "
-           "computer only by closing applications by force"});
+      sys.log.Closing({kLockedText});
     }
     if (error != kErrorNotReady || attempt == kNotReadyRetries) return false;
     platform.Wait(kNotReadyWaitMs);

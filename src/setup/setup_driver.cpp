@@ -81,19 +81,20 @@ std::uint32_t OfferRestart(const System& sys, const Prompts& prompts, const Setu
                            std::uint16_t textId) {
   const bool silent = prompts.Silent();
   if (silent && options.noRestart) {
-    sys.log.Line({"restart: needed, left to the caller (-norestart)"});
+    sys.log.Closing({"restart: needed, left to the caller (-norestart)"});
     return kResultRestartRequired;
   }
-  sys.log.Line({silent ? u"restart: needed, started without asking" : u"restart: needed, asking"});
+  sys.log.Closing(
+      {silent ? u"restart: needed, started without asking" : u"restart: needed, asking"});
   if (ShowMessage(sys, prompts, BoxKind::kUnlessSilent, textId, kStrCaption, kMbRestartOffer) !=
       kIdYes) {
     return 0;
   }
   if (RestartSystem(sys)) {
-    sys.log.Line({"restart: Windows accepted the request"});
+    sys.log.Closing({"restart: Windows accepted the request"});
     return 0;
   }
-  sys.log.Line({"restart: Windows refused the request"});
+  sys.log.Closing({"restart: Windows refused the request"});
   ShowMessage(sys, prompts, BoxKind::kUnlessSilent, kStrRestartFailed, kStrCaption, kMbOk);
   return kExitRestartFailed;
 }
@@ -164,7 +165,7 @@ std::uint32_t RunSetup(const System& sys, InstallStages& stages, SetupState& sta
   const Outcome outcome =
       ChooseOutcome(options, state.restartPending, providerResult, pluginResult);
   if (outcome.offersRestart) return OfferRestart(sys, prompts, options, outcome.textId);
-  sys.log.Line({"restart: not needed"});
+  sys.log.Closing({"restart: not needed"});
   ShowMessage(sys, prompts, BoxKind::kUnlessSilent, outcome.textId, kStrCaption, kMbOk);
   return 0;
 }

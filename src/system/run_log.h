@@ -28,6 +28,20 @@ class LogPart {
 // The pieces of one line, in order.
 using LogParts = std::initializer_list<LogPart>;
 
+// What a line is to a log that has reached its size limit: an event of the run is dropped
+// then; a line that closes the run (the restart decision and what Windows answered, the exit
+// code, an internal failure) still goes in, so that the log ends as every log does.
+enum class LineKind { kEvent, kClosing };
+
+// The most closing lines one run writes, and the most characters in the text of each: a log
+// with a size limit keeps room for them. RestartSystem writes Windows' answer to each attempt
+// and one line on what the last answer means; the driver one line before it (the decision) and
+// one after (the outcome); then comes the exit code, or an internal failure's last words (room
+// is kept for both).
+constexpr std::size_t kMostRestartSystemLines = 5;
+constexpr std::size_t kMostClosingLines = 1 + kMostRestartSystemLines + 1 + 2;
+constexpr std::size_t kClosingTextMax = 120;
+
 // The run's log as the core writes to it: one event per line, in the order things happen.
 // Writing never fails visibly: a log that could not be created or written drops its lines and
 // the run goes on as it would without one.
@@ -37,6 +51,8 @@ class RunLog {
 
   // Appends `parts`, joined, as one line (no line end).
   virtual void Line(LogParts parts) = 0;
+  // The same for a line that closes the run (see LineKind).
+  virtual void Closing(LogParts parts) = 0;
   // Milliseconds since the run began, for durations.
   virtual std::uint32_t ElapsedMs() = 0;
 };
@@ -45,6 +61,7 @@ class RunLog {
 class NoRunLog final : public RunLog {
  public:
   void Line(LogParts) override {}
+  void Closing(LogParts) override {}
   std::uint32_t ElapsedMs() override { return 0; }
 };
 

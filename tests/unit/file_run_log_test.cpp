@@ -95,8 +95,9 @@ TEST(FileRunLog, StopsAtOneMebibyteWithOneLineSayingSo) {
 
   const std::string& file = files.files[kLogName];
   EXPECT_LE(file.size(), kRunLogLimit);
-  // No earlier than the last line that fits beside the room kept for the end.
-  EXPECT_GT(file.size(), kRunLogLimit - 1400);
+  // No earlier than the last line that fits beside the room kept for the end (the closing
+  // lines', the dropped line's): less than one more line of 1,014 bytes is left out.
+  EXPECT_GT(file.size(), kRunLogLimit - kRunLogClosingRoom - 1100);
   std::vector<std::string> lines;
   ASSERT_TRUE(SplitLog(file, &lines));
   const std::string whole = "line " + Utf8(text);
@@ -107,10 +108,11 @@ TEST(FileRunLog, StopsAtOneMebibyteWithOneLineSayingSo) {
   EXPECT_EQ(std::string::npos, file.find("after the limit"));
 }
 
-// A log filled past its limit before the run: of the run's own lines only those that close it
-// follow the line saying the rest was dropped, as the driver writes them (a restart that
-// Windows refuses, then the exit code), and the exit code is the last line. An internal
-// failure's last words come last the same way.
+// A log filled past its limit before the run, by lines so short that no more room is left than
+// is kept for the end: of the run's own lines only those that close it follow the line saying
+// the rest was dropped, all of them when the driver writes the most (Windows not ready three
+// times, then refusing a locked computer; the exit code), and the exit code is the last line.
+// An internal failure's last words come last the same way.
 TEST(FileRunLog, ClosingLinesStillComeLastAfterTheLimit) {
   const std::u16string text(500, u'Ж');
   FakeSystem fake;
@@ -118,8 +120,9 @@ TEST(FileRunLog, ClosingLinesStillComeLastAfterTheLimit) {
   {
     FileRunLog log(files);
     ASSERT_TRUE(log.Open());
-    for (int i = 0; i < 1500; ++i) log.Line({"line ", text});
-    fake.platform.exitWindowsAccepted = false;
+    for (std::size_t i = 0; i < kRunLogLimit / 10; ++i) log.Line({"x"});
+    fake.ui.canSee = false;
+    fake.platform.restartAnswers = {21, 21, 21, 1271};
     const System sys{fake.installer, fake.files, fake.processes, fake.certs,
                      fake.platform,  fake.ui,    fake.resources, log};
     SetupState state;
@@ -131,11 +134,20 @@ TEST(FileRunLog, ClosingLinesStillComeLastAfterTheLimit) {
   const std::string& file = files.files[kLogName];
   EXPECT_LE(file.size(), kRunLogLimit);
   std::vector<std::string> lines = LogTexts(file);
-  ASSERT_GE(lines.size(), 5u);
-  EXPECT_EQ((std::vector<std::string>{kDroppedText, "restart: needed, started without asking",
-                                      "restart: ExitWindowsEx answered 0, error 5",
-                                      "restart: Windows refused the request", "exit code 7"}),
-            std::vector<std::string>(lines.end() - 5, lines.end()));
+  const std::string notReady = "restart: InitiateSystemShutdownExW answered 0, error 21";
+  const std::vector<std::string> closing{
+      kDroppedText,
+      "restart: needed, started without asking",
+      notReady,
+      notReady,
+      notReady,
+      "restart: InitiateSystemShutdownExW answered 0, error 1271",
+      "restart: the computer is locked, and Windows XP and 2003 restart a locked computer only "
+      "by closing applications by force",
+      "restart: Windows refused the request",
+      "exit code 7"};
+  ASSERT_GE(lines.size(), closing.size());
+  EXPECT_EQ(closing, std::vector<std::string>(lines.end() - closing.size(), lines.end()));
 
   FakeLogFiles failing(fake.kernel);
   {
@@ -144,7 +156,7 @@ TEST(FileRunLog, ClosingLinesStillComeLastAfterTheLimit) {
     for (int i = 0; i < 1500; ++i) log.Line({"line ", text});
     log.AppendAscii("COM: dropped");
     log.Line({"run: exit code 0 after 5 ms"});
-    log.AppendAscii("internal failure: exit code 1359");
+    log.AppendAscii("internal failure: exit code 1359", LineKind::kClosing);
   }
   lines = LogTexts(failing.files[kLogName]);
   ASSERT_GE(lines.size(), 2u);

@@ -24,7 +24,7 @@ TEST(RestartSystem, EnablesShutdownPrivilegeThenRequestsForcedReboot) {
   EXPECT_EQ(1u, fake.kernel.HandedOut("token"));
   EXPECT_TRUE(fake.ui.boxes.empty());
   EXPECT_TRUE(fake.platform.shutdownReasons.empty());
-  EXPECT_EQ(std::vector<std::u16string>{u"restart: ExitWindowsEx answered 1"}, fake.log.lines);
+  EXPECT_EQ(std::vector<std::u16string>{u"restart: ExitWindowsEx answered 1"}, fake.log.closing);
 }
 
 // Where nobody can see the screen the caller is not the interactive user, whose ExitWindowsEx
@@ -47,7 +47,7 @@ TEST(RestartSystem, NobodyCanSeeAsksForAPlannedRestartWithTheShutdownPrivilege) 
     EXPECT_EQ(row.accepted, RestartSystem(fake.sys));
     EXPECT_EQ(std::vector<std::uint32_t>{0x80040002u}, fake.platform.shutdownReasons);
     EXPECT_TRUE(fake.platform.exitWindowsCalls.empty());
-    EXPECT_EQ(std::vector<std::u16string>{row.logged}, fake.log.lines);
+    EXPECT_EQ(std::vector<std::u16string>{row.logged}, fake.log.closing);
     EXPECT_TRUE(fake.kernel.Unbalanced().empty());
   }
 }
@@ -94,7 +94,7 @@ TEST(RestartSystem, NobodyCanSeeAndNoPrivilegeAsksNothing) {
   EXPECT_FALSE(RestartSystem(fake.sys));
   EXPECT_TRUE(fake.platform.shutdownReasons.empty());
   EXPECT_EQ(std::vector<std::u16string>{u"restart: SeShutdownPrivilege not enabled, error 1300"},
-            fake.log.lines);
+            fake.log.closing);
 }
 
 struct RefusalCase {

@@ -489,10 +489,10 @@ TEST_P(NoRestartTest, SilentRunLeavesTheRestartToTheCaller) {
   EXPECT_TRUE(fake.platform.tokenAccess.empty());
   EXPECT_TRUE(fake.platform.exitWindowsCalls.empty());
   EXPECT_TRUE(fake.platform.shutdownReasons.empty());
-  const auto& lines = fake.log.lines;
-  EXPECT_EQ(row.restartOffer ? u"restart: needed, left to the caller (-norestart)"
-                             : u"restart: not needed",
-            lines.back());
+  EXPECT_EQ(std::vector<std::u16string>{row.restartOffer
+                                            ? u"restart: needed, left to the caller (-norestart)"
+                                            : u"restart: not needed"},
+            fake.log.closing);
 }
 
 INSTANTIATE_TEST_SUITE_P(Rows, NoRestartTest,

@@ -46,8 +46,9 @@ constexpr InternalFailureLine kInternalFailureLine;
 
 // The last line of a run that ends on an internal failure; allocates nothing.
 void LogInternalFailure() {
-  AppendToRunLog(InUnattendedMode() ? kInternalFailureLine.text
-                                    : "internal failure: the run is aborted");
+  AppendToRunLog(
+      InUnattendedMode() ? kInternalFailureLine.text : "internal failure: the run is aborted",
+      LineKind::kClosing);
 }
 
 // The parts of the Windows layer that need neither msi.dll nor crypt32.dll.

@@ -16,6 +16,6 @@ ActiveRunLog::~ActiveRunLog() {
   active = nullptr;
 }
 
-void AppendToRunLog(const char* asciiLine) {
-  if (active != nullptr) active->AppendAscii(asciiLine);
+void AppendToRunLog(const char* asciiLine, LineKind kind) {
+  if (active != nullptr) active->AppendAscii(asciiLine, kind);
 }
