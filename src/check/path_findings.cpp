@@ -161,8 +161,8 @@ std::u16string ProductName(const std::u16string& productCode) {
 
 std::uint32_t ReadPackageFacts(PackageApi& packages, const std::u16string& path,
                                PackageFacts& facts) {
-  PackageSession session(packages);
-  std::uint32_t result = OpenPackage(session, path);
+  std::uint32_t result = 0;
+  const PackageSession session(packages, OpenPackage(packages, path, &result));
   const std::pair<const char16_t*, std::u16string*> properties[] = {
       {u"ProductCode", &facts.productCode},
       {u"ProductVersion", &facts.version},

@@ -97,7 +97,7 @@ std::uint32_t SimulatedInstaller::OpenPackageEx(const char16_t* path, std::uint3
     }
   }
   if (!rule_.Accepts(path, false)) {
-    *handle = 0;
+    *handle = MsiHandle{};
     return kErrorPlatformUnsupported;
   }
   return packages_.OpenPackageEx(path, options, handle);

@@ -29,6 +29,12 @@ inline bool HoldsHandle(CertStoreHandle store) {
 inline void CloseOwned(CertApi& certs, CertStoreHandle store) {
   certs.CloseStore(store, 0);  // CertCloseStore with flags 0
 }
+inline bool HoldsHandle(MsiHandle package) {
+  return package != MsiHandle{};  // MsiOpenPackageExW's failure
+}
+inline void CloseOwned(PackageApi& packages, MsiHandle package) {
+  packages.CloseMsiHandle(package);  // MsiCloseHandle
+}
 
 // The owner of one handle the core opened: closes it once, when it goes out of scope, and only
 // when it holds one. Owners declared later in a scope close earlier. The kind is told by the
@@ -45,6 +51,8 @@ class Scoped {
 
   bool IsOpen() const { return HoldsHandle(handle_); }
   Handle get() const { return handle_; }
+  // The interface the handle is used and closed through.
+  Api& api() const { return api_; }
 
  private:
   Api& api_;
@@ -53,3 +61,4 @@ class Scoped {
 
 using ScopedFind = Scoped<FileApi, SearchHandle>;
 using ScopedCertStore = Scoped<CertApi, CertStoreHandle>;
+using PackageSession = Scoped<PackageApi, MsiHandle>;  // one package opened for reading

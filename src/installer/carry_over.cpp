@@ -42,8 +42,7 @@ std::uint32_t BuildCarryOverArgs(const System& sys, const Product& product, cons
     return result;
   }
 
-  PackageSession session(sys.installer);
-  result = OpenPackage(session, localPackage);
+  const PackageSession session(sys.installer, OpenPackage(sys.installer, localPackage, &result));
   if (result != 0) {  // a cached package that is gone is not reported
     sys.log.Line({"configuration of ", productCode, ": cached package ", localPackage,
                   " cannot be opened, error ", DecimalText(result)});

@@ -3,19 +3,9 @@
 #include <cstdint>
 #include <string>
 
+#include "common/scoped_handles.h"
 #include "system/installer_api.h"
 #include "system/package_api.h"
-
-// The installer handle of one package opened for reading; closes it when it goes away.
-struct PackageSession {
-  explicit PackageSession(PackageApi& api) : packages(api) {}
-  ~PackageSession();
-  PackageSession(const PackageSession&) = delete;
-  PackageSession& operator=(const PackageSession&) = delete;
-
-  PackageApi& packages;
-  MsiHandle package = 0;
-};
 
 // MsiGetProductInfoW with the size question asked without buffer.
 std::uint32_t ReadProductInfo(InstallerApi& installer, const std::u16string& productCode,
@@ -23,7 +13,6 @@ std::uint32_t ReadProductInfo(InstallerApi& installer, const std::u16string& pro
 // MsiGetPropertyW with the size question asked with an empty text.
 std::uint32_t ReadPackageProperty(const PackageSession& session, const std::u16string& name,
                                   std::u16string& value);
-// MsiOpenPackageExW ignoring the machine state; 0 when `session.package` holds a handle.
-std::uint32_t OpenPackage(PackageSession& session, const std::u16string& path);
-// Closes the package if one is open; closing twice closes once.
-void ClosePackage(PackageSession& session);
+// MsiOpenPackageExW ignoring the machine state: the package's handle, for a PackageSession to
+// own, and its answer in `*result`; no handle unless that is 0.
+MsiHandle OpenPackage(PackageApi& packages, const std::u16string& path, std::uint32_t* result);

@@ -41,7 +41,7 @@ std::uint32_t DecideUpgrade(const System& sys, const Prompts& prompts, const Pro
   // The first match that this Windows can open: a package for another platform (a 64-bit one
   // on 32-bit Windows, met first on a medium that lists it first) is passed over.
   std::u16string path;
-  PackageSession session(sys.installer);
+  MsiHandle package{};
   for (std::uint32_t skip = 0;; ++skip) {
     result = FindPackageFile(sys, product.versionPattern, path, skip);
     if (result != 0 && skip == 0) {
@@ -51,10 +51,11 @@ std::uint32_t DecideUpgrade(const System& sys, const Prompts& prompts, const Pro
       result = kErrorPlatformUnsupported;  // every match is for another platform
       break;
     }
-    result = OpenPackage(session, path);
+    package = OpenPackage(sys.installer, path, &result);
     if (result != kErrorPlatformUnsupported) break;
     sys.log.Line({"upgrade check: ", path, " is for another platform (1633), passed over"});
   }
+  const PackageSession session(sys.installer, package);
   if (result != 0) {
     return Fail(sys, prompts, "opening the package", kStrNewPackageUnopenable, result);
   }

@@ -11,7 +11,7 @@ enum class TokenHandle : std::uintptr_t {};
 enum class SearchHandle : std::uintptr_t {};     // a FindFirstFileW search
 enum class FileHandle : std::uintptr_t {};       // a file made with CreateFileW
 enum class CertStoreHandle : std::uintptr_t {};  // HCERTSTORE, 0 means none
-using MsiHandle = std::uint32_t;                 // 0 means no handle
+enum class MsiHandle : std::uint32_t {};         // MSIHANDLE, 0 means none
 using ProcAddress = std::uintptr_t;
 using ModuleHandle = std::uintptr_t;
 

@@ -53,6 +53,10 @@ static_assert(ClosedAsLogFile<FileHandle>::value);
 static_assert(!ClosedAsLogFile<SearchHandle>::value);
 static_assert(!ClosedAsLogFile<ThreadHandle>::value);
 
+// An installer handle is no integer either: a count or an error code given as one does not
+// compile.
+static_assert(std::is_enum_v<MsiHandle>);
+
 static_assert(WaitedFor<ProcessHandle>::value);
 static_assert(!WaitedFor<ThreadHandle>::value);
 static_assert(!WaitedFor<TokenHandle>::value);

@@ -31,13 +31,17 @@ TEST(ReadProductInfo, UnknownProductLeavesValueAsItWas) {
 
 class PackagePropertyTest : public ::testing::Test {
  protected:
-  void SetUp() override {
+  // a.msi, opened.
+  static MsiHandle Open(FakeSystem& fake) {
     fake.installer.packages[u"C:\\dist\\x64\\a.msi"] = {{u"ProductVersion", u"3.6.7000"},
                                                         {u"Long", std::u16string(300, u'x')}};
-    ASSERT_EQ(0u, OpenPackage(session, u"C:\\dist\\x64\\a.msi"));
+    std::uint32_t result = 1;
+    const MsiHandle package = OpenPackage(fake.installer, u"C:\\dist\\x64\\a.msi", &result);
+    EXPECT_EQ(0u, result);
+    return package;
   }
   FakeSystem fake;
-  PackageSession session{fake.installer};
+  PackageSession session{fake.installer, Open(fake)};
 };
 
 TEST_F(PackagePropertyTest, ReadsThreeHundredCharactersInFull) {
@@ -54,20 +58,18 @@ TEST_F(PackagePropertyTest, MissingPropertyReadsAsEmptyWithSuccess) {
   EXPECT_EQ((std::vector<std::uint32_t>{0, 1}), fake.installer.sizesAsked);
 }
 
-TEST_F(PackagePropertyTest, OpensIgnoringMachineStateAndClosesOnce) {
+TEST_F(PackagePropertyTest, OpensIgnoringMachineState) {
   EXPECT_EQ(std::vector<std::uint32_t>{kOpenPackageIgnoreMachineState}, fake.installer.openOptions);
-  ClosePackage(session);
-  EXPECT_EQ(0u, session.package);
-  ClosePackage(session);
-  EXPECT_TRUE(fake.kernel.Unbalanced().empty());
 }
 
 TEST(OpenPackage, FailureLeavesNoHandle) {
   FakeSystem fake;
   {
-    PackageSession session{fake.installer};
-    EXPECT_EQ(1619u, OpenPackage(session, u"C:\\missing.msi"));
-    EXPECT_EQ(0u, session.package);
+    std::uint32_t result = 0;
+    const PackageSession session(fake.installer,
+                                 OpenPackage(fake.installer, u"C:\\missing.msi", &result));
+    EXPECT_EQ(1619u, result);
+    EXPECT_FALSE(session.IsOpen());
   }
   EXPECT_EQ(0u, fake.kernel.HandedOut("msi"));
 }
@@ -76,8 +78,9 @@ TEST(PackageSession, ClosesOnScopeExit) {
   FakeSystem fake;
   fake.installer.packages[u"p.msi"] = {};
   {
-    PackageSession session{fake.installer};
-    ASSERT_EQ(0u, OpenPackage(session, u"p.msi"));
+    std::uint32_t result = 1;
+    const PackageSession session(fake.installer, OpenPackage(fake.installer, u"p.msi", &result));
+    ASSERT_EQ(0u, result);
   }
   EXPECT_EQ(1u, fake.kernel.HandedOut("msi"));
   EXPECT_TRUE(fake.kernel.Unbalanced().empty());

@@ -25,7 +25,7 @@ std::uint32_t ReadOnlyPackages::OpenPackageEx(const char16_t* path, std::uint32_
   MSIHANDLE database = 0;
   const LPCWSTR readOnly = nullptr;  // MSIDBOPEN_READONLY, spelled for the wide call
   const UINT result = database_.openDatabase(Wide(path), readOnly, &database);
-  *handle = result == ERROR_SUCCESS ? database : 0;
+  *handle = static_cast<MsiHandle>(result == ERROR_SUCCESS ? database : 0);
   return result;
 }
 
@@ -35,7 +35,7 @@ std::uint32_t ReadOnlyPackages::GetProperty(MsiHandle handle, const char16_t* na
   const std::u16string query =
       u"SELECT `Value` FROM `Property` WHERE `Property` = '" + std::u16string(name) + u"'";
   OwnedMsiHandle view(database_.closeHandle);
-  UINT result = database_.openView(handle, Wide(query), view.Receive());
+  UINT result = database_.openView(static_cast<MSIHANDLE>(handle), Wide(query), view.Receive());
   if (result != ERROR_SUCCESS) return result;
   result = database_.execute(view.Get(), 0);
   if (result != ERROR_SUCCESS) return result;
@@ -54,7 +54,7 @@ std::uint32_t ReadOnlyPackages::GetProperty(MsiHandle handle, const char16_t* na
 }
 
 std::uint32_t ReadOnlyPackages::CloseMsiHandle(MsiHandle handle) {
-  return database_.closeHandle(handle);
+  return database_.closeHandle(static_cast<MSIHANDLE>(handle));
 }
 
 std::uint32_t ReadOnlyPackages::ReadSummary(const std::u16string& path, PackageSummary& summary) {

@@ -61,20 +61,20 @@ std::uint32_t MsiInstaller::OpenPackageEx(const char16_t* path, std::uint32_t op
       result = msi_.openPackageEx(HandleReference(database.Get()).text, options, &opened);
     }
   }
-  *handle = opened;
+  *handle = static_cast<MsiHandle>(opened);
   return result;
 }
 
 std::uint32_t MsiInstaller::GetProperty(MsiHandle handle, const char16_t* name, char16_t* buffer,
                                         std::uint32_t* size) {
   DWORD room = *size;
-  UINT result = msi_.getProperty(handle, Wide(name), Wide(buffer), &room);
+  UINT result = msi_.getProperty(static_cast<MSIHANDLE>(handle), Wide(name), Wide(buffer), &room);
   *size = room;
   return result;
 }
 
 std::uint32_t MsiInstaller::CloseMsiHandle(MsiHandle handle) {
-  return msi_.closeHandle(handle);
+  return msi_.closeHandle(static_cast<MSIHANDLE>(handle));
 }
 
 std::uint32_t MsiInstaller::SourceListClearAll(const char16_t* product, const char16_t* user,

@@ -691,7 +691,7 @@ void ComIsMultithreadedWhenPackagesOpenAndChildrenRun(DllSearch search) {
     CHECK_EQ(opening.calls, 0);
     CHECK_EQ(CoGetApartmentType(&apartment, &qualifier), CO_E_NOTINITIALIZED);  // not before
     for (int i = 0; i < 2; ++i) {
-      MsiHandle handle = 1;
+      MsiHandle handle{1};
       CHECK_EQ(installer.OpenPackageEx(u"C:\\none.msi", 0, &handle), 2u);
       CHECK_EQ(handle, MsiHandle{0});
     }
@@ -743,7 +743,7 @@ void InstallerAnswersForUnknownProducts() {
   CHECK_EQ(installer.QueryProductState(kUnknownProduct), kInstallStateUnknown);
   std::uint32_t size = 0;
   CHECK_EQ(installer.GetProductInfo(kUnknownProduct, u"VersionString", nullptr, &size), 1605u);
-  MsiHandle package = 0;
+  MsiHandle package{};
   CHECK(installer.OpenPackageEx(u"C:\\zirel-none.msi", kOpenPackageIgnoreMachineState, &package) !=
         0);
   CHECK_EQ(package, MsiHandle{0});
