@@ -78,8 +78,26 @@ ReportSection PathSection(const RealSystem& real, const std::u16string& folder,
   return section;
 }
 
-bool Offers(const RealSystem& real, const char16_t* productCode) {
-  return !ListPackageFiles(real, VersionCheckPattern(productCode)).empty();
+// A product the report has a section of paths for, per platform.
+struct CheckedProduct {
+  const Product& product;
+  const char16_t* title;  // the section's, before the platform
+  std::vector<PathRun> (*paths)(const RealSystem& real, bool wow64);
+  bool always;  // checked whether or not the distribution offers a package of it
+  // The files its settings imports hand over, checked in a section of their own; none: null.
+  ImportFiles (*imports)(const RealSystem& real, bool wow64);
+};
+
+// In report order. The plug-in is installed by every run; the providers only when the
+// distribution has them.
+const CheckedProduct kCheckedProducts[] = {
+    {kPlugin, u"Plug-in, ", PluginPaths, true, nullptr},
+    {kCsp, u"CSP, ", CspPaths, false, nullptr},
+    {kZazCsp, u"ZAZ CSP, ", ZazCspPaths, false, ZazImportFiles},
+};
+
+bool Offers(const RealSystem& real, const Product& product) {
+  return !ListPackageFiles(real, product.versionPattern).empty();
 }
 
 }  // namespace
@@ -89,23 +107,19 @@ CheckReport CheckDistribution(const RealSystem& real, FileReader& files,
   CheckReport report;
   ReadCurrentDirectoryText(real.files, report.folder);
 
-  // The plug-in is installed by every run; the providers only when the distribution has them.
-  const bool csp = Offers(real, kCspProductCode);
-  const bool zaz = Offers(real, kZazCspProductCode);
+  std::vector<const CheckedProduct*> checked;
+  for (const CheckedProduct& product : kCheckedProducts) {
+    if (product.always || Offers(real, product.product)) checked.push_back(&product);
+  }
   PathsSeen seen;
   for (const bool wow64 : {false, true}) {
     const std::u16string platform = WindowsName(wow64);
-    report.sections.push_back(
-        PathSection(real, report.folder, u"Plug-in, " + platform, PluginPaths(real, wow64), seen));
-    if (csp) {
-      report.sections.push_back(
-          PathSection(real, report.folder, u"CSP, " + platform, CspPaths(real, wow64), seen));
-    }
-    if (zaz) {
-      report.sections.push_back(PathSection(real, report.folder, u"ZAZ CSP, " + platform,
-                                            ZazCspPaths(real, wow64), seen));
-      ReportSection imports{u"ZAZ CSP imports, " + platform, {}};
-      CheckImportFiles(ZazImportFiles(real, wow64), files, imports);
+    for (const CheckedProduct* product : checked) {
+      report.sections.push_back(PathSection(real, report.folder, product->title + platform,
+                                            product->paths(real, wow64), seen));
+      if (product->imports == nullptr) continue;
+      ReportSection imports{product->product.name + std::u16string(u" imports, ") + platform, {}};
+      CheckImportFiles(product->imports(real, wow64), files, imports);
       report.sections.push_back(imports);
     }
   }
