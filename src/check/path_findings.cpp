@@ -52,6 +52,11 @@ const PlatformRefusal& EndingRefusal(const std::vector<PlatformRefusal>& refusal
   return refusals.back().atInstall ? refusals.back() : refusals.front();
 }
 
+// Whether the path `run` ended at a package refused as one for another platform.
+bool EndedByRefusal(const PathRun& run) {
+  return run.result == kErrorPlatformUnsupported && !run.refusals.empty();
+}
+
 // Why the path `run` ended at a package refused as one for another platform; `file` names it
 // where it is not the file of the line.
 std::u16string RefusalText(const std::u16string& file, const PathRun& run) {
@@ -70,8 +75,7 @@ std::u16string RefusalText(const std::u16string& file, const PathRun& run) {
 // The finding of a path that ends with an error: a package refused for its platform, or any
 // other failure.
 const char* EndingId(const PathRun& run) {
-  return run.result == kErrorPlatformUnsupported && !run.refusals.empty() ? "platform-refused"
-                                                                          : "path-fails";
+  return EndedByRefusal(run) ? "platform-refused" : "path-fails";
 }
 
 // How `other` ended where it ends differently from `run`; empty where it does not. Another file
@@ -80,7 +84,7 @@ const char* EndingId(const PathRun& run) {
 std::u16string DifferentEnding(const RealSystem& real, const std::u16string& folder,
                                const PathRun& run, const PathRun& other) {
   if (other.result == run.result && other.installed.empty() == run.installed.empty()) return {};
-  if (other.result == kErrorPlatformUnsupported && !other.refusals.empty()) {
+  if (EndedByRefusal(other)) {
     return RefusalText(u"", other) + u", and " + EndsWith(other.result);
   }
   if (other.result != 0) return EndsWith(other.result);
@@ -191,7 +195,7 @@ ReportLine EvaluatePath(const RealSystem& real, const std::u16string& folder, co
     } else if (run.result != 0) {
       line.outcome = u"ends with " + DecimalText(run.result);
       Add(line, Severity::kError, EndingId(run),
-          run.result != kErrorPlatformUnsupported || run.refusals.empty()
+          !EndedByRefusal(run)
               ? EndsWith(run.result)
               : RefusalText(RelativeTo(folder, EndingRefusal(run.refusals).path), run) + u", and " +
                     EndsWith(run.result));
@@ -215,10 +219,7 @@ ReportLine EvaluatePath(const RealSystem& real, const std::u16string& folder, co
   }
   if (run.result != 0) {
     Add(line, Severity::kError, EndingId(run),
-        (run.result != kErrorPlatformUnsupported || run.refusals.empty()
-             ? u""
-             : RefusalText(u"", run) + u", and ") +
-            EndsWith(run.result));
+        (!EndedByRefusal(run) ? u"" : RefusalText(u"", run) + u", and ") + EndsWith(run.result));
   }
   CheckConfiguration(real, run, line);
   CheckVersionSource(real, folder, run, facts, line);
