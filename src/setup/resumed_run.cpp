@@ -5,8 +5,8 @@
 #include "common/number_text.h"
 #include "common/win_errors.h"
 #include "log/log_lines.h"
-#include "setup/resume_copy.h"
-#include "setup/resume_task.h"
+#include "resume/resume_copy.h"
+#include "resume/resume_task.h"
 #include "setup/setup_driver.h"
 
 namespace {
@@ -68,7 +68,7 @@ std::uint32_t RunResumed(const System& sys, InstallStages& stages, SetupState& s
   state.resumed = true;
   sys.log.Line({"resumed run: registration ", launch.id, ", folder ", launch.folder});
   // The mark goes only with a restart; a mark that cannot be read is not taken for gone.
-  std::u16string mark;
+  std::vector<std::u16string> mark;
   const SysResult<bool> marked = sys.resume->ReadVolatileMark(&mark);
   if (marked.value || marked.error != kErrorFileNotFound) {
     sys.log.Line({"resumed run: no restart since the registration; the task stays"});

@@ -9,7 +9,7 @@
 #include "setup/outcome.h"
 #include "setup/platform_check.h"
 #include "setup/restart.h"
-#include "setup/resume_copy.h"
+#include "resume/resume_copy.h"
 #include "ui/localized_strings.h"
 #include "ui/string_ids.h"
 

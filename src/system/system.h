@@ -4,6 +4,7 @@
 #include "system/file_api.h"
 #include "system/install_trace.h"
 #include "system/installer_api.h"
+#include "system/package_tables_api.h"
 #include "system/platform_api.h"
 #include "system/process_api.h"
 #include "system/resource_api.h"
@@ -25,4 +26,7 @@ struct System {
   // What finishing an upgrade after the restart needs; none where the program does not resume.
   ResumeApi* resume = nullptr;
   InstallTrace& trace = NoTrace();  // the actions' decisions; kept only by a simulation
+  // Package tables and component paths; none where the program does not read them (then the
+  // installed plug-in's files are not known).
+  PackageTablesApi* tables = nullptr;
 };

@@ -6,7 +6,7 @@
 #include "fakes/fake_system.h"
 #include "fakes/scripted_install_stages.h"
 #include "setup/command_line.h"
-#include "setup/resume_task.h"
+#include "resume/resume_task.h"
 #include "setup/resumed_run.h"
 #include "setup/setup_driver.h"
 

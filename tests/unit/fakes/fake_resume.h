@@ -24,7 +24,9 @@ class FakeResume : public ResumeApi {
   std::set<std::u16string> trusted;
   std::set<std::u16string> inUse;
   std::vector<std::u16string> atRestart;
-  std::optional<std::u16string> mark;
+  std::optional<std::vector<std::u16string>> mark;
+  std::map<std::u16string, std::u16string> pendingOperations;  // value name -> data
+  bool keepsAccessLists = true;
   bool markCreatesExisting = false;  // a lasting key is in the way
   UtcTime now{2026, 12, 7, 22, 5, 9};
 
@@ -87,14 +89,23 @@ class FakeResume : public ResumeApi {
     files_.currentDirectory = path;
     return {true, 0};
   }
-  SysResult<bool> CreateVolatileMark(const std::u16string& id, bool* createdNew) override {
+  SysResult<bool> KeepsAccessLists(const char16_t*) override { return {keepsAccessLists, 0}; }
+  SysResult<bool> CreateVolatileMark(const std::vector<std::u16string>& files,
+                                     bool* createdNew) override {
     *createdNew = !mark && !markCreatesExisting;
-    if (*createdNew) mark = id;
+    if (*createdNew) mark = files;
     return {true, 0};
   }
-  SysResult<bool> ReadVolatileMark(std::u16string* id) override {
+  SysResult<bool> ReadVolatileMark(std::vector<std::u16string>* files) override {
     if (!mark) return {false, 2};
-    *id = *mark;
+    *files = *mark;
+    return {true, 0};
+  }
+  SysResult<bool> ReadPendingFileOperations(const char16_t* valueName,
+                                            std::u16string* data) override {
+    const auto found = pendingOperations.find(valueName);
+    if (found == pendingOperations.end()) return {false, 2};
+    *data = found->second;
     return {true, 0};
   }
   SysResult<bool> DeleteVolatileMark() override {

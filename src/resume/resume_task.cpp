@@ -1,4 +1,4 @@
-#include "setup/resume_task.h"
+#include "resume/resume_task.h"
 
 #include <iterator>
 

@@ -1,4 +1,4 @@
-#include "setup/resume_copy.h"
+#include "resume/resume_copy.h"
 
 #include "actions/architecture.h"
 #include "actions/process_runner.h"
@@ -9,7 +9,7 @@
 #include "common/win_errors.h"
 #include "installer/package_lookup.h"
 #include "log/log_lines.h"
-#include "setup/resume_task.h"
+#include "resume/resume_task.h"
 
 namespace {
 
@@ -106,7 +106,6 @@ class Registration {
   Registration(const System& sys, SetupState& state) : sys_(sys), state_(state) {}
   ~Registration() {
     if (complete_) return;
-    if (markMade_) sys_.resume->DeleteVolatileMark();
     if (!folder_.empty()) RemoveFolderTree(sys_, folder_);
   }
   Registration(const Registration&) = delete;
@@ -164,14 +163,6 @@ class Registration {
     }
     if (!step.value) return Refuse("the copy failed", step.error);
 
-    // A mark that exists now belongs to an earlier registration: made anew, it is this one's.
-    resume.DeleteVolatileMark();
-    bool createdNew = false;
-    step = resume.CreateVolatileMark(id, &createdNew);
-    if (!step.value) return Refuse("the registry mark failed", step.error);
-    markMade_ = createdNew;
-    if (!createdNew) return Refuse("the registry mark exists");
-
     std::uint32_t code = 0;
     if (scheduler == TaskScheduler::kVersion2) {
       const std::u16string xmlPath = Joined(folder_, kResumeTaskFileName);
@@ -195,7 +186,6 @@ class Registration {
   const System& sys_;
   SetupState& state_;
   std::u16string folder_;
-  bool markMade_ = false;
   bool complete_ = false;
 };
 
@@ -235,7 +225,6 @@ void RemoveLeftoverResume(const System& sys, SetupState& state) {
     if (!taskDeleted &&
         sys.files.ReadFileAttributes(resumeFile.c_str()) != kInvalidFileAttributes) {
       DeleteTask(sys, state);
-      sys.resume->DeleteVolatileMark();
       taskDeleted = true;
     }
     RemoveFolderTree(sys, folder);
