@@ -50,7 +50,11 @@ std::uint32_t CancelResume(const System& sys, SetupState& state) {
   }
   for (const std::u16string& folder : ResumeFolders(sys)) {
     if (!MayRemove(sys, u"cancel resume: ", folder)) continue;
-    RemoveFolderTree(sys, folder);
+    if (const std::uint32_t failed = RemoveFolderTree(sys, folder); failed != 0) {
+      sys.log.Line(
+          {"cancel resume: folder ", folder, " cannot be removed, error ", DecimalText(failed)});
+      return failed;
+    }
     sys.log.Line({"cancel resume: folder ", folder, " removed"});
   }
   std::vector<std::u16string> files;

@@ -19,6 +19,6 @@ void RemoveLeftoverResume(const System& sys, SetupState& state);
 void RemoveTaskAndCopy(const System& sys, SetupState& state, const std::u16string& folder);
 
 // -cancelresume: deletes the task when one is registered and removes every resume folder that
-// is the launcher's own, each step logged, and any other such folder named. 0, or the exit code
-// of a task deletion that failed.
+// is the launcher's own, each step logged, and any other such folder named. 0, or the code of
+// the step that failed (schtasks' exit code, or a folder's removal error).
 std::uint32_t CancelResume(const System& sys, SetupState& state);

@@ -7,9 +7,14 @@
 
 namespace {
 
-// Removes a file now or, when it is in use, at the next restart.
-void RemoveFileOrLater(const System& sys, const std::u16string& path) {
-  if (!sys.resume->RemoveFile(path.c_str()).value) sys.resume->RemoveAtRestart(path.c_str());
+// Removes a file or an empty folder now or, when it is in use, at the next restart. 0, or the
+// error of scheduling it.
+std::uint32_t RemoveNowOrLater(const System& sys, const std::u16string& path, bool folder) {
+  const SysResult<bool> removed =
+      folder ? sys.resume->RemoveFolder(path.c_str()) : sys.resume->RemoveFile(path.c_str());
+  if (removed.value) return 0;
+  const SysResult<bool> later = sys.resume->RemoveAtRestart(path.c_str());
+  return later.value ? 0 : later.error;
 }
 
 }  // namespace
@@ -34,21 +39,23 @@ bool HoldsResumeFile(const System& sys, const std::u16string& folder) {
          kInvalidFileAttributes;
 }
 
-void RemoveFolderTree(const System& sys, const std::u16string& folder) {
+std::uint32_t RemoveFolderTree(const System& sys, const std::u16string& folder) {
+  std::uint32_t failure = 0;
   ForEachEntry(sys.files, JoinedPath(folder, u"*"), [&](const FindEntry& entry) {
     if (IsDotEntry(entry)) return true;
     const std::u16string path = JoinedPath(folder, entry.name);
+    std::uint32_t result = 0;
     if ((entry.attributes & kFileAttributeDirectory) == 0) {
-      RemoveFileOrLater(sys, path);
+      result = RemoveNowOrLater(sys, path, false);
     } else if (!IsPlainFolder(entry) ||
                sys.resume->ReadFolderTrust(path.c_str()) == FolderTrust::kReparsePoint) {
-      sys.resume->RemoveFolder(path.c_str());  // the link itself
+      result = RemoveNowOrLater(sys, path, true);  // the link itself
     } else {
-      RemoveFolderTree(sys, path);
+      result = RemoveFolderTree(sys, path);
     }
+    if (failure == 0) failure = result;
     return true;
   });
-  if (!sys.resume->RemoveFolder(folder.c_str()).value) {
-    sys.resume->RemoveAtRestart(folder.c_str());
-  }
+  const std::uint32_t result = RemoveNowOrLater(sys, folder, true);
+  return failure != 0 ? failure : result;
 }

@@ -2,6 +2,7 @@
 
 // The resume's folders under the 32-bit Program Files: finding them and removing one.
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -16,5 +17,6 @@ bool HoldsResumeFile(const System& sys, const std::u16string& folder);
 
 // Removes the folder's files and folders and then the folder. Each subfolder is read again
 // before it is entered: a junction or link is removed itself, never followed. What cannot go
-// now (the running copy) goes at the next restart: the files, then their folder.
-void RemoveFolderTree(const System& sys, const std::u16string& folder);
+// now (the running copy) goes at the next restart: the files, then their folder. 0, or the
+// error of the first removal that could neither be done now nor left to the restart.
+std::uint32_t RemoveFolderTree(const System& sys, const std::u16string& folder);
