@@ -57,7 +57,7 @@ bool TouchesFiles(const PendingOperation& operation, const std::vector<std::u16s
          (operation.replaces && IsListed(operation.target, files));
 }
 
-void MarkRemovalAwaitingRestart(const System& sys, const std::vector<std::u16string>& files) {
+bool MarkRemovalAwaitingRestart(const System& sys, const std::vector<std::u16string>& files) {
   sys.resume->DeleteVolatileMark();
   bool createdNew = false;
   const SysResult<bool> made = sys.resume->CreateVolatileMark(files, &createdNew);
@@ -69,6 +69,7 @@ void MarkRemovalAwaitingRestart(const System& sys, const std::vector<std::u16str
     sys.log.Line(
         {"restart mark: set, ", DecimalText(static_cast<std::uint32_t>(files.size())), " files"});
   }
+  return made.value && createdNew;
 }
 
 bool RemovedFilesPendingAtRestart(const System& sys) {

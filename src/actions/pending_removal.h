@@ -28,8 +28,8 @@ std::vector<PendingOperation> ParsePendingOperations(const std::u16string& data)
 bool TouchesFiles(const PendingOperation& operation, const std::vector<std::u16string>& files);
 
 // Marks a removal of the plug-in that waits for the restart, with its `files`: any earlier mark
-// goes first, and only a key made new now counts (logged either way).
-void MarkRemovalAwaitingRestart(const System& sys, const std::vector<std::u16string>& files);
+// goes first, and only a key made new now counts (logged either way). Whether it was made.
+bool MarkRemovalAwaitingRestart(const System& sys, const std::vector<std::u16string>& files);
 
 // Whether a removal of the plug-in awaits the restart and an operation of the next start
 // deletes or replaces one of its files (each such operation logged). False without a mark, or

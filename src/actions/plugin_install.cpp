@@ -58,7 +58,7 @@ std::uint32_t InstallPlugin(const System& sys, SetupState& state, std::u16string
     if (removal == kResultRestartRequired) {
       state.restartPending = true;  // the new package goes in after the restart
       sys.log.Line({"plug-in: the removal needs a restart; the new package is left for then"});
-      if (sys.resume != nullptr) MarkRemovalAwaitingRestart(sys, files);
+      if (sys.resume != nullptr) state.restartMarked = MarkRemovalAwaitingRestart(sys, files);
       return 0;
     }
     return removal;

@@ -135,6 +135,7 @@ std::uint32_t Registration::RegisterTask(TaskScheduler scheduler, const std::u16
 
 bool Registration::Make(const std::u16string& pluginArgs) {
   ResumeApi& resume = *sys_.resume;
+  if (!state_.restartMarked) return Refuse("no restart mark");
   const TaskScheduler scheduler = SchedulerOfThisWindows(sys_);
   if (scheduler == TaskScheduler::kNone) return Refuse("this Windows has no schtasks.exe");
   const std::u16string schtasks = SchtasksPath(sys_, state_, scheduler);

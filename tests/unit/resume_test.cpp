@@ -217,6 +217,12 @@ TEST(Resume, NothingIsLeftWhenAStepFails) {
   m.tables.wordCounts[kPackage] = 0;
   m.Run(u"-silent -norestart");
   EXPECT_FALSE(m.resume.Exists(kFolder));
+  // Without the mark a resumed run could not tell the restart from a start by hand.
+  Machine unmarked;
+  unmarked.stages.pluginMarksRestart = false;
+  unmarked.Run(u"-silent -norestart");
+  EXPECT_TRUE(unmarked.Commands().empty());
+  EXPECT_TRUE(unmarked.LogHas(u"resume: not registered: no restart mark"));
 }
 
 TEST(Resume, ExternalCabinetsTravelWithThePackage) {
