@@ -1,5 +1,7 @@
 #include "actions/pending_removal.h"
 
+#include <algorithm>
+
 #include "common/ascii_text.h"
 #include "common/number_text.h"
 #include "common/path_text.h"
@@ -33,18 +35,20 @@ void LogOperation(RunLog& log, const PendingOperation& operation) {
 }  // namespace
 
 std::vector<PendingOperation> ParsePendingOperations(const std::u16string& data) {
-  std::vector<std::u16string> strings;
-  for (std::size_t start = 0; start < data.size();) {
-    std::size_t end = data.find(u'\0', start);
-    if (end == std::u16string::npos) end = data.size();
-    strings.push_back(data.substr(start, end - start));
-    start = end + 1;
-  }
   std::vector<PendingOperation> operations;
-  for (std::size_t i = 0; i + 1 < strings.size() && !strings[i].empty(); i += 2) {
+  // Each string ends at its zero, or at the end of data that lacks the last one.
+  std::size_t at = 0;
+  const auto next = [&]() {
+    const std::size_t end = std::min(data.find(u'\0', at), data.size());
+    std::u16string text = data.substr(at, end - at);
+    at = end + 1;
+    return text;
+  };
+  while (at < data.size()) {
     PendingOperation operation;
-    operation.source = WithoutNtPrefix(strings[i]);
-    std::u16string target = strings[i + 1];
+    operation.source = WithoutNtPrefix(next());
+    if (operation.source.empty() || at >= data.size()) break;  // no target: cut short
+    std::u16string target = next();
     operation.replaces = !target.empty() && target[0] == u'!';
     operation.target = WithoutNtPrefix(operation.replaces ? target.substr(1) : target);
     operations.push_back(operation);

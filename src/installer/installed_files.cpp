@@ -1,7 +1,5 @@
 #include "installer/installed_files.h"
 
-#include <map>
-
 #include "common/number_text.h"
 #include "common/path_text.h"
 #include "installer/installer_access.h"
@@ -40,7 +38,8 @@ std::vector<std::u16string> ReadInstalledFiles(const System& sys, const Product&
       read != 0 || package.empty()) {
     return none("no cached package", read);
   }
-  std::vector<TableRow> components, fileRows;
+  // Both queries give two fields a record.
+  std::vector<std::u16string> components, fileRows;
   if (const std::uint32_t read = sys.tables->ReadRows(
           package.c_str(), u"SELECT `ComponentId`, `Component` FROM `Component`", 2, &components);
       read != 0) {
@@ -51,21 +50,24 @@ std::vector<std::u16string> ReadInstalledFiles(const System& sys, const Product&
       read != 0) {
     return none("the cached package's files are unreadable", read);
   }
-  // Component -> the folder of its key path, for those installed locally with a file as key.
-  std::map<std::u16string, std::u16string> folders;
-  for (const TableRow& row : components) {
+  // Each component installed locally with a file as its key path, then that file's folder.
+  std::vector<std::u16string> folders;
+  for (std::size_t at = 0; at + 1 < components.size(); at += 2) {
     std::u16string keyPath;
-    if (row[0].empty() ||
-        sys.tables->ReadComponentPath(product.code, row[0].c_str(), &keyPath) !=
-            kInstallStateLocal ||
-        !IsFileKeyPath(keyPath)) {
-      continue;
+    if (!components[at].empty() &&
+        sys.tables->ReadComponentPath(product.code, components[at].c_str(), &keyPath) ==
+            kInstallStateLocal &&
+        IsFileKeyPath(keyPath)) {
+      folders.push_back(components[at + 1]);
+      folders.push_back(FolderOf(keyPath));
     }
-    folders[row[1]] = FolderOf(keyPath);
   }
-  for (const TableRow& row : fileRows) {
-    const auto folder = folders.find(row[1]);
-    if (folder != folders.end()) files.push_back(JoinedPath(folder->second, LongName(row[0])));
+  for (std::size_t at = 0; at + 1 < fileRows.size(); at += 2) {
+    for (std::size_t kept = 0; kept < folders.size(); kept += 2) {
+      if (folders[kept] == fileRows[at + 1]) {
+        files.push_back(JoinedPath(folders[kept + 1], LongName(fileRows[at])));
+      }
+    }
   }
   sys.log.Line({product.name, " files: ", DecimalText(static_cast<std::uint32_t>(files.size())),
                 " of ", package});

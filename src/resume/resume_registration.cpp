@@ -75,7 +75,7 @@ bool Registration::Refuse(const char* why, std::uint32_t error) {
 bool Registration::ReadCabinets(const std::u16string& package,
                                 std::vector<std::u16string>* cabinets) {
   if (sys_.tables == nullptr) return Refuse("the package's media cannot be read");
-  std::vector<TableRow> media, files;
+  std::vector<std::u16string> media, files;
   int wordCount = 0;
   std::uint32_t read =
       sys_.tables->ReadRows(package.c_str(), u"SELECT `Cabinet` FROM `Media`", 1, &media);
@@ -85,13 +85,13 @@ bool Registration::ReadCabinets(const std::u16string& package,
   if (read == 0)
     read = sys_.tables->ReadSummaryNumber(package.c_str(), kSummaryWordCount, &wordCount);
   if (read != 0) return Refuse("the package's media cannot be read", read);
-  for (const TableRow& file : files) {
-    if (IsUncompressed(file[0], wordCount)) return Refuse("the package has uncompressed files");
+  for (const std::u16string& attributes : files) {
+    if (IsUncompressed(attributes, wordCount)) return Refuse("the package has uncompressed files");
   }
-  for (const TableRow& row : media) {
-    if (row[0].empty() || row[0][0] == u'#') continue;
-    if (!IsBareFileName(row[0])) return Refuse("the package names a cabinet outside its folder");
-    cabinets->push_back(row[0]);
+  for (const std::u16string& cabinet : media) {
+    if (cabinet.empty() || cabinet[0] == u'#') continue;
+    if (!IsBareFileName(cabinet)) return Refuse("the package names a cabinet outside its folder");
+    cabinets->push_back(cabinet);
   }
   return true;
 }

@@ -88,12 +88,11 @@ TEST(InstalledFiles, OnlyFilesOfLocalComponentsWhoseKeyIsAFile) {
   fake.installer.products[kPluginProductCode].info[u"LocalPackage"] = cached;
   auto& package = tables.rows[cached];
   package[u"SELECT `ComponentId`, `Component` FROM `Component`"] = {
-      {u"{C1}", u"Core"}, {u"{C2}", u"Registry"}, {u"{C3}", u"Absent"}, {u"", u"Unregistered"}};
+      u"{C1}", u"Core", u"{C2}", u"Registry", u"{C3}", u"Absent", u"", u"Unregistered"};
   package[u"SELECT `FileName`, `Component_` FROM `File`"] = {
-      {u"signavel.dll", u"Core"},
-      {u"SIGNAV~1.HLP|signavel help.hlp", u"Core"},
-      {u"reg.txt", u"Registry"},
-      {u"absent.txt", u"Absent"}};
+      u"signavel.dll", u"Core",    u"SIGNAV~1.HLP|signavel help.hlp",
+      u"Core",         u"reg.txt", u"Registry",
+      u"absent.txt",   u"Absent"};
   tables.components[{kPluginProductCode, u"{C1}"}] = {kInstallStateLocal, kDll};
   tables.components[{kPluginProductCode, u"{C2}"}] = {kInstallStateLocal, u"02:\\SOFTWARE\\V\\"};
   tables.components[{kPluginProductCode, u"{C3}"}] = {2, u""};

@@ -31,8 +31,8 @@ struct Machine {
     for (const std::u16string& package :
          {kPackage, std::u16string(u"C:\\dist\\plugin\\zirelcom-x64.msi")}) {
       fake.files.AddFile(package);
-      tables.rows[package][u"SELECT `Cabinet` FROM `Media`"] = {{u"#plugin.cab"}};
-      tables.rows[package][u"SELECT `Attributes` FROM `File`"] = {{u"0"}, {u"512"}};
+      tables.rows[package][u"SELECT `Cabinet` FROM `Media`"] = {u"#plugin.cab"};
+      tables.rows[package][u"SELECT `Attributes` FROM `File`"] = {u"0", u"512"};
     }
     fake.files.AddFile(u"C:\\windows\\system32\\schtasks.exe");
     fake.files.AddFile(u"C:\\windows\\Sysnative\\schtasks.exe");
@@ -184,10 +184,10 @@ TEST(Resume, NothingIsLeftWhenAStepFails) {
     std::string failingCall;
     std::uint32_t schtasksCode;
     bool keepsAccessLists;
-    std::vector<TableRow> files;  // Attributes of the package's File rows
+    std::vector<std::u16string> files;  // Attributes of the package's File rows
     const char16_t* why;
   };
-  const std::vector<TableRow> compressed = {{u"16384"}};
+  const std::vector<std::u16string> compressed = {u"16384"};
   for (const Row& row :
        {Row{"copy", "CopyNewFile", 0, true, compressed, u"the copy failed, error 112"},
         Row{"schtasks", "", 1, true, compressed, u"schtasks failed, error 1"},
@@ -198,7 +198,7 @@ TEST(Resume, NothingIsLeftWhenAStepFails) {
             "",
             0,
             true,
-            {{u"0"}, {u"8192"}},
+            {u"0", u"8192"},
             u"the package has uncompressed files"}}) {
     SCOPED_TRACE(row.name);
     Machine m;
@@ -227,14 +227,14 @@ TEST(Resume, NothingIsLeftWhenAStepFails) {
 
 TEST(Resume, ExternalCabinetsTravelWithThePackage) {
   Machine m;
-  m.tables.rows[kPackage][u"SELECT `Cabinet` FROM `Media`"] = {{u"plugin1.cab"}, {u"#in.cab"}};
+  m.tables.rows[kPackage][u"SELECT `Cabinet` FROM `Media`"] = {u"plugin1.cab", u"#in.cab"};
   m.fake.files.AddFile(u"C:\\dist\\plugin\\plugin1.cab");
   m.resume.contents[u"C:\\dist\\plugin\\plugin1.cab"] = u"cabinet";
   m.Run(u"-silent -norestart");
   EXPECT_EQ(u"cabinet", m.resume.contents[kFolder + u"\\plugin\\plugin1.cab"]);
 
   Machine outside;
-  outside.tables.rows[kPackage][u"SELECT `Cabinet` FROM `Media`"] = {{u"..\\x.cab"}};
+  outside.tables.rows[kPackage][u"SELECT `Cabinet` FROM `Media`"] = {u"..\\x.cab"};
   outside.Run(u"-silent -norestart");
   EXPECT_FALSE(outside.resume.Exists(kFolder));
 }

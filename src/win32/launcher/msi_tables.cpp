@@ -34,18 +34,18 @@ UINT ReadField(const MsiFunctions& msi, MSIHANDLE record, unsigned field, std::u
   return ERROR_MORE_DATA;
 }
 
-// The records of an executed view, appended to `rows` until the fetch answers
+// The records of an executed view, their fields appended to `values` until the fetch answers
 // ERROR_NO_MORE_ITEMS.
 UINT FetchRows(const MsiFunctions& msi, MSIHANDLE view, unsigned fields,
-               std::vector<TableRow>* rows) {
+               std::vector<std::u16string>* values) {
   for (;;) {
     OwnedMsiHandle record(msi.closeHandle);
     const UINT fetched = msi.fetch(view, record.Receive());
     if (fetched == ERROR_NO_MORE_ITEMS) return ERROR_SUCCESS;
     if (fetched != ERROR_SUCCESS) return fetched;
-    rows->emplace_back(fields);
     for (unsigned field = 1; field <= fields; ++field) {
-      const UINT read = ReadField(msi, record.Get(), field, &rows->back()[field - 1]);
+      values->emplace_back();
+      const UINT read = ReadField(msi, record.Get(), field, &values->back());
       if (read != ERROR_SUCCESS) return read;
     }
   }
@@ -53,10 +53,10 @@ UINT FetchRows(const MsiFunctions& msi, MSIHANDLE view, unsigned fields,
 
 }  // namespace
 
-// MSIDBOPEN_READONLY is the value 0 for the wide call, not a text. Rows appended before a call
-// failed are taken away again.
+// MSIDBOPEN_READONLY is the value 0 for the wide call, not a text. Fields appended before a
+// call failed are taken away again.
 std::uint32_t MsiTables::ReadRows(const char16_t* package, const char16_t* query, unsigned fields,
-                                  std::vector<TableRow>* rows) {
+                                  std::vector<std::u16string>* values) {
   const LPCWSTR readOnly = nullptr;
   OwnedMsiHandle database(msi_.closeHandle);
   UINT result = msi_.openDatabase(Wide(package), readOnly, database.Receive());
@@ -66,11 +66,9 @@ std::uint32_t MsiTables::ReadRows(const char16_t* package, const char16_t* query
   if (result != ERROR_SUCCESS) return result;
   result = msi_.execute(view.Get(), 0);
   if (result != ERROR_SUCCESS) return result;
-  const std::size_t before = rows->size();
-  result = FetchRows(msi_, view.Get(), fields, rows);
-  if (result != ERROR_SUCCESS) {
-    rows->erase(rows->begin() + static_cast<std::ptrdiff_t>(before), rows->end());
-  }
+  const std::size_t before = values->size();
+  result = FetchRows(msi_, view.Get(), fields, values);
+  if (result != ERROR_SUCCESS) values->resize(before);
   return result;
 }
 

@@ -12,7 +12,7 @@ class MsiTables final : public PackageTablesApi {
   explicit MsiTables(const MsiFunctions& msi) : msi_(msi) {}
 
   std::uint32_t ReadRows(const char16_t* package, const char16_t* query, unsigned fields,
-                         std::vector<TableRow>* rows) override;
+                         std::vector<std::u16string>* values) override;
   std::uint32_t ReadSummaryNumber(const char16_t* package, unsigned property, int* value) override;
   int ReadComponentPath(const char16_t* product, const char16_t* component,
                         std::u16string* path) override;

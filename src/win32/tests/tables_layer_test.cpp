@@ -31,35 +31,34 @@ void RowsAreReadAsThePackageHoldsThem(MsiTables& tables, const std::u16string& p
   struct Case {
     const char16_t* query;
     unsigned fields;
-    std::vector<TableRow> rows;
+    std::vector<std::u16string> values;  // record after record
   };
   const Case cases[] = {
       {u"SELECT `ComponentId`, `Component` FROM `Component`",
        2,
-       {{u"{E9F4A3B2-7C6D-4E5F-9A01-3C4D5E6F7081}", u"PlainFiles"},
-        {u"{FA05B4C3-8D7E-4F60-AB12-4D5E6F708192}", u"NamedFiles"}}},
+       {u"{E9F4A3B2-7C6D-4E5F-9A01-3C4D5E6F7081}", u"PlainFiles",
+        u"{FA05B4C3-8D7E-4F60-AB12-4D5E6F708192}", u"NamedFiles"}},
       {u"SELECT `FileName`, `Component_`, `Attributes` FROM `File`",
        3,
-       {{u"plain.txt", u"PlainFiles", u"512"},
-        {u"LONGFI~1.TXT|Long file name.txt", u"NamedFiles", u"512"},
-        {u"second.txt", u"NamedFiles", u"512"}}},
-      {u"SELECT `Cabinet`, `VolumeLabel` FROM `Media`", 2, {{u"#tables.cab", u""}}},
-      {u"SELECT `Value` FROM `Property` WHERE `Property` = 'LongText'", 1, {{digits}}},
+       {u"plain.txt", u"PlainFiles", u"512", u"LONGFI~1.TXT|Long file name.txt", u"NamedFiles",
+        u"512", u"second.txt", u"NamedFiles", u"512"}},
+      {u"SELECT `Cabinet`, `VolumeLabel` FROM `Media`", 2, {u"#tables.cab", u""}},
+      {u"SELECT `Value` FROM `Property` WHERE `Property` = 'LongText'", 1, {digits}},
   };
   for (const Case& row : cases) {
-    std::vector<TableRow> rows{{u"kept"}};
-    CHECK_EQ(tables.ReadRows(package.c_str(), row.query, row.fields, &rows), 0u);
-    CHECK_EQ(rows.size(), row.rows.size() + 1);
-    CHECK_EQ(rows[0], TableRow{u"kept"});
-    for (std::size_t index = 0; index < row.rows.size() && index + 1 < rows.size(); ++index) {
-      CHECK_EQ(rows[index + 1], row.rows[index]);
+    std::vector<std::u16string> values{u"kept"};
+    CHECK_EQ(tables.ReadRows(package.c_str(), row.query, row.fields, &values), 0u);
+    CHECK_EQ(values.size(), row.values.size() + 1);
+    CHECK_EQ(values[0], std::u16string(u"kept"));
+    for (std::size_t index = 0; index < row.values.size() && index + 1 < values.size(); ++index) {
+      CHECK_EQ(values[index + 1], row.values[index]);
     }
   }
 
   // A failure appends nothing and hands on the installer's code (ERROR_BAD_QUERY_SYNTAX).
-  std::vector<TableRow> rows{{u"kept"}};
-  CHECK_EQ(tables.ReadRows(package.c_str(), u"SELECT `Cabinet` FROM `None`", 1, &rows), 1615u);
-  CHECK_EQ(rows.size(), std::size_t{1});
+  std::vector<std::u16string> values{u"kept"};
+  CHECK_EQ(tables.ReadRows(package.c_str(), u"SELECT `Cabinet` FROM `None`", 1, &values), 1615u);
+  CHECK_EQ(values.size(), std::size_t{1});
 }
 
 // Compressed="yes": the Word Count is 2; the Title is a text, which a number cannot be.
