@@ -1,6 +1,7 @@
 #include "actions/package_install.h"
 
 #include "actions/process_runner.h"
+#include "common/path_text.h"
 #include "installer/package_lookup.h"
 #include "ui/localized_strings.h"
 #include "ui/string_ids.h"
@@ -10,11 +11,6 @@ namespace {
 // An install command line up to its package path.
 // Aligned as its characters: unasked, the compiler pads an array this long to 32 bytes.
 alignas(char16_t) constexpr char16_t kInstallCommand[] = u"msiexec /qn /i \"";
-
-std::u16string FileNameOf(const std::u16string& path) {
-  const auto slash = path.rfind(u'\\');
-  return slash == std::u16string::npos ? path : path.substr(slash + 1);
-}
 
 }  // namespace
 

@@ -2,9 +2,12 @@
 
 #include "actions/architecture.h"
 #include "actions/package_install.h"
+#include "actions/pending_removal.h"
 #include "actions/process_runner.h"
 #include "common/exit_codes.h"
 #include "common/product_catalogue.h"
+#include "installer/installed_files.h"
+#include "installer/installer_access.h"
 #include "installer/upgrade_decision.h"
 #include "log/log_lines.h"
 
@@ -15,8 +18,29 @@ std::uint32_t InstallPlugin(const System& sys, SetupState& state, std::u16string
   const int productState = sys.installer.QueryProductState(kPluginProductCode);
   LogProductState(sys.log, kPlugin.name, kPluginProductCode, productState);
   if (productState == kInstallStateUnknown) {
+    // Before the restart that an earlier removal waits for, a file of the old plug-in may
+    // still be deleted at the next start, and with it the new plug-in's file of that path.
+    if (sys.resume != nullptr && !state.resumed && RemovedFilesPendingAtRestart(sys)) {
+      sys.log.Line(
+          {"plug-in: a file of the removed plug-in goes at the restart; the new "
+           "package is left for then"});
+      state.restartPending = state.earlierRemovalPending = true;
+      return 0;
+    }
     sys.log.Line({"plug-in: not installed, first installation"});
     return InstallPackage(sys, kPluginProductCode, pattern, pluginArgs, prompts);
+  }
+
+  // The run after the restart finishes only what its registration started: whatever plug-in
+  // was installed meanwhile is left as it is.
+  if (state.resumed) {
+    std::u16string version;
+    if (ReadProductInfo(sys.installer, kPluginProductCode, u"VersionString", version) != 0) {
+      version = u"unreadable";
+    }
+    sys.log.Line({"resumed run: the plug-in is installed already (state ", SignedText(productState),
+                  ", version ", version, "): left alone"});
+    return 0;
   }
 
   int versionOrder = 0;
@@ -26,12 +50,15 @@ std::uint32_t InstallPlugin(const System& sys, SetupState& state, std::u16string
   if (versionOrder == 1) {
     // A newer package replaces the installed plug-in: remove it first.
     sys.log.Line({"plug-in: newer package, the installed version is removed first"});
+    // Read while the cached package is there: what the removal may leave to the restart.
+    const std::vector<std::u16string> files = ReadInstalledFiles(sys, kPlugin);
     const std::uint32_t removal =
         RunProcess(sys, std::u16string(u"msiexec /qn /x ") + kPluginProductCode + u" REBOOT=R");
     if (removal == 0) return InstallPackage(sys, kPluginProductCode, pattern, pluginArgs, prompts);
     if (removal == kResultRestartRequired) {
       state.restartPending = true;  // the new package goes in after the restart
       sys.log.Line({"plug-in: the removal needs a restart; the new package is left for then"});
+      if (sys.resume != nullptr) state.restartMarked = MarkRemovalAwaitingRestart(sys, files);
       return 0;
     }
     return removal;
@@ -45,6 +72,5 @@ std::uint32_t InstallPlugin(const System& sys, SetupState& state, std::u16string
     return InstallPackage(sys, kPluginProductCode, pattern, pluginArgs + u" ADDLOCAL=VIVAZED",
                           prompts);
   }
-  state.pluginUpToDate = true;
   return 0;
 }

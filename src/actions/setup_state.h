@@ -14,8 +14,12 @@ struct Wow64Cache {
 struct SetupState {
   SetupOptions options;
   bool restartPending = false;
-  // The plug-in was found up to date: nothing of it was installed or removed.
-  bool pluginUpToDate = false;
+  // With restartPending: the plug-in was not installed because a file of the plug-in that an
+  // earlier run removed goes at the restart; that run's resume stays as it is.
+  bool earlierRemovalPending = false;
+  // With restartPending: the volatile mark of this run's removal was made. Without it a resumed
+  // run could not tell the restart from a start by hand, so no resume is registered.
+  bool restartMarked = false;
   // This run finishes an earlier run's upgrade after the restart: it registers nothing.
   bool resumed = false;
   Wow64Cache wow64;

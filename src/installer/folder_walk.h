@@ -1,6 +1,6 @@
 #pragma once
 
-#include "common/scoped_handles.h"
+#include "common/folder_listing.h"
 #include "system/file_api.h"
 
 // The folders one level below the current directory, where the package lookup searches.
@@ -16,14 +16,9 @@ inline bool IsSearchedFolder(const FindEntry& folder) {
 // start.
 template <typename Visit>
 bool ForEachFolder(FileApi& files, Visit visit) {
-  FindEntry entry;
-  ScopedFind listing(files, files.FindFirst(u"*", &entry));
-  if (!listing.IsOpen()) return false;
-  do {
-    if ((entry.attributes & kFileAttributeDirectory) == 0) continue;
-    if (!visit(static_cast<const FindEntry&>(entry))) break;
-  } while (files.FindNext(listing.get(), &entry));
-  return true;
+  return ForEachEntry(files, u"*", [&](const FindEntry& entry) {
+    return (entry.attributes & kFileAttributeDirectory) == 0 || visit(entry);
+  });
 }
 
 // The same walk over the folders that the lookup searches only.

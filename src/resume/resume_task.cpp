@@ -61,6 +61,9 @@ std::u16string BuildTaskXml(const UtcTime& now, const std::u16string& command,
   static const char* const kParts[] = {
       "<?xml version=\"1.0\" encoding=\"UTF-16\"?>\r\n"
       "<Task version=\"1.2\" xmlns=\"http://schemas.microsoft.com/windows/2004/02/mit/task\">\r\n"
+      "<RegistrationInfo><Description>Vestacor Signavel: installs the new plug-in after the "
+      "restart from ",
+      ", then deletes this task</Description></RegistrationInfo>\r\n"
       "<Triggers><BootTrigger><StartBoundary>",
       "</StartBoundary><EndBoundary>",
       "</EndBoundary></BootTrigger></Triggers>\r\n"
@@ -72,8 +75,9 @@ std::u16string BuildTaskXml(const UtcTime& now, const std::u16string& command,
       "</Command><WorkingDirectory>",
       "</WorkingDirectory></Exec></Actions>\r\n"
       "</Task>\r\n"};
-  const std::u16string values[] = {XmlDateTime(now), XmlDateTime(AddDays(now, kResumeActiveDays)),
-                                   kResumeTimeLimit, XmlEscaped(command), XmlEscaped(folder)};
+  const std::u16string values[] = {
+      XmlEscaped(folder), XmlDateTime(now),    XmlDateTime(AddDays(now, kResumeActiveDays)),
+      kResumeTimeLimit,   XmlEscaped(command), XmlEscaped(folder)};
   std::u16string xml = u"\uFEFF";  // schtasks /xml reads UTF-16LE behind a byte-order mark
   for (std::size_t i = 0; i < std::size(kParts); ++i) {
     AppendAscii(xml, kParts[i]);
@@ -89,6 +93,15 @@ std::u16string CreateTaskCommand(const std::u16string& xmlPath) {
 std::u16string CreateStartupTaskCommand(const std::u16string& copyPath) {
   return u"schtasks /create /tn zirelpluginsetup-resume /sc onstart /ru SYSTEM /tr \"\\\"" +
          copyPath + u"\\\"\"";
+}
+
+std::u16string ChangeStartupTaskCommand(const std::u16string& copyPath) {
+  return u"schtasks /change /tn zirelpluginsetup-resume /ru SYSTEM /tr \"\\\"" + copyPath +
+         u"\\\"\"";
+}
+
+std::u16string QueryTaskCommand() {
+  return u"schtasks /query /tn zirelpluginsetup-resume";
 }
 
 std::u16string DeleteTaskCommand() {

@@ -10,6 +10,8 @@
 // resumed run's arguments. Nothing here touches the system.
 
 inline constexpr char16_t kResumeTaskName[] = u"zirelpluginsetup-resume";
+// Where Task Scheduler 1.0 (XP, Server 2003) keeps the task, in the Windows folder.
+inline constexpr char16_t kResumeTaskJobFile[] = u"Tasks\\zirelpluginsetup-resume.job";
 // The copy's folder is this prefix and eight hexadecimal digits, under Program Files.
 inline constexpr char16_t kResumeFolderPrefix[] = u"zirelpluginsetup-resume-";
 inline constexpr char16_t kResumeFileName[] = u"resume.txt";
@@ -37,16 +39,19 @@ std::u16string XmlDateTime(const UtcTime& time);
 // `text` with &, <, >, " and ' written as entities.
 std::u16string XmlEscaped(const std::u16string& text);
 
-// The Task Scheduler 2.0 definition: a boot trigger from `now` for kResumeActiveDays, deleted
-// by Windows once expired, run as LocalSystem on batteries too, `command` started in `folder`
-// without arguments. It begins with a byte-order mark: written as UTF-16LE, it is what
-// schtasks /xml reads.
+// The Task Scheduler 2.0 definition: a description naming the product and `folder`, a boot
+// trigger from `now` for kResumeActiveDays, deleted by Windows once expired, run as LocalSystem
+// on batteries too, `command` started in `folder` without arguments. It begins with a byte-order
+// mark: written as UTF-16LE, it is what schtasks /xml reads.
 std::u16string BuildTaskXml(const UtcTime& now, const std::u16string& command,
                             const std::u16string& folder);
 
 // The command lines given to schtasks.exe (the program's bare name first, as the log shows it).
 std::u16string CreateTaskCommand(const std::u16string& xmlPath);          // Task Scheduler 2.0
 std::u16string CreateStartupTaskCommand(const std::u16string& copyPath);  // Task Scheduler 1.0
+// Task Scheduler 1.0 has no /f for /create: a registered task is pointed at the new copy.
+std::u16string ChangeStartupTaskCommand(const std::u16string& copyPath);
+std::u16string QueryTaskCommand();  // Task Scheduler 2.0: exit code 0 when the task exists
 std::u16string DeleteTaskCommand();
 
 // The resume file: the registration id on its first line, the plug-in's arguments after it.

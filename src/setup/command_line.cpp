@@ -30,6 +30,9 @@ constexpr CommandOption kOptions[] = {
      u"\t\t подавить диалоговые окна\n"},
     {"-norestart", OptionKind::kFlag, &O::noRestart, nullptr, nullptr, "-norestart", 0, nullptr,
      nullptr},
+    // Its run writes lines of its own: the options line stays as it was.
+    {"-cancelresume", OptionKind::kFlag, &O::cancelResume, nullptr, nullptr, nullptr, 0, nullptr,
+     nullptr},
     {"-cspargs", OptionKind::kArgs, nullptr, &O::cspArgs, &O::installCsp, "CSP arguments", 4,
      &O::installCsp,
      u" \"<args>\"     дополнителные параметры командной\n \t\t строки (<args>) для вызова "

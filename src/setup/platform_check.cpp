@@ -7,8 +7,6 @@
 
 namespace {
 
-constexpr std::uint32_t kVersionRecordSize = 284;  // sizeof(OSVERSIONINFOEXW)
-
 std::uint32_t Refuse(const System& sys, const Prompts& prompts, BoxKind kind, std::uint16_t textId,
                      std::uint32_t code) {
   ShowMessage(sys, prompts, kind, textId, kStrCaption, kMbIconError);
@@ -20,7 +18,7 @@ std::uint32_t Refuse(const System& sys, const Prompts& prompts, BoxKind kind, st
 // GetVersionExW.
 void LogNtVersion(const System& sys) {
   OsVersion version;
-  version.size = kVersionRecordSize;
+  version.size = OsVersion::kExtendedSize;
   if (!sys.platform.ReadNtVersion(&version)) {
     sys.log.Line({"Windows version (RtlGetVersion): unavailable"});
     return;
@@ -33,7 +31,7 @@ void LogNtVersion(const System& sys) {
 
 std::uint32_t CheckPlatform(const System& sys, const Prompts& prompts) {
   OsVersion version;
-  version.size = kVersionRecordSize;
+  version.size = OsVersion::kExtendedSize;
   if (!sys.platform.ReadVersion(&version)) {
     sys.log.Line({"Windows version: unreadable, error ", DecimalText(sys.platform.LastError())});
     LogNtVersion(sys);

@@ -3,10 +3,12 @@
 #include "common/ascii_text.h"
 #include "common/exit_codes.h"
 #include "common/number_text.h"
+#include "common/path_text.h"
 #include "common/win_errors.h"
 #include "log/log_lines.h"
-#include "resume/resume_copy.h"
+#include "resume/resume_cleanup.h"
 #include "resume/resume_task.h"
+#include "resume/scheduled_task.h"
 #include "setup/setup_driver.h"
 
 namespace {
@@ -37,20 +39,22 @@ ResumeLaunch DetectResumeLaunch(ResumeApi& resume) {
   ResumeLaunch launch;
   std::u16string own, programFiles;
   if (!resume.ReadOwnPath(&own).value) return launch;
-  const std::u16string folder = own.substr(0, own.rfind(u'\\'));  // empty without a backslash
-  const std::size_t nameStart = folder.rfind(u'\\') + 1;
-  if (!StartsWithNoCase(folder.substr(nameStart), kResumeFolderPrefix) ||
-      !resume.ReadProgramFilesFolder(&programFiles).value || nameStart != programFiles.size() + 1 ||
-      !StartsWithNoCase(folder, programFiles) ||
-      resume.ReadFolderTrust(folder.c_str()) != FolderTrust::kOwn) {
+  const std::u16string folder = FolderOf(own);
+  if (!StartsWithNoCase(FileNameOf(folder), kResumeFolderPrefix) ||
+      !resume.ReadProgramFilesFolder(&programFiles).value ||
+      !SamePath(FolderOf(folder), programFiles)) {
     return launch;
   }
+  launch.folder = folder;
+  launch.trust = resume.ReadFolderTrust(folder.c_str());
   std::u16string text;
   const SysResult<bool> read =
-      resume.ReadWholeFile((folder + u"\\" + kResumeFileName).c_str(), &text);
-  if (!read.value && read.error == kErrorFileNotFound) return launch;  // a plain run of the copy
+      resume.ReadWholeFile(JoinedPath(folder, kResumeFileName).c_str(), &text);
+  // The launcher's own folder without a resume file: a plain run of the copy.
+  if (launch.trust == FolderTrust::kOwn && !read.value && read.error == kErrorFileNotFound) {
+    return launch;
+  }
   launch.resumed = true;
-  launch.folder = folder;
   launch.readable = read.value && ParseResumeFile(text, &launch.id, &launch.pluginArgs);
   return launch;
 }
@@ -66,6 +70,16 @@ CommandLine ResumedCommandLine(const ResumeLaunch& launch) {
 std::uint32_t RunResumed(const System& sys, InstallStages& stages, SetupState& state,
                          const ResumeLaunch& launch) {
   state.resumed = true;
+  if (launch.trust != FolderTrust::kOwn) {
+    // Anybody may have put or changed this copy: it must not run as SYSTEM at every start.
+    static const char16_t* const kWhy[] = {u"", u"another owner or access list",
+                                           u"a junction or link", u"its security is unreadable"};
+    sys.log.Line({"resumed run: ", launch.folder, " is not the launcher's own (",
+                  kWhy[static_cast<int>(launch.trust)],
+                  "): setup does not run; the task is deleted"});
+    DeleteTask(sys, state);
+    return kErrorAccessDenied;
+  }
   sys.log.Line({"resumed run: registration ", launch.id, ", folder ", launch.folder});
   // The mark goes only with a restart; a mark that cannot be read is not taken for gone.
   std::vector<std::u16string> mark;

@@ -13,16 +13,19 @@
 
 // What the program learns of itself at start: whether it is such a copy.
 struct ResumeLaunch {
-  bool resumed = false;   // its own folder is a resume folder of the launcher's own, with a file
-  bool readable = false;  // the resume file could be read
+  // Its own folder is a resume folder: directly under Program Files, named with the prefix, and
+  // either not the launcher's own or holding a resume file.
+  bool resumed = false;
+  FolderTrust trust = FolderTrust::kUnreadable;  // of that folder
+  bool readable = false;                         // the resume file could be read
   std::u16string folder;
   std::u16string id;
   std::u16string pluginArgs;
 };
 
 // Tells from where the program sits whether it is a resumed copy: its folder, directly under
-// the 32-bit Program Files folder, has the resume prefix, is the launcher's own (owner and
-// access list) and holds the resume file. A program anywhere else costs one path read.
+// the 32-bit Program Files folder, has the resume prefix, and is not the launcher's own (owner
+// and access list) or holds the resume file. A program anywhere else costs one path read.
 ResumeLaunch DetectResumeLaunch(ResumeApi& resume);
 
 // The command line a resumed run acts on: -silent -norestart with the saved plug-in arguments.
@@ -33,9 +36,11 @@ CommandLine ResumedCommandLine(const ResumeLaunch& launch);
 inline constexpr std::uint32_t kBusyRetryMs = 30000;
 inline constexpr int kBusyRetries = 30;
 
-// The resumed run. Without a restart since the registration (the mark is still there) it does
-// nothing and the task stays for the next start. Otherwise it runs the setup, plug-in only, in
-// its own folder, never restarts Windows, and then removes the task and the copy whatever the
-// result. Returns the exit code.
+// The resumed run. A copy whose folder is not the launcher's own runs nothing: it deletes the
+// task and ends with ERROR_ACCESS_DENIED. Without a restart since the removal (the mark is still
+// there) it does nothing and the task stays for the next start. Otherwise it runs the setup,
+// plug-in only, in its own folder, which installs the copy's package when no plug-in is
+// installed and leaves any installed one alone; it never restarts Windows, and then removes the
+// task and the copy whatever the result. Returns the exit code.
 std::uint32_t RunResumed(const System& sys, InstallStages& stages, SetupState& state,
                          const ResumeLaunch& launch);

@@ -4,12 +4,13 @@
 #include "common/exit_codes.h"
 #include "log/log_lines.h"
 #include "log/secret_mask.h"
+#include "resume/resume_cleanup.h"
+#include "resume/resume_registration.h"
 #include "setup/command_line.h"
 #include "setup/dialog_choice.h"
 #include "setup/outcome.h"
 #include "setup/platform_check.h"
 #include "setup/restart.h"
-#include "resume/resume_copy.h"
 #include "ui/localized_strings.h"
 #include "ui/string_ids.h"
 
@@ -112,6 +113,8 @@ std::uint32_t RunSetup(const System& sys, InstallStages& stages, SetupState& sta
   SetupOptions& options = state.options;
   options = commandLine.options;
   LogOptions(sys.log, options);
+  // Works where nobody can see and without -silent: it asks nothing and shows nothing.
+  if (options.cancelResume) return CancelResume(sys, state);
   const bool admin = sys.platform.IsUserAdmin();
   sys.log.Line({"administrator: ", YesNo(admin)});
   if (!admin) {
@@ -155,11 +158,12 @@ std::uint32_t RunSetup(const System& sys, InstallStages& stages, SetupState& sta
   }
 
   // Before the outcome and any restart: the resume must be in place when Windows goes down.
+  // A run that leaves the plug-in installed makes every resume pointless.
   if (sys.resume && !state.resumed) {
-    if (state.restartPending) {
-      RegisterResume(sys, state, options.pluginArgs);
-    } else if (state.pluginUpToDate) {
+    if (!state.restartPending) {
       RemoveLeftoverResume(sys, state);
+    } else if (!state.earlierRemovalPending) {
+      RegisterResume(sys, state, options.pluginArgs);
     }
   }
   const Outcome outcome =

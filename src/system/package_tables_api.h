@@ -14,16 +14,14 @@ constexpr int kSourceTypeCompressed = 2;            // msidbSumInfoSourceTypeCom
 constexpr std::uint32_t kFileNoncompressed = 8192;  // msidbFileAttributesNoncompressed
 constexpr std::uint32_t kFileCompressed = 16384;    // msidbFileAttributesCompressed
 
-// One fetched record: its fields 1..n as MsiRecordGetStringW gives them (an integer as its
-// decimal text, a null field as the empty text).
-using TableRow = std::vector<std::u16string>;
-
 class PackageTablesApi {
  public:
-  // Opens `package` read-only, runs `query` and appends every record's first `fields` fields
-  // to `rows`. 0, or the error of the first call that failed; then nothing is appended.
+  // Opens `package` read-only, runs `query` and appends the fields 1..`fields` of every record
+  // to `values`, record after record, as MsiRecordGetStringW gives them (an integer as its
+  // decimal text, a null field as the empty text). 0, or the error of the first call that
+  // failed; then nothing is appended.
   virtual std::uint32_t ReadRows(const char16_t* package, const char16_t* query, unsigned fields,
-                                 std::vector<TableRow>* rows) = 0;
+                                 std::vector<std::u16string>* values) = 0;
   // MsiGetSummaryInformationW on `package`, then the number `property` holds (VT_I4); a
   // property of another type fails with ERROR_INVALID_DATA (13).
   virtual std::uint32_t ReadSummaryNumber(const char16_t* package, unsigned property,

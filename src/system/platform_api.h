@@ -9,6 +9,8 @@
 // The parts of OSVERSIONINFOEXW the launcher looks at. `size` is the record's size field,
 // set by the caller (284 asks for the extended record) before ReadVersion or ReadNtVersion.
 struct OsVersion {
+  static constexpr std::uint32_t kExtendedSize = 284;  // sizeof(OSVERSIONINFOEXW)
+
   std::uint32_t size = 0;
   std::uint32_t major = 0;
   std::uint32_t minor = 0;

@@ -59,7 +59,8 @@ class ResumeApi {
   // access list for it, that account is taken for the Administrators; never on Windows.
   virtual FolderTrust ReadFolderTrust(const char16_t* path) = 0;
   // Whether the volume holding `path` keeps access lists (FILE_PERSISTENT_ACLS of
-  // GetVolumeInformationW for GetVolumePathNameW's answer); FAT32, for one, does not.
+  // GetVolumeInformationW for GetVolumePathNameW's answer); FAT32, for one, does not. False
+  // with error 0 when it keeps none, false with the error when that cannot be told.
   virtual SysResult<bool> KeepsAccessLists(const char16_t* path) = 0;
 
   // CopyFileW that fails when `to` exists; the copy is made writable (CopyFileW keeps a
@@ -83,16 +84,18 @@ class ResumeApi {
 
   // RegCreateKeyExW of kResumeMarkKey with REG_OPTION_VOLATILE. `createdNew` receives whether
   // the key was made now (REG_CREATED_NEW_KEY); only then are `files` written into it (a value
-  // that cannot be written takes the key away again).
+  // that cannot be written takes the key away again). A list with an empty name fails with
+  // ERROR_INVALID_PARAMETER, one over 1 MiB with ERROR_FILE_TOO_LARGE, before any key is made.
   virtual SysResult<bool> CreateVolatileMark(const std::vector<std::u16string>& files,
                                              bool* createdNew) = 0;
-  // The files of an existing mark; false with ERROR_FILE_NOT_FOUND (2) when there is none.
+  // The files of an existing mark; false with ERROR_FILE_NOT_FOUND (2) when there is none,
+  // ERROR_INVALID_DATA for a value of another type, ERROR_FILE_TOO_LARGE for one over 1 MiB.
   virtual SysResult<bool> ReadVolatileMark(std::vector<std::u16string>* files) = 0;
   // RegDeleteKeyW of the mark; false with ERROR_FILE_NOT_FOUND when there is none.
   virtual SysResult<bool> DeleteVolatileMark() = 0;
   // The REG_MULTI_SZ data of `valueName` under Session Manager as it is: its strings, each
   // ending in a zero, empty ones included, and the closing zero. False with
-  // ERROR_FILE_NOT_FOUND when the value does not exist.
+  // ERROR_FILE_NOT_FOUND when the value does not exist; type and size as ReadVolatileMark.
   virtual SysResult<bool> ReadPendingFileOperations(const char16_t* valueName,
                                                     std::u16string* data) = 0;
 

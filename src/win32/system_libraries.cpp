@@ -1,3 +1,4 @@
+// msi.dll and crypt32.dll loaded from the system directory, and the functions taken from them.
 #include "win32/system_libraries.h"
 
 std::uint32_t LoadError() {
@@ -7,15 +8,23 @@ std::uint32_t LoadError() {
 
 std::uint32_t ResolveMsiFunctions(HMODULE module, MsiFunctions* functions) {
   MsiFunctions found;
-  const bool complete = FindExport(module, "MsiSetInternalUI", &found.setInternalUi) &&
-                        FindExport(module, "MsiQueryProductStateW", &found.queryProductState) &&
-                        FindExport(module, "MsiQueryFeatureStateW", &found.queryFeatureState) &&
-                        FindExport(module, "MsiGetProductInfoW", &found.getProductInfo) &&
-                        FindExport(module, "MsiOpenPackageExW", &found.openPackageEx) &&
-                        FindExport(module, "MsiOpenDatabaseW", &found.openDatabase) &&
-                        FindExport(module, "MsiGetPropertyW", &found.getProperty) &&
-                        FindExport(module, "MsiCloseHandle", &found.closeHandle) &&
-                        FindExport(module, "MsiSourceListClearAllW", &found.sourceListClearAll);
+  const bool complete =
+      FindExport(module, "MsiSetInternalUI", &found.setInternalUi) &&
+      FindExport(module, "MsiQueryProductStateW", &found.queryProductState) &&
+      FindExport(module, "MsiQueryFeatureStateW", &found.queryFeatureState) &&
+      FindExport(module, "MsiGetProductInfoW", &found.getProductInfo) &&
+      FindExport(module, "MsiGetComponentPathW", &found.getComponentPath) &&
+      FindExport(module, "MsiOpenPackageExW", &found.openPackageEx) &&
+      FindExport(module, "MsiGetPropertyW", &found.getProperty) &&
+      FindExport(module, "MsiCloseHandle", &found.closeHandle) &&
+      FindExport(module, "MsiSourceListClearAllW", &found.sourceListClearAll) &&
+      FindExport(module, "MsiOpenDatabaseW", &found.openDatabase) &&
+      FindExport(module, "MsiDatabaseOpenViewW", &found.openView) &&
+      FindExport(module, "MsiViewExecute", &found.execute) &&
+      FindExport(module, "MsiViewFetch", &found.fetch) &&
+      FindExport(module, "MsiRecordGetStringW", &found.recordString) &&
+      FindExport(module, "MsiGetSummaryInformationW", &found.summaryInformation) &&
+      FindExport(module, "MsiSummaryInfoGetPropertyW", &found.summaryProperty);
   if (!complete) return ERROR_PROC_NOT_FOUND;
   FindExport(module, "MsiSourceListSetInfoW", &found.sourceListSetInfo);
   *functions = found;

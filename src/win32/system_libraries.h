@@ -12,18 +12,27 @@
 #include "win32/find_export.h"
 #include "win32/handles.h"
 
-// The msi.dll functions the launcher calls. Taken from the DLL at run time instead of through
-// the import table, which would load msi.dll before the program could narrow the DLL search.
+// The msi.dll functions the launcher and the checker call. Taken from the DLL at run time
+// instead of through the import table, which would load msi.dll before the program could narrow
+// the DLL search. Every one but the last exists in Windows Installer 2.0 (Windows 2000).
 struct MsiFunctions {
   decltype(&::MsiSetInternalUI) setInternalUi = nullptr;
   decltype(&::MsiQueryProductStateW) queryProductState = nullptr;
   decltype(&::MsiQueryFeatureStateW) queryFeatureState = nullptr;
   decltype(&::MsiGetProductInfoW) getProductInfo = nullptr;
+  decltype(&::MsiGetComponentPathW) getComponentPath = nullptr;
   decltype(&::MsiOpenPackageExW) openPackageEx = nullptr;
-  decltype(&::MsiOpenDatabaseW) openDatabase = nullptr;
   decltype(&::MsiGetPropertyW) getProperty = nullptr;
   decltype(&::MsiCloseHandle) closeHandle = nullptr;
   decltype(&::MsiSourceListClearAllW) sourceListClearAll = nullptr;
+  // A package's tables and summary information, read without an installer session.
+  decltype(&::MsiOpenDatabaseW) openDatabase = nullptr;
+  decltype(&::MsiDatabaseOpenViewW) openView = nullptr;
+  decltype(&::MsiViewExecute) execute = nullptr;
+  decltype(&::MsiViewFetch) fetch = nullptr;
+  decltype(&::MsiRecordGetStringW) recordString = nullptr;
+  decltype(&::MsiGetSummaryInformationW) summaryInformation = nullptr;
+  decltype(&::MsiSummaryInfoGetPropertyW) summaryProperty = nullptr;
   // Windows Installer 3.0 and later only (Windows 2000 ships 2.0): may stay null.
   UINT(WINAPI* sourceListSetInfo)
   (LPCWSTR, LPCWSTR, MSIINSTALLCONTEXT, DWORD, LPCWSTR, LPCWSTR) = nullptr;
@@ -43,8 +52,8 @@ struct CryptFunctions {
 // success.
 std::uint32_t LoadError();
 
-// Fills `functions` from `module`. 0, or ERROR_PROC_NOT_FOUND when a function that the launcher
-// needs is missing (then nothing is filled).
+// Fills `functions` from `module`. 0, or ERROR_PROC_NOT_FOUND when a function that the programs
+// need is missing (then nothing is filled).
 std::uint32_t ResolveMsiFunctions(HMODULE module, MsiFunctions* functions);
 std::uint32_t ResolveCryptFunctions(HMODULE module, CryptFunctions* functions);
 
@@ -61,9 +70,8 @@ class SystemLibraries {
   const MsiFunctions& Msi() const { return msi_; }
   const CryptFunctions& Crypt() const { return crypt_; }
 
-  // The loaded modules, from which a program takes the further functions it needs; null until
-  // Load has loaded them.
-  HMODULE MsiModule() const { return msiModule_.Get(); }
+  // The loaded crypt32.dll, from which the checker takes the further functions it needs; null
+  // until Load has loaded it.
   HMODULE CryptModule() const { return cryptModule_.Get(); }
 
  private:

@@ -4,9 +4,11 @@
 
 #include "fakes/fake_resume.h"
 #include "fakes/fake_system.h"
+#include "fakes/fake_tables.h"
 #include "fakes/scripted_install_stages.h"
-#include "setup/command_line.h"
+#include "resume/boot_paths.h"
 #include "resume/resume_task.h"
+#include "setup/command_line.h"
 #include "setup/resumed_run.h"
 #include "setup/setup_driver.h"
 
@@ -18,13 +20,20 @@ const std::string kCreate =
     "schtasks /create /tn zirelpluginsetup-resume /xml \"C:\\Program "
     "Files\\zirelpluginsetup-resume-1a2b3c4d\\resume-task.xml\" /ru SYSTEM /f";
 const std::string kDelete = "schtasks /delete /tn zirelpluginsetup-resume /f";
+const std::string kQuery = "schtasks /query /tn zirelpluginsetup-resume";
+const std::u16string kPackage = u"C:\\dist\\plugin\\zirelcom-win32.msi";
 
 // One Windows machine with a distribution in C:\dist; every handle closed once at the end.
 struct Machine {
   Machine() {
     sys.resume = &resume;
-    fake.files.AddFile(u"C:\\dist\\plugin\\zirelcom-win32.msi");
-    fake.files.AddFile(u"C:\\dist\\plugin\\zirelcom-x64.msi");
+    sys.tables = &tables;
+    for (const std::u16string& package :
+         {kPackage, std::u16string(u"C:\\dist\\plugin\\zirelcom-x64.msi")}) {
+      fake.files.AddFile(package);
+      tables.rows[package][u"SELECT `Cabinet` FROM `Media`"] = {u"#plugin.cab"};
+      tables.rows[package][u"SELECT `Attributes` FROM `File`"] = {u"0", u"512"};
+    }
     fake.files.AddFile(u"C:\\windows\\system32\\schtasks.exe");
     fake.files.AddFile(u"C:\\windows\\Sysnative\\schtasks.exe");
     fake.files.AddFile(resume.ownPath);
@@ -34,11 +43,11 @@ struct Machine {
   ~Machine() { EXPECT_EQ(std::vector<std::string>{}, fake.kernel.Unbalanced()); }
 
   std::uint32_t Run(const std::u16string& commandLine) {
+    state = SetupState{};
     return RunSetup(sys, stages, state, ReadCommandLine(fake.platform, commandLine));
   }
-  // The program the task starts, after a restart unless `restarted` is false.
-  std::uint32_t RunTask(bool restarted = true) {
-    if (restarted) resume.mark.reset();
+  // The program the task starts, after a restart.
+  std::uint32_t RunTask() {
     fake.processes.started.clear();
     resume.ownPath = kCopy;
     resume.inUse.insert(kCopy);
@@ -68,6 +77,7 @@ struct Machine {
 
   FakeSystem fake;
   FakeResume resume{fake.files};
+  FakeTables tables;
   System sys = fake.sys;
   SetupState state;
   ScriptedInstallStages stages{fake.kernel, state};
@@ -104,25 +114,35 @@ TEST(Resume, RegisteredOnlyWhenTheNewPluginIsLeftForTheRestart) {
   }
 }
 
+// The text of the first element named `name`, its start tag without attributes; npos-free.
+std::string ElementText(const std::string& xml, const std::string& name) {
+  const std::size_t open = xml.find("<" + name + ">");
+  const std::size_t close = xml.find("</" + name + ">");
+  if (open == std::string::npos || close == std::string::npos) return "(missing)";
+  return xml.substr(open + name.size() + 2, close - open - name.size() - 2);
+}
+
 TEST(Resume, TaskDefinitionForVistaAndLater) {
-  const std::u16string xml =
-      BuildTaskXml({2026, 12, 7, 22, 5, 9}, u"C:\\P & Q\\a.exe", u"C:\\P & Q");
-  const std::u16string expected =
-      u"\uFEFF<?xml version=\"1.0\" encoding=\"UTF-16\"?>\r\n"
-      u"<Task version=\"1.2\" "
-      u"xmlns=\"http://schemas.microsoft.com/windows/2004/02/mit/task\">\r\n"
-      u"<Triggers><BootTrigger><StartBoundary>2026-12-07T22:05:09Z</StartBoundary>"
-      u"<EndBoundary>2027-01-04T22:05:09Z</EndBoundary></BootTrigger></Triggers>\r\n"
-      u"<Principals><Principal id=\"System\"><UserId>S-1-5-18</UserId></Principal>"
-      u"</Principals>\r\n"
-      u"<Settings><DisallowStartIfOnBatteries>false</DisallowStartIfOnBatteries>"
-      u"<StopIfGoingOnBatteries>false</StopIfGoingOnBatteries>"
-      u"<ExecutionTimeLimit>PT1H</ExecutionTimeLimit>"
-      u"<DeleteExpiredTaskAfter>PT0S</DeleteExpiredTaskAfter></Settings>\r\n"
-      u"<Actions Context=\"System\"><Exec><Command>C:\\P &amp; Q\\a.exe</Command>"
-      u"<WorkingDirectory>C:\\P &amp; Q</WorkingDirectory></Exec></Actions>\r\n"
-      u"</Task>\r\n";
-  EXPECT_EQ(Utf8(expected), Utf8(xml));
+  const std::string xml =
+      Utf8(BuildTaskXml({2026, 12, 7, 22, 5, 9}, u"C:\\P & Q\\a.exe", u"C:\\P & Q"));
+  EXPECT_EQ("\xEF\xBB\xBF<?xml version=\"1.0\" encoding=\"UTF-16\"?>", xml.substr(0, 42));
+  // Once, at the next start within four weeks, then gone.
+  EXPECT_EQ("2026-12-07T22:05:09Z", ElementText(xml, "StartBoundary"));
+  EXPECT_EQ("2027-01-04T22:05:09Z", ElementText(xml, "EndBoundary"));
+  EXPECT_NE(std::string::npos, xml.find("<Triggers><BootTrigger><StartBoundary>"));
+  EXPECT_EQ("PT0S", ElementText(xml, "DeleteExpiredTaskAfter"));
+  // As LocalSystem, on batteries too, for at most an hour.
+  EXPECT_EQ("S-1-5-18", ElementText(xml, "UserId"));
+  EXPECT_NE(std::string::npos, xml.find("<Actions Context=\"System\">"));
+  EXPECT_EQ("false", ElementText(xml, "DisallowStartIfOnBatteries"));
+  EXPECT_EQ("false", ElementText(xml, "StopIfGoingOnBatteries"));
+  EXPECT_EQ("PT1H", ElementText(xml, "ExecutionTimeLimit"));
+  // The copy in its folder, without arguments: they are in the folder's resume file.
+  EXPECT_EQ("C:\\P &amp; Q\\a.exe", ElementText(xml, "Command"));
+  EXPECT_EQ("C:\\P &amp; Q", ElementText(xml, "WorkingDirectory"));
+  EXPECT_EQ(std::string::npos, xml.find("<Arguments>"));
+  EXPECT_NE(std::string::npos, ElementText(xml, "Description").find("Vestacor Signavel"));
+  EXPECT_NE(std::string::npos, ElementText(xml, "Description").find("C:\\P &amp; Q"));
   EXPECT_EQ(u"2028-03-09T00:00:00Z", XmlDateTime(AddDays({2028, 2, 10, 0, 0, 0}, 28)));
 }
 
@@ -130,25 +150,24 @@ TEST(Resume, SchtasksOfEachWindows) {
   struct Row {
     OsVersion windows;
     bool wow64;
+    bool jobFile;  // a task registered earlier (Task Scheduler 1.0)
     const char16_t* application;
     std::vector<std::string> commands;
   };
-  const std::string xpCreate =
-      "schtasks /create /tn zirelpluginsetup-resume /sc onstart /ru SYSTEM /tr "
+  const std::string tr =
+      " /ru SYSTEM /tr "
       "\"\\\"C:\\Program Files\\zirelpluginsetup-resume-1a2b3c4d\\zirelpluginsetup.exe\\\"\"";
+  const std::string xpCreate = "schtasks /create /tn zirelpluginsetup-resume /sc onstart" + tr;
+  const std::string xpChange = "schtasks /change /tn zirelpluginsetup-resume" + tr;
+  const char16_t* system32 = u"C:\\windows\\system32\\schtasks.exe";
   for (const Row& row :
-       {Row{{284, 6, 1, 1, 7601}, true, u"C:\\windows\\Sysnative\\schtasks.exe", {kCreate}},
-        Row{{284, 5, 1, 3, 2600},
-            false,
-            u"C:\\windows\\system32\\schtasks.exe",
-            {kDelete, xpCreate}},
-        Row{{284, 5, 2, 2, 3790},
-            true,
-            u"C:\\windows\\system32\\schtasks.exe",
-            {kDelete, xpCreate}}}) {
+       {Row{{284, 6, 1, 1, 7601}, true, false, u"C:\\windows\\Sysnative\\schtasks.exe", {kCreate}},
+        Row{{284, 5, 1, 3, 2600}, false, false, system32, {xpCreate}},
+        Row{{284, 5, 2, 2, 3790}, true, true, system32, {xpChange}}}) {
     Machine m;
     m.fake.platform.version = row.windows;
     m.fake.platform.wow64 = row.wow64;
+    if (row.jobFile) m.fake.files.AddFile(u"C:\\windows\\Tasks\\zirelpluginsetup-resume.job");
     m.Run(u"-silent -norestart");
     EXPECT_EQ(row.commands, m.Commands());
     for (const auto& start : m.fake.processes.started) {
@@ -163,27 +182,78 @@ TEST(Resume, NothingIsLeftWhenAStepFails) {
   struct Row {
     const char* name;
     std::string failingCall;
-    bool markExists;
     std::uint32_t schtasksCode;
+    bool keepsAccessLists;
+    std::vector<std::u16string> files;  // Attributes of the package's File rows
     const char16_t* why;
   };
+  const std::vector<std::u16string> compressed = {u"16384"};
   for (const Row& row :
-       {Row{"copy", "CopyNewFile", false, 0, u"the copy failed, error 112"},
-        Row{"planted mark", "", true, 0, u"the registry mark exists"},
-        Row{"schtasks", "", false, 1, u"schtasks failed, error 1"},
-        Row{"folder", "CreateProtectedFolder", false, 0, u"the folder cannot be made, error 5"}}) {
+       {Row{"copy", "CopyNewFile", 0, true, compressed, u"the copy failed, error 112"},
+        Row{"schtasks", "", 1, true, compressed, u"schtasks failed, error 1"},
+        Row{"folder", "CreateProtectedFolder", 0, true, compressed,
+            u"the folder cannot be made, error 5"},
+        Row{"FAT32", "", 0, false, compressed, u"Program Files keeps no access lists"},
+        Row{"uncompressed file",
+            "",
+            0,
+            true,
+            {u"0", u"8192"},
+            u"the package has uncompressed files"}}) {
     SCOPED_TRACE(row.name);
     Machine m;
     if (!row.failingCall.empty()) {
       m.resume.failures[row.failingCall] = row.failingCall == "CopyNewFile" ? 112 : 5;
     }
-    m.resume.markCreatesExisting = row.markExists;
+    m.resume.keepsAccessLists = row.keepsAccessLists;
+    m.tables.rows[kPackage][u"SELECT `Attributes` FROM `File`"] = row.files;
     m.fake.processes.exitCodes[u"schtasks /create"] = row.schtasksCode;
     EXPECT_EQ(3010u, m.Run(u"-silent -norestart"));
     EXPECT_FALSE(m.resume.Exists(kFolder));
-    EXPECT_FALSE(m.resume.mark.has_value());
     EXPECT_TRUE(m.LogHas(std::u16string(u"resume: not registered: ") + row.why));
   }
+  // Without a cabinet flag in its Word Count, a package's files are outside any cabinet.
+  Machine m;
+  m.tables.wordCounts[kPackage] = 0;
+  m.Run(u"-silent -norestart");
+  EXPECT_FALSE(m.resume.Exists(kFolder));
+  // Without the mark a resumed run could not tell the restart from a start by hand.
+  Machine unmarked;
+  unmarked.stages.pluginMarksRestart = false;
+  unmarked.Run(u"-silent -norestart");
+  EXPECT_TRUE(unmarked.Commands().empty());
+  EXPECT_TRUE(unmarked.LogHas(u"resume: not registered: no restart mark"));
+}
+
+TEST(Resume, ExternalCabinetsTravelWithThePackage) {
+  Machine m;
+  m.tables.rows[kPackage][u"SELECT `Cabinet` FROM `Media`"] = {u"plugin1.cab", u"#in.cab"};
+  m.fake.files.AddFile(u"C:\\dist\\plugin\\plugin1.cab");
+  m.resume.contents[u"C:\\dist\\plugin\\plugin1.cab"] = u"cabinet";
+  m.Run(u"-silent -norestart");
+  EXPECT_EQ(u"cabinet", m.resume.contents[kFolder + u"\\plugin\\plugin1.cab"]);
+
+  Machine outside;
+  outside.tables.rows[kPackage][u"SELECT `Cabinet` FROM `Media`"] = {u"..\\x.cab"};
+  outside.Run(u"-silent -norestart");
+  EXPECT_FALSE(outside.resume.Exists(kFolder));
+}
+
+// A second registration before one restart replaces the first only once it is complete.
+TEST(Resume, AnEarlierRegistrationStaysUntilTheNextIsComplete) {
+  const std::u16string second = u"C:\\Program Files\\zirelpluginsetup-resume-5e6f7081";
+  Machine m;
+  m.Run(u"-silent -norestart");
+  m.fake.processes.exitCodes[u"schtasks /create"] = 1;
+  m.Run(u"-silent -norestart");
+  EXPECT_TRUE(m.Left(u"resume.txt"));
+  EXPECT_FALSE(m.resume.Exists(second));
+
+  m.resume.randoms.push_back(0x0badcafeu);
+  m.fake.processes.exitCodes[u"schtasks /create"] = 0;
+  m.Run(u"-silent -norestart");
+  EXPECT_FALSE(m.resume.Exists(kFolder));
+  EXPECT_TRUE(m.resume.Exists(u"C:\\Program Files\\zirelpluginsetup-resume-0badcafe\\resume.txt"));
 }
 
 TEST(Resume, AFolderThatExistsIsNeverUsed) {
@@ -243,21 +313,20 @@ TEST(Resume, ABusyInstallerIsTriedAgainEvery30sFor15Minutes) {
   EXPECT_FALSE(busy.Left(u"resume.txt"));
 }
 
-TEST(Resume, AnUpToDateRunRemovesOnlyItsOwnLeftovers) {
+TEST(Resume, ARunThatLeavesThePluginInstalledRemovesOnlyItsOwnLeftovers) {
   Machine m;
   m.Run(u"-silent -norestart");
   const std::u16string foreign = u"C:\\Program Files\\zirelpluginsetup-resume-99999999";
   const std::u16string junction = u"C:\\Program Files\\zirelpluginsetup-resume-88888888";
   m.fake.files.AddFile(foreign + u"\\resume.txt");
   m.fake.files.AddJunction(junction);
+  m.resume.mark = std::vector<std::u16string>{};
   m.fake.processes.started.clear();
   m.stages.pluginSetsRestartPending = false;
-  m.state = SetupState{};
-  m.state.pluginUpToDate = true;
   EXPECT_EQ(0u, m.Run(u"-silent -norestart"));
   EXPECT_EQ(std::vector<std::string>{kDelete}, m.Commands());
   EXPECT_FALSE(m.resume.Exists(kFolder));
-  EXPECT_FALSE(m.resume.mark.has_value());
+  EXPECT_TRUE(m.resume.mark.has_value());  // only the restart ends it
   EXPECT_TRUE(m.resume.Exists(foreign + u"\\resume.txt"));
   EXPECT_TRUE(m.resume.Exists(junction));
 
@@ -265,6 +334,52 @@ TEST(Resume, AnUpToDateRunRemovesOnlyItsOwnLeftovers) {
   m.fake.processes.started.clear();
   EXPECT_EQ(0u, m.Run(u"-silent -norestart"));
   EXPECT_TRUE(m.Commands().empty());
+}
+
+// A copy in a resume folder that is not the launcher's own (its access list reset, say) must
+// not run setup as SYSTEM at every start: it deletes its task and stops.
+TEST(Resume, AnUntrustedCopyAtBootRunsNothing) {
+  Machine m;
+  m.Run(u"-silent -norestart");
+  m.resume.trusted.erase(kFolder);
+  EXPECT_EQ(5u, m.RunTask());
+  EXPECT_TRUE(m.taskPluginCalls.empty());
+  EXPECT_EQ(std::vector<std::string>{kDelete}, m.Commands());
+  EXPECT_TRUE(m.Left(u"resume.txt"));
+  EXPECT_TRUE(m.LogHas(u"is not the launcher's own (another owner or access list)"));
+}
+
+TEST(Resume, CancelEndsWithTheFailingStepsCode) {
+  struct Row {
+    std::uint32_t query, deletion, exitCode;
+    bool folderLeft;
+  };
+  for (const Row& row : {Row{0, 0, 0, false}, Row{1, 0, 0, false}, Row{0, 5, 5, true}}) {
+    Machine m;
+    m.Run(u"-silent -norestart");
+    m.fake.processes.started.clear();
+    m.fake.processes.exitCodes[u"schtasks /query"] = row.query;
+    m.fake.processes.exitCodes[u"schtasks /delete"] = row.deletion;
+    m.resume.mark = std::vector<std::u16string>{};
+    EXPECT_EQ(row.exitCode, m.Run(u"-cancelresume"));
+    const std::vector<std::string> expected = row.query == 0
+                                                  ? std::vector<std::string>{kQuery, kDelete}
+                                                  : std::vector<std::string>{kQuery};
+    EXPECT_EQ(expected, m.Commands());
+    EXPECT_EQ(row.folderLeft, m.resume.Exists(kFolder));
+    EXPECT_TRUE(m.resume.mark.has_value());
+    EXPECT_TRUE(m.stages.pluginCalls.size() == 1 && m.fake.ui.boxes.empty());
+  }
+}
+
+TEST(Resume, PathsOfThePluginArgumentsUnfitAtBoot) {
+  EXPECT_EQ(u"", PathsUnfitAtBoot(u"/l*v C:\\Logs\\p.log TRANSFORMS=:embedded.mst;C:\\t\\a.mst "
+                                  u"INSTALLDIR=\"C:\\Program Files\\V\" PIDKEY=secret\\key"));
+  EXPECT_EQ(
+      u"p.log (relative), \\\\srv\\t\\a.mst (network share), ..\\b.mst (relative), "
+      u"\\\\srv\\apps (network share)",
+      PathsUnfitAtBoot(u"/L*V \"p.log\" transforms=@\\\\srv\\t\\a.mst;..\\b.mst "
+                       u"TargetDir=\\\\srv\\apps"));
 }
 
 }  // namespace

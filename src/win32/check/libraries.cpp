@@ -1,21 +1,7 @@
+// The checker's crypt32.dll functions beyond the launcher's, taken from the loaded DLL.
 #include "win32/check/libraries.h"
 
 #include "win32/find_export.h"
-
-std::uint32_t ResolveDatabaseFunctions(HMODULE msi, DatabaseFunctions* functions) {
-  DatabaseFunctions found;
-  const bool complete = FindExport(msi, "MsiOpenDatabaseW", &found.openDatabase) &&
-                        FindExport(msi, "MsiDatabaseOpenViewW", &found.openView) &&
-                        FindExport(msi, "MsiViewExecute", &found.execute) &&
-                        FindExport(msi, "MsiViewFetch", &found.fetch) &&
-                        FindExport(msi, "MsiRecordGetStringW", &found.recordString) &&
-                        FindExport(msi, "MsiCloseHandle", &found.closeHandle) &&
-                        FindExport(msi, "MsiGetSummaryInformationW", &found.summaryInformation) &&
-                        FindExport(msi, "MsiSummaryInfoGetPropertyW", &found.summaryProperty);
-  if (!complete) return ERROR_PROC_NOT_FOUND;
-  *functions = found;
-  return ERROR_SUCCESS;
-}
 
 std::uint32_t ResolveCertificateFunctions(HMODULE crypt, CertificateFunctions* functions) {
   CertificateFunctions found;

@@ -2,23 +2,9 @@
 
 #include <windows.h>
 
-#include <msi.h>
-#include <msiquery.h>
 #include <wincrypt.h>
 
 #include <cstdint>
-
-// The msi.dll functions that read a package's database without opening an installer session.
-struct DatabaseFunctions {
-  decltype(&::MsiOpenDatabaseW) openDatabase = nullptr;
-  decltype(&::MsiDatabaseOpenViewW) openView = nullptr;
-  decltype(&::MsiViewExecute) execute = nullptr;
-  decltype(&::MsiViewFetch) fetch = nullptr;
-  decltype(&::MsiRecordGetStringW) recordString = nullptr;
-  decltype(&::MsiCloseHandle) closeHandle = nullptr;
-  decltype(&::MsiGetSummaryInformationW) summaryInformation = nullptr;
-  decltype(&::MsiSummaryInfoGetPropertyW) summaryProperty = nullptr;
-};
 
 // The crypt32.dll functions that describe a certificate.
 struct CertificateFunctions {
@@ -32,8 +18,6 @@ struct CertificateFunctions {
   decltype(&::CryptDecodeObjectEx) decodeObject = nullptr;
 };
 
-// Fills the checker's functions beyond the launcher's from the msi.dll and crypt32.dll that
-// SystemLibraries loaded. 0, or ERROR_PROC_NOT_FOUND when one is missing (then nothing is
-// filled).
-std::uint32_t ResolveDatabaseFunctions(HMODULE msi, DatabaseFunctions* functions);
+// Fills the checker's functions beyond the launcher's from the crypt32.dll that SystemLibraries
+// loaded. 0, or ERROR_PROC_NOT_FOUND when one is missing (then nothing is filled).
 std::uint32_t ResolveCertificateFunctions(HMODULE crypt, CertificateFunctions* functions);

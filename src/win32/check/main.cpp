@@ -89,17 +89,15 @@ int wmain(int argc, wchar_t** argv) {
   if (const int refused = EnterFolder(folder); refused != 0) return refused;
 
   SystemLibraries libraries;
-  DatabaseFunctions database;
   CertificateFunctions certificates;
   std::uint32_t loaded = libraries.Load(search);
-  if (loaded == 0) loaded = ResolveDatabaseFunctions(libraries.MsiModule(), &database);
   if (loaded == 0) loaded = ResolveCertificateFunctions(libraries.CryptModule(), &certificates);
   if (loaded != 0) {
     return Refuse("zirelpluginsetup-check: msi.dll or crypt32.dll cannot be loaded: error " +
                   std::to_string(loaded) + "\r\n");
   }
 
-  ReadOnlyPackages packages(database);
+  ReadOnlyPackages packages(libraries.Msi());
   KernelFiles files;
   CertificateStores certs(libraries.Crypt());
   WindowsPlatform platform;

@@ -3,14 +3,14 @@
 #include "check/check_inputs.h"
 #include "system/package_api.h"
 
-struct DatabaseFunctions;
+struct MsiFunctions;
 
 // Package files opened as read-only databases; a property is read from the Property table.
 // The checker never asks the machine's installer and never changes it. The summary information
 // is read the same way.
 class ReadOnlyPackages : public PackageApi, public PackageSummaryReader {
  public:
-  explicit ReadOnlyPackages(const DatabaseFunctions& database) : database_(database) {}
+  explicit ReadOnlyPackages(const MsiFunctions& msi) : msi_(msi) {}
 
   // MsiOpenDatabaseW with MSIDBOPEN_READONLY; the options are not used.
   std::uint32_t OpenPackageEx(const char16_t* path, std::uint32_t options,
@@ -25,5 +25,5 @@ class ReadOnlyPackages : public PackageApi, public PackageSummaryReader {
   std::uint32_t ReadSummary(const std::u16string& path, PackageSummary& summary) override;
 
  private:
-  const DatabaseFunctions& database_;
+  const MsiFunctions& msi_;
 };

@@ -19,6 +19,7 @@
 #include "win32/launcher/com_apartment.h"
 #include "win32/launcher/module_resources.h"
 #include "win32/launcher/msi_installer.h"
+#include "win32/launcher/msi_tables.h"
 #include "win32/launcher/run_log_entry.h"
 #include "win32/launcher/startup_checks.h"
 #include "win32/launcher/temp_log_files.h"
@@ -67,11 +68,13 @@ std::uint32_t Install(const SystemLibraries& libraries, DllSearch search, const 
   // Outlives the installer; its result() is the answer of the COM initialisation.
   ComApartment com(search);
   MsiInstaller installer(libraries.Msi(), &com);
+  MsiTables tables(libraries.Msi());
   CertificateStores certs(libraries.Crypt());
   KernelFiles files;
   ChildProcesses processes;
-  const System sys{installer, files,          processes, certs,  base.platform,
-                   base.ui,   base.resources, base.log,  &resume};
+  System sys{installer, files,          processes, certs,  base.platform,
+             base.ui,   base.resources, base.log,  &resume};
+  sys.tables = &tables;
   SetupState state;
   CoreInstallStages stages(sys, state);
   if (launch.resumed) return RunResumed(sys, stages, state, launch);

@@ -1,3 +1,5 @@
+// Before the setup runs: the refusal of a DLL redirection next to the program, and msi.dll and
+// crypt32.dll loaded from the system directory, with the box and log line of a refused start.
 #include "win32/launcher/startup_checks.h"
 
 #include <windows.h>
@@ -5,29 +7,12 @@
 #include "common/number_text.h"
 #include "ui/localized_strings.h"
 #include "ui/string_ids.h"
+#include "win32/program_path.h"
 #include "win32/system_libraries.h"
 #include "win32/unattended_run.h"
 #include "win32/wide_text.h"
 
 namespace {
-
-// Longest path the system hands out (in UTF-16 code units, with the terminating zero).
-constexpr DWORD kLongestPath = 32768;
-
-// The full path of the running program; empty when it cannot be read.
-std::u16string ProgramPath() {
-  std::u16string path;
-  for (DWORD room = MAX_PATH; room <= kLongestPath; room *= 2) {
-    path.resize(room);
-    const DWORD length = GetModuleFileNameW(nullptr, Wide(&path[0]), room);
-    if (length == 0) return {};
-    if (length < room) {
-      path.resize(length);
-      return path;
-    }
-  }
-  return {};
-}
 
 std::uint32_t Refuse(const StartScreen& screen, const Prompts& prompts, const std::u16string& text,
                      std::uint32_t exitCode) {
@@ -45,8 +30,8 @@ std::uint32_t Refuse(const StartScreen& screen, const Prompts& prompts, const st
 }  // namespace
 
 std::u16string FindDllRedirection() {
-  const std::u16string program = ProgramPath();
-  if (program.empty()) return u".local";
+  std::u16string program;
+  if (!ReadProgramPath(&program).value) return u".local";
   const std::u16string redirection = program + u".local";
   if (GetFileAttributesW(Wide(redirection)) == INVALID_FILE_ATTRIBUTES) return {};
   return redirection.substr(redirection.find_last_of(u"\\/") + 1);

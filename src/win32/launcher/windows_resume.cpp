@@ -1,17 +1,20 @@
 // The Windows side of finishing a plug-in upgrade after the restart: the local copy's protected
-// folder and files, the volatile mark in HKEY_LOCAL_MACHINE, the clock.
+// folder and files, the volatile mark in HKEY_LOCAL_MACHINE, the file operations Windows
+// carries out when it next starts, the clock.
 #include "win32/launcher/windows_resume.h"
 
 #include <windows.h>
 
 #include <aclapi.h>
-#include <sddl.h>
 #include <shlobj.h>
 #include <wincrypt.h>
 
 #include "win32/find_export.h"
 #include "win32/handles.h"
+#include "win32/nt_sid.h"
 #include "win32/process_user.h"
+#include "win32/program_path.h"
+#include "win32/protected_security.h"
 #include "win32/system_libraries.h"
 #include "win32/wide_text.h"
 
@@ -21,15 +24,14 @@ namespace {
 constexpr GUID kProgramFilesX86 = {
     0x7c5a40ef, 0xa0fb, 0x4bfc, {0x87, 0x4a, 0xc0, 0xf2, 0xe0, 0xb9, 0xfa, 0x8e}};
 
-// Owner Administrators; a protected DACL (nothing inherited from Program Files) that gives
-// full control to SYSTEM and the Administrators only, passed on to everything inside.
-constexpr wchar_t kProtectedFolderSddl[] = L"O:BAD:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)";
+// The key that holds the file operations of the next start.
+constexpr wchar_t kSessionManagerKey[] = L"SYSTEM\\CurrentControlSet\\Control\\Session Manager";
 
-// The mark's id is a short text; a longer value is not the launcher's and fails with
-// ERROR_MORE_DATA.
-constexpr DWORD kMarkChars = 128;
 // ReadWholeFile's limit.
 constexpr DWORD kMaxFileBytes = 64 * 1024;
+// The largest multi-string value read or written: far beyond any list of files the launcher
+// keeps, and beyond what the system should keep in its registry.
+constexpr DWORD kMaxMultiStringBytes = 1024 * 1024;
 
 // Memory that a shell function allocated for the caller, freed with ole32's CoTaskMemFree.
 struct TaskMemoryTraits {
@@ -50,22 +52,81 @@ SysResult<bool> Status(LSTATUS status) {
   return {status == ERROR_SUCCESS, static_cast<std::uint32_t>(status)};
 }
 
-// S-1-5-first[-second], built in place (CreateWellKnownSid is missing on Windows 2000).
-class NtSid {
- public:
-  NtSid(BYTE count, DWORD first, DWORD second = 0) {
-    SID_IDENTIFIER_AUTHORITY nt = SECURITY_NT_AUTHORITY;
-    InitializeSid(words_, &nt, count);
-    *GetSidSubAuthority(words_, 0) = first;
-    if (count > 1) *GetSidSubAuthority(words_, 1) = second;
+// The texts as REG_MULTI_SZ data: each ends with a zero, and one more zero ends the list (two for
+// an empty list, which is a valid empty multi-string). An empty text, or one holding a zero,
+// would end the list early: false.
+bool JoinMultiString(const std::vector<std::u16string>& texts, std::u16string* data) {
+  data->clear();
+  for (const std::u16string& text : texts) {
+    if (text.empty() || text.find(u'\0') != std::u16string::npos) return false;
+    *data += text;
+    data->push_back(u'\0');
   }
-  bool Is(PSID sid) { return EqualSid(sid, words_) != FALSE; }
+  if (texts.empty()) data->push_back(u'\0');
+  data->push_back(u'\0');
+  return true;
+}
 
- private:
-  DWORD words_[SECURITY_MAX_SID_SIZE / sizeof(DWORD)] = {};
-};
+// The texts of REG_MULTI_SZ data, up to the empty text that ends the list; a last text that
+// lacks its zero ends with the data.
+std::vector<std::u16string> SplitMultiString(const std::u16string& data) {
+  std::vector<std::u16string> texts;
+  for (std::size_t start = 0; start < data.size();) {
+    std::size_t end = data.find(u'\0', start);
+    if (end == std::u16string::npos) end = data.size();
+    if (end == start) break;
+    texts.push_back(data.substr(start, end - start));
+    start = end + 1;
+  }
+  return texts;
+}
+
+// The REG_MULTI_SZ data of `name` under `key` as stored, of any size up to
+// kMaxMultiStringBytes (else ERROR_FILE_TOO_LARGE). Its size is asked first; a value that grows
+// between the two calls is asked again. Another type, or an odd number of bytes, is not a
+// multi-string: ERROR_INVALID_DATA. `data` changes only when the value is read.
+SysResult<bool> ReadMultiString(HKEY key, const wchar_t* name, std::u16string* data) {
+  std::u16string read;
+  for (int attempt = 0; attempt < 3; ++attempt) {
+    DWORD type = 0;
+    DWORD size = 0;
+    LSTATUS status = RegQueryValueExW(key, name, nullptr, &type, nullptr, &size);
+    if (status != ERROR_SUCCESS) return Status(status);
+    if (type != REG_MULTI_SZ || size % sizeof(char16_t) != 0) return {false, ERROR_INVALID_DATA};
+    if (size > kMaxMultiStringBytes) return {false, ERROR_FILE_TOO_LARGE};
+    read.resize(size / sizeof(char16_t));
+    status = RegQueryValueExW(key, name, nullptr, &type, reinterpret_cast<BYTE*>(&read[0]), &size);
+    if (status == ERROR_MORE_DATA) continue;
+    if (status != ERROR_SUCCESS) return Status(status);
+    if (type != REG_MULTI_SZ || size % sizeof(char16_t) != 0) return {false, ERROR_INVALID_DATA};
+    read.resize(size / sizeof(char16_t));
+    *data = std::move(read);
+    return {true, 0};
+  }
+  return {false, ERROR_MORE_DATA};
+}
+
+// KEY_WOW64_32KEY names the 32-bit view on 64-bit Windows and is ignored by 32-bit XP and
+// later; Windows 2000 (5.0), with one view, does not support it.
+REGSAM MarkView() {
+  OSVERSIONINFOW version = {};
+  version.dwOSVersionInfoSize = sizeof version;
+  const bool windows2000 =
+      GetVersionExW(&version) && version.dwMajorVersion == 5 && version.dwMinorVersion == 0;
+  return windows2000 ? 0 : KEY_WOW64_32KEY;
+}
 
 }  // namespace
+
+WindowsResume::WindowsResume(DllSearch search)
+    : search_(search), view_(MarkView()), wineOwners_(RunsUnderWine()) {}
+
+bool RunsUnderWine() {
+  using VersionFunction = const char*(CDECL*)();
+  VersionFunction version = nullptr;
+  const HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
+  return ntdll != nullptr && FindExport(ntdll, "wine_get_version", &version);
+}
 
 // SHGetKnownFolderPath came with Vista; its answer must be freed with CoTaskMemFree whether it
 // succeeds or not. Both answer an HRESULT, which is handed on as the error.
@@ -94,19 +155,8 @@ SysResult<bool> WindowsResume::ReadProgramFilesFolder(std::u16string* path) {
   return {true, 0};
 }
 
-// A path longer than the buffer comes back cut short with the buffer's length: unterminated
-// and with no error on XP, with ERROR_INSUFFICIENT_BUFFER later.
 SysResult<bool> WindowsResume::ReadOwnPath(std::u16string* path) {
-  for (DWORD size = MAX_PATH; size <= 0x10000; size *= 2) {
-    path->resize(size);
-    const DWORD length = GetModuleFileNameW(nullptr, Wide(&(*path)[0]), size);
-    const DWORD error = GetLastError();
-    if (length < size) {
-      path->resize(length);
-      return {length != 0, length != 0 ? 0 : error};
-    }
-  }
-  return {false, ERROR_INSUFFICIENT_BUFFER};
+  return ReadProgramPath(path);
 }
 
 // The base provider's generator, in advapi32 since Windows 2000 (RtlGenRandom came with XP).
@@ -117,16 +167,15 @@ bool WindowsResume::RandomNumber(std::uint32_t* value) {
          CryptGenRandom(provider.Get(), sizeof *value, reinterpret_cast<BYTE*>(value));
 }
 
-// The descriptor applies only when the folder is new: on anything already at `path`
-// CreateDirectoryW fails with ERROR_ALREADY_EXISTS and changes nothing.
+// Owner Administrators; the entries for SYSTEM and the Administrators are passed on to
+// everything inside. The descriptor applies only when the folder is new: on anything already at
+// `path` CreateDirectoryW fails with ERROR_ALREADY_EXISTS and changes nothing.
 SysResult<bool> WindowsResume::CreateProtectedFolder(const char16_t* path) {
-  LocalMemory descriptor;
-  if (!ConvertStringSecurityDescriptorToSecurityDescriptorW(kProtectedFolderSddl, SDDL_REVISION_1,
-                                                            descriptor.Receive(), nullptr)) {
+  ProtectedSecurity security;
+  if (!security.Build({OBJECT_INHERIT_ACE | CONTAINER_INHERIT_ACE, true, nullptr, 0})) {
     return {false, GetLastError()};
   }
-  SECURITY_ATTRIBUTES attributes = {sizeof attributes, descriptor.Get(), FALSE};
-  return Answer(CreateDirectoryW(Wide(path), &attributes));
+  return Answer(CreateDirectoryW(Wide(path), security.Attributes()));
 }
 
 SysResult<bool> WindowsResume::CreateFolder(const char16_t* path) {
@@ -134,12 +183,15 @@ SysResult<bool> WindowsResume::CreateFolder(const char16_t* path) {
 }
 
 // Only a folder that nobody but an administrator can have made or changed counts as the
-// launcher's own: owner Administrators, SYSTEM or the account this program runs as, and an
-// access list that allows SYSTEM, the Administrators and that owner and nobody else. The
-// launcher makes its folders protected with owner Administrators; the protected mark is not
-// required, because an access list with nothing inherited is what it protects, and Wine keeps
-// neither the mark nor the owner (it reads back the running account as owner).
-FolderTrust TrustOfFolderSecurity(PSECURITY_DESCRIPTOR descriptor, PSID runningAccount) {
+// launcher's own: owner Administrators or SYSTEM, and an access list that allows SYSTEM and the
+// Administrators and nobody else. The launcher makes its folders protected with owner
+// Administrators; the protected mark is not required, because an access list with nothing
+// inherited is what it protects. Wine keeps neither the mark nor the owner: it reads back the
+// running account as owner, with an entry for it. Only there does that account, as the owner,
+// stand for the Administrators; on Windows a folder that the running account owns may have
+// been made by anybody who runs the launcher.
+FolderTrust TrustOfFolderSecurity(PSECURITY_DESCRIPTOR descriptor, PSID runningAccount,
+                                  bool wineOwners) {
   PSID owner = nullptr;
   BOOL ownerDefaulted = FALSE;
   BOOL daclPresent = FALSE;
@@ -149,11 +201,12 @@ FolderTrust TrustOfFolderSecurity(PSECURITY_DESCRIPTOR descriptor, PSID runningA
       !GetSecurityDescriptorDacl(descriptor, &daclPresent, &dacl, &daclDefaulted)) {
     return FolderTrust::kUnreadable;
   }
-  NtSid system(1, SECURITY_LOCAL_SYSTEM_RID);
-  NtSid administrators(2, SECURITY_BUILTIN_DOMAIN_RID, DOMAIN_ALIAS_RID_ADMINS);
+  NtSid system = NtSid::LocalSystem();
+  NtSid administrators = NtSid::Administrators();
+  const bool wineOwner = wineOwners && owner != nullptr && runningAccount != nullptr &&
+                         EqualSid(owner, runningAccount);
   const auto trusted = [&](PSID sid) {
-    return system.Is(sid) || administrators.Is(sid) ||
-           (runningAccount != nullptr && EqualSid(sid, runningAccount));
+    return system.Is(sid) || administrators.Is(sid) || (wineOwner && EqualSid(sid, owner));
   };
   // No DACL at all grants everybody everything.
   if (owner == nullptr || !trusted(owner) || !daclPresent || dacl == nullptr ||
@@ -163,9 +216,7 @@ FolderTrust TrustOfFolderSecurity(PSECURITY_DESCRIPTOR descriptor, PSID runningA
   for (DWORD index = 0; index < dacl->AceCount; ++index) {
     ACCESS_ALLOWED_ACE* ace = nullptr;
     if (!GetAce(dacl, index, reinterpret_cast<void**>(&ace)) ||
-        ace->Header.AceType != ACCESS_ALLOWED_ACE_TYPE ||
-        !(system.Is(&ace->SidStart) || administrators.Is(&ace->SidStart) ||
-          EqualSid(&ace->SidStart, owner))) {
+        ace->Header.AceType != ACCESS_ALLOWED_ACE_TYPE || !trusted(&ace->SidStart)) {
       return FolderTrust::kForeign;
     }
   }
@@ -199,11 +250,31 @@ FolderTrust WindowsResume::ReadFolderTrust(const char16_t* path) {
     return FolderTrust::kUnreadable;
   }
   ProcessUser user;
-  return TrustOfFolderSecurity(descriptor.Get(), user.Sid());
+  return TrustOfFolderSecurity(descriptor.Get(), user.Sid(), wineOwners_);
 }
 
+// The flags of the volume whose root GetVolumePathNameW finds for `path`. That root is a prefix
+// of the full path with a backslash: the path's length and MAX_PATH more hold it for any
+// absolute path (with too little room the call fails and says so).
+SysResult<bool> WindowsResume::KeepsAccessLists(const char16_t* path) {
+  std::u16string volume(std::char_traits<char16_t>::length(path) + MAX_PATH, u'\0');
+  if (!GetVolumePathNameW(Wide(path), Wide(&volume[0]), static_cast<DWORD>(volume.size()))) {
+    return {false, GetLastError()};
+  }
+  DWORD flags = 0;
+  if (!GetVolumeInformationW(Wide(volume.c_str()), nullptr, 0, nullptr, nullptr, &flags, nullptr,
+                             0)) {
+    return {false, GetLastError()};
+  }
+  return {(flags & FILE_PERSISTENT_ACLS) != 0, 0};
+}
+
+// CopyFileW keeps the source's attributes, a read-only one too, which would make the copy one
+// that DeleteFileW refuses. The copy gets plain attributes; where that fails it stays, and its
+// removal clears the attribute again.
 SysResult<bool> WindowsResume::CopyNewFile(const char16_t* from, const char16_t* to) {
-  return Answer(CopyFileW(Wide(from), Wide(to), TRUE));
+  if (!CopyFileW(Wide(from), Wide(to), TRUE)) return {false, GetLastError()};
+  return Answer(SetFileAttributesW(Wide(to), FILE_ATTRIBUTE_NORMAL));
 }
 
 // A file that could not be written whole is deleted again. A write that reports success with
@@ -239,7 +310,16 @@ SysResult<bool> WindowsResume::ReadWholeFile(const char16_t* path, std::u16strin
   return {true, 0};
 }
 
+// DeleteFileW refuses a read-only file: the attribute goes first (a folder's stays: DeleteFileW
+// refuses a folder anyway).
 SysResult<bool> WindowsResume::RemoveFile(const char16_t* path) {
+  const DWORD attributes = GetFileAttributesW(Wide(path));
+  if (attributes != INVALID_FILE_ATTRIBUTES &&
+      (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) ==
+          FILE_ATTRIBUTE_READONLY &&
+      !SetFileAttributesW(Wide(path), attributes & ~DWORD{FILE_ATTRIBUTE_READONLY})) {
+    return {false, GetLastError()};
+  }
   return Answer(DeleteFileW(Wide(path)));
 }
 
@@ -255,24 +335,29 @@ SysResult<bool> WindowsResume::SetCurrentFolder(const char16_t* path) {
   return Answer(SetCurrentDirectoryW(Wide(path)));
 }
 
-// Every registry call names the 32-bit view, whatever view the process would get by default.
-// (Windows 2000 does not support KEY_WOW64_32KEY.) REG_OPTION_VOLATILE is ignored for a key
-// that exists already: only a key made now is a mark of this run, and only then is the id
-// written.
-SysResult<bool> WindowsResume::CreateVolatileMark(const std::u16string& id, bool* createdNew) {
+// Every call on the mark names the 32-bit view, whatever view the process would get by default
+// (except on Windows 2000, see MarkView). REG_OPTION_VOLATILE is ignored for a key that exists
+// already: only a key made now is a mark of this run, and only then are the files written.
+// A list that cannot be written as it is read back (an empty name, more than the reader takes)
+// is refused before the key is made.
+SysResult<bool> WindowsResume::CreateVolatileMark(const std::vector<std::u16string>& files,
+                                                  bool* createdNew) {
+  *createdNew = false;
+  std::u16string data;
+  if (!JoinMultiString(files, &data)) return {false, ERROR_INVALID_PARAMETER};
+  const DWORD size = static_cast<DWORD>(data.size() * sizeof(char16_t));
+  if (size > kMaxMultiStringBytes) return {false, ERROR_FILE_TOO_LARGE};
   RegistryKey key;
   DWORD disposition = 0;
-  *createdNew = false;
   LSTATUS status =
       RegCreateKeyExW(HKEY_LOCAL_MACHINE, Wide(kResumeMarkKey), 0, nullptr, REG_OPTION_VOLATILE,
-                      KEY_SET_VALUE | KEY_WOW64_32KEY, nullptr, key.Receive(), &disposition);
+                      KEY_SET_VALUE | view_, nullptr, key.Receive(), &disposition);
   if (status != ERROR_SUCCESS) return Status(status);
   *createdNew = disposition == REG_CREATED_NEW_KEY;
   if (!*createdNew) return {true, 0};
-  status = RegSetValueExW(key.Get(), Wide(kResumeMarkValue), 0, REG_SZ,
-                          reinterpret_cast<const BYTE*>(id.c_str()),
-                          static_cast<DWORD>((id.size() + 1) * sizeof(char16_t)));
-  // A mark without its id is no mark: it goes again.
+  status = RegSetValueExW(key.Get(), Wide(kResumeMarkValue), 0, REG_MULTI_SZ,
+                          reinterpret_cast<const BYTE*>(data.data()), size);
+  // A mark without its files is no mark: it goes again.
   if (status != ERROR_SUCCESS) {
     key.Reset();
     DeleteVolatileMark();
@@ -280,23 +365,25 @@ SysResult<bool> WindowsResume::CreateVolatileMark(const std::u16string& id, bool
   return Status(status);
 }
 
-// A value of another type than REG_SZ is not the launcher's: ERROR_INVALID_DATA.
-SysResult<bool> WindowsResume::ReadVolatileMark(std::u16string* id) {
+SysResult<bool> WindowsResume::ReadVolatileMark(std::vector<std::u16string>* files) {
   RegistryKey key;
-  LSTATUS status = RegOpenKeyExW(HKEY_LOCAL_MACHINE, Wide(kResumeMarkKey), 0,
-                                 KEY_QUERY_VALUE | KEY_WOW64_32KEY, key.Receive());
+  const LSTATUS status = RegOpenKeyExW(HKEY_LOCAL_MACHINE, Wide(kResumeMarkKey), 0,
+                                       KEY_QUERY_VALUE | view_, key.Receive());
   if (status != ERROR_SUCCESS) return Status(status);
-  // One character is kept back for the terminating null that a value may lack.
-  wchar_t text[kMarkChars + 1] = {};
-  DWORD type = 0;
-  DWORD size = kMarkChars * sizeof(wchar_t);
-  status = RegQueryValueExW(key.Get(), Wide(kResumeMarkValue), nullptr, &type,
-                            reinterpret_cast<BYTE*>(text), &size);
+  std::u16string data;
+  const SysResult<bool> read = ReadMultiString(key.Get(), Wide(kResumeMarkValue), &data);
+  if (read.value) *files = SplitMultiString(data);
+  return read;
+}
+
+// Session Manager is one key for 32-bit and 64-bit programs alike: no view is named.
+SysResult<bool> WindowsResume::ReadPendingFileOperations(const char16_t* valueName,
+                                                         std::u16string* data) {
+  RegistryKey key;
+  const LSTATUS status =
+      RegOpenKeyExW(HKEY_LOCAL_MACHINE, kSessionManagerKey, 0, KEY_QUERY_VALUE, key.Receive());
   if (status != ERROR_SUCCESS) return Status(status);
-  if (type != REG_SZ) return {false, ERROR_INVALID_DATA};
-  text[size / sizeof(wchar_t)] = L'\0';
-  *id = Utf16String(text);
-  return {true, 0};
+  return ReadMultiString(key.Get(), Wide(valueName), data);
 }
 
 // RegDeleteKeyExW, which takes the view, exists from Vista on and on 64-bit XP and Server 2003;
@@ -307,7 +394,7 @@ SysResult<bool> WindowsResume::DeleteVolatileMark() {
   DeleteKeyExFunction deleteKeyEx = nullptr;
   const HMODULE advapi32 = GetModuleHandleW(L"advapi32.dll");
   if (advapi32 != nullptr && FindExport(advapi32, "RegDeleteKeyExW", &deleteKeyEx)) {
-    return Status(deleteKeyEx(HKEY_LOCAL_MACHINE, Wide(kResumeMarkKey), KEY_WOW64_32KEY, 0));
+    return Status(deleteKeyEx(HKEY_LOCAL_MACHINE, Wide(kResumeMarkKey), view_, 0));
   }
   return Status(RegDeleteKeyW(HKEY_LOCAL_MACHINE, Wide(kResumeMarkKey)));
 }

@@ -6,16 +6,20 @@
 #include "win32/dll_search.h"
 
 // ResumeApi over kernel32, advapi32 and shell32: the protected folder of the local copy and
-// its files, the volatile registry mark, the clock. Only calls that Windows 2000 has are
-// imported; the newer ones (SHGetKnownFolderPath, RegDeleteKeyExW) are looked up at run time,
-// and ole32.dll is loaded from the system directory when CoTaskMemFree is needed.
+// its files, the volatile registry mark, the file operations of the next start, the clock.
+// Only calls that Windows 2000 has are imported; the newer ones (SHGetKnownFolderPath,
+// RegDeleteKeyExW) are looked up at run time, and ole32.dll is loaded from the system
+// directory when CoTaskMemFree is needed.
 //
 // Errors are Windows error codes as the failing call left them, except that
 // ReadProgramFilesFolder hands on the shell's HRESULT unchanged (and the Windows error of
-// loading ole32.dll where that fails).
+// loading ole32.dll where that fails). KeepsAccessLists answers false with error 0 for a
+// volume without access lists, and with the failing call's error when it cannot tell.
 class WindowsResume : public ResumeApi {
  public:
-  explicit WindowsResume(DllSearch search) : search_(search) {}
+  // Reads once whether the mark's registry calls may name the 32-bit view (not on Windows
+  // 2000, which has one view and refuses the flag) and whether the process runs under Wine.
+  explicit WindowsResume(DllSearch search);
 
   SysResult<bool> ReadProgramFilesFolder(std::u16string* path) override;
   SysResult<bool> ReadOwnPath(std::u16string* path) override;
@@ -24,6 +28,7 @@ class WindowsResume : public ResumeApi {
   SysResult<bool> CreateProtectedFolder(const char16_t* path) override;
   SysResult<bool> CreateFolder(const char16_t* path) override;
   FolderTrust ReadFolderTrust(const char16_t* path) override;
+  SysResult<bool> KeepsAccessLists(const char16_t* path) override;
 
   SysResult<bool> CopyNewFile(const char16_t* from, const char16_t* to) override;
   SysResult<bool> WriteNewFile(const char16_t* path, const std::u16string& text) override;
@@ -33,16 +38,27 @@ class WindowsResume : public ResumeApi {
   SysResult<bool> RemoveAtRestart(const char16_t* path) override;
   SysResult<bool> SetCurrentFolder(const char16_t* path) override;
 
-  SysResult<bool> CreateVolatileMark(const std::u16string& id, bool* createdNew) override;
-  SysResult<bool> ReadVolatileMark(std::u16string* id) override;
+  SysResult<bool> CreateVolatileMark(const std::vector<std::u16string>& files,
+                                     bool* createdNew) override;
+  SysResult<bool> ReadVolatileMark(std::vector<std::u16string>* files) override;
   SysResult<bool> DeleteVolatileMark() override;
+  SysResult<bool> ReadPendingFileOperations(const char16_t* valueName,
+                                            std::u16string* data) override;
 
   UtcTime NowUtc() override;
 
  private:
   DllSearch search_;
+  REGSAM view_;      // KEY_WOW64_32KEY, or nothing on Windows 2000
+  bool wineOwners_;  // RunsUnderWine()
 };
+
+// Whether the process runs under Wine, whose ntdll exports wine_get_version; Windows' does not.
+bool RunsUnderWine();
 
 // What a folder with this owner and DACL is to the launcher, for a program running as
 // `runningAccount` (may be null): ReadFolderTrust's decision once it has read them.
-FolderTrust TrustOfFolderSecurity(PSECURITY_DESCRIPTOR descriptor, PSID runningAccount);
+// `wineOwners`: under Wine, which keeps no owners, a folder owned by the running account may
+// stand for one owned by the Administrators; never on Windows.
+FolderTrust TrustOfFolderSecurity(PSECURITY_DESCRIPTOR descriptor, PSID runningAccount,
+                                  bool wineOwners);

@@ -33,8 +33,9 @@
 
 CheckLog checks;
 
-// WindowsResume's checks, in resume_layer_test.cpp.
+// WindowsResume's checks, in resume_layer_test.cpp; MsiTables', in tables_layer_test.cpp.
 void CheckResumeCalls(DllSearch search);
+void CheckTableCalls(const MsiFunctions& msi);
 
 namespace {
 
@@ -855,5 +856,6 @@ int wmain(int argc, wchar_t** argv) {
   InstallerAnswersForUnknownProducts();
   StringBlocksMatchTheSystemsReading();
   CheckResumeCalls(search);
+  CheckTableCalls(libraries.Msi());
   return checks.Finish();
 }

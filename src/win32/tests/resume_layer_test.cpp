@@ -1,12 +1,14 @@
 // WindowsResume against the real system calls, run under Wine with the rest of the layer test:
 // the protected folder of the local copy and which folders the launcher trusts, the volatile
-// mark in HKEY_LOCAL_MACHINE, files that are only ever made new.
+// mark in HKEY_LOCAL_MACHINE and the file operations of the next start, files that are only
+// ever made new, copies that can be removed again.
 #include <windows.h>
 
 #include <aclapi.h>
 #include <sddl.h>
 
 #include <string>
+#include <vector>
 
 #include "win32/handles.h"
 #include "win32/launcher/windows_resume.h"
@@ -38,23 +40,33 @@ std::u16string SecurityText(const std::u16string& path) {
   return Utf16String(text);
 }
 
-// The launcher's own descriptor, as made, as Windows may read it back and as Wine reads it back
-// (owner the running account, nothing protected), is the launcher's; anything an administrator
-// or another program may have put there instead is not. The running account here is Users.
+// The launcher's own descriptor, as made and as Windows may read it back, is the launcher's;
+// anything an administrator or another program may have put there instead is not. Under Wine
+// alone, a folder owned by the running account (here Users), as Wine reads back every folder,
+// stands for one owned by the Administrators, with an entry for that account; on Windows such a
+// folder may have been made by anybody who runs the launcher.
 void FolderTrustFollowsOwnerAndDacl() {
   struct Case {
     const wchar_t* security;
-    FolderTrust trust;
+    FolderTrust onWindows;
+    FolderTrust underWine;
   };
+  constexpr FolderTrust kOwn = FolderTrust::kOwn;
+  constexpr FolderTrust kForeign = FolderTrust::kForeign;
   const Case cases[] = {
-      {L"O:BAD:PAI(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)", FolderTrust::kOwn},
-      {L"O:BAD:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)", FolderTrust::kOwn},
-      {L"O:BUD:(A;OICI;FA;;;SY)(A;OICI;FA;;;BU)", FolderTrust::kOwn},       // as Wine shows it
-      {L"O:WDD:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)", FolderTrust::kForeign},  // another owner
-      {L"O:BAD:AI(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;FR;;;BU)", FolderTrust::kForeign},
-      {L"O:BAD:PAI(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;FA;;;WD)", FolderTrust::kForeign},
-      {L"O:BAD:PAI(D;OICI;FA;;;SY)(A;OICI;FA;;;BA)", FolderTrust::kForeign},
-      {L"O:BAD:P", FolderTrust::kForeign},  // nobody anything
+      {L"O:BAD:PAI(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)", kOwn, kOwn},
+      {L"O:BAD:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)", kOwn, kOwn},
+      {L"O:SYD:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)", kOwn, kOwn},
+      {L"O:BUD:(A;OICI;FA;;;SY)(A;OICI;FA;;;BU)", kForeign, kOwn},  // as Wine shows it
+      {L"O:BUD:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)", kForeign, kOwn},
+      // The running account's entry counts only where it is the owner.
+      {L"O:BAD:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;FA;;;BU)", kForeign, kForeign},
+      {L"O:WDD:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BU)", kForeign, kForeign},
+      {L"O:WDD:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)", kForeign, kForeign},  // another owner
+      {L"O:BAD:AI(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;FR;;;BU)", kForeign, kForeign},
+      {L"O:BAD:PAI(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;FA;;;WD)", kForeign, kForeign},
+      {L"O:BAD:PAI(D;OICI;FA;;;SY)(A;OICI;FA;;;BA)", kForeign, kForeign},
+      {L"O:BAD:P", kForeign, kForeign},  // nobody anything
   };
   LocalMemory users;
   CHECK(ConvertStringSidToSidW(L"S-1-5-32-545", users.Receive()));
@@ -62,8 +74,14 @@ void FolderTrustFollowsOwnerAndDacl() {
     LocalMemory descriptor;
     CHECK(ConvertStringSecurityDescriptorToSecurityDescriptorW(row.security, SDDL_REVISION_1,
                                                                descriptor.Receive(), nullptr));
-    CHECK_EQ(TrustOfFolderSecurity(descriptor.Get(), users.Get()), row.trust);
+    CHECK_EQ(TrustOfFolderSecurity(descriptor.Get(), users.Get(), false), row.onWindows);
+    CHECK_EQ(TrustOfFolderSecurity(descriptor.Get(), users.Get(), true), row.underWine);
   }
+  // Under Wine, with the running account unknown, nobody stands for the Administrators.
+  LocalMemory wineShown;
+  CHECK(ConvertStringSecurityDescriptorToSecurityDescriptorW(
+      L"O:BUD:(A;OICI;FA;;;SY)(A;OICI;FA;;;BU)", SDDL_REVISION_1, wineShown.Receive(), nullptr));
+  CHECK_EQ(TrustOfFolderSecurity(wineShown.Get(), nullptr, true), kForeign);
   // No DACL at all: everybody everything (Wine reads NO_ACCESS_CONTROL as an empty DACL).
   SECURITY_DESCRIPTOR open = {};
   LocalMemory administrators;
@@ -72,7 +90,7 @@ void FolderTrustFollowsOwnerAndDacl() {
         SetSecurityDescriptorOwner(&open, administrators.Get(), FALSE) &&
         SetSecurityDescriptorDacl(&open, TRUE, nullptr, FALSE) &&
         SetSecurityDescriptorControl(&open, SE_DACL_PROTECTED, SE_DACL_PROTECTED));
-  CHECK_EQ(TrustOfFolderSecurity(&open, users.Get()), FolderTrust::kForeign);
+  CHECK_EQ(TrustOfFolderSecurity(&open, users.Get(), true), kForeign);
 }
 
 // Wine 8 keeps no Windows security for files: it turns a new folder's DACL into the Unix mode
@@ -80,7 +98,8 @@ void FolderTrustFollowsOwnerAndDacl() {
 // user, never Administrators, and never protected. What Wine shows: the protected folder grants
 // Everyone nothing and is the launcher's own, where a plain one lets Everyone read; a folder or
 // file in the way is refused and left as it was; a symbolic link is a link (the set-up makes a
-// Unix one to a folder).
+// Unix one to a folder). That the protected folder reads as the launcher's own here also shows
+// that the layer knows it runs under Wine.
 void ProtectedFoldersAreNewAndNeverReused(WindowsResume& resume) {
   ScratchDirectory dir;
   const std::u16string own = dir.Path() + u"\\own";
@@ -109,27 +128,101 @@ void ProtectedFoldersAreNewAndNeverReused(WindowsResume& resume) {
   CHECK(resume.RemoveFolder(plain.c_str()).value);
 }
 
-// The test's own keys are written without a view: a 32-bit process gets the 32-bit one.
-void VolatileMarkIsMadeOnceAndKeepsItsId(WindowsResume& resume) {
-  bool createdNew = false;
-  std::u16string id;
+// The mark holds the files it was made with, several or none, and only the run that made it
+// writes them. The test's own keys are written without a view: a 32-bit process gets the
+// 32-bit one.
+void VolatileMarkIsMadeOnceAndKeepsItsFiles(WindowsResume& resume) {
+  using Files = std::vector<std::u16string>;
+  const Files several{u"C:\\Program Files\\Vestacor\\Signavel\\core.txt",
+                      u"C:\\Program Files\\Vestacor\\Signavel\\\u0444\u0430\u0439\u043b.dll",
+                      std::u16string(300, u'x')};
   resume.DeleteVolatileMark();  // left by an earlier run that stopped half-way
-  CHECK(resume.CreateVolatileMark(u"run-1", &createdNew).value && createdNew);
-  CHECK(resume.CreateVolatileMark(u"run-2", &createdNew).value && !createdNew);
-  CHECK(resume.ReadVolatileMark(&id).value);
-  CHECK_EQ(id, u"run-1");
-  CHECK(resume.DeleteVolatileMark().value);
-  CHECK_EQ(Refusal(resume.ReadVolatileMark(&id)), 2u);  // ERROR_FILE_NOT_FOUND
-  CHECK_EQ(Refusal(resume.DeleteVolatileMark()), 2u);
+  for (const Files& files : {several, Files{}}) {
+    bool createdNew = false;
+    Files read{u"left over"};
+    CHECK(resume.CreateVolatileMark(files, &createdNew).value && createdNew);
+    CHECK(resume.CreateVolatileMark({u"C:\\other.txt"}, &createdNew).value && !createdNew);
+    CHECK(resume.ReadVolatileMark(&read).value);
+    CHECK_EQ(read, files);
+    CHECK(resume.DeleteVolatileMark().value);
+    CHECK_EQ(Refusal(resume.ReadVolatileMark(&read)), 2u);  // ERROR_FILE_NOT_FOUND
+    CHECK_EQ(Refusal(resume.DeleteVolatileMark()), 2u);
+  }
+  // A list that would read back otherwise is refused before the key is made.
+  bool createdNew = true;
+  CHECK_EQ(Refusal(resume.CreateVolatileMark({u"C:\\a.txt", u""}, &createdNew)), 87u);
+  CHECK(!createdNew);
+  Files read;
+  CHECK_EQ(Refusal(resume.ReadVolatileMark(&read)), 2u);
 
-  // A lasting key planted there first was not made now: the caller refuses it; its id stays.
-  CHECK_EQ(RegSetKeyValueW(HKEY_LOCAL_MACHINE, Wide(kResumeMarkKey), Wide(kResumeMarkValue), REG_SZ,
-                           L"planted", sizeof L"planted"),
+  // A lasting key planted there first was not made now: the caller refuses it, and its value
+  // stays; a list whose last zeros are missing is read to its end.
+  CHECK_EQ(RegSetKeyValueW(HKEY_LOCAL_MACHINE, Wide(kResumeMarkKey), Wide(kResumeMarkValue),
+                           REG_MULTI_SZ, u"C:\\a.txt\0C:\\b.txt", 34),
            0L);
-  CHECK(resume.CreateVolatileMark(u"run-3", &createdNew).value && !createdNew);
-  CHECK(resume.ReadVolatileMark(&id).value);
-  CHECK_EQ(id, u"planted");
+  CHECK(resume.CreateVolatileMark({u"C:\\other.txt"}, &createdNew).value && !createdNew);
+  CHECK(resume.ReadVolatileMark(&read).value);
+  CHECK_EQ(read, (Files{u"C:\\a.txt", u"C:\\b.txt"}));
   CHECK(resume.DeleteVolatileMark().value);
+}
+
+// The operations are read as the system keeps them: every string with its zero, the empty
+// target of a deletion too; another type, or more than the reader takes, is refused. The test
+// writes a value of its own name beside the real ones.
+void PendingOperationsAreReadAsStored(WindowsResume& resume) {
+  constexpr wchar_t kKey[] = L"SYSTEM\\CurrentControlSet\\Control\\Session Manager";
+  constexpr char16_t kName[] = u"ZirelLayerPendingOperations";
+  // Delete a.dll; replace b.dll by the new one. The literal's own closing zero is not stored.
+  constexpr char16_t kStored[] =
+      u"\\??\\C:\\old\\a.dll\0\0"
+      u"\\??\\C:\\new\\b.dll\0!\\??\\C:\\old\\b.dll\0\0";
+  const std::u16string data(kStored, sizeof kStored / sizeof kStored[0] - 1);
+  struct Case {
+    DWORD type;
+    std::u16string stored;
+    std::uint32_t error;
+  };
+  for (const Case& row : {Case{REG_MULTI_SZ, data, 0}, Case{REG_EXPAND_SZ, data, 13},
+                          Case{REG_MULTI_SZ, std::u16string(512 * 1024 + 1, u'x'), 223}}) {
+    CHECK_EQ(RegSetKeyValueW(HKEY_LOCAL_MACHINE, kKey, Wide(kName), row.type, row.stored.data(),
+                             static_cast<DWORD>(row.stored.size() * sizeof(char16_t))),
+             0L);
+    std::u16string read = u"left over";
+    const SysResult<bool> result = resume.ReadPendingFileOperations(kName, &read);
+    CHECK_EQ(Refusal(result), row.error);
+    CHECK_EQ(read, result.value ? row.stored : u"left over");
+  }
+  CHECK_EQ(RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, kKey, Wide(kName)), 0L);
+  std::u16string read;
+  CHECK_EQ(Refusal(resume.ReadPendingFileOperations(kName, &read)), 2u);
+}
+
+// A read-only source gives a copy that can be removed; a read-only file is removed.
+void CopiesAndRemovalsPassReadOnlyFiles(WindowsResume& resume) {
+  ScratchDirectory dir;
+  const std::u16string source = dir.Path() + u"\\source.msi";
+  const std::u16string copy = dir.Path() + u"\\copy.msi";
+  dir.Write(u"source.msi", "package", 7);
+  CHECK(SetFileAttributesW(Wide(source), FILE_ATTRIBUTE_READONLY));
+  CHECK(resume.CopyNewFile(source.c_str(), copy.c_str()).value);
+  CHECK_EQ(GetFileAttributesW(Wide(copy)) & FILE_ATTRIBUTE_READONLY, 0ul);
+  CHECK_EQ(GetFileAttributesW(Wide(source)) & FILE_ATTRIBUTE_READONLY,
+           DWORD{FILE_ATTRIBUTE_READONLY});
+  CHECK_EQ(Refusal(resume.CopyNewFile(source.c_str(), copy.c_str())), 80u);  // ERROR_FILE_EXISTS
+  CHECK(resume.RemoveFile(copy.c_str()).value);
+  CHECK(resume.RemoveFile(source.c_str()).value);
+  CHECK_EQ(GetFileAttributesW(Wide(source)), INVALID_FILE_ATTRIBUTES);
+  CHECK_EQ(Refusal(resume.RemoveFile(source.c_str())), 2u);
+}
+
+// Wine's drive C: keeps access lists (it reports NTFS with FILE_PERSISTENT_ACLS); a drive that
+// does not exist cannot tell.
+void VolumesTellWhetherTheyKeepAccessLists(WindowsResume& resume) {
+  wchar_t temp[MAX_PATH] = {};
+  CHECK(GetTempPathW(MAX_PATH, temp) != 0);
+  const SysResult<bool> kept = resume.KeepsAccessLists(Utf16(temp));
+  CHECK(kept.value);
+  CHECK(resume.KeepsAccessLists(u"Q:\\Program Files").error != 0);  // the prefix has no Q:
 }
 
 void FilesAreMadeNewAndReadWhole(WindowsResume& resume) {
@@ -148,6 +241,9 @@ void CheckResumeCalls(DllSearch search) {
   WindowsResume resume(search);
   FolderTrustFollowsOwnerAndDacl();
   ProtectedFoldersAreNewAndNeverReused(resume);
-  VolatileMarkIsMadeOnceAndKeepsItsId(resume);
+  VolatileMarkIsMadeOnceAndKeepsItsFiles(resume);
+  PendingOperationsAreReadAsStored(resume);
+  CopiesAndRemovalsPassReadOnlyFiles(resume);
+  VolumesTellWhetherTheyKeepAccessLists(resume);
   FilesAreMadeNewAndReadWhole(resume);
 }

@@ -240,8 +240,10 @@ void CheckStartPreparation(DllSearch search) {
     OwnedModule cryptModule(LoadSystemLibrary(L"crypt32.dll", search));
     CHECK_EQ(ResolveMsiFunctions(msiModule.Get(), &msi), 0u);
     CHECK(msi.setInternalUi && msi.queryProductState && msi.queryFeatureState &&
-          msi.getProductInfo && msi.openPackageEx && msi.openDatabase && msi.getProperty &&
-          msi.closeHandle && msi.sourceListClearAll && msi.sourceListSetInfo);
+          msi.getProductInfo && msi.getComponentPath && msi.openPackageEx && msi.getProperty &&
+          msi.closeHandle && msi.sourceListClearAll && msi.sourceListSetInfo && msi.openDatabase &&
+          msi.openView && msi.execute && msi.fetch && msi.recordString && msi.summaryInformation &&
+          msi.summaryProperty);
     CHECK_EQ(ResolveCryptFunctions(cryptModule.Get(), &crypt), 0u);
     CHECK(crypt.openStore && crypt.enumCertificates && crypt.addCertificate && crypt.closeStore);
   }

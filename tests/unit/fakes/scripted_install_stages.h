@@ -28,6 +28,7 @@ class ScriptedInstallStages : public InstallStages {
   std::uint32_t pluginResult = 0;
   std::vector<std::uint32_t> pluginResults;  // one per call while they last, then pluginResult
   bool pluginSetsRestartPending = false;
+  bool pluginMarksRestart = true;  // with the above: the volatile mark could be made
 
   std::vector<ProviderCall> providerCalls;
   std::vector<PluginCall> pluginCalls;
@@ -41,6 +42,7 @@ class ScriptedInstallStages : public InstallStages {
     pluginCalls.push_back({pluginArgs, prompts.Silent()});
     kernel_.Log("InstallPlugin");
     if (pluginSetsRestartPending) state_.restartPending = true;
+    state_.restartMarked = pluginSetsRestartPending && pluginMarksRestart;
     const std::size_t call = pluginCalls.size() - 1;
     return call < pluginResults.size() ? pluginResults[call] : pluginResult;
   }
