@@ -59,7 +59,7 @@ std::uint32_t CancelResume(const System& sys, SetupState& state) {
   }
   std::vector<std::u16string> files;
   if (sys.resume->ReadVolatileMark(&files).value) {
-    sys.log.Line({"cancel resume: the restart mark stays until Windows restarts"});
+    sys.log.Line({"cancel resume: the restart mark stays"});
   }
   return 0;
 }
