@@ -1,7 +1,7 @@
 // WindowsResume against the real system calls, run under Wine with the rest of the layer test:
 // the protected folder of the local copy and which folders the launcher trusts, the volatile
 // mark in HKEY_LOCAL_MACHINE and the file operations of the next start, files that are only
-// ever made new, copies that can be removed again.
+// ever made new.
 #include <windows.h>
 
 #include <aclapi.h>
@@ -197,34 +197,6 @@ void PendingOperationsAreReadAsStored(WindowsResume& resume) {
   CHECK_EQ(Refusal(resume.ReadPendingFileOperations(kName, &read)), 2u);
 }
 
-// A read-only source gives a copy that can be removed; a read-only file is removed.
-void CopiesAndRemovalsPassReadOnlyFiles(WindowsResume& resume) {
-  ScratchDirectory dir;
-  const std::u16string source = dir.Path() + u"\\source.msi";
-  const std::u16string copy = dir.Path() + u"\\copy.msi";
-  dir.Write(u"source.msi", "package", 7);
-  CHECK(SetFileAttributesW(Wide(source), FILE_ATTRIBUTE_READONLY));
-  CHECK(resume.CopyNewFile(source.c_str(), copy.c_str()).value);
-  CHECK_EQ(GetFileAttributesW(Wide(copy)) & FILE_ATTRIBUTE_READONLY, 0ul);
-  CHECK_EQ(GetFileAttributesW(Wide(source)) & FILE_ATTRIBUTE_READONLY,
-           DWORD{FILE_ATTRIBUTE_READONLY});
-  CHECK_EQ(Refusal(resume.CopyNewFile(source.c_str(), copy.c_str())), 80u);  // ERROR_FILE_EXISTS
-  CHECK(resume.RemoveFile(copy.c_str()).value);
-  CHECK(resume.RemoveFile(source.c_str()).value);
-  CHECK_EQ(GetFileAttributesW(Wide(source)), INVALID_FILE_ATTRIBUTES);
-  CHECK_EQ(Refusal(resume.RemoveFile(source.c_str())), 2u);
-}
-
-// Wine's drive C: keeps access lists (it reports NTFS with FILE_PERSISTENT_ACLS); a drive that
-// does not exist cannot tell.
-void VolumesTellWhetherTheyKeepAccessLists(WindowsResume& resume) {
-  wchar_t temp[MAX_PATH] = {};
-  CHECK(GetTempPathW(MAX_PATH, temp) != 0);
-  const SysResult<bool> kept = resume.KeepsAccessLists(Utf16(temp));
-  CHECK(kept.value);
-  CHECK(resume.KeepsAccessLists(u"Q:\\Program Files").error != 0);  // the prefix has no Q:
-}
-
 void FilesAreMadeNewAndReadWhole(WindowsResume& resume) {
   ScratchDirectory dir;
   const std::u16string path = dir.Path() + u"\\resume.txt";
@@ -243,7 +215,7 @@ void CheckResumeCalls(DllSearch search) {
   ProtectedFoldersAreNewAndNeverReused(resume);
   VolatileMarkIsMadeOnceAndKeepsItsFiles(resume);
   PendingOperationsAreReadAsStored(resume);
-  CopiesAndRemovalsPassReadOnlyFiles(resume);
-  VolumesTellWhetherTheyKeepAccessLists(resume);
+  // Read-only copies and the volume's access lists: end to end (read-only media, any
+  // registration).
   FilesAreMadeNewAndReadWhole(resume);
 }
