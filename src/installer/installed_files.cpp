@@ -28,7 +28,7 @@ bool IsFileKeyPath(const std::u16string& keyPath) {
 std::vector<std::u16string> ReadInstalledFiles(const System& sys, const Product& product) {
   std::vector<std::u16string> files;
   if (sys.tables == nullptr) return files;
-  const auto none = [&](const auto& why, std::uint32_t error) {
+  const auto none = [&](LogPart why, std::uint32_t error) {
     sys.log.Line({product.name, " files: none: ", why, ", error ", DecimalText(error)});
     return std::vector<std::u16string>();
   };
