@@ -7,6 +7,7 @@
 #include "check/package_platform.h"
 #include "check/path_findings.h"
 #include "common/number_text.h"
+#include "common/path_text.h"
 #include "common/scoped_handles.h"
 #include "installer/folder_walk.h"
 
@@ -160,7 +161,7 @@ void CheckPackageSummaries(const RealSystem& real, const std::u16string& folder,
     line.file = file;
     line.facts = {{u"Page Count", DecimalText(static_cast<std::uint32_t>(summary.pageCount))},
                   {u"Windows Installer", InstallerVersionName(summary.pageCount)}};
-    const PackagePlatform named = PlatformOfName(file.substr(file.rfind(u'\\') + 1));
+    const PackagePlatform named = PlatformOfName(FileNameOf(file));
     if (named != PackagePlatform::kUnknown && platform != named &&
         platform != PackagePlatform::kUnknown) {
       line.findings.push_back({Severity::kError, "package-named-for-other-platform",
