@@ -44,8 +44,14 @@ constexpr std::uint32_t kExitDllRedirection = 9;
 // caller. Also what an installation answers when it needs the restart
 // (ERROR_SUCCESS_REBOOT_REQUIRED).
 constexpr std::uint32_t kResultRestartRequired = 3010;
-// ERROR_INSTALL_ALREADY_RUNNING: another installation holds the Windows Installer.
+// ERROR_INSTALL_ALREADY_RUNNING: another installation holds the Windows Installer. Also the
+// launcher's answer when the users of the programs that hold the plug-in postponed its upgrade
+// (-askclose): deployment systems try such a run again later.
 constexpr std::uint32_t kResultInstallInProgress = 1618;
+
+// ERROR_INVALID_COMMAND_LINE: a number option without its number or with one out of range
+// (msiexec's answer to a bad command line). Nothing is installed.
+constexpr std::uint32_t kExitInvalidCommandLine = 1639;
 
 // -silent only: the launcher itself failed internally (an allocation that failed, a string
 // grown past its maximum) and ended at once: ERROR_INTERNAL_ERROR. None of the codes above, of

@@ -2,6 +2,7 @@
 
 #include "system/cert_api.h"
 #include "system/file_api.h"
+#include "system/holders_api.h"
 #include "system/install_trace.h"
 #include "system/installer_api.h"
 #include "system/package_tables_api.h"
@@ -29,4 +30,7 @@ struct System {
   // Package tables and component paths; none where the program does not read them (then the
   // installed plug-in's files are not known).
   PackageTablesApi* tables = nullptr;
+  // The Restart Manager, user sessions and postponements; none where the program asks nobody
+  // (then nothing is known of the programs that hold files).
+  HoldersApi* holders = nullptr;
 };

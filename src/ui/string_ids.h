@@ -44,4 +44,9 @@ enum StringId : std::uint16_t {
   kStrPackageNotFound = 139,
   kStrHideOptions = 142,
   kStrShowOptions = 143,
+  kStrCloseHead = 144,
+  kStrCloseOrPostpone = 145,
+  kStrCloseNow = 146,
+  kStrCloseUntil = 147,
+  kStrPluginPostponed = 148,
 };
