@@ -1,8 +1,10 @@
 #include "actions/plugin_install.h"
 
 #include "actions/architecture.h"
+#include "actions/close_request.h"
 #include "actions/package_install.h"
 #include "actions/pending_removal.h"
+#include "actions/postponement.h"
 #include "actions/process_runner.h"
 #include "common/exit_codes.h"
 #include "common/product_catalogue.h"
@@ -11,8 +13,10 @@
 #include "installer/upgrade_decision.h"
 #include "log/log_lines.h"
 
-std::uint32_t InstallPlugin(const System& sys, SetupState& state, std::u16string pluginArgs,
-                            const Prompts& prompts) {
+namespace {
+
+std::uint32_t InstallOrUpgrade(const System& sys, SetupState& state,
+                               const std::u16string& pluginArgs, const Prompts& prompts) {
   const std::u16string pattern = kPlugin.packagePrefix + ArchitectureSuffix(sys, state.wow64);
 
   const int productState = sys.installer.QueryProductState(kPluginProductCode);
@@ -44,7 +48,9 @@ std::uint32_t InstallPlugin(const System& sys, SetupState& state, std::u16string
   }
 
   int versionOrder = 0;
-  const std::uint32_t decision = DecideUpgrade(sys, prompts, kPlugin, versionOrder, nullptr);
+  std::u16string offeredVersion;
+  const std::uint32_t decision =
+      DecideUpgrade(sys, prompts, kPlugin, versionOrder, nullptr, &offeredVersion);
   if (decision != 0) return decision;
 
   if (versionOrder == 1) {
@@ -52,6 +58,10 @@ std::uint32_t InstallPlugin(const System& sys, SetupState& state, std::u16string
     sys.log.Line({"plug-in: newer package, the installed version is removed first"});
     // Read while the cached package is there: what the removal may leave to the restart.
     const std::vector<std::u16string> files = ReadInstalledFiles(sys, kPlugin);
+    if (AskToCloseHolders(sys, state, files, offeredVersion) == CloseVerdict::kPostpone) {
+      state.postponed = true;
+      return kResultInstallInProgress;
+    }
     const std::uint32_t removal =
         RunProcess(sys, std::u16string(u"msiexec /qn /x ") + kPluginProductCode + u" REBOOT=R");
     if (removal == 0) return InstallPackage(sys, kPluginProductCode, pattern, pluginArgs, prompts);
@@ -73,4 +83,14 @@ std::uint32_t InstallPlugin(const System& sys, SetupState& state, std::u16string
                           prompts);
   }
   return 0;
+}
+
+}  // namespace
+
+std::uint32_t InstallPlugin(const System& sys, SetupState& state, std::u16string pluginArgs,
+                            const Prompts& prompts) {
+  const std::uint32_t result = InstallOrUpgrade(sys, state, pluginArgs, prompts);
+  // The upgrade a postponement waited for is done, or was done otherwise.
+  if (!IsInstallFailure(result) && !state.restartPending) ForgetPostponement(sys);
+  return result;
 }

@@ -22,5 +22,10 @@ struct SetupState {
   bool restartMarked = false;
   // This run finishes an earlier run's upgrade after the restart: it registers nothing.
   bool resumed = false;
+  // A provider installed by this run needs a restart: the plug-in's upgrade is not postponed.
+  bool providersNeedRestart = false;
+  // The users of the programs that hold the installed plug-in postponed its upgrade: nothing
+  // was removed, and the run ends with 1618.
+  bool postponed = false;
   Wow64Cache wow64;
 };

@@ -30,7 +30,7 @@ int CompareVersionText(const std::u16string& a, const std::u16string& b) {
 
 // Its messages are shown whether or not the run is silent.
 std::uint32_t DecideUpgrade(const System& sys, const Prompts& prompts, const Product& product,
-                            int& versionOrder, int* minimumOrder) {
+                            int& versionOrder, int* minimumOrder, std::u16string* offeredVersion) {
   std::u16string installedVersion;
   std::uint32_t result =
       ReadProductInfo(sys.installer, product.code, u"VersionString", installedVersion);
@@ -65,6 +65,7 @@ std::uint32_t DecideUpgrade(const System& sys, const Prompts& prompts, const Pro
   if (result != 0) return Fail(sys, prompts, "package version", kStrNewVersionUnreadable, result);
 
   versionOrder = CompareVersionText(newVersion, installedVersion);
+  if (offeredVersion != nullptr) *offeredVersion = newVersion;
   sys.trace.VersionCompared(path, installedVersion, newVersion);
   sys.log.Line({"upgrade check ", product.code, ": installed ", Quoted(installedVersion),
                 ", package ", Quoted(newVersion),

@@ -13,6 +13,8 @@ int CompareVersionText(const std::u16string& a, const std::u16string& b);
 
 // Compares the installed version of `product` with the package of its version pattern. 0 on
 // success, with `versionOrder` set and, for a product with a minimum in-place version,
-// `*minimumOrder`; else the failing step's code.
+// `*minimumOrder`, and the package's version in `*offeredVersion` where asked; else the failing
+// step's code.
 std::uint32_t DecideUpgrade(const System& sys, const Prompts& prompts, const Product& product,
-                            int& versionOrder, int* minimumOrder);
+                            int& versionOrder, int* minimumOrder,
+                            std::u16string* offeredVersion = nullptr);

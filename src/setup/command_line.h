@@ -12,7 +12,8 @@
 #include "system/system.h"
 #include "ui/prompts.h"
 
-enum class ParseOutcome { kParsed, kHelpWanted };
+// kBadValue: a number option without its number or with one out of its bounds.
+enum class ParseOutcome { kParsed, kHelpWanted, kBadValue };
 
 // What an option does with SetupOptions.
 enum class OptionKind : std::uint8_t {
@@ -20,6 +21,7 @@ enum class OptionKind : std::uint8_t {
   kFlag,     // sets `flag`
   kArgs,     // appends the next token and a blank to `text`: arguments for msiexec
   kPattern,  // appends "*", the next token and "*" to `text`: a search pattern
+  kNumber,   // sets `number` to the next token, a decimal number from `least` to `most`
 };
 
 // One option of the command line.
@@ -33,6 +35,9 @@ struct CommandOption {
   std::uint8_t helpPlace;              // its place among the help's lines from 1; 0: not listed
   bool SetupOptions::*listedWith;      // the help lists it only when this flag is set
   const char16_t* helpText;            // the help's words after the name
+  std::uint8_t SetupOptions::*number;  // kNumber: the field its value goes to
+  std::uint8_t least;                  // kNumber: the smallest value accepted
+  std::uint8_t most;                   // kNumber: the largest value accepted
 };
 
 // The options in the order of the options line.
@@ -46,14 +51,18 @@ CommandOptions AllCommandOptions();
 
 // Reads the arguments `tokens` into `options`, whose value fields are appended to. Stops at an
 // unknown token, an option before the flag it needs, or a value option without value, and
-// returns kHelpWanted; `options` then holds what the tokens left of it set. Shows nothing.
-ParseOutcome ParseArguments(const std::vector<std::u16string>& tokens, SetupOptions& options);
+// returns kHelpWanted; `options` then holds what the tokens left of it set. A number option
+// without a number in its bounds makes it kBadValue instead, whatever follows, with that
+// option in `*badOption`. Shows nothing.
+ParseOutcome ParseArguments(const std::vector<std::u16string>& tokens, SetupOptions& options,
+                            const CommandOption** badOption = nullptr);
 
 // The command line as the launcher reads it, once, at the start of the process.
 struct CommandLine {
   std::u16string text;  // after the program name, as received
   ParseOutcome outcome = ParseOutcome::kParsed;
   SetupOptions options;
+  const CommandOption* badOption = nullptr;  // with kBadValue: the option whose number is bad
 
   // A run that nobody watches: -silent in a line that is not answered with the help.
   bool Silent() const { return outcome == ParseOutcome::kParsed && options.silent; }

@@ -2,6 +2,7 @@
 
 #include "common/ascii_text.h"
 #include "common/exit_codes.h"
+#include "common/number_text.h"
 #include "log/log_lines.h"
 #include "log/secret_mask.h"
 #include "resume/resume_cleanup.h"
@@ -60,6 +61,9 @@ void LogOptions(RunLog& log, const SetupOptions& options) {
     text.push_back(u' ');
     if (option.kind == OptionKind::kFlag) {
       text.append(YesNo(options.*option.flag));
+    } else if (option.kind == OptionKind::kNumber) {
+      const std::uint8_t number = options.*option.number;
+      text.append(number < option.least ? u"no" : DecimalText(number));
     } else if (option.kind == OptionKind::kArgs) {
       text.append(QuotedArgs(options.*option.text));
     } else {
@@ -110,6 +114,16 @@ std::uint32_t RunSetup(const System& sys, InstallStages& stages, SetupState& sta
     ShowHelp(sys, prompts, commandLine.options);
     return 0;
   }
+  if (commandLine.outcome == ParseOutcome::kBadValue) {
+    const CommandOption& bad = *commandLine.badOption;
+    std::u16string name;
+    AppendAscii(name, bad.name);
+    sys.log.Line({"command line: ", name, " needs a whole number from ", DecimalText(bad.least),
+                  " to ", DecimalText(bad.most)});
+    // The help where somebody may read it: only a run without -silent shows it.
+    if (!commandLine.options.silent) ShowHelp(sys, prompts, commandLine.options);
+    return kExitInvalidCommandLine;
+  }
   SetupOptions& options = state.options;
   options = commandLine.options;
   LogOptions(sys.log, options);
@@ -151,9 +165,11 @@ std::uint32_t RunSetup(const System& sys, InstallStages& stages, SetupState& sta
   }
 
   progress.Resume();
+  // The restart that a provider needs anyway frees the plug-in's files too.
+  state.providersNeedRestart = providerResult == kResultRestartRequired;
   const std::uint32_t pluginResult = stages.InstallPlugin(options.pluginArgs, prompts);
   progress.End();
-  if (IsInstallFailure(pluginResult)) {
+  if (IsInstallFailure(pluginResult) && !state.postponed) {
     return ReportFailure(sys, prompts, kStrPluginFailed, pluginResult);
   }
 
@@ -165,6 +181,12 @@ std::uint32_t RunSetup(const System& sys, InstallStages& stages, SetupState& sta
     } else if (!state.earlierRemovalPending) {
       RegisterResume(sys, state, options.pluginArgs);
     }
+  }
+  if (state.postponed) {
+    sys.log.Closing({"plug-in: upgrade postponed, offered again at the next run"});
+    ShowMessage(sys, prompts, BoxKind::kUnlessSilent, kStrPluginPostponed, kStrCaption,
+                kMbIconInformation);
+    return kResultInstallInProgress;
   }
   const Outcome outcome =
       ChooseOutcome(options, state.restartPending, providerResult, pluginResult);

@@ -33,6 +33,7 @@ using Field = std::u16string SetupOptions::*;
 struct Model {
   SetupOptions options;
   bool help = false;
+  bool badNumber = false;      // a number option without a number in its bounds: decides alone
   std::vector<Field> valueOf;  // per token: the field its value went to, or nullptr
 };
 
@@ -61,8 +62,21 @@ Model ModelParse(const std::vector<std::u16string>& tokens) {
       continue;
     }
     if (i + 1 >= tokens.size()) {
+      m.badNumber = m.badNumber || row->kind == OptionKind::kNumber;
       m.help = true;
       break;
+    }
+    if (row->kind == OptionKind::kNumber) {
+      const std::u16string& digits = tokens[++i];
+      int number = digits.empty() || digits.size() > 3 ? -1 : 0;
+      for (char16_t c : digits)
+        number = c >= u'0' && c <= u'9' && number >= 0 ? number * 10 + (c - u'0') : -1;
+      if (number >= row->least && number <= row->most) {
+        o.*row->number = static_cast<std::uint8_t>(number);
+      } else {
+        m.badNumber = true;
+      }
+      continue;
     }
     m.valueOf[i + 1] = row->text;
     const std::u16string& value = tokens[++i];
@@ -86,6 +100,7 @@ bool SameOptions(const SetupOptions& a, const SetupOptions& b) {
   for (const CommandOption& option : AllCommandOptions()) {
     if (option.kind == OptionKind::kFlag && a.*option.flag != b.*option.flag) return false;
     if (option.text != nullptr && a.*option.text != b.*option.text) return false;
+    if (option.number != nullptr && a.*option.number != b.*option.number) return false;
   }
   return true;
 }
@@ -237,12 +252,12 @@ Run ParseOnce(const std::u16string& text, std::vector<std::u16string>* tokens) {
   FakeSystem fake;
   const CommandLine line = ReadCommandLine(fake.platform, text);
   FUZZ_CHECK(line.text == text);
-  FUZZ_CHECK(line.outcome == ParseOutcome::kParsed || line.outcome == ParseOutcome::kHelpWanted);
+  FUZZ_CHECK(line.outcome != ParseOutcome::kBadValue || line.badOption != nullptr);
   // An empty text has nothing to split; any other is split once.
   FUZZ_CHECK(fake.platform.splitTexts.size() == (text.empty() ? 0u : 1u));
   FUZZ_CHECK(text.empty() || fake.platform.splitTexts[0] == text);
   CheckNoOtherEffect(fake, 0);
-  const bool help = line.outcome == ParseOutcome::kHelpWanted;
+  const bool help = line.outcome != ParseOutcome::kParsed;
   if (help) ShowHelp(fake.sys, fake.PromptsFor(false), line.options);
   Run run{line.outcome, line.options, fake.ui.boxes};
   CheckNoOtherEffect(fake, help ? 1 : 0);
@@ -262,17 +277,23 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (option.kind == OptionKind::kFlag) FUZZ_CHECK(FlagByteIsZeroOrOne(o.*option.flag));
     if (option.kind == OptionKind::kArgs) FUZZ_CHECK(ArgsWellFormed(o.*option.text));
     if (option.kind == OptionKind::kPattern) FUZZ_CHECK(PatternWellFormed(o.*option.text));
+    if (option.kind == OptionKind::kNumber) {
+      FUZZ_CHECK(o.*option.number <= option.most);
+      FUZZ_CHECK(o.*option.number >= option.least ||
+                 o.*option.number == SetupOptions().*option.number);
+    }
     // The provider fields only fill once their flag is set.
     if (option.needs != nullptr) FUZZ_CHECK(o.*option.needs || (o.*option.text).empty());
   }
 
   const Model model = ModelParse(tokens);
-  FUZZ_CHECK(model.help == (run.outcome == ParseOutcome::kHelpWanted));
+  FUZZ_CHECK(model.badNumber == (run.outcome == ParseOutcome::kBadValue));
+  FUZZ_CHECK(model.badNumber || model.help == (run.outcome == ParseOutcome::kHelpWanted));
   // The arguments parsed directly give the same answer as the reading of the text.
   SetupOptions direct;
   FUZZ_CHECK(ParseArguments(tokens, direct) == run.outcome);
   FUZZ_CHECK(SameOptions(direct, run.options));
-  if (model.help) {
+  if (model.help || model.badNumber) {
     // One box: the help for the flags set left of the token that brought it up.
     FUZZ_CHECK(run.boxes.size() == 1);
     const FakeUi::Box& box = run.boxes[0];

@@ -58,6 +58,8 @@ std::string Describe(const SetupOptions& o) {
       text += std::string(option.name) + "=" + std::to_string(o.*option.flag) + " ";
     } else if (option.text != nullptr) {
       text += std::string(option.name) + "=[" + Utf8(o.*option.text) + "] ";
+    } else if (option.number != nullptr) {
+      text += std::string(option.name) + "=" + std::to_string(o.*option.number) + " ";
     }
   }
   return text;
@@ -99,6 +101,12 @@ TEST_P(AcceptedCommandLineTest, FillsTheOptionsWithoutHelp) {
 
 SetupOptions With(SetupOptions o, std::u16string SetupOptions::*field, std::u16string value) {
   o.*field = std::move(value);
+  return o;
+}
+
+SetupOptions Numbers(SetupOptions o, std::uint8_t askCloseMinutes, std::uint8_t maxDefer) {
+  o.askCloseMinutes = askCloseMinutes;
+  o.maxDefer = maxDefer;
   return o;
 }
 
@@ -147,7 +155,13 @@ INSTANTIATE_TEST_SUITE_P(
         AcceptedCase{"EmptyQuotedValue", u"-ZirelArgs \"\"",
                      With(Options({}), &SetupOptions::pluginArgs, u" ")},
         AcceptedCase{"ParsingGoesOnAfterTheValue", u"-ZirelArgs a -silent -ZirelArgs b",
-                     With(Options({"silent"}), &SetupOptions::pluginArgs, u"a b ")}),
+                     With(Options({"silent"}), &SetupOptions::pluginArgs, u"a b ")},
+        AcceptedCase{"NumbersAtTheirBounds", u"-AskClose 30 -maxdefer 0 -silent",
+                     Numbers(Options({"silent"}), 30, 0)},
+        AcceptedCase{"LastNumberCounts", u"-askclose 1 -maxdefer 99 -askclose 007",
+                     Numbers(Options({}), 7, 99)},
+        AcceptedCase{"ZirelArgsTakesAskCloseAsValue", u"-ZirelArgs -askclose",
+                     With(Options({}), &SetupOptions::pluginArgs, u"-askclose ")}),
     [](const auto& p) { return std::string(p.param.name); });
 
 struct HelpCase {
@@ -241,6 +255,39 @@ TEST(ReadCommandLine, SilentOnlyInALineWithoutHelp) {
     EXPECT_EQ(row.silent, ReadCommandLine(fake.platform, row.text).Silent()) << Utf8(row.text);
   }
   EXPECT_TRUE(fake.ui.boxes.empty());
+}
+
+// A number option without a number in its bounds ends the reading as bad, whatever follows;
+// the tokens after it are still read (a -silent further right keeps the help from showing).
+TEST(ReadCommandLine, BadNumbersAreToldApart) {
+  const struct {
+    std::u16string text;
+    const char* option;
+    bool silent;
+  } rows[] = {
+      {u"-askclose", "-askclose", false},
+      {u"-askclose 0", "-askclose", false},
+      {u"-askclose 31", "-askclose", false},
+      {u"-askclose x -silent", "-askclose", true},
+      {u"-askclose 5x", "-askclose", false},
+      {u"-askclose 0030", "-askclose", false},
+      {u"-askclose -5", "-askclose", false},
+      {u"-askclose \"\"", "-askclose", false},
+      {u"-maxdefer 100", "-maxdefer", false},
+      {u"-maxdefer 1 -askclose 99", "-askclose", false},
+      {u"-maxdefer +1 -bogus -silent", "-maxdefer", false},
+      {u"-askclose 99 -maxdefer 100", "-askclose", false},
+      {u"-csp -askclose ３", "-askclose", false},
+  };
+  for (const auto& row : rows) {
+    FakeSystem fake;
+    const CommandLine line = ReadCommandLine(fake.platform, row.text);
+    EXPECT_EQ(ParseOutcome::kBadValue, line.outcome) << Utf8(row.text);
+    ASSERT_NE(nullptr, line.badOption) << Utf8(row.text);
+    EXPECT_STREQ(row.option, line.badOption->name) << Utf8(row.text);
+    EXPECT_EQ(row.silent, line.options.silent) << Utf8(row.text);
+    EXPECT_EQ(0, line.options.askCloseMinutes) << Utf8(row.text);
+  }
 }
 
 TEST(ReadCommandLine, EmptyTextIsNotSplit) {

@@ -99,7 +99,8 @@ std::vector<std::string> LogLines(const FakeRunLog& log, const std::string& pref
 // command line as received nor in the options; the installation steps get them unchanged.
 TEST_F(DriverTest, PropertyValuesOfTheArgumentsAreMaskedInTheLog) {
   EXPECT_EQ(0u, RunDriver(u"-silent -csp -ucsp -CSPArgs \"PIDKEY=\\\"k1 k1\\\" ALLUSERS=1\" "
-                          u"-UCSPArgs SERIAL=s2 -ZirelArgs \"/l*v C:\\Logs\\p.log PASSWORD=p3\""));
+                          u"-UCSPArgs SERIAL=s2 -ZirelArgs \"/l*v C:\\Logs\\p.log PASSWORD=p3\" "
+                          u"-maxdefer 0"));
   ASSERT_EQ(1u, stages.providerCalls.size());
   EXPECT_EQ(u"PIDKEY=\"k1 k1\" ALLUSERS=1 ", stages.providerCalls[0].cspArgs);
   EXPECT_EQ(u"SERIAL=s2 ", stages.providerCalls[0].ucspArgs);
@@ -107,14 +108,14 @@ TEST_F(DriverTest, PropertyValuesOfTheArgumentsAreMaskedInTheLog) {
   EXPECT_EQ(u"/l*v C:\\Logs\\p.log PASSWORD=p3 ", stages.pluginCalls[0].pluginArgs);
   EXPECT_EQ(std::vector<std::string>{"command line: \"-silent -csp -ucsp -CSPArgs \"PIDKEY=*** "
                                      "ALLUSERS=1\" -UCSPArgs SERIAL=*** -ZirelArgs \"/l*v "
-                                     "C:\\Logs\\p.log PASSWORD=***\"\""},
+                                     "C:\\Logs\\p.log PASSWORD=***\" -maxdefer 0\""},
             LogLines(fake.log, "command line: "));
   EXPECT_EQ(
       std::vector<std::string>{
           "options: -csp yes, -ucsp yes, -selectDlg no, -silent yes, -norestart no, "
           "CSP arguments \"PIDKEY=*** ALLUSERS=1 \", level \"\", "
           "language \"\", ZAZ CSP arguments \"SERIAL=*** \", plug-in "
-          "arguments \"/l*v C:\\Logs\\p.log PASSWORD=*** \""},
+          "arguments \"/l*v C:\\Logs\\p.log PASSWORD=*** \", -askclose no, -maxdefer 0"},
       LogLines(fake.log, "options: "));
 }
 
@@ -180,6 +181,22 @@ TEST_F(DriverTest, HelpEndsTheRunWithZeroBeforeAnyCheck) {
   EXPECT_EQ(0, fake.ui.progressCreated);
   EXPECT_TRUE(stages.providerCalls.empty());
   EXPECT_TRUE(stages.pluginCalls.empty());
+}
+
+// A bad number ends the run with 1639 before any check; the help only where -silent is not
+// given.
+TEST(Driver, BadNumberEndsTheRunWith1639BeforeAnyCheck) {
+  for (const bool silent : {false, true}) {
+    Scenario local;
+    local.fake.platform.admin = false;
+    EXPECT_EQ(1639u, local.RunDriver(silent ? u"-askclose 31 -csp -silent" : u"-askclose 31 -csp"));
+    EXPECT_EQ(silent ? 0u : 1u, local.fake.ui.boxes.size());
+    EXPECT_EQ(std::vector<std::string>{"command line: -askclose needs a whole number from 1 to 30"},
+              LogLines(local.fake.log, "command line: -"));
+    EXPECT_TRUE(local.fake.platform.versionRecordSizes.empty());
+    EXPECT_EQ(0, local.fake.ui.progressCreated);
+    EXPECT_TRUE(local.stages.pluginCalls.empty());
+  }
 }
 
 TEST(Driver, NotAnAdministrator) {

@@ -1,0 +1,48 @@
+// The text of the question asking users to close the programs that hold the plug-in.
+
+#include "ui/close_question.h"
+
+#include "common/number_text.h"
+#include "ui/localized_strings.h"
+#include "ui/string_ids.h"
+
+namespace {
+
+bool IsUnsafe(char16_t c) {
+  return c < 0x20 || c == 0x7F || (c >= 0x200E && c <= 0x200F) || (c >= 0x202A && c <= 0x202E) ||
+         (c >= 0x2066 && c <= 0x2069);
+}
+
+}  // namespace
+
+std::u16string SafeHolderName(const std::u16string& name) {
+  std::u16string safe = name.substr(0, kHolderNameMax);
+  // A high surrogate cut from its low one.
+  if (safe.size() < name.size() && (safe.back() & 0xFC00) == 0xD800) safe.pop_back();
+  for (char16_t& c : safe) {
+    if (IsUnsafe(c)) c = u'?';
+  }
+  return safe;
+}
+
+std::u16string CloseQuestionText(ResourceApi& resources, const std::vector<std::u16string>& names,
+                                 std::uint32_t postponementsLeft, const CalendarTime& until) {
+  std::u16string text = LoadLocalizedString(resources, kStrCloseHead);
+  for (std::size_t i = 0; i < names.size(); ++i) {
+    text.append(u"\n    ").append(i < kHolderNamesShown ? names[i] : u"…");
+    if (i == kHolderNamesShown) break;
+  }
+  text.append(u"\n\n");
+  if (postponementsLeft > 0) {
+    text.append(LoadLocalizedString(resources, kStrCloseOrPostpone))
+        .append(DecimalText(postponementsLeft))
+        .append(u".\n")
+        .append(LoadLocalizedString(resources, kStrCloseUntil));
+  } else {
+    text.append(LoadLocalizedString(resources, kStrCloseNow));
+  }
+  char16_t clock[6] = {};
+  PutDecimal(PutDecimal(clock, until.hour, 2, u'0') + 1, until.minute, 2, u'0');
+  clock[2] = u':';
+  return text.append(clock, 5).append(1, u'.');
+}
