@@ -246,7 +246,7 @@ class NothingHeld final : public HoldersApi {
   SessionState ReadSessionState(std::uint32_t) override { return SessionState::kUnknown; }
   bool SendQuestions(const std::vector<SessionQuestion>&) override { return false; }
   std::vector<std::uint32_t> ReadAnswers() override { return {}; }
-  std::uint64_t NowSeconds() override { return 0; }
+  std::uint32_t NowSeconds() override { return 0; }
   CalendarTime LocalNow() override { return {}; }
   SysResult<bool> ReadPostponement(std::u16string*) override { return {false, 2}; }
   SysResult<bool> WritePostponement(const std::u16string&) override { return {false, 5}; }

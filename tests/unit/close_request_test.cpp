@@ -14,9 +14,9 @@
 
 namespace {
 
-constexpr std::uint64_t kStart = FakeHolders::kStart;
-constexpr std::uint64_t kHour = 3600;
-constexpr std::uint64_t kDay = 24 * kHour;
+constexpr std::uint32_t kStart = FakeHolders::kStart;
+constexpr std::uint32_t kHour = 3600;
+constexpr std::uint32_t kDay = 24 * kHour;
 constexpr std::uint32_t kYesNoStyle = 0x50024;  // MB_YESNO | MB_ICONQUESTION | topmost, foreground
 constexpr std::uint32_t kOkStyle = 0x50030;     // MB_OK | MB_ICONWARNING | topmost, foreground
 
@@ -25,7 +25,7 @@ FileHolder Program(std::uint32_t session, const char16_t* name, std::uint32_t pi
 }
 const FileHolder kService{u"Indexer", 900, 0, kRmService};
 
-std::u16string Kept(const char16_t* version, std::uint64_t first, std::uint64_t last,
+std::u16string Kept(const char16_t* version, std::uint32_t first, std::uint32_t last,
                     std::uint32_t declined) {
   return PostponementText({version, first, last, declined});
 }
@@ -55,7 +55,7 @@ class CloseRequestTest : public ::testing::Test {
   const std::vector<std::u16string> files{u"C:\\P\\zirel.dll", u"C:\\P\\zirelhost.exe"};
 };
 
-constexpr std::uint64_t kEnd = ~std::uint64_t{0};  // the time the run ended
+constexpr std::uint32_t kEnd = ~std::uint32_t{0};  // the time the run ended
 
 struct KeptCase {
   const char* name;
@@ -88,7 +88,7 @@ TEST_P(KeptPostponementTest, BoundsThePostponements) {
   std::optional<std::u16string> expected;
   if (c.keptAfter) {
     Postponement after = *c.keptAfter;
-    for (std::uint64_t* time : {&after.first, &after.last}) {
+    for (std::uint32_t* time : {&after.first, &after.last}) {
       if (*time == kEnd) *time = holders.NowSeconds();
     }
     expected = PostponementText(after);
@@ -173,8 +173,8 @@ TEST_F(CloseRequestTest, EachUserSessionIsAskedOnceAtTheSameTime) {
   EXPECT_EQ(files, holders.registered.back());
   EXPECT_EQ(std::nullopt, holders.value);
   EXPECT_TRUE(Logged(u"file holder: \"Editor??\", process 13, session 2"));
-  EXPECT_TRUE(Logged(u"file holder: \"Indexer\", process 900, session 0, a service"));
-  EXPECT_TRUE(Logged(u"file holder: \"Ghost\", process 100, session unknown"));
+  EXPECT_TRUE(Logged(u"file holder: \"Indexer\", process 900, session 0, not a user's program"));
+  EXPECT_TRUE(Logged(u"file holder: \"Ghost\", process 100, session -1, not a user's program"));
 }
 
 // A session whose user cannot answer now (locked, disconnected) is no answer at once: the
@@ -273,13 +273,13 @@ TEST(SafeHolderName, CutsLongNamesWithoutSplittingACharacter) {
 
 TEST(ParsePostponement, RefusesAnythingButItsOwnText) {
   Postponement read;
-  EXPECT_TRUE(ParsePostponement(u"1.2;13400000000;13400000001;2", &read));
+  EXPECT_TRUE(ParsePostponement(u"1.2;1765000000;4294967295;2", &read));
   EXPECT_EQ(u"1.2", read.version);
-  EXPECT_EQ(13400000001u, read.last);
+  EXPECT_EQ(4294967295u, read.last);
   EXPECT_EQ(2u, read.declined);
   for (const char16_t* bad :
        {u"", u";1;2;3", u"1.2;1;2", u"1.2;1;2;3;4", u"1.2;1;;3", u"1.2;1;2;-3", u"1.2;1 ;2;3",
-        u"1.2;1;2;70000", u"1.2;1234567890123456789;2;3"}) {
+        u"1.2;1;2;4294967296", u"1.2;01234567890;2;3"}) {
     EXPECT_FALSE(ParsePostponement(bad, &read)) << Utf8(bad);
   }
 }

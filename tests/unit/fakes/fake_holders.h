@@ -13,7 +13,7 @@
 // runs with the platform's waits: every Wait moves it on.
 class FakeHolders : public HoldersApi {
  public:
-  static constexpr std::uint64_t kStart = 13'400'000'000;  // seconds since 1601: late 2025
+  static constexpr std::uint32_t kStart = 1'765'000'000;  // seconds since 1970: late 2025
 
   explicit FakeHolders(const FakePlatform& platform) : platform_(platform) {}
 
@@ -26,7 +26,7 @@ class FakeHolders : public HoldersApi {
   bool canSend = true;
   std::vector<SessionQuestion> sent;
   // Per session: its answer and the seconds after the question at which it comes.
-  std::map<std::uint32_t, std::pair<std::uint32_t, std::uint64_t>> answers;
+  std::map<std::uint32_t, std::pair<std::uint32_t, std::uint32_t>> answers;
   CalendarTime local{2026, 12, 8, 23, 50, 30};
   std::optional<std::u16string> value;  // the postponement value
   std::uint32_t readError = 0;          // fails reading it with this error
@@ -61,8 +61,8 @@ class FakeHolders : public HoldersApi {
     }
     return out;
   }
-  std::uint64_t NowSeconds() override {
-    std::uint64_t ms = 0;
+  std::uint32_t NowSeconds() override {
+    std::uint32_t ms = 0;
     for (std::uint32_t wait : platform_.waits) ms += wait;
     return kStart + ms / 1000;
   }
@@ -87,5 +87,5 @@ class FakeHolders : public HoldersApi {
 
  private:
   const FakePlatform& platform_;
-  std::uint64_t sentAt_ = 0;
+  std::uint32_t sentAt_ = 0;
 };
