@@ -3,16 +3,23 @@
 
 #include <windows.h>
 
-namespace {
+#include "win32/find_export.h"
 
-constexpr std::uint64_t kTicksPerSecond = 10000000;  // FILETIME counts 100 ns
-
-}  // namespace
-
-std::uint64_t WindowsHolders::NowSeconds() {
+// ntdll's own conversion spares the program a 64-bit division (and the library code it needs on
+// x86). Every Windows NT has it; 0 where it were missing, which no postponement survives.
+std::uint32_t WindowsHolders::NowSeconds() {
+  BOOLEAN(WINAPI * toSeconds)(LARGE_INTEGER*, ULONG*) = nullptr;
   FILETIME now = {};
   GetSystemTimeAsFileTime(&now);
-  return ((std::uint64_t{now.dwHighDateTime} << 32) | now.dwLowDateTime) / kTicksPerSecond;
+  LARGE_INTEGER time = {};
+  time.LowPart = now.dwLowDateTime;
+  time.HighPart = static_cast<LONG>(now.dwHighDateTime);
+  ULONG seconds = 0;
+  if (!FindExport(GetModuleHandleW(L"ntdll.dll"), "RtlTimeToSecondsSince1970", &toSeconds) ||
+      !toSeconds(&time, &seconds)) {
+    return 0;
+  }
+  return seconds;
 }
 
 CalendarTime WindowsHolders::LocalNow() {

@@ -28,7 +28,7 @@ class WindowsHolders final : public HoldersApi {
   }
   std::vector<std::uint32_t> ReadAnswers() override { return questions_.Answers(); }
 
-  std::uint64_t NowSeconds() override;
+  std::uint32_t NowSeconds() override;
   CalendarTime LocalNow() override;
 
   SysResult<bool> ReadPostponement(std::u16string* text) override {
