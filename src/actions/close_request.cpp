@@ -14,7 +14,7 @@
 namespace {
 
 constexpr std::uint32_t kRequeryMs = 3000;  // scanners let go of a file within seconds
-constexpr std::uint32_t kPollMs = 5000;
+constexpr std::uint32_t kPollSeconds = 5;
 constexpr std::uint32_t kMbIconQuestion = 0x20;
 constexpr std::uint32_t kMbIconWarning = 0x30;
 constexpr std::uint32_t kMbTopmostForeground = 0x50000;  // MB_TOPMOST | MB_SETFOREGROUND
@@ -25,48 +25,35 @@ bool Askable(const FileHolder& holder) {
          holder.appType != kRmService && holder.appType != kRmCritical;
 }
 
-bool AnyAskable(const std::vector<FileHolder>& holders) {
-  for (const FileHolder& holder : holders) {
-    if (Askable(holder)) return true;
-  }
-  return false;
-}
-
-// The holders of `files` now, each logged when `log` is set; none when the query failed.
-std::vector<FileHolder> ListHolders(const System& sys, const std::vector<std::u16string>& files,
-                                    bool log) {
-  std::vector<FileHolder> holders;
-  const SysResult<bool> listed = sys.holders->ListHolders(files, &holders);
-  if (!listed.value) {
-    sys.log.Line({"file holders: the Restart Manager failed, error ", ErrorCodeText(listed.error)});
-    holders.clear();
-  }
-  for (const FileHolder& holder : log ? holders : std::vector<FileHolder>()) {
-    sys.log.Line({"file holder: ", Quoted(SafeHolderName(holder.appName)), ", process ",
-                  DecimalText(holder.processId), ", session ",
-                  holder.sessionId == kInvalidSession ? u"unknown" : DecimalText(holder.sessionId),
-                  holder.appType == kRmService    ? u", a service"
-                  : holder.appType == kRmCritical ? u", critical"
-                                                  : u""});
-  }
-  if (log && listed.value && holders.empty()) sys.log.Line({"file holders: none"});
-  return holders;
-}
-
 // One user session to ask, and the names of its programs that hold the files.
 struct AskedSession {
   std::uint32_t id;
   std::vector<std::u16string> names;
 };
 
-std::vector<AskedSession> SessionsToAsk(const std::vector<FileHolder>& holders) {
+// The user sessions that hold `files` now, each holder logged when `log` is set; none when
+// nothing a user can close holds them or the query failed.
+std::vector<AskedSession> HoldingSessions(const System& sys,
+                                          const std::vector<std::u16string>& files, bool log) {
+  std::vector<FileHolder> holders;
+  const SysResult<bool> listed = sys.holders->ListHolders(files, &holders);
+  if (!listed.value) {
+    sys.log.Line({"file holders: the Restart Manager failed, error ", ErrorCodeText(listed.error)});
+  } else if (log && holders.empty()) {
+    sys.log.Line({"file holders: none"});
+  }
   std::vector<AskedSession> sessions;
   for (const FileHolder& holder : holders) {
+    const std::u16string name = SafeHolderName(holder.appName);
+    if (log) {
+      sys.log.Line({"file holder: ", Quoted(name), ", process ", DecimalText(holder.processId),
+                    ", session ", SignedText(static_cast<int>(holder.sessionId)),
+                    Askable(holder) ? u"" : u", not a user's program"});
+    }
     if (!Askable(holder)) continue;
     AskedSession* session = nullptr;
     for (AskedSession& known : sessions) session = known.id == holder.sessionId ? &known : session;
     if (session == nullptr) session = &sessions.emplace_back(AskedSession{holder.sessionId, {}});
-    const std::u16string name = SafeHolderName(holder.appName);
     bool known = false;
     for (const std::u16string& shown : session->names) known = known || shown == name;
     if (!known) session->names.push_back(name);
@@ -74,37 +61,7 @@ std::vector<AskedSession> SessionsToAsk(const std::vector<FileHolder>& holders) 
   return sessions;
 }
 
-// The local clock `seconds` from now.
-CalendarTime LocalTimeIn(HoldersApi& holders, std::uint64_t seconds) {
-  CalendarTime time = holders.LocalNow();
-  const std::uint64_t minutes = time.hour * 60u + time.minute + (time.second + seconds) / 60;
-  time.hour = static_cast<std::uint16_t>(minutes / 60 % 24);
-  time.minute = static_cast<std::uint16_t>(minutes % 60);
-  return time;
-}
-
-const char16_t* StateName(SessionState state) {
-  return state == SessionState::kLocked         ? u"locked"
-         : state == SessionState::kDisconnected ? u"disconnected"
-                                                : u"of unknown state";
-}
-
-const char16_t* AnswerName(std::uint32_t answer) {
-  switch (answer) {
-    case kAnswerYes:
-      return u"yes";
-    case kAnswerNo:
-      return u"no";
-    case kAnswerOk:
-      return u"ok";
-    case kAnswerTimeout:
-      return u"nothing in time";
-    default:
-      return u"nothing: the message could not be shown";
-  }
-}
-
-// What the run does once it has asked, or found that it cannot ask.
+// The question, from its first look at the holders to its verdict.
 class CloseRequest {
  public:
   CloseRequest(const System& sys, const SetupState& state, const std::vector<std::u16string>& files,
@@ -113,96 +70,79 @@ class CloseRequest {
         api_(*sys.holders),
         files_(files),
         options_(state.options),
-        now_(api_.NowSeconds()),
-        kept_(LoadPostponement(sys, version, now_)),
-        allowed_(PostponingAllowed(kept_, options_.maxDefer, now_)) {}
+        kept_(LoadPostponement(sys, version, api_.NowSeconds())),
+        allowed_(PostponingAllowed(kept_, options_.maxDefer, api_.NowSeconds())) {}
 
   CloseVerdict Run() {
     if (!allowed_) {
-      sys_.log.Line({"close request: no more postponements (", DecimalText(kept_.declined), " of ",
-                     DecimalText(options_.maxDefer), ", seven days from the first)"});
-    } else if (PostponedWithinTheHour(kept_, now_)) {
-      return Postpone(u"postponed less than an hour ago, nobody asked");
+      sys_.log.Line({"close request: no postponement left"});
+    } else if (PostponedWithinTheHour(kept_, api_.NowSeconds())) {
+      return Postpone("postponed less than an hour ago, nobody asked");
     }
     sys_.platform.Wait(kRequeryMs);
-    const std::vector<AskedSession> sessions = SessionsToAsk(ListHolders(sys_, files_, true));
-    if (sessions.empty()) return GoOn(u"nobody who can close the holders, the removal goes on");
-
+    const std::vector<AskedSession> sessions = HoldingSessions(sys_, files_, true);
     std::vector<SessionQuestion> questions;
     const std::uint32_t seconds = options_.askCloseMinutes * 60u;
-    const std::uint32_t left = allowed_ ? options_.maxDefer - kept_.declined : 0;
-    std::u16string text;
+    CalendarTime until = api_.LocalNow();
+    const std::uint32_t minutes = until.hour * 60u + until.minute + (until.second + seconds) / 60;
+    until.hour = static_cast<std::uint16_t>(minutes / 60 % 24);
+    until.minute = static_cast<std::uint16_t>(minutes % 60);
     for (const AskedSession& session : sessions) {
       const SessionState state = api_.ReadSessionState(session.id);
+      sys_.log.Line({"close request: session ", DecimalText(session.id),
+                     state == SessionState::kActive ? u" asked"
+                                                    : u" cannot answer now (locked, "
+                                                      u"disconnected or unknown)"});
       if (state != SessionState::kActive) {
-        sys_.log.Line({"close request: session ", DecimalText(session.id), " is ", StateName(state),
-                       ", nobody there can answer"});
-        if (allowed_) return Postpone(u"no answer");
+        if (allowed_) return Postpone("no answer");
         continue;
       }
       questions.push_back(
           {session.id, LoadLocalizedString(sys_.resources, kStrCaption),
-           CloseQuestionText(sys_.resources, session.names, left, LocalTimeIn(api_, seconds)),
+           CloseQuestionText(sys_.resources, session.names,
+                             allowed_ ? options_.maxDefer - kept_.declined : 0, until),
            (allowed_ ? kMbYesNo | kMbIconQuestion : kMbIconWarning) | kMbTopmostForeground,
            seconds});
     }
-    if (questions.empty()) return GoOn(u"nobody can be asked, the removal goes on");
-    if (!api_.SendQuestions(questions)) {
-      return allowed_ ? Postpone(u"the question cannot be shown")
-                      : GoOn(u"the message cannot be shown, the removal goes on");
-    }
-    for (const SessionQuestion& question : questions) {
-      sys_.log.Line({"close request: session ", DecimalText(question.sessionId), " asked for ",
-                     DecimalText(options_.askCloseMinutes), " minutes",
-                     allowed_ ? u"" : u", postponing no longer offered"});
-    }
+    if (questions.empty()) return GoOn("nobody to ask");
+    if (!api_.SendQuestions(questions)) return allowed_ ? Postpone("not shown") : GoOn("not shown");
     return Wait(questions, api_.NowSeconds() + seconds);
   }
 
  private:
   // Looks every few seconds until nothing that a user can close holds the files, an answer
   // postpones the upgrade, or `deadline` passes.
-  CloseVerdict Wait(const std::vector<SessionQuestion>& questions, std::uint64_t deadline) {
-    std::vector<std::uint32_t> logged(questions.size(), kAnswerPending);
-    for (std::uint64_t now = api_.NowSeconds(); now < deadline; now = api_.NowSeconds()) {
-      sys_.platform.Wait(static_cast<std::uint32_t>(
-          deadline - now < kPollMs / 1000 ? (deadline - now) * 1000 : kPollMs));
-      if (!AnyAskable(ListHolders(sys_, files_, false))) {
-        return GoOn(u"the programs were closed, the removal goes on");
-      }
+  CloseVerdict Wait(const std::vector<SessionQuestion>& asked, std::uint32_t deadline) {
+    std::vector<std::uint32_t> logged(asked.size(), kAnswerPending);
+    for (std::uint32_t now = api_.NowSeconds(); now < deadline; now = api_.NowSeconds()) {
+      sys_.platform.Wait(std::min(deadline - now, kPollSeconds) * 1000);
+      if (HoldingSessions(sys_, files_, false).empty()) return GoOn("the programs were closed");
       const std::vector<std::uint32_t> answers = api_.ReadAnswers();
-      for (std::size_t i = 0; i < answers.size() && i < questions.size(); ++i) {
+      for (std::size_t i = 0; i < answers.size() && i < asked.size(); ++i) {
         if (answers[i] == logged[i]) continue;
         logged[i] = answers[i];
-        sys_.log.Line({"close request: session ", DecimalText(questions[i].sessionId), " answered ",
-                       AnswerName(answers[i])});
-        if (!allowed_) continue;
-        if (answers[i] == kAnswerNo) {
+        sys_.log.Line({"close request: session ", DecimalText(asked[i].sessionId), " answered ",
+                       ErrorCodeText(answers[i])});
+        if (allowed_ && answers[i] == kAnswerNo) {
           ++kept_.declined;
-          return Postpone(u"a user postponed the upgrade");
+          return Postpone("postponed by a user");
         }
-        if (answers[i] == kAnswerNotShown) return Postpone(u"no answer");
+        if (allowed_ && answers[i] == kAnswerNotShown) return Postpone("not shown");
       }
     }
-    sys_.log.Line({"close request: time is up, the files are still held"});
-    return allowed_ ? Postpone(u"the programs were not closed")
-                    : GoOn(u"the removal goes on regardless");
+    return allowed_ ? Postpone("time is up, the files are still held")
+                    : GoOn("time is up, the files are still held");
   }
 
-  CloseVerdict GoOn(const char16_t* why) {
-    sys_.log.Line({"close request: ", why});
+  CloseVerdict GoOn(const char* why) {
+    sys_.log.Line({"close request: ", LogPart::Ascii(why), ", the removal goes on"});
     return CloseVerdict::kGoOn;
   }
 
-  // Postpones when the postponement can be kept: a run may put the upgrade off only as long
-  // as the bounds can be kept.
-  CloseVerdict Postpone(const char16_t* why) {
-    sys_.log.Line({"close request: ", why});
-    if (!SavePostponement(sys_, kept_, api_.NowSeconds())) {
-      return GoOn(u"postponing is not possible, the removal goes on");
-    }
-    sys_.log.Line({"close request: postponed, ", DecimalText(kept_.declined), " of ",
-                   DecimalText(options_.maxDefer), " postponements used"});
+  // Postpones only when the postponement can be kept: nothing would bound the next ones.
+  CloseVerdict Postpone(const char* why) {
+    sys_.log.Line({"close request: ", LogPart::Ascii(why)});
+    if (!SavePostponement(sys_, kept_, api_.NowSeconds())) return GoOn("cannot postpone");
     return CloseVerdict::kPostpone;
   }
 
@@ -210,7 +150,6 @@ class CloseRequest {
   HoldersApi& api_;
   const std::vector<std::u16string>& files_;
   const SetupOptions& options_;
-  const std::uint64_t now_;
   Postponement kept_;
   const bool allowed_;
 };
@@ -222,23 +161,14 @@ CloseVerdict AskToCloseHolders(const System& sys, const SetupState& state,
                                const std::u16string& targetVersion) {
   if (sys.holders == nullptr) return CloseVerdict::kGoOn;
   const bool ask = state.options.askCloseMinutes != 0 && !state.resumed;
-  if (!sys.holders->HasRestartManager()) {
-    sys.log.Line({"file holders: no Restart Manager on this Windows, not known",
-                  ask ? u"; -askclose is not possible here" : u""});
+  if (!sys.holders->HasRestartManager() || files.empty()) {
+    sys.log.Line({"file holders: not known (no Restart Manager or no list of files)",
+                  ask ? u", -askclose is not possible" : u""});
     return CloseVerdict::kGoOn;
   }
-  if (files.empty()) {
-    sys.log.Line({"file holders: the plug-in's files are not known, not asked"});
-    return CloseVerdict::kGoOn;
-  }
-  const std::vector<FileHolder> holders = ListHolders(sys, files, true);
-  if (!ask || holders.empty()) return CloseVerdict::kGoOn;
+  if (HoldingSessions(sys, files, true).empty() || !ask) return CloseVerdict::kGoOn;
   if (state.providersNeedRestart) {
     sys.log.Line({"close request: a provider needs the restart anyway, nobody asked"});
-    return CloseVerdict::kGoOn;
-  }
-  if (!AnyAskable(holders)) {
-    sys.log.Line({"close request: nobody who can close the holders, the removal goes on"});
     return CloseVerdict::kGoOn;
   }
   return CloseRequest(sys, state, files, targetVersion).Run();

@@ -234,6 +234,25 @@ struct RealSystem {
   PackageSummaryReader& summaries;
 };
 
+// A machine where nothing holds any file and nothing was ever postponed: no question is asked.
+class NothingHeld final : public HoldersApi {
+ public:
+  bool HasRestartManager() override { return true; }
+  SysResult<bool> ListHolders(const std::vector<std::u16string>&,
+                              std::vector<FileHolder>* holders) override {
+    holders->clear();
+    return {true, 0};
+  }
+  SessionState ReadSessionState(std::uint32_t) override { return SessionState::kUnknown; }
+  bool SendQuestions(const std::vector<SessionQuestion>&) override { return false; }
+  std::vector<std::uint32_t> ReadAnswers() override { return {}; }
+  std::uint32_t NowSeconds() override { return 0; }
+  CalendarTime LocalNow() override { return {}; }
+  SysResult<bool> ReadPostponement(std::u16string*) override { return {false, 2}; }
+  SysResult<bool> WritePostponement(const std::u16string&) override { return {false, 5}; }
+  SysResult<bool> DeletePostponement() override { return {false, 2}; }
+};
+
 // Everything one simulated run needs, wired into a System.
 struct Simulation {
   Simulation(const RealSystem& real, bool wow64)
@@ -253,5 +272,7 @@ struct Simulation {
   SimulatedPlatform platform;
   SilentUi ui;
   NoResources resources;
-  System sys{installer, files, processes, certs, platform, ui, resources, NoLog(), nullptr, trace};
+  NothingHeld holders;
+  System sys{installer, files,   processes, certs, platform, ui,
+             resources, NoLog(), nullptr,   trace, nullptr,  &holders};
 };

@@ -79,8 +79,9 @@ class HoldersApi {
   // The answers to the questions sent, in their order; kAnswerPending while a box is shown.
   virtual std::vector<std::uint32_t> ReadAnswers() = 0;
 
-  // GetSystemTimeAsFileTime in whole seconds since 1601-01-01 UTC.
-  virtual std::uint64_t NowSeconds() = 0;
+  // The time in whole seconds since 1970-01-01 UTC (GetSystemTimeAsFileTime, turned into
+  // seconds by ntdll's RtlTimeToSecondsSince1970); it fits until 2106.
+  virtual std::uint32_t NowSeconds() = 0;
   // GetLocalTime: the clock time users see.
   virtual CalendarTime LocalNow() = 0;
 

@@ -13,6 +13,14 @@ class LogPart {
   LogPart(const char (&ascii)[N]) : ascii_(ascii), size_(N - 1) {}
   LogPart(const char16_t* text) : wide_(text), size_(std::char_traits<char16_t>::length(text)) {}
   LogPart(const std::u16string& text) : wide_(text.data()), size_(text.size()) {}
+  // An ASCII literal that reached here as a pointer, from a table or a choice between two.
+  static LogPart Ascii(const char* ascii) {
+    LogPart part(u"");
+    part.ascii_ = ascii;
+    part.wide_ = nullptr;
+    part.size_ = std::char_traits<char>::length(ascii);
+    return part;
+  }
 
   // Exactly one of the two is set.
   const char* ascii() const { return ascii_; }

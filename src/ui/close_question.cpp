@@ -35,14 +35,15 @@ std::u16string CloseQuestionText(ResourceApi& resources, const std::vector<std::
   text.append(u"\n\n");
   if (postponementsLeft > 0) {
     text.append(LoadLocalizedString(resources, kStrCloseOrPostpone))
+        .append(1, u' ')
         .append(DecimalText(postponementsLeft))
         .append(u".\n")
         .append(LoadLocalizedString(resources, kStrCloseUntil));
   } else {
     text.append(LoadLocalizedString(resources, kStrCloseNow));
   }
-  char16_t clock[6] = {};
-  PutDecimal(PutDecimal(clock, until.hour, 2, u'0') + 1, until.minute, 2, u'0');
-  clock[2] = u':';
-  return text.append(clock, 5).append(1, u'.');
+  char16_t clock[7] = {u' '};
+  PutDecimal(PutDecimal(clock + 1, until.hour, 2, u'0') + 1, until.minute, 2, u'0');
+  clock[3] = u':';
+  return text.append(clock, 6).append(1, u'.');
 }

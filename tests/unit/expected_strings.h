@@ -1,7 +1,7 @@
 #pragma once
 
 // The program's string table as it must be carried, transcribed independently of the
-// resource script: every id from 101 to 143, the empty ones included. Shared by the unit
+// resource script: every id from 101 to 148, the empty ones included. Shared by the unit
 // tests, the fake resources and any check of the built executable's strings.
 
 #include <cstdint>
@@ -14,7 +14,7 @@ struct ExpectedStringEntry {
 };
 
 inline constexpr std::uint16_t kFirstExpectedStringId = 101;
-inline constexpr std::uint16_t kLastExpectedStringId = 143;
+inline constexpr std::uint16_t kLastExpectedStringId = 148;
 
 inline constexpr ExpectedStringEntry kExpectedStrings[] = {
     {101, u"Программа должна быть запущена от имени администратора."},
@@ -82,6 +82,17 @@ inline constexpr ExpectedStringEntry kExpectedStrings[] = {
     {141, u""},
     {142, u"Скрыть"},
     {143, u"Опции"},
+    {144, u"Для обновления Vestacor Signavel закройте программы:"},
+    {145,
+     u"Да — закрыть их сейчас: обновление начнётся, как только они будут закрыты.\nНет — "
+     u"отложить обновление. Осталось отложений:"},
+    {146,
+     u"Отложить обновление больше нельзя: закройте их сейчас. Обновление начнётся, как только "
+     u"они будут закрыты, но не позже"},
+    {147, u"Вопрос действует до"},
+    {148,
+     u"Обновление Vestacor Signavel отложено: его файлы заняты открытыми программами.\n"
+     u"Обновление будет предложено снова."},
 };
 
 // Id -> text, ready for FakeResources::SetStrings.

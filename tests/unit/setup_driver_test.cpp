@@ -517,6 +517,22 @@ INSTANTIATE_TEST_SUITE_P(Rows, NoRestartTest,
                          ::testing::Values(kOutcomeRows[2], kOutcomeRows[4], kOutcomeRows[12]),
                          [](const auto& p) { return std::string(p.param.name); });
 
+// A postponed upgrade ends with 1618 and, for somebody at the screen, the message that it
+// was postponed instead of a failure; a provider's restart is known to the plug-in stage.
+TEST(Driver, PostponedUpgradeEndsWith1618) {
+  for (const bool silent : {false, true}) {
+    Scenario local;
+    local.stages.providerResult = 3010;
+    local.stages.pluginResult = 1618;
+    local.stages.pluginPostpones = true;
+    EXPECT_EQ(1618u, local.RunDriver(silent ? u"-csp -silent" : u"-csp"));
+    EXPECT_FALSE(local.stages.pluginNeedsNoRestartSeen);
+    const std::vector<std::string> boxes{Box(102, 4), Box(148, 0x40)};
+    EXPECT_EQ(silent ? std::vector<std::string>{} : boxes, local.Boxes());
+    local.ExpectCaptionOnEveryBox();
+  }
+}
+
 TEST_F(DriverTest, NoRestartWithoutSilentStillAsks) {
   stages.pluginSetsRestartPending = true;
   fake.ui.answers = {kIdYes, kIdYes};

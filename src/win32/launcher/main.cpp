@@ -24,6 +24,7 @@
 #include "win32/launcher/startup_checks.h"
 #include "win32/launcher/temp_log_files.h"
 #include "win32/launcher/viewer_facts_reader.h"
+#include "win32/launcher/windows_holders.h"
 #include "win32/launcher/windows_resume.h"
 #include "win32/launcher/windows_ui.h"
 #include "win32/system_libraries.h"
@@ -75,6 +76,8 @@ std::uint32_t Install(const SystemLibraries& libraries, DllSearch search, const 
   System sys{installer, files,          processes, certs,  base.platform,
              base.ui,   base.resources, base.log,  &resume};
   sys.tables = &tables;
+  WindowsHolders holders(search, base.platform);
+  sys.holders = &holders;
   SetupState state;
   CoreInstallStages stages(sys, state);
   if (launch.resumed) return RunResumed(sys, stages, state, launch);

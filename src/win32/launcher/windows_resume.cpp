@@ -106,9 +106,11 @@ SysResult<bool> ReadMultiString(HKEY key, const wchar_t* name, std::u16string* d
   return {false, ERROR_MORE_DATA};
 }
 
+}  // namespace
+
 // KEY_WOW64_32KEY names the 32-bit view on 64-bit Windows and is ignored by 32-bit XP and
 // later; Windows 2000 (5.0), with one view, does not support it.
-REGSAM MarkView() {
+REGSAM ThirtyTwoBitView() {
   OSVERSIONINFOW version = {};
   version.dwOSVersionInfoSize = sizeof version;
   const bool windows2000 =
@@ -116,10 +118,20 @@ REGSAM MarkView() {
   return windows2000 ? 0 : KEY_WOW64_32KEY;
 }
 
-}  // namespace
+// RegDeleteKeyExW, which takes the view, exists from Vista on and on 64-bit XP and Server 2003;
+// where advapi32 lacks it Windows has a single view and RegDeleteKeyW is the same.
+LSTATUS DeleteKeyInView(const wchar_t* name, REGSAM view) {
+  using DeleteKeyExFunction = LSTATUS(WINAPI*)(HKEY, const wchar_t*, REGSAM, DWORD);
+  DeleteKeyExFunction deleteKeyEx = nullptr;
+  const HMODULE advapi32 = GetModuleHandleW(L"advapi32.dll");
+  if (advapi32 != nullptr && FindExport(advapi32, "RegDeleteKeyExW", &deleteKeyEx)) {
+    return deleteKeyEx(HKEY_LOCAL_MACHINE, name, view, 0);
+  }
+  return RegDeleteKeyW(HKEY_LOCAL_MACHINE, name);
+}
 
 WindowsResume::WindowsResume(DllSearch search)
-    : search_(search), view_(MarkView()), wineOwners_(RunsUnderWine()) {}
+    : search_(search), view_(ThirtyTwoBitView()), wineOwners_(RunsUnderWine()) {}
 
 bool RunsUnderWine() {
   using VersionFunction = const char*(CDECL*)();
@@ -336,8 +348,8 @@ SysResult<bool> WindowsResume::SetCurrentFolder(const char16_t* path) {
 }
 
 // Every call on the mark names the 32-bit view, whatever view the process would get by default
-// (except on Windows 2000, see MarkView). REG_OPTION_VOLATILE is ignored for a key that exists
-// already: only a key made now is a mark of this run, and only then are the files written.
+// (except on Windows 2000, see ThirtyTwoBitView). REG_OPTION_VOLATILE is ignored for a key that
+// exists already: only a key made now is a mark of this run, and only then are the files written.
 // A list that cannot be written as it is read back (an empty name, more than the reader takes)
 // is refused before the key is made.
 SysResult<bool> WindowsResume::CreateVolatileMark(const std::vector<std::u16string>& files,
@@ -386,17 +398,9 @@ SysResult<bool> WindowsResume::ReadPendingFileOperations(const char16_t* valueNa
   return ReadMultiString(key.Get(), Wide(valueName), data);
 }
 
-// RegDeleteKeyExW, which takes the view, exists from Vista on and on 64-bit XP and Server 2003;
-// where advapi32 lacks it Windows has a single view and RegDeleteKeyW is the same. The mark has
-// no subkeys.
+// The mark has no subkeys.
 SysResult<bool> WindowsResume::DeleteVolatileMark() {
-  using DeleteKeyExFunction = LSTATUS(WINAPI*)(HKEY, const wchar_t*, REGSAM, DWORD);
-  DeleteKeyExFunction deleteKeyEx = nullptr;
-  const HMODULE advapi32 = GetModuleHandleW(L"advapi32.dll");
-  if (advapi32 != nullptr && FindExport(advapi32, "RegDeleteKeyExW", &deleteKeyEx)) {
-    return Status(deleteKeyEx(HKEY_LOCAL_MACHINE, Wide(kResumeMarkKey), view_, 0));
-  }
-  return Status(RegDeleteKeyW(HKEY_LOCAL_MACHINE, Wide(kResumeMarkKey)));
+  return Status(DeleteKeyInView(Wide(kResumeMarkKey), view_));
 }
 
 UtcTime WindowsResume::NowUtc() {

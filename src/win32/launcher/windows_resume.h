@@ -53,6 +53,12 @@ class WindowsResume : public ResumeApi {
   bool wineOwners_;  // RunsUnderWine()
 };
 
+// KEY_WOW64_32KEY, or nothing on Windows 2000, which has one registry view and refuses the
+// flag: what every call on the launcher's keys under HKEY_LOCAL_MACHINE adds to its access.
+REGSAM ThirtyTwoBitView();
+// Deletes the key `name` under HKEY_LOCAL_MACHINE (it must have no subkeys) in `view`.
+LSTATUS DeleteKeyInView(const wchar_t* name, REGSAM view);
+
 // Whether the process runs under Wine, whose ntdll exports wine_get_version; Windows' does not.
 bool RunsUnderWine();
 

@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """Reads the resources back out of the built launcher and compares them with what it must carry.
 
-Checked: the string table (ids 96 to 143, every text code unit by code unit, the three blocks
+Checked: the string table (ids 96 to 148, every text code unit by code unit, the four blocks
 under language 0x0419 and nothing else), dialog 141 (template header, font, every control's
 class, id, style, position, size and text), icon group 100 (16 and 32 pixels at 16 and 256
 colours), the manifest (administrator rights, common controls 6, Vista and 7) and the version
@@ -136,10 +136,10 @@ def string_entries(block):
 
 def check_strings(resources, faults):
     blocks = resources.tree.get(RT_STRING, {})
-    if sorted(blocks) != [7, 8, 9]:
-        faults.append("string blocks are %s, not [7, 8, 9]" % sorted(blocks, key=str))
+    if sorted(blocks) != [7, 8, 9, 10]:
+        faults.append("string blocks are %s, not [7, 8, 9, 10]" % sorted(blocks, key=str))
     table = {}
-    for name in (7, 8, 9):
+    for name in (7, 8, 9, 10):
         languages = blocks.get(name, {})
         if list(languages) != [RUSSIAN]:
             faults.append("string block %s has languages %s, not [0x419]" % (name, list(languages)))
@@ -152,7 +152,7 @@ def check_strings(resources, faults):
             continue
         for index, text in enumerate(texts):
             table[(name - 1) * 16 + index] = text
-    for string_id in range(96, 144):
+    for string_id in range(96, 149):
         expected = EXPECTED_STRINGS.get(string_id, "")
         actual = table.get(string_id)
         if actual is None:
@@ -366,6 +366,8 @@ def self_test(image, version):
     changes = {
         "one letter of string 143": replaced(image, b"\x05\x00" + utf16("Опции"),
                                              b"\x05\x00" + utf16("Опцыи")),
+        "one letter of string 147": replaced(image, utf16("Вопрос действует до"),
+                                             utf16("Вопрос действуют до")),
         "a carriage return in string 111": replaced(
             image, utf16("перезагрузку.\nПерезагрузите"), utf16("перезагрузку\r\nПерезагрузите")),
         "the dialog style": replaced(image, struct.pack("<I", 0x80C808C8) + b"\x0c\x00",
@@ -408,7 +410,7 @@ def main(arguments):
     for fault in faults:
         print(fault)
     if not faults:
-        print("resources match: strings 96-143, dialog 141, icon 100, manifest, version " + version)
+        print("resources match: strings 96-148, dialog 141, icon 100, manifest, version " + version)
     return 1 if faults else 0
 
 

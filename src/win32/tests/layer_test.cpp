@@ -758,7 +758,7 @@ void InstallerAnswersForUnknownProducts() {
 void StringBlocksMatchTheSystemsReading() {
   HMODULE self = GetModuleHandleW(nullptr);
   ModuleResources resources(self);
-  for (std::uint16_t id = 96; id <= 143; ++id) {
+  for (std::uint16_t id = 96; id <= 148; ++id) {
     const std::uint8_t* data = nullptr;
     std::uint32_t size = 0;
     CHECK(resources.FindResourceBytes(kRtString, static_cast<std::uint16_t>(id / 16 + 1), &data,
@@ -777,11 +777,11 @@ void StringBlocksMatchTheSystemsReading() {
     CHECK_EQ(LoadLocalizedString(resources, id), fromSystem);
   }
   CHECK_EQ(LoadLocalizedString(resources, 143), std::u16string(u"\u041e\u043f\u0446\u0438\u0438"));
-  CHECK_EQ(LoadLocalizedString(resources, 144), std::u16string());
+  CHECK_EQ(LoadLocalizedString(resources, 149), std::u16string());
   CHECK_EQ(LoadLocalizedString(resources, 104), std::u16string(u"Vestacor Signavel"));
   const std::uint8_t* data = nullptr;
   std::uint32_t size = 0;
-  CHECK(!resources.FindResourceBytes(kRtString, 10, &data, &size));
+  CHECK(!resources.FindResourceBytes(kRtString, 11, &data, &size));
   CHECK(!resources.FindResourceBytes(kRtString, 6, &data, &size));
   CHECK(resources.FindResourceBytes(5, 141, &data, &size));  // RT_DIALOG 141
   CHECK(size > 100);

@@ -29,9 +29,11 @@ class ScriptedInstallStages : public InstallStages {
   std::vector<std::uint32_t> pluginResults;  // one per call while they last, then pluginResult
   bool pluginSetsRestartPending = false;
   bool pluginMarksRestart = true;  // with the above: the volatile mark could be made
+  bool pluginPostpones = false;    // the users of the programs that hold it postponed it
 
   std::vector<ProviderCall> providerCalls;
   std::vector<PluginCall> pluginCalls;
+  bool pluginNeedsNoRestartSeen = false;  // the plug-in stage saw no provider restart pending
 
   std::uint32_t InstallProviders(const Prompts& prompts) override {
     providerCalls.push_back({prompts.Silent(), state_.options.cspArgs, state_.options.ucspArgs});
@@ -43,6 +45,8 @@ class ScriptedInstallStages : public InstallStages {
     kernel_.Log("InstallPlugin");
     if (pluginSetsRestartPending) state_.restartPending = true;
     state_.restartMarked = pluginSetsRestartPending && pluginMarksRestart;
+    state_.postponed = pluginPostpones;
+    pluginNeedsNoRestartSeen = !state_.providersNeedRestart;
     const std::size_t call = pluginCalls.size() - 1;
     return call < pluginResults.size() ? pluginResults[call] : pluginResult;
   }
