@@ -25,10 +25,11 @@ bool Askable(const FileHolder& holder) {
          holder.appType != kRmService && holder.appType != kRmCritical;
 }
 
-// One user session to ask, and the names of its programs that hold the files.
+// One user session to ask, and its programs that hold the files, as the question lists them.
 struct AskedSession {
   std::uint32_t id;
-  std::vector<std::u16string> names;
+  std::u16string names;
+  std::size_t count;
 };
 
 // The user sessions that hold `files` now, each holder logged when `log` is set; none when
@@ -53,10 +54,12 @@ std::vector<AskedSession> HoldingSessions(const System& sys,
     if (!Askable(holder)) continue;
     AskedSession* session = nullptr;
     for (AskedSession& known : sessions) session = known.id == holder.sessionId ? &known : session;
-    if (session == nullptr) session = &sessions.emplace_back(AskedSession{holder.sessionId, {}});
-    bool known = false;
-    for (const std::u16string& shown : session->names) known = known || shown == name;
-    if (!known) session->names.push_back(name);
+    if (session == nullptr) session = &sessions.emplace_back(AskedSession{holder.sessionId, {}, 0});
+    // Each name once; past the last one shown, one "…".
+    std::u16string line = HolderLine(session->count < kHolderNamesShown ? name : u"…");
+    if ((session->names + u'\n').find(line + u'\n') != std::u16string::npos) continue;
+    session->names.append(line);
+    ++session->count;
   }
   return sessions;
 }

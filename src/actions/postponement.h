@@ -17,7 +17,7 @@ constexpr std::uint32_t kAskAgainSeconds = 3600;
 
 struct Postponement {
   std::u16string version;      // the package's version; empty: nothing postponed yet
-  std::uint32_t first = 0;     // seconds since 1601 UTC of the first run that ended postponed
+  std::uint32_t first = 0;     // seconds since 1970 UTC of the first run that ended postponed
   std::uint32_t last = 0;      // and of the last one
   std::uint32_t declined = 0;  // the answers "postpone"
 };

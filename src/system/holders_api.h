@@ -70,7 +70,9 @@ class HoldersApi {
   virtual SysResult<bool> ListHolders(const std::vector<std::u16string>& files,
                                       std::vector<FileHolder>* holders) = 0;
   // The session's connection state and lock (WTSQuerySessionInformationW with
-  // WTSSessionInfoEx; the lock flags read the other way round on Windows 7 and 2008 R2).
+  // WTSSessionInfoEx; the lock flags read the other way round on Windows 7 and 2008 R2). Where
+  // the lock cannot be told (Vista and 2008 have no WTSSessionInfoEx; a lock flag of
+  // WTS_SESSIONSTATE_UNKNOWN) an active session counts as active.
   virtual SessionState ReadSessionState(std::uint32_t sessionId) = 0;
   // Shows every question at once: WTSSendMessageW with bWait TRUE, on a thread of its own for
   // each (the call returns only when its box is closed or times out). False when wtsapi32.dll

@@ -25,14 +25,14 @@ std::u16string SafeHolderName(const std::u16string& name) {
   return safe;
 }
 
-std::u16string CloseQuestionText(ResourceApi& resources, const std::vector<std::u16string>& names,
+std::u16string HolderLine(const std::u16string& safeName) {
+  return u"\n    " + safeName;
+}
+
+std::u16string CloseQuestionText(ResourceApi& resources, const std::u16string& lines,
                                  std::uint32_t postponementsLeft, const CalendarTime& until) {
   std::u16string text = LoadLocalizedString(resources, kStrCloseHead);
-  for (std::size_t i = 0; i < names.size(); ++i) {
-    text.append(u"\n    ").append(i < kHolderNamesShown ? names[i] : u"…");
-    if (i == kHolderNamesShown) break;
-  }
-  text.append(u"\n\n");
+  text.append(lines).append(u"\n\n");
   if (postponementsLeft > 0) {
     text.append(LoadLocalizedString(resources, kStrCloseOrPostpone))
         .append(1, u' ')

@@ -5,7 +5,6 @@
 
 #include <cstdint>
 #include <string>
-#include <vector>
 
 #include "system/calendar_time.h"
 #include "system/resource_api.h"
@@ -18,9 +17,14 @@ constexpr std::size_t kHolderNameMax = 64;
 // inside a surrogate pair).
 std::u16string SafeHolderName(const std::u16string& name);
 
-// The question's text for programs `names` (safe names, at most kHolderNamesShown shown).
-// With `postponementsLeft` above 0 it asks Да (close now) or Нет (postpone); at 0 it says that
-// they must be closed now. `until` is the local clock time at which the question ends.
+// How many programs a question names; more are one "…".
 constexpr std::size_t kHolderNamesShown = 8;
-std::u16string CloseQuestionText(ResourceApi& resources, const std::vector<std::u16string>& names,
+
+// A program's line in the question's list.
+std::u16string HolderLine(const std::u16string& safeName);
+
+// The question's text for the programs `lines` (HolderLine's, joined). With
+// `postponementsLeft` above 0 it asks Да (close now) or Нет (postpone); at 0 it says that they
+// must be closed now. `until` is the local clock time at which the question ends.
+std::u16string CloseQuestionText(ResourceApi& resources, const std::u16string& lines,
                                  std::uint32_t postponementsLeft, const CalendarTime& until);

@@ -152,6 +152,9 @@ TEST_F(CloseRequestTest, EachUserSessionIsAskedOnceAtTheSameTime) {
                       Program(kInvalidSession, u"Ghost"),
                       Program(2, u"Editor\n\x202E", 13),
                       {u"Driver", 4, 7, kRmCritical}}};
+  for (char16_t c = u'A'; c <= u'J'; ++c) {
+    holders.queries[0].push_back(Program(1, std::u16string(1, c).c_str()));
+  }
   holders.answers = {{1, {kAnswerYes, 0}}, {2, {kAnswerYes, 20}}};
   holders.queries.resize(6, holders.queries[0]);
   holders.queries.push_back({kService});  // the programs are closed by the seventh look
@@ -166,7 +169,10 @@ TEST_F(CloseRequestTest, EachUserSessionIsAskedOnceAtTheSameTime) {
       u"Да — закрыть их сейчас: обновление начнётся, как только они будут закрыты.\nНет — "
       u"отложить обновление. Осталось отложений: 3.\nВопрос действует до 23:52.",
       holders.sent[0].text);
-  EXPECT_NE(std::u16string::npos, holders.sent[1].text.find(u":\n    Mail\n\n"));
+  // Eight names at most, then one "…".
+  EXPECT_NE(std::u16string::npos,
+            holders.sent[1].text.find(
+                u":\n    Mail\n    A\n    B\n    C\n    D\n    E\n    F\n    G\n    …\n\n"));
   // Looked again after three seconds, then every five until the programs were closed.
   EXPECT_EQ((std::vector<std::uint32_t>{3000, 5000, 5000, 5000, 5000, 5000}), fake.platform.waits);
   EXPECT_EQ(7u, holders.registered.size());
@@ -253,13 +259,12 @@ TEST_F(CloseRequestTest, NobodyAsked) {
 
 TEST(CloseQuestionText, TellsThatTheProgramsMustBeClosedOncePostponingIsOver) {
   FakeSystem fake;
-  std::vector<std::u16string> names;
-  for (int i = 0; i < 10; ++i) names.push_back(std::u16string(1, static_cast<char16_t>(u'A' + i)));
   EXPECT_EQ(
-      u"Для обновления Vestacor Signavel закройте программы:\n    A\n    B\n    C\n    D\n    E\n"
-      u"    F\n    G\n    H\n    …\n\nОтложить обновление больше нельзя: закройте их сейчас. "
-      u"Обновление начнётся, как только они будут закрыты, но не позже 00:01.",
-      CloseQuestionText(fake.resources, names, 0, {2026, 12, 9, 0, 1, 59}));
+      u"Для обновления Vestacor Signavel закройте программы:\n    A\n    B\n\nОтложить "
+      u"обновление больше нельзя: закройте их сейчас. Обновление начнётся, как только они будут "
+      u"закрыты, но не позже 00:01.",
+      CloseQuestionText(fake.resources, HolderLine(u"A") + HolderLine(u"B"), 0,
+                        {2026, 12, 9, 0, 1, 59}));
 }
 
 TEST(SafeHolderName, CutsLongNamesWithoutSplittingACharacter) {

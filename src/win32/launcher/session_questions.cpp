@@ -97,16 +97,27 @@ SessionState SessionQuestions::ReadState(std::uint32_t sessionId) {
   wchar_t* buffer = nullptr;
   DWORD bytes = 0;
   if (!module_ || !FindExport(module_.Get(), "WTSQuerySessionInformationW", &query) ||
-      !FindExport(module_.Get(), "WTSFreeMemory", &memory.freeMemory) ||
-      !query(WTS_CURRENT_SERVER_HANDLE, sessionId, kSessionInfoEx, &buffer, &bytes)) {
+      !FindExport(module_.Get(), "WTSFreeMemory", &memory.freeMemory)) {
     return SessionState::kUnknown;
+  }
+  if (!query(WTS_CURRENT_SERVER_HANDLE, sessionId, kSessionInfoEx, &buffer, &bytes)) {
+    // Vista and Server 2008 know no WTSSessionInfoEx: the connection state alone, and a user
+    // who may be away is asked all the same.
+    if (!query(WTS_CURRENT_SERVER_HANDLE, sessionId, WTSConnectState, &buffer, &bytes)) {
+      return SessionState::kUnknown;
+    }
+    const Owned<WtsMemoryTraits> owner(memory, buffer);
+    return buffer != nullptr && bytes >= sizeof(INT) && *reinterpret_cast<INT*>(buffer) == WTSActive
+               ? SessionState::kActive
+               : SessionState::kDisconnected;
   }
   const Owned<WtsMemoryTraits> owner(memory, buffer);
   const auto* info = reinterpret_cast<const SessionInfoEx*>(buffer);
   if (buffer == nullptr || bytes < sizeof *info || info->level != 1) return SessionState::kUnknown;
   if (info->data.connectState != WTSActive) return SessionState::kDisconnected;
+  // A lock that Windows does not know (WTS_SESSIONSTATE_UNKNOWN): asked, as on Vista.
   if (info->data.sessionFlags != kSessionLock && info->data.sessionFlags != kSessionUnlock) {
-    return SessionState::kUnknown;
+    return SessionState::kActive;
   }
   OsVersion version;
   version.size = OsVersion::kExtendedSize;
