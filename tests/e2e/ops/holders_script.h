@@ -3,16 +3,17 @@
 // folders: Wine's Restart Manager never lists a process, and its WTSSendMessageW shows nothing.
 //
 // The script is the UTF-8 file named by the environment variable ZIREL_HOLDERS_SCRIPT, one
-// entry a line, fields separated by single blanks:
+// entry a line, fields separated by blanks:
 //
 //   record PATH                          where both stand-ins append what they were asked
 //   holder PID SESSION TYPE RELEASE FILE NAME
-//       a process that holds FILE (the last part of a registered path, matched without regard
-//       to case; "*" for any file): RM_PROCESS_INFO's TSSessionId (a number, or "none" for
-//       RM_INVALID_SESSION) and ApplicationType (RM_APP_TYPE as a number); NAME, the rest of
-//       the line, is its strAppName (and strServiceShortName for a service). RELEASE: "never";
-//       "yes": once its session answered a question with IDYES; or a number N: listed by the
-//       first N Restart Manager sessions of the process only.
+//       a process that holds FILE, a file name that a registered path ends with after a
+//       backslash, compared without regard to case ("*": any file): RM_PROCESS_INFO's
+//       TSSessionId (a number, or "none" for RM_INVALID_SESSION) and ApplicationType
+//       (RM_APP_TYPE as a number); NAME, the rest of the line, is its strAppName (and
+//       strServiceShortName for a service). RELEASE: "never"; "yes": once its session
+//       answered a question with IDYES; or a number N: listed by the first N Restart Manager
+//       sessions of the process only.
 //   session ID STATE ANSWER
 //       STATE: active, locked or disconnected (WTSSessionInfoEx); a session without a line
 //       cannot be queried. ANSWER: what a question shown there ends with: yes, no, ok (at once)

@@ -171,7 +171,8 @@ CASES = [
                {"plugin": "plugin-2.0.0"}, '-ZirelArgs "PIDKEY=\\"s3cr3t w0rd\\" ADDLOCAL=Core"',
                [QUESTION_YES, DONE], 0, installed("2.0.0", _X64, vivazed="2"),
                log=(r'command line: "-ZirelArgs "PIDKEY=\*\*\* ADDLOCAL=Core""',
-                    r'options: .*, plug-in arguments "PIDKEY=\*\*\* ADDLOCAL=Core "',
+                    r'options: .*, plug-in arguments "PIDKEY=\*\*\* ADDLOCAL=Core ", -askclose no, '
+                    r'-maxdefer 3',
                     r'run: msiexec /qn /i "{work}\\plugin\\zirelcom-x64\.msi" PIDKEY=\*\*\* '
                     r'ADDLOCAL=Core  REBOOT=R',
                     r"exit code 0"),
@@ -181,7 +182,8 @@ CASES = [
                {"plugin": "plugin-2.0.0"}, '-silent -ZirelArgs "PID-KEY=Hy5Ph6Nm 1ACC=Dg3St4Rt"',
                [], 0, installed("2.0.0", _X64),
                log=(r'command line: "-silent -ZirelArgs "PID-KEY=\*\*\* 1ACC=\*\*\*""',
-                    r'options: .*, plug-in arguments "PID-KEY=\*\*\* 1ACC=\*\*\* "',
+                    r'options: .*, plug-in arguments "PID-KEY=\*\*\* 1ACC=\*\*\* ", '
+                    r'-askclose no, -maxdefer 3',
                     r'run: msiexec /qn /i "{work}\\plugin\\zirelcom-x64\.msi" PID-KEY=\*\*\* '
                     r'1ACC=\*\*\*  REBOOT=R',
                     r"exit code 0"),
@@ -198,7 +200,7 @@ CASES = [
                log=(r'command line: "-silent -csp -CSPArgs ACCB=\*\*\* -ZirelArgs ACCA=\*\*\* '
                     r'-ZirelArgs \*\*\*"',
                     r'options: .*, CSP arguments "ACCB=\*\*\*", .*, '
-                    r'plug-in arguments "ACCA=\*\*\* "',
+                    r'plug-in arguments "ACCA=\*\*\* ", -askclose no, -maxdefer 3',
                     r'run: msiexec /qn /i "{work}\\csp\\csp-x64-kc1-eng\.msi" ACCB=\*\*\*',
                     r'run: msiexec /qn /i "{work}\\plugin\\zirelcom-x64\.msi" ACCA=\*\*\*  '
                     r'REBOOT=R',
