@@ -101,8 +101,6 @@ const Postponement kOld{u"2.0.0", kStart - 2 * kDay, kStart - 2 * kHour, 2};
 INSTANTIATE_TEST_SUITE_P(
     Rows, KeptPostponementTest,
     ::testing::Values(
-        KeptCase{"FirstNo", std::nullopt, 3, kAnswerNo, CloseVerdict::kPostpone, kYesNoStyle,
-                 Postponement{u"2.0.0", kEnd, kEnd, 1}},
         KeptCase{"AnotherVersionStartsAfresh", Kept(u"1.9.0", kStart - kDay, kStart - kDay, 3), 3,
                  kAnswerNo, CloseVerdict::kPostpone, kYesNoStyle,
                  Postponement{u"2.0.0", kEnd, kEnd, 1}},
@@ -110,11 +108,6 @@ INSTANTIATE_TEST_SUITE_P(
                  CloseVerdict::kPostpone, kYesNoStyle, Postponement{u"2.0.0", kOld.first, kEnd, 3}},
         KeptCase{"UsedUpAsksToCloseAndGoesOn", PostponementText(kOld), 2, kAnswerOk,
                  CloseVerdict::kGoOn, kOkStyle, kOld},
-        KeptCase{"NoMaxDeferNeverPostpones", std::nullopt, 0, kAnswerOk, CloseVerdict::kGoOn,
-                 kOkStyle, std::nullopt},
-        KeptCase{"WithinTheHourNobodyIsAsked", Kept(u"2.0.0", kStart - kDay, kStart - kHour + 1, 1),
-                 3, 0, CloseVerdict::kPostpone, 0,
-                 Postponement{u"2.0.0", kStart - kDay, kStart, 1}},
         KeptCase{"AnHourLaterAskedAgain", Kept(u"2.0.0", kStart - kDay, kStart - kHour, 1), 3,
                  kAnswerYes, CloseVerdict::kPostpone, kYesNoStyle,
                  Postponement{u"2.0.0", kStart - kDay, kEnd, 1}},
@@ -183,24 +176,14 @@ TEST_F(CloseRequestTest, EachUserSessionIsAskedOnceAtTheSameTime) {
   EXPECT_TRUE(Logged(u"file holder: \"Ghost\", process 100, session -1, not a user's program"));
 }
 
-// A session whose user cannot answer now (locked, disconnected) is no answer at once: the
-// upgrade is postponed without asking the others. Once postponing is over, the others are
-// still told to close their programs.
-TEST_F(CloseRequestTest, ASessionThatCannotAnswerPostponesAtOnce) {
-  for (const std::uint8_t maxDefer : {std::uint8_t{3}, std::uint8_t{0}}) {
-    FakeSystem local;
-    FakeHolders sessions{local.platform};
-    local.sys.holders = &sessions;
-    state.options.maxDefer = maxDefer;
-    sessions.queries = {{Program(1, u"Browser"), Program(3, u"Browser")}};
-    sessions.states[3] = maxDefer != 0 ? SessionState::kLocked : SessionState::kDisconnected;
-    EXPECT_EQ(maxDefer != 0 ? CloseVerdict::kPostpone : CloseVerdict::kGoOn,
-              AskToCloseHolders(local.sys, state, files, u"2.0.0"));
-    EXPECT_EQ(maxDefer != 0 ? 0u : 1u, sessions.sent.size());
-    if (maxDefer != 0) {
-      EXPECT_EQ(std::vector<std::uint32_t>{3000}, local.platform.waits);
-    }
-  }
+// Once postponing is over, a session that cannot answer now is passed over, and the others
+// are still told to close their programs.
+TEST_F(CloseRequestTest, NoPostponementLeftPassesOverADisconnectedSession) {
+  state.options.maxDefer = 0;
+  holders.queries = {{Program(1, u"Browser"), Program(3, u"Browser")}};
+  holders.states[3] = SessionState::kDisconnected;
+  EXPECT_EQ(CloseVerdict::kGoOn, Ask());
+  EXPECT_EQ(std::vector<std::uint32_t>{1}, AskedSessions());
 }
 
 // A question that cannot be shown is no answer either; a Yes is not a postponement, but the
@@ -229,9 +212,6 @@ TEST_F(CloseRequestTest, NobodyAsked) {
     std::size_t lookups;
   };
   const Row rows[] = {
-      {"NoOption", {{Program(1, u"Browser")}}, 0, false, false, true, 1},
-      {"NothingHeld", {{}}, 5, false, false, true, 1},
-      {"OnlyAService", {{kService}}, 5, false, false, true, 1},
       {"ScannerLetGo", {{Program(1, u"Scan")}, {kService}}, 5, false, false, true, 2},
       {"ResumedRun", {{Program(1, u"Browser")}}, 5, true, false, true, 1},
       {"ProviderRestart", {{Program(1, u"Browser")}}, 5, false, true, true, 1},
