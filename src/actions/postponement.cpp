@@ -54,7 +54,7 @@ Postponement LoadPostponement(const System& sys, const std::u16string& version, 
   Postponement kept;
   std::u16string text;
   const SysResult<bool> read = sys.holders->ReadPostponement(&text);
-  if (read.value) sys.log.Line({"postponement: kept ", Quoted(text)});
+  if (read.value) sys.log.Line({"postponement: found ", Quoted(text)});
   if (read.value && ParsePostponement(text, &kept) && kept.version == version) {
     kept.first = std::min(kept.first, now);
     kept.last = std::min(kept.last, now);
