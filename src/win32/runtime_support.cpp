@@ -105,6 +105,32 @@ void operator delete[](void* memory, std::size_t) noexcept {
   std::free(memory);
 }
 
+// Two pieces of the mingw start-up code that would only bring their error paths along.
+//
+// _pei386_runtime_relocator patches "pseudo-relocations": places where code refers to a DLL's
+// variable not declared dllimport, which the linker records when it imports the variable
+// automatically. The programs are linked with --disable-auto-import, so there are none and the
+// list the linker delimits with the two symbols below is empty; the runtime's own relocator would
+// walk it and carries fprintf, VirtualProtect and the PE section lookup for failing. Should a
+// list ever be there, the program ends at start rather than run unpatched.
+extern "C" const char __RUNTIME_PSEUDO_RELOC_LIST__[];
+extern "C" const char __RUNTIME_PSEUDO_RELOC_LIST_END__[];
+
+extern "C" void _pei386_runtime_relocator() {
+  if (reinterpret_cast<std::uintptr_t>(__RUNTIME_PSEUDO_RELOC_LIST__) !=
+      reinterpret_cast<std::uintptr_t>(__RUNTIME_PSEUDO_RELOC_LIST_END__)) {
+    Fail();
+  }
+}
+
+// The start-up code makes _matherr the math error handler only when _MINGW_INSTALL_DEBUG_MATHERR
+// is 1, and the runtime sets it to -1; the runtime's _matherr prints to stderr with fprintf.
+// This one takes its place and is never called.
+struct _exception;
+extern "C" int _matherr(struct _exception*) {
+  return 0;
+}
+
 // Guards of function-local statics (the Itanium C++ ABI's 64-bit guard object). The compiler
 // skips the call once the first byte is non-zero; the second word is a lock held while one
 // thread runs the initialiser, the others wait on it.
