@@ -1,4 +1,5 @@
-// The parts of the C++ runtime that the launcher replaces to stay small and self-contained.
+// The parts of the C++ runtime and of the mingw start-up code that the launcher replaces to stay
+// small and self-contained.
 //
 // The Windows build is compiled without exceptions. The library helpers that would throw
 // (a string grown past its maximum, a failed allocation, an index out of range) end the
