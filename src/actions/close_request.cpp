@@ -32,18 +32,19 @@ struct AskedSession {
   std::size_t count;
 };
 
-// The user sessions that hold `files` now, each holder logged when `log` is set; none when
-// nothing a user can close holds them or the query failed.
-std::vector<AskedSession> HoldingSessions(const System& sys,
-                                          const std::vector<std::u16string>& files, bool log) {
+// The user sessions that hold `files` now into `sessions` (none: nothing a user can close holds
+// them), each holder logged when `log` is set. False when the query failed: who holds the files
+// is not known then, which never counts as nobody.
+bool HoldingSessions(const System& sys, const std::vector<std::u16string>& files, bool log,
+                     std::vector<AskedSession>& sessions) {
   std::vector<FileHolder> holders;
   const SysResult<bool> listed = sys.holders->ListHolders(files, &holders);
   if (!listed.value) {
     sys.log.Line({"file holders: the Restart Manager failed, error ", ErrorCodeText(listed.error)});
-  } else if (log && holders.empty()) {
-    sys.log.Line({"file holders: none"});
+    return false;
   }
-  std::vector<AskedSession> sessions;
+  if (log && holders.empty()) sys.log.Line({"file holders: none"});
+  sessions.clear();
   for (const FileHolder& holder : holders) {
     const std::u16string name = SafeHolderName(holder.appName);
     if (log) {
@@ -61,7 +62,7 @@ std::vector<AskedSession> HoldingSessions(const System& sys,
     session->names.append(line);
     ++session->count;
   }
-  return sessions;
+  return true;
 }
 
 // The question, from its first look at the holders to its verdict.
@@ -73,17 +74,21 @@ class CloseRequest {
         api_(*sys.holders),
         files_(files),
         options_(state.options),
-        kept_(LoadPostponement(sys, version, api_.NowSeconds())),
-        allowed_(PostponingAllowed(kept_, options_.maxDefer, api_.NowSeconds())) {}
+        now_(api_.NowSeconds()),
+        kept_(LoadPostponement(sys, version, now_)),
+        allowed_(PostponingAllowed(kept_, options_.maxDefer, now_)) {}
 
   CloseVerdict Run() {
     if (!allowed_) {
       sys_.log.Line({"close request: no postponement left"});
-    } else if (PostponedWithinTheHour(kept_, api_.NowSeconds())) {
+    } else if (PostponedWithinTheHour(kept_, now_)) {
       return Postpone("postponed less than an hour ago, nobody asked");
     }
     sys_.platform.Wait(kRequeryMs);
-    const std::vector<AskedSession> sessions = HoldingSessions(sys_, files_, true);
+    std::vector<AskedSession> sessions;
+    if (!HoldingSessions(sys_, files_, true, sessions)) {
+      return allowed_ ? Postpone("holders unknown") : GoOn("holders unknown");
+    }
     std::vector<SessionQuestion> questions;
     const std::uint32_t seconds = options_.askCloseMinutes * 60u;
     CalendarTime until = api_.LocalNow();
@@ -119,7 +124,7 @@ class CloseRequest {
     std::vector<std::uint32_t> logged(asked.size(), kAnswerPending);
     for (std::uint32_t now = api_.NowSeconds(); now < deadline; now = api_.NowSeconds()) {
       sys_.platform.Wait(std::min(deadline - now, kPollSeconds) * 1000);
-      if (HoldingSessions(sys_, files_, false).empty()) return GoOn("the programs were closed");
+      // The answers first: a Нет counts even where the programs were closed meanwhile.
       const std::vector<std::uint32_t> answers = api_.ReadAnswers();
       for (std::size_t i = 0; i < answers.size() && i < asked.size(); ++i) {
         if (answers[i] == logged[i]) continue;
@@ -131,6 +136,11 @@ class CloseRequest {
           return Postpone("postponed by a user");
         }
         if (allowed_ && answers[i] == kAnswerNotShown) return Postpone("not shown");
+      }
+      // A look that fails tells nothing: the files count as still held.
+      std::vector<AskedSession> holding;
+      if (HoldingSessions(sys_, files_, false, holding) && holding.empty()) {
+        return GoOn("the programs were closed");
       }
     }
     return allowed_ ? Postpone("time is up, the files are still held")
@@ -153,6 +163,7 @@ class CloseRequest {
   HoldersApi& api_;
   const std::vector<std::u16string>& files_;
   const SetupOptions& options_;
+  const std::uint32_t now_;
   Postponement kept_;
   const bool allowed_;
 };
@@ -169,7 +180,10 @@ CloseVerdict AskToCloseHolders(const System& sys, const SetupState& state,
                   ask ? u", -askclose is not possible" : u""});
     return CloseVerdict::kGoOn;
   }
-  if (HoldingSessions(sys, files, true).empty() || !ask) return CloseVerdict::kGoOn;
+  std::vector<AskedSession> sessions;
+  if (!HoldingSessions(sys, files, true, sessions) || sessions.empty() || !ask) {
+    return CloseVerdict::kGoOn;
+  }
   if (state.providersNeedRestart) {
     sys.log.Line({"close request: a provider needs the restart anyway, nobody asked"});
     return CloseVerdict::kGoOn;

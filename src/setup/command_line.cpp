@@ -107,8 +107,8 @@ CommandOptions AllCommandOptions() {
 
 ParseOutcome ParseArguments(const std::vector<std::u16string>& tokens, SetupOptions& options,
                             const CommandOption** badOption) {
-  // The first bad number decides the outcome, but the tokens after it are still read, so that
-  // a -silent further right keeps the help from being shown.
+  // The first bad number decides the outcome, but the tokens after it are still read up to any
+  // unknown one, so that a -silent further right keeps the help from being shown.
   const CommandOption* bad = nullptr;
   ParseOutcome outcome = ParseOutcome::kParsed;
   for (std::size_t i = 0; i < tokens.size(); ++i) {
@@ -126,11 +126,14 @@ ParseOutcome ParseArguments(const std::vector<std::u16string>& tokens, SetupOpti
       outcome = ParseOutcome::kHelpWanted;
       break;
     }
-    const std::u16string& value = tokens[++i];
     if (option->kind == OptionKind::kNumber) {
-      if (!ReadNumber(value, *option, options) && bad == nullptr) bad = option;
+      // An option where the number should be is the number missing, and still read as itself.
+      const bool missing = OptionOf(tokens[i + 1], options) != nullptr;
+      if ((missing || !ReadNumber(tokens[i + 1], *option, options)) && bad == nullptr) bad = option;
+      i += missing ? 0 : 1;
       continue;
     }
+    const std::u16string& value = tokens[++i];
     std::u16string& text = options.*option->text;
     if (option->kind == OptionKind::kArgs) {
       text.append(value).push_back(u' ');

@@ -201,6 +201,22 @@ TEST_F(CloseRequestTest, AnswersThatAreNotNo) {
   EXPECT_TRUE(holders.value.has_value());
 }
 
+// A look that fails does not mean the programs were closed, and programs closed after a Нет do
+// not overrule it.
+TEST_F(CloseRequestTest, OnlyAnAnsweredLookEndsTheWait) {
+  holders.queries = {{Program(1, u"Browser")}, {Program(1, u"Browser")}, {}};
+  holders.failingQuery = 3;
+  EXPECT_EQ(CloseVerdict::kGoOn, Ask());
+  EXPECT_EQ((std::vector<std::uint32_t>{3000, 5000, 5000}), fake.platform.waits);
+
+  FakeSystem local;
+  FakeHolders declined{local.platform};
+  local.sys.holders = &declined;
+  declined.queries = {{Program(1, u"Browser")}, {Program(1, u"Browser")}, {}};
+  declined.answers[1] = {kAnswerNo, 0};
+  EXPECT_EQ(CloseVerdict::kPostpone, AskToCloseHolders(local.sys, state, files, u"2.0.0"));
+}
+
 // Where nobody is to be asked the removal goes on as it always did, and the holders are only
 // logged.
 TEST_F(CloseRequestTest, NobodyAsked) {

@@ -278,6 +278,8 @@ TEST(ReadCommandLine, BadNumbersAreToldApart) {
       {u"-maxdefer +1 -bogus -silent", "-maxdefer", false},
       {u"-askclose 99 -maxdefer 100", "-askclose", false},
       {u"-csp -askclose ３", "-askclose", false},
+      {u"-askclose -silent", "-askclose", true},
+      {u"-maxdefer -csp", "-maxdefer", false},
   };
   for (const auto& row : rows) {
     FakeSystem fake;

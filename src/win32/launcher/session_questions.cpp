@@ -13,6 +13,10 @@
 
 namespace {
 
+// A question's thread only waits in WTSSendMessageW: a small stack, so that a host with many
+// sessions does not run out of address space for them.
+constexpr SIZE_T kThreadStack = 64 * 1024;
+
 // WTSINFOEXW holding WTSINFOEX_LEVEL1_W, which the SDK of this build lacks. The level's times
 // align it to 8 bytes.
 struct SessionInfoLevel1 {
@@ -139,7 +143,8 @@ bool SessionQuestions::Send(const std::vector<SessionQuestion>& questions) {
     question.block = answers_;
     question.asked = questions[i];
     InterlockedIncrement(&answers_->references);
-    const KernelHandle thread(CreateThread(nullptr, 0, Ask, &question, 0, nullptr));
+    const KernelHandle thread(CreateThread(nullptr, kThreadStack, Ask, &question,
+                                           STACK_SIZE_PARAM_IS_A_RESERVATION, nullptr));
     if (!thread) {
       question.answer = static_cast<LONG>(kAnswerNotShown);
       InterlockedDecrement(&answers_->references);

@@ -20,7 +20,8 @@ class FakeHolders : public HoldersApi {
   bool restartManager = true;
   // What each query answers, in turn; the last one again for every further query.
   std::vector<std::vector<FileHolder>> queries;
-  std::uint32_t listError = 0;                          // fails every query with it
+  std::uint32_t listError = 0;   // fails every query with it
+  std::size_t failingQuery = 0;  // fails only this query (from 1) with ERROR_OUTOFMEMORY
   std::vector<std::vector<std::u16string>> registered;  // the files of each query
   std::map<std::uint32_t, SessionState> states;         // active unless given
   bool canSend = true;
@@ -39,6 +40,7 @@ class FakeHolders : public HoldersApi {
     registered.push_back(files);
     holders->clear();
     if (listError != 0) return {false, listError};
+    if (registered.size() == failingQuery) return {false, 14};
     if (!queries.empty()) *holders = queries[std::min(registered.size(), queries.size()) - 1];
     return {true, 0};
   }
