@@ -15,9 +15,6 @@ namespace {
 
 constexpr std::uint32_t kRequeryMs = 3000;  // scanners let go of a file within seconds
 constexpr std::uint32_t kPollSeconds = 5;
-constexpr std::uint32_t kMbIconQuestion = 0x20;
-constexpr std::uint32_t kMbIconWarning = 0x30;
-constexpr std::uint32_t kMbTopmostForeground = 0x50000;  // MB_TOPMOST | MB_SETFOREGROUND
 
 // A holder whose user can be asked: a process of a user session, not a service.
 bool Askable(const FileHolder& holder) {
