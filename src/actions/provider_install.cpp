@@ -3,6 +3,7 @@
 #include "actions/architecture.h"
 #include "actions/package_install.h"
 #include "actions/process_runner.h"
+#include "actions/provider_steps.h"
 #include "actions/root_certificates.h"
 #include "common/exit_codes.h"
 #include "common/product_catalogue.h"
@@ -43,22 +44,23 @@ const char16_t* KeptConfiguration(CarryOver carryOver) {
   return carryOver == CarryOver::kLanguage ? u"language" : u"configuration";
 }
 
-// An installed `product` upgraded in place when its package is newer, keeping the configuration
+// An installed product upgraded in place when its package is newer, keeping the configuration
 // its row carries over; left alone when the package is not newer. An installed version below
-// the row's minimum in-place version ends the sequence: only the CSP has one, so the message
-// and the exit code are the CSP's. Adds the installation's result to `accumulator`.
-EarlyEnd UpgradeInPlace(const System& sys, const Product& product, const Prompts& prompts,
+// the row's minimum in-place version ends the sequence with the step's message and exit code.
+// Adds the installation's result to `accumulator`.
+EarlyEnd UpgradeInPlace(const System& sys, const ProviderStep& step, const Prompts& prompts,
                         std::u16string pattern, const std::u16string& args,
                         std::uint32_t& accumulator) {
+  const Product& product = step.product;
   int versionOrder = 1;
   int minimumOrder = -1;
   const std::uint32_t decision = DecideUpgrade(sys, prompts, product, versionOrder, &minimumOrder);
   if (decision != 0) return {true, decision};
   if (minimumOrder > 0) {
     sys.log.Line({product.name, ": the installed version is too old for an upgrade"});
-    ShowMessage(sys, prompts, BoxKind::kUnlessSilent, kStrCspTooOld, kStrUpdateCaption,
+    ShowMessage(sys, prompts, BoxKind::kUnlessSilent, step.tooOldText, kStrUpdateCaption,
                 kMbIconError);
-    return {true, kExitCspTooOld};
+    return {true, step.tooOldExit};
   }
   if (versionOrder != 1) {
     sys.log.Line({product.name, ": package not newer, nothing to do"});
@@ -73,75 +75,68 @@ EarlyEnd UpgradeInPlace(const System& sys, const Product& product, const Prompts
   return {};
 }
 
-// The CSP: installed as chosen when the configuration was selected, else upgraded in place,
-// taken over from the second product code, or installed fresh. Adds the installation's result
-// to `accumulator`.
-EarlyEnd InstallCsp(const System& sys, const SetupOptions& options, const Prompts& prompts,
-                    const std::u16string& suffix, const std::u16string& cspArgs,
-                    std::uint32_t& accumulator) {
-  std::u16string pattern =
-      kCsp.packagePrefix + suffix + options.kcPattern + options.langPattern + u" ";
-  if (options.selectConfig) {
-    sys.log.Line({"CSP: configuration chosen, installed as chosen"});
-    AddStepResult(accumulator, InstallPackage(sys, kCsp.code, pattern, cspArgs, prompts));
+// The step's package pattern: the product's prefix, the platform suffix, then the fragments the
+// options give and a blank where the step has fragments.
+std::u16string PackagePattern(const ProviderStep& step, const SetupOptions& options,
+                              const std::u16string& suffix) {
+  std::u16string pattern = step.product.packagePrefix + suffix;
+  if (step.levelFragment == nullptr && step.languageFragment == nullptr) return pattern;
+  if (step.levelFragment != nullptr) pattern += options.*step.levelFragment;
+  if (step.languageFragment != nullptr) pattern += options.*step.languageFragment;
+  return pattern + u" ";
+}
+
+// One step: installed as chosen where its policy lets a chosen configuration decide, else
+// upgraded in place, or installed fresh, after taking over the configuration of a copy
+// installed under the row its policy names. Adds the installation's result to `accumulator`.
+EarlyEnd InstallProvider(const System& sys, const ProviderStep& step, const SetupOptions& options,
+                         const Prompts& prompts, const std::u16string& suffix,
+                         std::uint32_t& accumulator) {
+  const std::u16string& args = options.*step.args;
+  std::u16string pattern = PackagePattern(step, options, suffix);
+  if ((step.policy & kAsChosen) != 0 && options.selectConfig) {
+    sys.log.Line({LogPart::Ascii(step.chosenLog)});
+    AddStepResult(accumulator, InstallPackage(sys, step.product.code, pattern, args, prompts));
     return {};
   }
-  if (IsInstalled(sys, kCsp)) {
-    return UpgradeInPlace(sys, kCsp, prompts, pattern, cspArgs, accumulator);
+  if (IsInstalled(sys, step.product)) {
+    return UpgradeInPlace(sys, step, prompts, pattern, args, accumulator);
   }
-  if (IsInstalled(sys, kCspSecond)) {
-    sys.log.Line({"CSP: installed under the second code, its configuration is taken over"});
-    const std::uint32_t carried = BuildCarryOverArgs(sys, kCspSecond, prompts, pattern);
+  if ((step.policy & kTakeOver) != 0 && IsInstalled(sys, *step.takenOver)) {
+    sys.log.Line({LogPart::Ascii(step.takeOverLog)});
+    const std::uint32_t carried = BuildCarryOverArgs(sys, *step.takenOver, prompts, pattern);
     if (carried != 0) return {true, carried};
   }
-  sys.log.Line({"CSP: new installation under the CSP code"});
-  AddStepResult(accumulator, InstallPackage(sys, kCsp.code, pattern, cspArgs, prompts));
+  sys.log.Line({LogPart::Ascii(step.freshLog)});
+  AddStepResult(accumulator, InstallPackage(sys, step.product.code, pattern, args, prompts));
   return {};
 }
 
-// The ZAZ CSP package: upgraded in place keeping its language, installed fresh, or left alone.
-// Adds the installation's result to `accumulator`.
-EarlyEnd InstallZazCsp(const System& sys, const Prompts& prompts, const std::u16string& suffix,
-                       const std::u16string& ucspArgs, std::uint32_t& accumulator) {
-  const std::u16string pattern = kZazCsp.packagePrefix + suffix;
-  if (IsInstalled(sys, kZazCsp)) {
-    return UpgradeInPlace(sys, kZazCsp, prompts, pattern, ucspArgs, accumulator);
-  }
-  sys.log.Line({"ZAZ CSP: first installation"});
-  AddStepResult(accumulator, InstallPackage(sys, kZazCsp.code, pattern, ucspArgs, prompts));
-  return {};
-}
-
-// Registry and ACL imports of the ZAZ CSP, resolved against the current directory.
-std::uint32_t ImportZazSettings(const System& sys, Wow64Cache& wow64) {
-  const bool wow = IsWow64(sys, wow64, true);
-  const char16_t* registryFile = wow ? u"ZAZ_x64_2.reg" : u"ZAZ_x86_2.reg";
-  const char16_t* aclFile = wow ? u"ZAZ_acl_x64.acl" : u"ZAZ_acl_x86.acl";
-  sys.trace.ImportRun(ImportKind::kRegistry, registryFile);
-  std::uint32_t result = RunProcess(sys, std::u16string(kRegistryImport) + registryFile);
-  sys.trace.ImportRun(ImportKind::kAcl, aclFile);
-  AddStepResult(result, RunProcess(sys, std::u16string(kAclImport) + aclFile));
+// The step's registry and ACL imports of this platform, resolved against the current directory.
+std::uint32_t ImportSettings(const System& sys, const ProviderStep& step, Wow64Cache& wow64) {
+  const SettingsImports& files =
+      step.imports[IsWow64(sys, wow64, true) ? kPlatformX64 : kPlatformX86];
+  sys.trace.ImportRun(ImportKind::kRegistry, files.registry);
+  std::uint32_t result = RunProcess(sys, std::u16string(kRegistryImport) + files.registry);
+  sys.trace.ImportRun(ImportKind::kAcl, files.acl);
+  AddStepResult(result, RunProcess(sys, std::u16string(kAclImport) + files.acl));
   return result;
 }
 
 }  // namespace
 
-// Every step runs; the sequence's result is its first failure, else 3010 when a step asked for
-// a restart, else 0.
+// Every asked step runs in the rows' order; the sequence's result is its first failure, else
+// 3010 when a step asked for a restart, else 0.
 std::uint32_t InstallProviders(const System& sys, SetupState& state, const Prompts& prompts) {
   const SetupOptions& options = state.options;
   const std::u16string suffix = ArchitectureSuffix(sys, state.wow64);
   std::uint32_t accumulator = 0;
-
-  if (options.installCsp) {
-    const EarlyEnd end = InstallCsp(sys, options, prompts, suffix, options.cspArgs, accumulator);
+  for (const ProviderStep& step : kProviderSteps) {
+    if (!(options.*step.asked)) continue;
+    const EarlyEnd end = InstallProvider(sys, step, options, prompts, suffix, accumulator);
     if (end.ends) return end.result;
-  }
-  if (options.installUcsp) {
-    const EarlyEnd end = InstallZazCsp(sys, prompts, suffix, options.ucspArgs, accumulator);
-    if (end.ends) return end.result;
-    AddStepResult(accumulator, ImportZazSettings(sys, state.wow64));
-    AddRootCertificates(sys);
+    if (step.imports != nullptr) AddStepResult(accumulator, ImportSettings(sys, step, state.wow64));
+    if (step.rootCertificates) AddRootCertificates(sys);
   }
   return accumulator;
 }

@@ -7,6 +7,6 @@
 #include "system/system.h"
 #include "ui/prompts.h"
 
-// Installs or upgrades the CSP and the ZAZ CSP as the options ask, each with its msiexec
-// arguments from the options.
+// Installs or upgrades the providers of kProviderSteps that the options ask for, each with its
+// msiexec arguments from the options.
 std::uint32_t InstallProviders(const System& sys, SetupState& state, const Prompts& prompts);

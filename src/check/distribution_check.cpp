@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <set>
 
+#include "actions/provider_steps.h"
 #include "check/distribution_files.h"
+#include "check/launcher_paths.h"
 #include "check/package_platform.h"
 #include "check/path_findings.h"
 #include "common/product_catalogue.h"
@@ -78,24 +80,6 @@ ReportSection PathSection(const RealSystem& real, const std::u16string& folder,
   return section;
 }
 
-// A product the report has a section of paths for, per platform.
-struct CheckedProduct {
-  const Product& product;
-  const char16_t* title;  // the section's, before the platform
-  std::vector<PathRun> (*paths)(const RealSystem& real, bool wow64);
-  bool always;  // checked whether or not the distribution offers a package of it
-  // The files its settings imports hand over, checked in a section of their own; none: null.
-  ImportFiles (*imports)(const RealSystem& real, bool wow64);
-};
-
-// In report order. The plug-in is installed by every run; the providers only when the
-// distribution has them.
-const CheckedProduct kCheckedProducts[] = {
-    {kPlugin, u"Plug-in, ", PluginPaths, true, nullptr},
-    {kCsp, u"CSP, ", CspPaths, false, nullptr},
-    {kZazCsp, u"ZAZ CSP, ", ZazCspPaths, false, ZazImportFiles},
-};
-
 bool Offers(const RealSystem& real, const Product& product) {
   return !ListPackageFiles(real, product.versionPattern).empty();
 }
@@ -107,19 +91,24 @@ CheckReport CheckDistribution(const RealSystem& real, FileReader& files,
   CheckReport report;
   ReadCurrentDirectoryText(real.files, report.folder);
 
-  std::vector<const CheckedProduct*> checked;
-  for (const CheckedProduct& product : kCheckedProducts) {
-    if (product.always || Offers(real, product.product)) checked.push_back(&product);
+  // In report order: the plug-in, installed by every run, then the provider steps that the
+  // distribution has packages of, each with a section of its settings imports.
+  std::vector<const ProviderStep*> checked;
+  for (const ProviderStep& step : kProviderSteps) {
+    if (Offers(real, step.product)) checked.push_back(&step);
   }
   PathsSeen seen;
   for (const bool wow64 : {false, true}) {
     const std::u16string platform = WindowsName(wow64);
-    for (const CheckedProduct* product : checked) {
-      report.sections.push_back(PathSection(real, report.folder, product->title + platform,
-                                            product->paths(real, wow64), seen));
-      if (product->imports == nullptr) continue;
-      ReportSection imports{product->product.name + std::u16string(u" imports, ") + platform, {}};
-      CheckImportFiles(product->imports(real, wow64), files, imports);
+    report.sections.push_back(
+        PathSection(real, report.folder, u"Plug-in, " + platform, PluginPaths(real, wow64), seen));
+    for (const ProviderStep* step : checked) {
+      const std::u16string name = step->product.name;
+      report.sections.push_back(PathSection(real, report.folder, name + u", " + platform,
+                                            ProviderPaths(real, *step, wow64), seen));
+      if (step->imports == nullptr) continue;
+      ReportSection imports{name + u" imports, " + platform, {}};
+      CheckImportFiles(ImportFilesOf(real, *step, wow64), files, imports);
       report.sections.push_back(imports);
     }
   }

@@ -4,6 +4,7 @@
 
 #include "actions/plugin_install.h"
 #include "actions/provider_install.h"
+#include "common/ascii_text.h"
 #include "common/product_catalogue.h"
 #include "common/scoped_handles.h"
 #include "installer/carry_over.h"
@@ -18,8 +19,6 @@ namespace {
 constexpr Prompts kSilentRun(true, true);
 // An installed version older than every package, so that an installed product is replaced.
 constexpr char16_t kOldestVersion[] = u"";
-// The oldest CSP that is upgraded in place rather than refused.
-constexpr const char16_t* kOldestUpgradableCsp = kCsp.minimumInPlace;
 
 }  // namespace
 
@@ -75,6 +74,24 @@ std::u16string WithoutStar(const std::u16string& fragment) {
 std::u16string ConfigurationName(const PackageConfiguration& configuration) {
   return configuration.level.empty() ? configuration.language
                                      : configuration.level + u" " + configuration.language;
+}
+
+// The name of the option that sets `flag` or fills `text`, as the help writes it.
+std::u16string OptionName(bool SetupOptions::*flag, std::u16string SetupOptions::*text = nullptr) {
+  std::u16string name;
+  for (const CommandOption& option : AllCommandOptions()) {
+    if ((flag != nullptr && option.flag == flag) || (text != nullptr && option.text == text)) {
+      AppendAscii(name, option.name);
+      break;
+    }
+  }
+  return name;
+}
+
+// " -KC kc2" for the option that fills `fragment` with `value`; empty without the option.
+std::u16string FragmentOption(std::u16string SetupOptions::*fragment, const std::u16string& value) {
+  return fragment == nullptr ? u""
+                             : u" " + OptionName(nullptr, fragment) + u" " + WithoutStar(value);
 }
 
 }  // namespace
@@ -144,67 +161,64 @@ std::vector<PathRun> PluginPaths(const RealSystem& real, bool wow64) {
   return runs;
 }
 
-std::vector<PathRun> CspPaths(const RealSystem& real, bool wow64) {
+std::vector<PathRun> ProviderPaths(const RealSystem& real, const ProviderStep& step, bool wow64) {
+  const Product& product = step.product;
+  const std::u16string flag = OptionName(step.asked);
+  const SetupOptions options = OptionsOf(real, flag);
   PathRun run;
-  run.productCode = kCspProductCode;
-  run.label = u"fresh installation, -csp";
-  std::vector<PathRun> runs{Simulate(real, wow64, OptionsOf(real, u"-csp"), {}, run)};
+  run.productCode = product.code;
+  run.label = u"fresh installation, " + flag;
+  std::vector<PathRun> runs{Simulate(real, wow64, options, {}, run)};
 
-  for (const PackageConfiguration& offered : OfferedConfigurations(real, kCspProductCode)) {
+  for (const PackageConfiguration& offered : OfferedConfigurations(real, product.code)) {
     PathRun asked = run;
     asked.level = offered.level;
     asked.language = offered.language;
     const std::u16string name = ConfigurationName(offered);
 
-    // As -KC and -Lang give it; a package that names no level can only be asked by language.
-    std::u16string commandLine = u"-csp";
-    if (offered.level != kNoLevelFragment) commandLine += u" -KC " + WithoutStar(offered.level);
-    commandLine += u" -Lang " + WithoutStar(offered.language);
-    asked.label = u"fresh installation, " + commandLine;
-    runs.push_back(Simulate(real, wow64, OptionsOf(real, commandLine), {}, asked));
+    // As the options of the pattern's fragments give it; a package that names no level can
+    // only be asked by language.
+    if (step.levelFragment != nullptr || step.languageFragment != nullptr) {
+      const std::u16string commandLine =
+          flag +
+          FragmentOption(offered.level != kNoLevelFragment ? step.levelFragment : nullptr,
+                         offered.level) +
+          FragmentOption(step.languageFragment, offered.language);
+      asked.label = u"fresh installation, " + commandLine;
+      runs.push_back(Simulate(real, wow64, OptionsOf(real, commandLine), {}, asked));
+    }
 
     // As dialog 141 gives it, when it offers this level and language.
     const int levelButton = DialogButtonOf(offered.level);
     const int languageButton = DialogButtonOf(offered.language);
-    if (levelButton != 0 && languageButton != 0) {
-      SetupOptions options = OptionsOf(real, u"-csp -selectDlg");
+    if ((step.policy & kAsChosen) != 0 && levelButton != 0 && languageButton != 0) {
+      const std::u16string commandLine = flag + u" " + OptionName(&SetupOptions::selectConfig);
+      SetupOptions chosen = OptionsOf(real, commandLine);
       AppendDialogChoice(
-          [&](int button) { return button == levelButton || button == languageButton; }, options);
-      asked.label = u"fresh installation, -csp -selectDlg, " + name + u" chosen";
-      runs.push_back(Simulate(real, wow64, options, {}, asked));
+          [&](int button) { return button == levelButton || button == languageButton; }, chosen);
+      asked.label = u"fresh installation, " + commandLine + u", " + name + u" chosen";
+      runs.push_back(Simulate(real, wow64, chosen, {}, asked));
     }
 
-    const SimulatedProduct installed{kOldestUpgradableCsp, offered.file};
-    asked.label = u"upgrade of an installed " + name + u" CSP " + kOldestUpgradableCsp;
-    runs.push_back(
-        Simulate(real, wow64, OptionsOf(real, u"-csp"), {{kCspProductCode, installed}}, asked));
-    asked.label = u"takeover of a " + name + u" CSP installed under the second product code";
-    runs.push_back(Simulate(real, wow64, OptionsOf(real, u"-csp"),
-                            {{kCspSecondProductCode, installed}}, asked));
+    // The oldest installed version upgraded in place rather than refused.
+    const std::u16string minimum = product.minimumInPlace;
+    const SimulatedProduct installed{minimum, offered.file};
+    asked.label = u"upgrade of an installed " + name + u" " + product.name +
+                  (minimum.empty() ? u"" : u" " + minimum);
+    runs.push_back(Simulate(real, wow64, options, {{product.code, installed}}, asked));
+    if ((step.policy & kTakeOver) != 0) {
+      asked.label = u"takeover of a " + name + u" " + product.name +
+                    u" installed under the second product code";
+      runs.push_back(Simulate(real, wow64, options, {{step.takenOver->code, installed}}, asked));
+    }
   }
   return runs;
 }
 
-std::vector<PathRun> ZazCspPaths(const RealSystem& real, bool wow64) {
-  PathRun run;
-  run.productCode = kZazCspProductCode;
-  run.label = u"fresh installation, -ucsp";
-  const SetupOptions options = OptionsOf(real, u"-ucsp");
-  std::vector<PathRun> runs{Simulate(real, wow64, options, {}, run)};
-  for (const PackageConfiguration& offered : OfferedConfigurations(real, kZazCspProductCode)) {
-    PathRun asked = run;
-    asked.language = offered.language;
-    asked.label = u"upgrade of an installed " + ConfigurationName(offered) + u" ZAZ CSP";
-    runs.push_back(Simulate(real, wow64, options,
-                            {{kZazCspProductCode, {kOldestVersion, offered.file}}}, asked));
-  }
-  return runs;
-}
-
-ImportFiles ZazImportFiles(const RealSystem& real, bool wow64) {
+ImportFiles ImportFilesOf(const RealSystem& real, const ProviderStep& step, bool wow64) {
   Simulation simulation(real, wow64);
   SetupState state;
-  state.options = OptionsOf(real, u"-ucsp");
+  state.options = OptionsOf(real, OptionName(step.asked));
   InstallProviders(simulation.sys, state, kSilentRun);
   ImportFiles files;
   for (const RecordedTrace::Import& import : simulation.trace.imports) {

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "actions/provider_steps.h"
 #include "actions/setup_options.h"
 #include "check/check_report.h"
 #include "check/simulated_system.h"
@@ -69,16 +70,18 @@ std::vector<std::u16string> ListPackageFiles(const RealSystem& real, const std::
 std::vector<PackageConfiguration> OfferedConfigurations(const RealSystem& real,
                                                         const std::u16string& productCode);
 
-// Every path of the plug-in, the CSP and the ZAZ CSP on 32-bit (`wow64` false) or 64-bit
-// Windows, in report order.
+// Every path of the plug-in, or of a provider step, on 32-bit (`wow64` false) or 64-bit
+// Windows, in report order. A step's paths: its fresh installation; then per configuration the
+// packages offer, its fresh installation as the options of its pattern's fragments ask for it,
+// as dialog 141 chooses it (with kAsChosen), the upgrade of an installed copy of the oldest
+// version upgraded in place, and the takeover of a copy under the second code (with kTakeOver).
 std::vector<PathRun> PluginPaths(const RealSystem& real, bool wow64);
-std::vector<PathRun> CspPaths(const RealSystem& real, bool wow64);
-std::vector<PathRun> ZazCspPaths(const RealSystem& real, bool wow64);
+std::vector<PathRun> ProviderPaths(const RealSystem& real, const ProviderStep& step, bool wow64);
 
-// The file names that the ZAZ CSP's registry and ACL imports hand to regedit and regini; empty
-// where the launcher runs no such import.
+// The file names that a step's registry and ACL imports hand to regedit and regini; empty where
+// the launcher runs no such import.
 struct ImportFiles {
   std::u16string registry;
   std::u16string acl;
 };
-ImportFiles ZazImportFiles(const RealSystem& real, bool wow64);
+ImportFiles ImportFilesOf(const RealSystem& real, const ProviderStep& step, bool wow64);

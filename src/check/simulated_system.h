@@ -212,7 +212,7 @@ class SilentUi : public UiApi {
 
   int ShowMessageBox(const std::u16string&, const std::u16string&, std::uint32_t) override;
   ConfigDialogChoice ShowConfigDialog() override { return {}; }
-  void CreateProgressThread(bool) override {}
+  void CreateProgressThread(std::uint16_t) override {}
   void ResumeProgressThread() override {}
   void EndProgressThread() override {}
 };

@@ -2,6 +2,10 @@
 
 #include "setup/outcome.h"
 
+#include <cstddef>
+#include <iterator>
+
+#include "actions/provider_steps.h"
 #include "ui/string_ids.h"
 
 namespace {
@@ -21,10 +25,16 @@ constexpr ProviderTexts kProviderTexts[] = {
     {kStrAskUcsp, kStrDoneUcsp, kStrDoneUcspRestart},
     {kStrAskBoth, kStrDoneBoth, kStrDoneBothRestart},
 };
+static_assert(std::size(kProviderTexts) == 1u << std::size(kProviderSteps),
+              "one row of texts per set of provider steps");
 
-// The providers the options ask for, one bit each: 1 the CSP, 2 the ZAZ CSP.
+// The provider steps the options ask for, one bit each: bit i for kProviderSteps[i].
 unsigned ProviderSet(const SetupOptions& options) {
-  return (options.installCsp ? 1u : 0u) | (options.installUcsp ? 2u : 0u);
+  unsigned set = 0;
+  for (std::size_t i = 0; i < std::size(kProviderSteps); ++i) {
+    if (options.*kProviderSteps[i].asked) set |= 1u << i;
+  }
+  return set;
 }
 
 }  // namespace
@@ -35,6 +45,13 @@ bool AsksForProviders(const SetupOptions& options) {
 
 std::uint16_t ChooseQuestion(const SetupOptions& options) {
   return kProviderTexts[ProviderSet(options)].question;
+}
+
+std::uint16_t ChooseProgressTitle(const SetupOptions& options) {
+  for (const ProviderStep& step : kProviderSteps) {
+    if (options.*step.asked && step.progressTitle != 0) return step.progressTitle;
+  }
+  return kStrProgressPlugin;
 }
 
 // A pending restart means the older plug-in was removed, the removal asked for a restart and

@@ -11,6 +11,10 @@ bool AsksForProviders(const SetupOptions& options);
 // The confirmation question for the provider flags.
 std::uint16_t ChooseQuestion(const SetupOptions& options);
 
+// The progress window's title: that of the first provider step asked for that has one, else
+// the plug-in's.
+std::uint16_t ChooseProgressTitle(const SetupOptions& options);
+
 // The closing message of a run whose stages all succeeded, and whether it offers a restart.
 struct Outcome {
   std::uint16_t textId = 0;

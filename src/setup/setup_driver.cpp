@@ -22,7 +22,7 @@ namespace {
 // owner goes: no way out of the run leaves it running.
 class ProgressThread {
  public:
-  ProgressThread(UiApi& ui, bool installCsp) : ui_(ui) { ui_.CreateProgressThread(installCsp); }
+  ProgressThread(UiApi& ui, std::uint16_t titleId) : ui_(ui) { ui_.CreateProgressThread(titleId); }
   ~ProgressThread() { End(); }
   ProgressThread(const ProgressThread&) = delete;
   ProgressThread& operator=(const ProgressThread&) = delete;
@@ -138,7 +138,7 @@ std::uint32_t RunSetup(const System& sys, InstallStages& stages, SetupState& sta
   if (const std::uint32_t refused = CheckPlatform(sys, prompts); refused != 0) return refused;
   sys.installer.SetInternalUi(kInstallUiLevelNone);
 
-  ProgressThread progress(sys.ui, options.installCsp);
+  ProgressThread progress(sys.ui, ChooseProgressTitle(options));
   if (ShowMessage(sys, prompts, BoxKind::kUnlessSilent, ChooseQuestion(options), kStrCaption,
                   kMbYesNo) == kIdNo) {
     return 0;

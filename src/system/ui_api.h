@@ -44,7 +44,8 @@ class UiApi {
   virtual ConfigDialogChoice ShowConfigDialog() = 0;
 
   // The progress window's thread: created suspended, resumed, ended before any outcome box.
-  virtual void CreateProgressThread(bool installCsp) = 0;
+  // The window's title is string `titleId`.
+  virtual void CreateProgressThread(std::uint16_t titleId) = 0;
   virtual void ResumeProgressThread() = 0;
   virtual void EndProgressThread() = 0;
 };

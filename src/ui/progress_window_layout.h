@@ -18,6 +18,3 @@ struct FrameOrigin {
 // Top-left corner of the frame on a primary screen of the given size: the frame's centre
 // sits on the screen's centre, halves truncated toward zero.
 FrameOrigin ProgressFrameOrigin(int screenWidth, int screenHeight);
-
-// String id of the window's title: the CSP text when the CSP is being installed.
-std::uint16_t ProgressTitleId(bool installCsp);

@@ -17,6 +17,8 @@
 namespace {
 
 constexpr char16_t kForeignCode[] = u"{00000000-1111-2222-3333-444444444444}";
+const ProviderStep& kCspStep = kProviderSteps[0];
+const ProviderStep& kZazStep = kProviderSteps[1];
 
 // Summary information as a test gives it, by package path.
 class ScriptedSummaries : public PackageSummaryReader {
@@ -77,7 +79,7 @@ TEST_F(DistributionTest, CspPathsFindWhatTheLauncherFinds) {
       {u"upgrade of an installed kc1* eng* CSP 3.6.5365", u"", 232},
       {u"takeover of a kc1* eng* CSP installed under the second product code", u"", 232},
   };
-  const std::vector<PathRun> runs = CspPaths(real, true);
+  const std::vector<PathRun> runs = ProviderPaths(real, kCspStep, true);
   ASSERT_EQ(expected.size(), runs.size());
   for (std::size_t i = 0; i < runs.size(); ++i) {
     SCOPED_TRACE(Utf8(expected[i].label));
@@ -106,14 +108,14 @@ TEST_F(DistributionTest, PluginAndZazPathsOn64BitWindows) {
   EXPECT_EQ(u"C:\\dist\\p\\zirelcom-x64.msi", plugin[1].installed);
   EXPECT_EQ(u"C:\\dist\\p\\zirelcom-win32.msi", plugin[1].versionSource);
 
-  const std::vector<PathRun> zaz = ZazCspPaths(real, true);
+  const std::vector<PathRun> zaz = ProviderPaths(real, kZazStep, true);
   ASSERT_EQ(3u, zaz.size());
   EXPECT_EQ(u"C:\\dist\\u\\ucsp-x64-eng.msi", zaz[0].installed);
   EXPECT_EQ(u"upgrade of an installed rus* ZAZ CSP", zaz[2].label);
   EXPECT_EQ(u"C:\\dist\\u\\ucsp-x64-rus.msi", zaz[2].installed);
   EXPECT_EQ(u"rus*", zaz[2].language);
 
-  const ImportFiles files = ZazImportFiles(real, true);
+  const ImportFiles files = ImportFilesOf(real, kZazStep, true);
   EXPECT_EQ(u"ZAZ_x64_2.reg", files.registry);
   EXPECT_EQ(u"ZAZ_acl_x64.acl", files.acl);
   EXPECT_TRUE(fake.processes.started.empty());
@@ -374,7 +376,7 @@ TEST_F(DistributionTest, ListingOrderFindings) {
   AddPackage(u"c\\csp-x64- kc1-rus.msi", kCspProductCode, u"3.6.7000", u"1049", u"kc1", u"x64");
   AddPackage(u"d\\csp-win32- kc1-rus.msi", kCspProductCode, u"3.6.5000", u"1049", u"kc1");
 
-  const std::vector<PathRun> runs = CspPaths(real, false);
+  const std::vector<PathRun> runs = ProviderPaths(real, kCspStep, false);
   ASSERT_EQ(5u, runs.size());
   ReportLine fresh = EvaluatePath(real, u"C:\\dist", runs[0]);
   ASSERT_EQ(1u, fresh.findings.size());

@@ -53,7 +53,6 @@ TEST_F(DriverTest, TypicalRunWithoutOptions) {
   EXPECT_EQ(expected, fake.kernel.log);
   EXPECT_EQ((std::vector<std::string>{Box(103, 4), Box(110, 0)}), Boxes());
   ExpectCaptionOnEveryBox();
-  EXPECT_FALSE(fake.ui.progressInstallCsp);
   EXPECT_TRUE(stages.providerCalls.empty());
   ASSERT_EQ(1u, stages.pluginCalls.size());
   EXPECT_EQ(u"", stages.pluginCalls[0].pluginArgs);
@@ -68,7 +67,6 @@ TEST_F(DriverTest, ProviderRunResumesOnceAndEndsBeforeTheOutcome) {
   EXPECT_EQ(expected, fake.kernel.log);
   EXPECT_EQ(1, fake.ui.progressResumed);
   EXPECT_EQ(1, fake.ui.progressEnded);
-  EXPECT_TRUE(fake.ui.progressInstallCsp);
 }
 
 TEST_F(DriverTest, OptionsReachTheStages) {
@@ -273,20 +271,23 @@ TEST(Driver, AcceptedPlatformsGoOn) {
   }
 }
 
-// The confirmation question.
+// The confirmation question and the progress window's title.
 
 struct QuestionRow {
   const char16_t* commandLine;
   std::uint16_t question;
+  std::uint16_t progressTitle;
 };
 
-TEST(Driver, QuestionFollowsTheProviderFlags) {
+TEST(Driver, QuestionAndProgressTitleFollowTheProviderFlags) {
   for (const QuestionRow& row :
-       {QuestionRow{u"-csp -ucsp", 125}, QuestionRow{u"-ucsp -csp", 125}, QuestionRow{u"-csp", 102},
-        QuestionRow{u"-ucsp", 122}, QuestionRow{u"-selectDlg", 103}, QuestionRow{u"", 103}}) {
+       {QuestionRow{u"-csp -ucsp", 125, 113}, QuestionRow{u"-ucsp -csp", 125, 113},
+        QuestionRow{u"-csp", 102, 113}, QuestionRow{u"-ucsp", 122, 114},
+        QuestionRow{u"-selectDlg", 103, 114}, QuestionRow{u"", 103, 114}}) {
     Scenario local;
     local.fake.ui.answers = {kIdNo};
     EXPECT_EQ(0u, local.RunDriver(row.commandLine));
+    EXPECT_EQ(row.progressTitle, local.fake.ui.progressTitle) << Utf8(row.commandLine);
     ASSERT_EQ(1u, local.fake.ui.boxes.size()) << Utf8(row.commandLine);
     EXPECT_EQ(ExpectedText(row.question), local.fake.ui.boxes[0].text) << Utf8(row.commandLine);
     EXPECT_EQ(u"Vestacor Signavel", local.fake.ui.boxes[0].caption);

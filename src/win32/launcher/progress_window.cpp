@@ -63,10 +63,9 @@ void Terminate(HANDLE thread) {
 unsigned __stdcall ProgressThread(void* setupPointer) {
   if (setupPointer == nullptr) return 0;
   const ProgressWindowSetup& setup = *static_cast<const ProgressWindowSetup*>(setupPointer);
-  const std::u16string title =
-      setup.resources == nullptr
-          ? std::u16string()
-          : LoadLocalizedString(*setup.resources, ProgressTitleId(setup.installCsp));
+  const std::u16string title = setup.resources == nullptr
+                                   ? std::u16string()
+                                   : LoadLocalizedString(*setup.resources, setup.titleId);
   const FrameOrigin origin =
       ProgressFrameOrigin(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
 

@@ -15,7 +15,7 @@ ConfigDialogChoice ShowConfigDialog141(HINSTANCE instance, ResourceApi& resource
 struct ProgressWindowSetup {
   HINSTANCE instance = nullptr;
   ResourceApi* resources = nullptr;
-  bool installCsp = false;
+  std::uint16_t titleId = 0;  // the string of the window's title
   // An event that the thread sets once the frame is shown and painted; when a window cannot be
   // made, the thread ends without setting it. May be null.
   HANDLE shown = nullptr;

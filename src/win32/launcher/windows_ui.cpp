@@ -32,10 +32,10 @@ ConfigDialogChoice WindowsUi::ShowConfigDialog() {
   return ShowConfigDialog141(instance_, resources_);
 }
 
-void WindowsUi::CreateProgressThread(bool installCsp) {
+void WindowsUi::CreateProgressThread(std::uint16_t titleId) {
   EndProgressThread();
   progressShown_.Reset(CreateEventW(nullptr, TRUE, FALSE, nullptr));
-  progressSetup_ = ProgressWindowSetup{instance_, &resources_, installCsp, progressShown_.Get()};
+  progressSetup_ = ProgressWindowSetup{instance_, &resources_, titleId, progressShown_.Get()};
   progressResumed_ = false;
   std::uintptr_t thread = _beginthreadex(nullptr, 0, ProgressThread, &progressSetup_,
                                          CREATE_SUSPENDED, &progressThreadId_);

@@ -23,7 +23,7 @@ class WindowsUi : public UiApi {
   int ShowMessageBox(const std::u16string& text, const std::u16string& caption,
                      std::uint32_t style) override;
   ConfigDialogChoice ShowConfigDialog() override;
-  void CreateProgressThread(bool installCsp) override;
+  void CreateProgressThread(std::uint16_t titleId) override;
   void ResumeProgressThread() override;
   void EndProgressThread() override;
 

@@ -12,6 +12,7 @@
 #include "log/file_run_log.h"
 #include "system/system.h"
 #include "ui/localized_strings.h"
+#include "ui/string_ids.h"
 #include "win32/certificate_stores.h"
 #include "win32/handles.h"
 #include "win32/kernel_files.h"
@@ -596,7 +597,7 @@ void BoxesComeAboveTheProgressFrame() {
   const HINSTANCE self = GetModuleHandleW(nullptr);
   SlowResources resources(self);
   WindowsUi ui(self, resources);
-  ui.CreateProgressThread(false);
+  ui.CreateProgressThread(kStrProgressPlugin);
   ui.ResumeProgressThread();
   BoxAndFrame seen;
   KernelHandle answerer(CreateThread(nullptr, 0, AnswerBoxOverFrame, &seen, 0, nullptr));
@@ -610,7 +611,7 @@ void BoxesComeAboveTheProgressFrame() {
   // An owner that goes while its thread shows the frame takes the frame and the thread along.
   {
     WindowsUi leaving(self, resources);
-    leaving.CreateProgressThread(false);
+    leaving.CreateProgressThread(kStrProgressPlugin);
     leaving.ResumeProgressThread();
     for (DWORD start = GetTickCount();
          FindVisible(L"Message") == nullptr && GetTickCount() - start < 3000; Sleep(1)) {

@@ -93,7 +93,7 @@ class RecordingUi : public UiApi {
     ++otherCalls;
     return {};
   }
-  void CreateProgressThread(bool) override { ++otherCalls; }
+  void CreateProgressThread(std::uint16_t) override { ++otherCalls; }
   void ResumeProgressThread() override { ++otherCalls; }
   void EndProgressThread() override { ++otherCalls; }
 

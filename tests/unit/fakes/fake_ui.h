@@ -31,7 +31,7 @@ class FakeUi : public UiApi {
   int progressCreated = 0;
   int progressResumed = 0;
   int progressEnded = 0;
-  bool progressInstallCsp = false;
+  std::uint16_t progressTitle = 0;
 
   bool SomebodyCanSee() override { return canSee; }
   int ShowMessageBox(const std::u16string& text, const std::u16string& caption,
@@ -55,9 +55,9 @@ class FakeUi : public UiApi {
     }
     return choice;
   }
-  void CreateProgressThread(bool installCsp) override {
+  void CreateProgressThread(std::uint16_t titleId) override {
     ++progressCreated;
-    progressInstallCsp = installCsp;
+    progressTitle = titleId;
     kernel_.Log("Progress create");
   }
   void ResumeProgressThread() override {

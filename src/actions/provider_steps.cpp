@@ -1,0 +1,14 @@
+// The provider steps' texts and settings files.
+
+#include "actions/provider_steps.h"
+
+namespace step_text {
+const char kCspChosen[] = "CSP: configuration chosen, installed as chosen";
+const char kCspTakeOver[] = "CSP: installed under the second code, its configuration is taken over";
+const char kCspFresh[] = "CSP: new installation under the CSP code";
+const char kZazCspFresh[] = "ZAZ CSP: first installation";
+const SettingsImports kZazCspImports[kPlatformCount] = {
+    {u"ZAZ_x86_2.reg", u"ZAZ_acl_x86.acl"},
+    {u"ZAZ_x64_2.reg", u"ZAZ_acl_x64.acl"},
+};
+}  // namespace step_text
