@@ -42,7 +42,7 @@ class RecordedTrace final : public InstallTrace {
                        const std::u16string& offered) override {
     comparisons.push_back({package, installed, offered});
   }
-  void LevelCarried(const std::u16string& fragment) override { levelsCarried.push_back(fragment); }
+  void LevelCarried(const char16_t* fragment) override { levelsCarried.push_back(fragment); }
   void LanguageCarried(const char16_t* fragment) override { languagesCarried.push_back(fragment); }
   void PackageInstalled(const std::u16string& package, const std::u16string& commandLine) override {
     installs.push_back({package, commandLine});

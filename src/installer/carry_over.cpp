@@ -59,7 +59,7 @@ std::uint32_t BuildCarryOverArgs(const System& sys, const Product& product, cons
     sys.log.Line({"configuration of ", productCode, ": ISReleaseFlags ", Quoted(releaseFlags)});
     const std::u16string level = LevelFragment(releaseFlags);
     pattern += level;
-    sys.trace.LevelCarried(level);
+    sys.trace.LevelCarried(level.c_str());
   }
 
   std::u16string language;
@@ -68,7 +68,7 @@ std::uint32_t BuildCarryOverArgs(const System& sys, const Product& product, cons
     report("ProductLanguage", kStrProductLanguageUnreadable);
     return result;
   }
-  const char16_t* languageFragment = language == u"1033" ? u"eng*" : u"rus*";
+  const char16_t* languageFragment = language == u"1033" ? kEnglishFragment : kRussianFragment;
   pattern += languageFragment;
   sys.trace.LanguageCarried(languageFragment);
   sys.log.Line({"configuration of ", productCode, ": ProductLanguage ", Quoted(language),

@@ -9,6 +9,10 @@
 
 // The level fragment of an installed CSP package whose release flags name no protection level.
 inline constexpr char16_t kNoLevelFragment[] = u"-*";
+// The language fragments: what the configuration dialog's language buttons append, and what an
+// installed product's "ProductLanguage" carries over (English for 1033, Russian for any other).
+inline constexpr const char16_t* kRussianFragment = u"rus*";
+inline constexpr const char16_t* kEnglishFragment = u"eng*";
 
 // Appends the fragments of the installed `product`'s configuration that its row carries over
 // (the level, then the language) to `pattern`.

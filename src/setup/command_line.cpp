@@ -13,55 +13,125 @@ namespace {
 
 using O = SetupOptions;
 
-// Every option, in the order of the options line; the help lists its rows by helpPlace. The
-// columns: name, kind, flag, text, needs, logName, helpPlace, listedWith, helpText, number, least,
-// most. "-?" is the help's own line; any other token that names no row asks for the help too.
-constexpr CommandOption kOptions[] = {
-    {"-help", OptionKind::kHelp, nullptr, nullptr, nullptr, nullptr, 0, nullptr, nullptr, nullptr,
-     0, 0},
-    {"--help", OptionKind::kHelp, nullptr, nullptr, nullptr, nullptr, 0, nullptr, nullptr, nullptr,
-     0, 0},
-    {"/help", OptionKind::kHelp, nullptr, nullptr, nullptr, nullptr, 0, nullptr, nullptr, nullptr,
-     0, 0},
-    {"-?", OptionKind::kHelp, nullptr, nullptr, nullptr, nullptr, 1, nullptr,
-     u"\t\t вывести данную справку\n", nullptr, 0, 0},
-    {"-csp", OptionKind::kFlag, &O::installCsp, nullptr, nullptr, "-csp", 0, nullptr, nullptr,
-     nullptr, 0, 0},
-    {"-ucsp", OptionKind::kFlag, &O::installUcsp, nullptr, nullptr, "-ucsp", 0, nullptr, nullptr,
-     nullptr, 0, 0},
-    {"-selectDlg", OptionKind::kFlag, &O::selectConfig, nullptr, nullptr, "-selectDlg", 6,
-     &O::installCsp, u"\t вывести диалог выбора конфигурации\n \t\t Vestacor CSP\n", nullptr, 0, 0},
-    {"-silent", OptionKind::kFlag, &O::silent, nullptr, nullptr, "-silent", 3, nullptr,
-     u"\t\t подавить диалоговые окна\n", nullptr, 0, 0},
-    {"-norestart", OptionKind::kFlag, &O::noRestart, nullptr, nullptr, "-norestart", 0, nullptr,
-     nullptr, nullptr, 0, 0},
-    // Its run writes lines of its own: the options line stays as it was.
-    {"-cancelresume", OptionKind::kFlag, &O::cancelResume, nullptr, nullptr, nullptr, 0, nullptr,
-     nullptr, nullptr, 0, 0},
-    {"-cspargs", OptionKind::kArgs, nullptr, &O::cspArgs, &O::installCsp, "CSP arguments", 4,
-     &O::installCsp,
-     u" \"<args>\"     дополнителные параметры командной\n \t\t строки (<args>) для вызова "
-     u"msiexec /i\n \t\t при установке пакета MSI Vestacor CSP\n",
-     nullptr, 0, 0},
-    {"-KC", OptionKind::kPattern, nullptr, &O::kcPattern, &O::installCsp, "level", 7,
-     &O::installCsp, u"\t\t уровень KC Vestacor CSP\n", nullptr, 0, 0},
-    {"-Lang", OptionKind::kPattern, nullptr, &O::langPattern, &O::installCsp, "language", 8,
-     &O::installCsp, u"\t\t язык Vestacor CSP\n", nullptr, 0, 0},
-    {"-ucspargs", OptionKind::kArgs, nullptr, &O::ucspArgs, &O::installUcsp, "ZAZ CSP arguments", 5,
-     &O::installUcsp,
-     u" \"<args>\"   дополнительные параметры командной\n \t\t строки (<args>) для вызова "
-     u"msiexec /i\n \t\t при установке пакета MSI Vestacor VAZ CSP\n",
-     nullptr, 0, 0},
-    {"-zirelargs", OptionKind::kArgs, nullptr, &O::pluginArgs, nullptr, "plug-in arguments", 2,
-     nullptr,
-     u" \"<args>\" дополнительные параметры командной\n \t\t строки(<args>) для вызова "
-     u"msiexec /i\n \t\t при установке пакета MSI плагина\n",
-     nullptr, 0, 0},
-    {"-askclose", OptionKind::kNumber, nullptr, nullptr, nullptr, "-askclose", 0, nullptr, nullptr,
-     &O::askCloseMinutes, 1, 30},
-    {"-maxdefer", OptionKind::kNumber, nullptr, nullptr, nullptr, "-maxdefer", 0, nullptr, nullptr,
-     &O::maxDefer, 0, 99},
+// Where the help lists an option: its place among the help's lines from 1 (0: not listed), the
+// flag without which it is left out, and the words after its name.
+struct HelpLine {
+  std::uint8_t place = 0;
+  bool O::*with = nullptr;
+  const char16_t* text = nullptr;
 };
+
+// The row of an option of `kind`, logged in the options line as `logName` (nullptr: not
+// logged) and listed by `help`; the makers below fill in the fields of each kind.
+constexpr CommandOption Row(OptionKind kind, const char* name, const char* logName, HelpLine help) {
+  CommandOption row{};
+  row.name = name;
+  row.kind = kind;
+  row.logName = logName;
+  row.helpPlace = help.place;
+  row.listedWith = help.with;
+  row.helpText = help.text;
+  return row;
+}
+constexpr CommandOption Help(const char* name, HelpLine help = {}) {
+  return Row(OptionKind::kHelp, name, nullptr, help);
+}
+// Logged under its own name.
+constexpr CommandOption Flag(const char* name, bool O::*flag, HelpLine help = {}) {
+  CommandOption row = Row(OptionKind::kFlag, name, name, help);
+  row.flag = flag;
+  return row;
+}
+constexpr CommandOption ValueRow(OptionKind kind, const char* name, std::u16string O::*text,
+                                 bool O::*needs, const char* logName, HelpLine help) {
+  CommandOption row = Row(kind, name, logName, help);
+  row.text = text;
+  row.needs = needs;
+  return row;
+}
+constexpr CommandOption Args(const char* name, std::u16string O::*text, bool O::*needs,
+                             const char* logName, HelpLine help) {
+  return ValueRow(OptionKind::kArgs, name, text, needs, logName, help);
+}
+constexpr CommandOption Pattern(const char* name, std::u16string O::*text, bool O::*needs,
+                                const char* logName, HelpLine help) {
+  return ValueRow(OptionKind::kPattern, name, text, needs, logName, help);
+}
+// Logged under its own name; not listed in the help.
+constexpr CommandOption Number(const char* name, std::uint8_t O::*number, std::uint8_t least,
+                               std::uint8_t most) {
+  CommandOption row = Row(OptionKind::kNumber, name, name, {});
+  row.number = number;
+  row.least = least;
+  row.most = most;
+  return row;
+}
+constexpr CommandOption Unlogged(CommandOption row) {
+  row.logName = nullptr;
+  return row;
+}
+
+// Every option, in the order of the options line; the help lists its rows by place. "-?" is
+// the help's own line; any other token that names no row asks for the help too.
+constexpr CommandOption kOptions[] = {
+    Help("-help"),
+    Help("--help"),
+    Help("/help"),
+    Help("-?", {1, nullptr, u"\t\t вывести данную справку\n"}),
+    Flag("-csp", &O::installCsp),
+    Flag("-ucsp", &O::installUcsp),
+    Flag("-selectDlg", &O::selectConfig,
+         {6, &O::installCsp, u"\t вывести диалог выбора конфигурации\n \t\t Vestacor CSP\n"}),
+    Flag("-silent", &O::silent, {3, nullptr, u"\t\t подавить диалоговые окна\n"}),
+    Flag("-norestart", &O::noRestart),
+    // Its run writes lines of its own: the options line stays as it was.
+    Unlogged(Flag("-cancelresume", &O::cancelResume)),
+    Args("-cspargs", &O::cspArgs, &O::installCsp, "CSP arguments",
+         {4, &O::installCsp,
+          u" \"<args>\"     дополнителные параметры командной\n \t\t строки (<args>) для вызова "
+          u"msiexec /i\n \t\t при установке пакета MSI Vestacor CSP\n"}),
+    Pattern("-KC", &O::kcPattern, &O::installCsp, "level",
+            {7, &O::installCsp, u"\t\t уровень KC Vestacor CSP\n"}),
+    Pattern("-Lang", &O::langPattern, &O::installCsp, "language",
+            {8, &O::installCsp, u"\t\t язык Vestacor CSP\n"}),
+    Args("-ucspargs", &O::ucspArgs, &O::installUcsp, "ZAZ CSP arguments",
+         {5, &O::installUcsp,
+          u" \"<args>\"   дополнительные параметры командной\n \t\t строки (<args>) для вызова "
+          u"msiexec /i\n \t\t при установке пакета MSI Vestacor VAZ CSP\n"}),
+    Args("-zirelargs", &O::pluginArgs, nullptr, "plug-in arguments",
+         {2, nullptr,
+          u" \"<args>\" дополнительные параметры командной\n \t\t строки(<args>) для вызова "
+          u"msiexec /i\n \t\t при установке пакета MSI плагина\n"}),
+    Number("-askclose", &O::askCloseMinutes, 1, 30),
+    Number("-maxdefer", &O::maxDefer, 0, 99),
+};
+
+// Whether `option` has what its kind reads: a flag row its flag, a value row its field, a
+// number row its field and bounds that leave a number; a row the help lists, its words.
+constexpr bool IsWhole(const CommandOption& option) {
+  switch (option.kind) {
+    case OptionKind::kFlag:
+      if (option.flag == nullptr) return false;
+      break;
+    case OptionKind::kArgs:
+    case OptionKind::kPattern:
+      if (option.text == nullptr) return false;
+      break;
+    case OptionKind::kNumber:
+      if (option.number == nullptr || option.least > option.most) return false;
+      break;
+    case OptionKind::kHelp:
+      break;
+  }
+  return option.helpPlace == 0 || option.helpText != nullptr;
+}
+constexpr bool AllWhole() {
+  for (const CommandOption& option : kOptions) {
+    if (!IsWhole(option)) return false;
+  }
+  return true;
+}
+static_assert(AllWhole(), "every row has the fields its kind and its help line read");
 
 // Whether `flag` is set; no flag counts as set.
 bool IsSet(const SetupOptions& options, bool SetupOptions::*flag) {

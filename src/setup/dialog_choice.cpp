@@ -3,6 +3,7 @@
 #include "setup/dialog_choice.h"
 
 #include "actions/setup_options.h"
+#include "installer/carry_over.h"
 #include "ui/config_dialog_choice.h"
 
 namespace {
@@ -16,8 +17,8 @@ constexpr Fragment kFragments[] = {
     {kCtlKc1, u"kc1*", &SetupOptions::kcPattern},
     {kCtlKc2, u"kc2*", &SetupOptions::kcPattern},
     {kCtlKc3, u"kc3*", &SetupOptions::kcPattern},
-    {kCtlRussian, u"rus*", &SetupOptions::langPattern},
-    {kCtlEnglish, u"eng*", &SetupOptions::langPattern},
+    {kCtlRussian, kRussianFragment, &SetupOptions::langPattern},
+    {kCtlEnglish, kEnglishFragment, &SetupOptions::langPattern},
 };
 
 }  // namespace

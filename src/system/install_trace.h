@@ -24,7 +24,7 @@ class InstallTrace {
                                const std::u16string& /*offered*/) {}
   // The configuration carried over from an installed product: the level fragment (only for a
   // product that carries one), then the language fragment.
-  virtual void LevelCarried(const std::u16string& /*fragment*/) {}
+  virtual void LevelCarried(const char16_t* /*fragment*/) {}
   virtual void LanguageCarried(const char16_t* /*fragment*/) {}
   // msiexec is started on `package` with `commandLine`.
   virtual void PackageInstalled(const std::u16string& /*package*/,

@@ -19,45 +19,47 @@ SysKind SysHandleOf(void* handle) {
   return static_cast<SysKind>(reinterpret_cast<std::uintptr_t>(handle));
 }
 
+// The values that stand for no handle, as integers: a handle is no template argument.
+constexpr std::intptr_t kNullHandleValue = 0;
+constexpr std::intptr_t kInvalidHandleValue = -1;  // INVALID_HANDLE_VALUE
+
 // The owner of a Windows handle that the Windows layer (or a Windows-side test tool) holds:
 // closes it once, when it goes out of scope or is reset; ownership moves, never copies.
-// `Traits` tells the kind: its Value type, the Empty value, IsValid and Close. Traits that
-// close through a function known only at run time (looked up in a DLL) carry it, and the
-// owner is made from them.
-template <typename Traits>
-class Owned : private Traits {
+// `Closer` closes a handle; one that calls a function known only at run time (looked up in a
+// DLL) carries it, and the owner is made from it. A new owner holds `kEmpty`; neither it nor
+// `kAlsoNone` is ever closed.
+template <typename Value, typename Closer, std::intptr_t kEmpty = kNullHandleValue,
+          std::intptr_t kAlsoNone = kEmpty>
+class OwnedBy : private Closer {
  public:
-  using Value = typename Traits::Value;
-
-  Owned() = default;
-  explicit Owned(Value value) : value_(value) {}
-  explicit Owned(const Traits& traits, Value value = Traits::Empty())
-      : Traits(traits), value_(value) {}
-  ~Owned() { Reset(); }
-  Owned(const Owned&) = delete;
-  Owned& operator=(const Owned&) = delete;
-  Owned(Owned&& other) noexcept : Traits(other), value_(other.Release()) {}
-  Owned& operator=(Owned&& other) noexcept {
+  OwnedBy() = default;
+  explicit OwnedBy(Value value) : value_(value) {}
+  explicit OwnedBy(const Closer& closer, Value value = Empty()) : Closer(closer), value_(value) {}
+  ~OwnedBy() { Reset(); }
+  OwnedBy(const OwnedBy&) = delete;
+  OwnedBy& operator=(const OwnedBy&) = delete;
+  OwnedBy(OwnedBy&& other) noexcept : Closer(other), value_(other.Release()) {}
+  OwnedBy& operator=(OwnedBy&& other) noexcept {
     if (this != &other) {
       Reset(other.Release());
-      static_cast<Traits&>(*this) = other;
+      static_cast<Closer&>(*this) = other;
     }
     return *this;
   }
 
   Value Get() const { return value_; }
-  bool Valid() const { return Traits::IsValid(value_); }
+  bool Valid() const { return IsValid(value_); }
   explicit operator bool() const { return Valid(); }
 
   // Gives the handle up without closing it.
   Value Release() {
     Value value = value_;
-    value_ = Traits::Empty();
+    value_ = Empty();
     return value;
   }
   // Closes the handle held (if any) and takes `value`.
-  void Reset(Value value = Traits::Empty()) {
-    if (Traits::IsValid(value_)) this->Close(value_);
+  void Reset(Value value = Empty()) {
+    if (IsValid(value_)) Closer::operator()(value_);
     value_ = value;
   }
   // For functions that return a handle through a pointer: closes the old one first.
@@ -67,69 +69,61 @@ class Owned : private Traits {
   }
 
  private:
-  Value value_ = Traits::Empty();
+  // Value(number) makes the handle of a number, a pointer or an integer alike, and leaves
+  // IsValid a leaf that -Os inlines (behind a helper it is called, 48 bytes more code).
+  static Value Empty() { return Value(kEmpty); }
+  static bool IsValid(Value value) { return value != Value(kEmpty) && value != Value(kAlsoNone); }
+
+  Value value_ = Empty();
 };
+
+// Closes through `Close`, a function known when compiling: whatever it returns is dropped.
+template <auto Close>
+struct CloseWith {
+  template <typename Value>
+  void operator()(Value value) const {
+    Close(value);
+  }
+};
+
+// Closes through a function looked up at run time.
+template <typename Function>
+struct CloseThrough {
+  CloseThrough(Function close) : function(close) {}  // NOLINT: made from the function
+  template <typename Value>
+  void operator()(Value value) const {
+    function(value);
+  }
+  Function function;
+};
+
+// The owner of a kind that `Close` closes, e.g. `Owned<HKEY, RegCloseKey>`.
+template <typename Value, auto Close, std::intptr_t kEmpty = kNullHandleValue,
+          std::intptr_t kAlsoNone = kEmpty>
+using Owned = OwnedBy<Value, CloseWith<Close>, kEmpty, kAlsoNone>;
+
+// Closes that take more than the handle.
+inline void ReleaseProvider(HCRYPTPROV provider) {
+  CryptReleaseContext(provider, 0);
+}
+inline void CloseCertStore(HCERTSTORE store) {
+  CertCloseStore(store, 0);
+}
 
 // Process, thread, token and event handles. The pseudo handle of GetCurrentProcess has the
 // same value as INVALID_HANDLE_VALUE and is never closed.
-struct KernelHandleTraits {
-  using Value = HANDLE;
-  static Value Empty() { return nullptr; }
-  static bool IsValid(Value value) { return value != nullptr && value != INVALID_HANDLE_VALUE; }
-  static void Close(Value value) { CloseHandle(value); }
-};
-
+using KernelHandle = Owned<HANDLE, CloseHandle, kNullHandleValue, kInvalidHandleValue>;
 // FindFirstFileW searches.
-struct FindHandleTraits {
-  using Value = HANDLE;
-  static Value Empty() { return INVALID_HANDLE_VALUE; }
-  static bool IsValid(Value value) { return value != INVALID_HANDLE_VALUE && value != nullptr; }
-  static void Close(Value value) { FindClose(value); }
-};
-
+using FindHandle = Owned<HANDLE, FindClose, kInvalidHandleValue, kNullHandleValue>;
 // A DLL loaded with LoadLibraryExW.
-struct ModuleTraits {
-  using Value = HMODULE;
-  static Value Empty() { return nullptr; }
-  static bool IsValid(Value value) { return value != nullptr; }
-  static void Close(Value value) { FreeLibrary(value); }
-};
-
-struct IconTraits {
-  using Value = HICON;
-  static Value Empty() { return nullptr; }
-  static bool IsValid(Value value) { return value != nullptr; }
-  static void Close(Value value) { DestroyIcon(value); }
-};
-
+using OwnedModule = Owned<HMODULE, FreeLibrary>;
+using OwnedIcon = Owned<HICON, DestroyIcon>;
 // Memory that a Windows function allocated with LocalAlloc (CommandLineToArgvW's array).
-struct LocalMemoryTraits {
-  using Value = HLOCAL;
-  static Value Empty() { return nullptr; }
-  static bool IsValid(Value value) { return value != nullptr; }
-  static void Close(Value value) { LocalFree(value); }
-};
-
+using LocalMemory = Owned<HLOCAL, LocalFree>;
 // A cryptographic provider of CryptAcquireContextW.
-struct CryptProviderTraits {
-  using Value = HCRYPTPROV;
-  static Value Empty() { return 0; }
-  static bool IsValid(Value value) { return value != 0; }
-  static void Close(Value value) { CryptReleaseContext(value, 0); }
-};
-
+using CryptProvider = Owned<HCRYPTPROV, ReleaseProvider>;
 // A key opened or created below a predefined key (never a predefined key itself).
-struct RegistryKeyTraits {
-  using Value = HKEY;
-  static Value Empty() { return nullptr; }
-  static bool IsValid(Value value) { return value != nullptr; }
-  static void Close(Value value) { RegCloseKey(value); }
-};
-
-using KernelHandle = Owned<KernelHandleTraits>;
-using FindHandle = Owned<FindHandleTraits>;
-using OwnedModule = Owned<ModuleTraits>;
-using OwnedIcon = Owned<IconTraits>;
-using LocalMemory = Owned<LocalMemoryTraits>;
-using CryptProvider = Owned<CryptProviderTraits>;
-using RegistryKey = Owned<RegistryKeyTraits>;
+using RegistryKey = Owned<HKEY, RegCloseKey>;
+// A certificate store that a Windows-side test tool opened itself; the launcher's go through
+// its CertApi.
+using OwnedCertStore = Owned<HCERTSTORE, CloseCertStore>;

@@ -14,15 +14,11 @@ namespace {
 constexpr DWORD kEncoding = X509_ASN_ENCODING | PKCS_7_ASN_ENCODING;
 
 // A certificate store closed through the checker's function table.
-struct StoreTraits {
-  using Value = HCERTSTORE;
-  static Value Empty() { return nullptr; }
-  static bool IsValid(Value value) { return value != nullptr; }
-  void Close(Value value) const { crypt->closeStore(value, 0); }
-
+struct CloseStore {
+  void operator()(HCERTSTORE store) const { crypt->closeStore(store, 0); }
   const CertificateFunctions* crypt;
 };
-using StoreHandle = Owned<StoreTraits>;
+using StoreHandle = OwnedBy<HCERTSTORE, CloseStore>;
 
 std::u16string DateText(const FILETIME& time) {
   SYSTEMTIME date{};
@@ -68,9 +64,9 @@ bool IsCertificationAuthority(const CertificateFunctions& crypt, PCCERT_CONTEXT 
 
 std::vector<CertificateFacts> CryptCertificateReader::ReadCertificates(const std::u16string& path) {
   std::vector<CertificateFacts> certificates;
-  StoreHandle store(StoreTraits{&crypt_}, crypt_.openStore(CERT_STORE_PROV_FILENAME_W, kEncoding, 0,
-                                                           CERT_STORE_READONLY_FLAG,
-                                                           static_cast<const void*>(Wide(path))));
+  StoreHandle store(CloseStore{&crypt_}, crypt_.openStore(CERT_STORE_PROV_FILENAME_W, kEncoding, 0,
+                                                          CERT_STORE_READONLY_FLAG,
+                                                          static_cast<const void*>(Wide(path))));
   if (store.Get() == nullptr) return certificates;
   // Each call frees the context passed back in; the walk ends with null, nothing left to free.
   for (PCCERT_CONTEXT certificate = crypt_.enumCertificates(store.Get(), nullptr);

@@ -42,13 +42,7 @@ class FrameClass {
 };
 
 // A top-level window, destroyed with its owner; its child windows go with it.
-struct WindowTraits {
-  using Value = HWND;
-  static Value Empty() { return nullptr; }
-  static bool IsValid(Value value) { return value != nullptr; }
-  static void Close(Value value) { DestroyWindow(value); }
-};
-using OwnedWindow = Owned<WindowTraits>;
+using OwnedWindow = Owned<HWND, DestroyWindow>;
 
 // The last resort: termination is asynchronous, so give the system a moment to finish it and
 // take the thread's windows away.

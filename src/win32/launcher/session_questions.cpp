@@ -41,13 +41,7 @@ constexpr LONG kSessionLock = 0;                                  // WTS_SESSION
 constexpr LONG kSessionUnlock = 1;                                // WTS_SESSIONSTATE_UNLOCK
 
 // Memory that wtsapi32 allocated for its answer.
-struct WtsMemoryTraits {
-  using Value = wchar_t*;
-  static Value Empty() { return nullptr; }
-  static bool IsValid(Value value) { return value != nullptr; }
-  void Close(Value value) const { freeMemory(value); }
-  decltype(&::WTSFreeMemory) freeMemory = nullptr;
-};
+using WtsMemory = OwnedBy<wchar_t*, CloseThrough<decltype(&::WTSFreeMemory)>>;
 
 struct Question {
   AnswerBlock* block = nullptr;
@@ -97,11 +91,11 @@ SessionQuestions::~SessionQuestions() {
 SessionState SessionQuestions::ReadState(std::uint32_t sessionId) {
   if (!module_) module_.Reset(LoadSystemLibrary(L"wtsapi32.dll", search_));
   decltype(&::WTSQuerySessionInformationW) query = nullptr;
-  WtsMemoryTraits memory;
+  decltype(&::WTSFreeMemory) freeMemory = nullptr;
   wchar_t* buffer = nullptr;
   DWORD bytes = 0;
   if (!module_ || !FindExport(module_.Get(), "WTSQuerySessionInformationW", &query) ||
-      !FindExport(module_.Get(), "WTSFreeMemory", &memory.freeMemory)) {
+      !FindExport(module_.Get(), "WTSFreeMemory", &freeMemory)) {
     return SessionState::kUnknown;
   }
   if (!query(WTS_CURRENT_SERVER_HANDLE, sessionId, kSessionInfoEx, &buffer, &bytes)) {
@@ -110,12 +104,12 @@ SessionState SessionQuestions::ReadState(std::uint32_t sessionId) {
     if (!query(WTS_CURRENT_SERVER_HANDLE, sessionId, WTSConnectState, &buffer, &bytes)) {
       return SessionState::kUnknown;
     }
-    const Owned<WtsMemoryTraits> owner(memory, buffer);
+    const WtsMemory owner(freeMemory, buffer);
     return buffer != nullptr && bytes >= sizeof(INT) && *reinterpret_cast<INT*>(buffer) == WTSActive
                ? SessionState::kActive
                : SessionState::kDisconnected;
   }
-  const Owned<WtsMemoryTraits> owner(memory, buffer);
+  const WtsMemory owner(freeMemory, buffer);
   const auto* info = reinterpret_cast<const SessionInfoEx*>(buffer);
   if (buffer == nullptr || bytes < sizeof *info || info->level != 1) return SessionState::kUnknown;
   if (info->data.connectState != WTSActive) return SessionState::kDisconnected;

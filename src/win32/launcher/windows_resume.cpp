@@ -34,13 +34,8 @@ constexpr DWORD kMaxFileBytes = 64 * 1024;
 constexpr DWORD kMaxMultiStringBytes = 1024 * 1024;
 
 // Memory that a shell function allocated for the caller, freed with ole32's CoTaskMemFree.
-struct TaskMemoryTraits {
-  using Value = wchar_t*;
-  static Value Empty() { return nullptr; }
-  static bool IsValid(Value value) { return value != nullptr; }
-  void Close(Value value) const { freeMemory(value); }
-  void(WINAPI* freeMemory)(void*) = nullptr;
-};
+using FreeTaskMemory = void(WINAPI*)(void*);
+using TaskMemory = OwnedBy<wchar_t*, CloseThrough<FreeTaskMemory>>;
 
 // A BOOL answer, with the last error read at once where it tells a failure.
 SysResult<bool> Answer(BOOL done) {
@@ -149,11 +144,11 @@ SysResult<bool> WindowsResume::ReadProgramFilesFolder(std::u16string* path) {
   const HMODULE shell32 = GetModuleHandleW(L"shell32.dll");
   if (shell32 != nullptr && FindExport(shell32, "SHGetKnownFolderPath", &readKnownFolder)) {
     OwnedModule ole32(LoadSystemLibrary(L"ole32.dll", search_));
-    TaskMemoryTraits memory;
-    if (!ole32 || !FindExport(ole32.Get(), "CoTaskMemFree", &memory.freeMemory)) {
+    FreeTaskMemory freeMemory = nullptr;
+    if (!ole32 || !FindExport(ole32.Get(), "CoTaskMemFree", &freeMemory)) {
       return {false, LoadError()};
     }
-    Owned<TaskMemoryTraits> folder(memory);
+    TaskMemory folder(freeMemory);
     answer = readKnownFolder(kProgramFilesX86, 0, nullptr, folder.Receive());
     if (answer == S_OK) *path = Utf16String(folder.Get());
   } else {

@@ -43,15 +43,6 @@ namespace {
 // msi.dll and crypt32.dll as the launcher loads them; filled in wmain.
 SystemLibraries libraries;
 
-// A certificate store of the test's own.
-struct CertStoreTraits {
-  using Value = HCERTSTORE;
-  static Value Empty() { return nullptr; }
-  static bool IsValid(Value value) { return value != nullptr; }
-  static void Close(Value value) { CertCloseStore(value, 0); }
-};
-using CertStore = Owned<CertStoreTraits>;
-
 constexpr char16_t kUnknownProduct[] = u"{00000000-1111-2222-3333-444444444444}";
 
 bool HandleIsOpen(HANDLE handle) {
@@ -308,7 +299,7 @@ void CertificatesAreReadFromFilesAndAdded() {
                              .value;
   CHECK(file != CertStoreHandle{});
   if (file == CertStoreHandle{}) return;
-  CertStore memory(CertOpenStore(CERT_STORE_PROV_MEMORY, 0, 0, 0, nullptr));
+  OwnedCertStore memory(CertOpenStore(CERT_STORE_PROV_MEMORY, 0, 0, 0, nullptr));
   int count = 0;
   for (CertContextRef cert = certs.EnumCertificates(file, nullptr); cert != nullptr;
        cert = certs.EnumCertificates(file, cert)) {

@@ -39,15 +39,6 @@ constexpr int kExitCallFailed = 1;
 constexpr int kExitUsage = 2;
 constexpr DWORD kCertEncoding = X509_ASN_ENCODING | PKCS_7_ASN_ENCODING;
 
-// Certificate stores, closed with CertCloseStore and flags 0.
-struct CertStoreTraits {
-  using Value = HCERTSTORE;
-  static Value Empty() { return nullptr; }
-  static bool IsValid(Value value) { return value != nullptr; }
-  static void Close(Value value) { CertCloseStore(value, 0); }
-};
-using CertStore = Owned<CertStoreTraits>;
-
 // Owns the argument vector of CommandLineToArgvW.
 class ArgumentVector {
  public:
@@ -239,9 +230,9 @@ std::wstring Thumbprint(PCCERT_CONTEXT certificate) {
 // Opens a file as a certificate store, read-only and only if it exists (flags 0 would create
 // a missing file), and lists the thumbprints of its certificates, one a line.
 Answer CertificateFile(const std::wstring& path) {
-  const CertStore store(CertOpenStore(CERT_STORE_PROV_FILENAME_W, kCertEncoding, 0,
-                                      CERT_STORE_OPEN_EXISTING_FLAG | CERT_STORE_READONLY_FLAG,
-                                      path.c_str()));
+  const OwnedCertStore store(CertOpenStore(CERT_STORE_PROV_FILENAME_W, kCertEncoding, 0,
+                                           CERT_STORE_OPEN_EXISTING_FLAG | CERT_STORE_READONLY_FLAG,
+                                           path.c_str()));
   if (store.Get() == nullptr) return Failed(GetLastError());
   std::wstring lines;
   PCCERT_CONTEXT certificate = nullptr;
@@ -272,8 +263,8 @@ bool ParseThumbprint(const std::wstring& text, BYTE (&hash)[20]) {
 }
 
 Answer RootStoreHolds(BYTE (&hash)[20]) {
-  const CertStore store(CertOpenStore(CERT_STORE_PROV_SYSTEM_W, kCertEncoding, 0,
-                                      CERT_SYSTEM_STORE_LOCAL_MACHINE, L"Root"));
+  const OwnedCertStore store(CertOpenStore(CERT_STORE_PROV_SYSTEM_W, kCertEncoding, 0,
+                                           CERT_SYSTEM_STORE_LOCAL_MACHINE, L"Root"));
   if (store.Get() == nullptr) return Failed(GetLastError());
   CRYPT_HASH_BLOB blob = {};
   blob.cbData = sizeof(hash);

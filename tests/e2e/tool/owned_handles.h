@@ -10,54 +10,26 @@
 using OwnedHandle = KernelHandle;
 
 // A window station, closed with CloseWindowStation.
-struct StationTraits {
-  using Value = HWINSTA;
-  static Value Empty() { return nullptr; }
-  static bool IsValid(Value value) { return value != nullptr; }
-  static void Close(Value value) { CloseWindowStation(value); }
-};
-using OwnedStation = Owned<StationTraits>;
+using OwnedStation = Owned<HWINSTA, CloseWindowStation>;
 
 // A desktop, closed with CloseDesktop.
-struct DesktopTraits {
-  using Value = HDESK;
-  static Value Empty() { return nullptr; }
-  static bool IsValid(Value value) { return value != nullptr; }
-  static void Close(Value value) { CloseDesktop(value); }
-};
-using OwnedDesktop = Owned<DesktopTraits>;
+using OwnedDesktop = Owned<HDESK, CloseDesktop>;
 
 // A device context from GetDC, released with ReleaseDC to the window it came from.
-struct WindowDcTraits {
-  using Value = HDC;
-  static Value Empty() { return nullptr; }
-  static bool IsValid(Value value) { return value != nullptr; }
-  void Close(Value value) const { ReleaseDC(window, value); }
-
+struct ReleaseWindowDc {
+  void operator()(HDC dc) const { ReleaseDC(window, dc); }
   HWND window;
 };
-using WindowDc = Owned<WindowDcTraits>;
+using WindowDc = OwnedBy<HDC, ReleaseWindowDc>;
 inline WindowDc DcOf(HWND window) {
-  return WindowDc(WindowDcTraits{window}, GetDC(window));
+  return WindowDc(ReleaseWindowDc{window}, GetDC(window));
 }
 
 // A memory device context from CreateCompatibleDC, deleted with DeleteDC.
-struct MemoryDcTraits {
-  using Value = HDC;
-  static Value Empty() { return nullptr; }
-  static bool IsValid(Value value) { return value != nullptr; }
-  static void Close(Value value) { DeleteDC(value); }
-};
-using MemoryDc = Owned<MemoryDcTraits>;
+using MemoryDc = Owned<HDC, DeleteDC>;
 
 // A GDI object (bitmap, brush), deleted with DeleteObject.
-struct GdiObjectTraits {
-  using Value = HGDIOBJ;
-  static Value Empty() { return nullptr; }
-  static bool IsValid(Value value) { return value != nullptr; }
-  static void Close(Value value) { DeleteObject(value); }
-};
-using GdiObject = Owned<GdiObjectTraits>;
+using GdiObject = Owned<HGDIOBJ, DeleteObject>;
 
 // Selects an object into a DC for the lifetime of the guard and restores the previous one.
 class SelectGuard {
