@@ -5,6 +5,8 @@
   run_e2e.py --build-dir DIR setup             fresh run directory with the 64-bit golden prefix
   run_e2e.py --build-dir DIR scenario NAME...  runs scenarios; exit status 1 if any failed
   run_e2e.py --build-dir DIR cleanup           removes the run directory and its prefixes
+  run_e2e.py --build-dir DIR distributions OUT  builds the distribution of each checker
+                                               scenario into OUT/<scenario>, without Wine
 """
 
 import argparse
@@ -18,7 +20,7 @@ sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
 from harness.layout import Layout  # noqa: E402
 from harness.prefixes import Prefixes  # noqa: E402
-from scenarios import ALL  # noqa: E402
+from scenarios import ALL, distribution_check  # noqa: E402
 
 _SOURCE_DIR = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 
@@ -31,7 +33,8 @@ def _terminate(signum, _frame):
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--build-dir", required=True)
-    parser.add_argument("command", choices=("list", "setup", "scenario", "cleanup"))
+    parser.add_argument("command",
+                        choices=("list", "setup", "scenario", "cleanup", "distributions"))
     parser.add_argument("names", nargs="*")
     options = parser.parse_args()
 
@@ -39,6 +42,11 @@ def main():
     prefixes = Prefixes(layout)
     if options.command == "list":
         print("\n".join(ALL))
+        return 0
+    if options.command == "distributions":
+        if len(options.names) != 1:
+            parser.error("distributions takes one output folder")
+        print("\n".join(distribution_check.build_distributions(layout, options.names[0])))
         return 0
     signal.signal(signal.SIGTERM, _terminate)
     signal.signal(signal.SIGHUP, _terminate)

@@ -1,7 +1,8 @@
 """The distribution checker under Wine: the demo distribution gives only the findings that
 depend on the medium's listing order, its detection facts, and installs nothing; with one CSP
 configuration per platform it checks clean; the demo with one fault from the fixtures gives
-exactly that fault's findings and exit code besides."""
+exactly that fault's findings and exit code besides. build_distributions builds the distribution
+of each scenario outside one, for scripts/compare-reports."""
 
 import json
 import os
@@ -11,7 +12,7 @@ import subprocess
 from harness import checks, wine
 
 from . import installer_fixtures as fixtures
-from .cases import CustomCase
+from .cases import Bare, CustomCase
 from .installer_operations import run_windows_program
 
 CSP_CODE = "{6E1B37A2-0C94-4D58-A1F3-2B7C9E05D841}"
@@ -19,14 +20,18 @@ ZAZ_CODE = "{3D7E90B5-A241-4C6E-9F08-57B2E1C4A396}"
 _PLATFORMS = (("32-bit Windows", "win32"), ("64-bit Windows", "x64"))
 
 
-def _demo(session):
-    """The distribution of scripts/make-demo, built in the scenario's directory."""
-    dist = os.path.join(session.workdir, "dist")
-    env = dict(os.environ, ZIREL_FIXTURES_DIR=fixtures.fixtures_dir(session.layout))
-    subprocess.run([os.path.join(session.layout.source_dir, "scripts", "make-demo"), dist],
+def _make_demo(layout, dist):
+    """The distribution of scripts/make-demo, built in `dist`."""
+    env = dict(os.environ, ZIREL_FIXTURES_DIR=fixtures.fixtures_dir(layout))
+    subprocess.run([os.path.join(layout.source_dir, "scripts", "make-demo"), dist],
                    env=env, check=True, stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
                    timeout=300)
     return dist
+
+
+def _demo(session):
+    """The demo distribution, built in the scenario's directory."""
+    return _make_demo(session.layout, os.path.join(session.workdir, "dist"))
 
 
 def _check(session, *args):
@@ -121,10 +126,15 @@ def _demo_check(session):
     check.done()
 
 
+# The distribution each scenario checks: the demo changed by a fault (None: the demo itself).
+FAULTS = {"check_demo_distribution": None}
+
+
 def _broken(name, fault, exit_code, findings, gone=()):
     """The demo changed by `fault(session, dist)`: exactly `findings` besides the demo's own,
     but for those in `gone`, and `exit_code`."""
     findings = [f for f in _demo_findings() if f not in gone] + list(findings)
+    FAULTS[name] = fault
 
     def body(session):
         dist = _demo(session)
@@ -266,3 +276,16 @@ CASES = [
     _broken("check_two_candidates_two_folders", _win32_plugin_in_second_folder, 1,
             _two_win32_plugins()),
 ]
+
+
+def build_distributions(layout, folder):
+    """Builds the distribution of every scenario above into folder/<scenario name>, afresh;
+    returns the names. A fault needs nothing of a session but its layout."""
+    outside = Bare(layout, None, "distributions")
+    for name, fault in FAULTS.items():
+        dist = os.path.join(folder, name)
+        shutil.rmtree(dist, ignore_errors=True)
+        _make_demo(layout, dist)
+        if fault is not None:
+            fault(outside, dist)
+    return list(FAULTS)
