@@ -1,5 +1,7 @@
 #include "check/check_report.h"
 
+#include <utility>
+
 #include "check/installer_version.h"
 #include "common/number_text.h"
 #include "log/utf8_text.h"
@@ -7,10 +9,6 @@
 namespace {
 
 constexpr char kNewline[] = "\r\n";
-
-const char* SeverityName(Severity severity) {
-  return severity == Severity::kError ? "error" : "warning";
-}
 
 std::string JsonString(const std::u16string& text) {
   std::string out = "\"";
@@ -94,11 +92,15 @@ std::string DetectionJson(const std::vector<DetectionFacts>& detection) {
 
 }  // namespace
 
+void Add(ReportLine& line, FindingId id, std::u16string text) {
+  line.findings.push_back({id, std::move(text)});
+}
+
 int CountFindings(const CheckReport& report, Severity severity) {
   int count = 0;
   for (const ReportSection& section : report.sections) {
     for (const ReportLine& line : section.lines) {
-      for (const Finding& finding : line.findings) count += finding.severity == severity ? 1 : 0;
+      for (const Finding& finding : line.findings) count += finding.severity() == severity ? 1 : 0;
     }
   }
   return count;
@@ -127,7 +129,7 @@ std::string RenderText(const CheckReport& report) {
       }
       out += kNewline;
       for (const Finding& finding : line.findings) {
-        out += std::string("    ") + SeverityName(finding.severity) + ": " +
+        out += std::string("    ") + SeverityName(finding.severity()) + ": " +
                Utf8Text(finding.text) + kNewline;
       }
     }
@@ -156,7 +158,8 @@ std::string RenderJson(const CheckReport& report) {
       out += "}, \"findings\": [";
       for (std::size_t f = 0; f < line.findings.size(); ++f) {
         out += std::string(f > 0 ? ", " : "") + "{\"severity\": \"" +
-               SeverityName(line.findings[f].severity) + "\", \"id\": \"" + line.findings[f].id +
+               SeverityName(line.findings[f].severity()) + "\", \"id\": \"" +
+               KindOf(line.findings[f].id).name +
                "\", \"text\": " + JsonString(line.findings[f].text) + "}";
       }
       out += "]}";

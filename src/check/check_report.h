@@ -5,16 +5,14 @@
 #include <utility>
 #include <vector>
 
+#include "check/findings.h"
+
 // What the distribution check found, as the text report and the JSON show it.
 
-enum class Severity { kError, kWarning };
-
 struct Finding {
-  Severity severity = Severity::kError;
-  // What was found, as a short kebab-case name that stays the same from release to release
-  // (unlike the text), for a release pipeline that acts on particular findings.
-  const char* id = "";
+  FindingId id;
   std::u16string text;
+  Severity severity() const { return KindOf(id).severity; }
 };
 
 // One path of the launcher (or one file around the packages) and where it leads.
@@ -25,6 +23,9 @@ struct ReportLine {
   std::vector<std::pair<std::u16string, std::u16string>> facts;  // name, value
   std::vector<Finding> findings;
 };
+
+// Adds the finding `id` with `text` to `line`.
+void Add(ReportLine& line, FindingId id, std::u16string text);
 
 struct ReportSection {
   std::u16string title;  // e.g. "Plug-in, 64-bit Windows"

@@ -22,7 +22,7 @@ struct PathsSeen {
 
 // The version a successful run leaves installed and the package it installs, kept for the
 // product's detection facts.
-void AddDetection(const RealSystem& real, const std::u16string& folder, const PathRun& run,
+void AddDetection(const PackageTable& packages, const std::u16string& folder, const PathRun& run,
                   PathsSeen& seen) {
   auto facts = std::find_if(
       seen.detection.begin(), seen.detection.end(),
@@ -35,18 +35,15 @@ void AddDetection(const RealSystem& real, const std::u16string& folder, const Pa
   if (facts->versions.empty() || facts->versions.back().first != platform) {
     facts->versions.push_back({platform, {}});
   }
-  PackageFacts installed;
-  if (run.result != 0 || run.installed.empty() ||
-      ReadPackageFacts(real.packages, run.installed, installed) != 0) {
-    return;
-  }
+  if (run.result != 0 || run.installed.empty()) return;
+  const PackageRow& installed = packages.Row(run.installed);
+  if (installed.factsError != 0) return;
   std::vector<std::u16string>& versions = facts->versions.back().second;
-  if (std::find(versions.begin(), versions.end(), installed.version) == versions.end()) {
-    versions.push_back(installed.version);
+  if (std::find(versions.begin(), versions.end(), installed.facts.version) == versions.end()) {
+    versions.push_back(installed.facts.version);
   }
-  PackageSummary summary;
-  if (real.summaries.ReadSummary(run.installed, summary) != 0) return;
-  const PackageNeed need{RelativeTo(folder, run.installed), summary.pageCount};
+  if (installed.summaryError != 0) return;
+  const PackageNeed need{RelativeTo(folder, run.installed), installed.summary.pageCount};
   if (std::find(facts->packages.begin(), facts->packages.end(), need) == facts->packages.end()) {
     facts->packages.push_back(need);
   }
@@ -61,13 +58,18 @@ bool SameOnEveryPlatform(const DetectionFacts& facts) {
   return true;
 }
 
-// One section of paths, and what they found into `seen`.
-ReportSection PathSection(const RealSystem& real, const std::u16string& folder,
-                          const std::u16string& title, const std::vector<PathRun>& runs,
-                          PathsSeen& seen) {
-  ReportSection section{title, {}};
+// One section of paths into `section`, and what they found into `seen`. 0, or kCheckBadUsage
+// where a path cannot be judged, with `unjudged` naming it.
+int PathSection(const RealSystem& real, const PackageTable& packages, const std::u16string& folder,
+                const std::vector<PathRun>& runs, ReportSection& section, PathsSeen& seen,
+                std::u16string& unjudged) {
   for (const PathRun& run : runs) {
-    section.lines.push_back(EvaluatePath(real, folder, run));
+    ReportLine line;
+    if (EvaluatePath(real, packages, folder, run, line) != 0) {
+      unjudged = section.title + u": " + run.label;
+      return kCheckBadUsage;
+    }
+    section.lines.push_back(line);
     if (!run.installed.empty()) seen.reached.insert(run.installed);
     if (!run.versionSource.empty()) seen.reached.insert(run.versionSource);
     for (const std::u16string& pattern : run.lookups) {
@@ -75,9 +77,9 @@ ReportSection PathSection(const RealSystem& real, const std::u16string& folder,
         seen.matched.insert(match);
       }
     }
-    AddDetection(real, folder, run, seen);
+    AddDetection(packages, folder, run, seen);
   }
-  return section;
+  return 0;
 }
 
 bool Offers(const RealSystem& real, const Product& product) {
@@ -86,10 +88,11 @@ bool Offers(const RealSystem& real, const Product& product) {
 
 }  // namespace
 
-CheckReport CheckDistribution(const RealSystem& real, FileReader& files,
-                              CertificateReader& certificates) {
-  CheckReport report;
+int CheckDistribution(const RealSystem& real, FileReader& files, CertificateReader& certificates,
+                      CheckReport& report, std::u16string& unjudged) {
+  report = CheckReport();
   ReadCurrentDirectoryText(real.files, report.folder);
+  const PackageTable packages(real);
 
   // In report order: the plug-in, installed by every run, then the provider steps that the
   // distribution has packages of, each with a section of its settings imports.
@@ -100,12 +103,20 @@ CheckReport CheckDistribution(const RealSystem& real, FileReader& files,
   PathsSeen seen;
   for (const bool wow64 : {false, true}) {
     const std::u16string platform = WindowsName(wow64);
-    report.sections.push_back(
-        PathSection(real, report.folder, u"Plug-in, " + platform, PluginPaths(real, wow64), seen));
+    const auto addPaths = [&](const std::u16string& title, const std::vector<PathRun>& runs) {
+      ReportSection section{title, {}};
+      if (PathSection(real, packages, report.folder, runs, section, seen, unjudged) != 0) {
+        return false;
+      }
+      report.sections.push_back(section);
+      return true;
+    };
+    if (!addPaths(u"Plug-in, " + platform, PluginPaths(real, wow64))) return kCheckBadUsage;
     for (const ProviderStep* step : checked) {
       const std::u16string name = step->product.name;
-      report.sections.push_back(PathSection(real, report.folder, name + u", " + platform,
-                                            ProviderPaths(real, *step, wow64), seen));
+      if (!addPaths(name + u", " + platform, ProviderPaths(real, *step, wow64))) {
+        return kCheckBadUsage;
+      }
       if (step->imports == nullptr) continue;
       ReportSection imports{name + u" imports, " + platform, {}};
       CheckImportFiles(ImportFilesOf(real, *step, wow64), files, imports);
@@ -115,11 +126,11 @@ CheckReport CheckDistribution(const RealSystem& real, FileReader& files,
 
   ReportSection around{u"Files", {}};
   CheckCertificates(real, certificates, report.folder, around);
-  CheckPackageSummaries(real, report.folder, around);
+  CheckPackageSummaries(real, packages, report.folder, around);
   CheckUnreachablePackages(real.files, report.folder, seen.reached, seen.matched, around);
   report.sections.push_back(around);
   for (DetectionFacts& facts : seen.detection)
     facts.sameOnEveryPlatform = SameOnEveryPlatform(facts);
   report.detection = seen.detection;
-  return report;
+  return 0;
 }

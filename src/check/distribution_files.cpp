@@ -36,12 +36,10 @@ void CheckPresent(const std::u16string& path, const std::u16string& name, FileRe
   if (name.empty() || !reader.ReadFileBytes(name, bytes)) {
     line.file.clear();
     line.outcome = u"missing: " + name;
-    line.findings.push_back(
-        {Severity::kError, "import-file-missing", u"the file is missing or unreadable"});
+    Add(line, FindingId::kImportFileMissing, u"the file is missing or unreadable");
   } else if (registry) {
     const std::u16string problem = RegistryFileProblem(bytes);
-    if (!problem.empty())
-      line.findings.push_back({Severity::kError, "registry-file-format", problem});
+    if (!problem.empty()) Add(line, FindingId::kRegistryFileFormat, problem);
   }
   section.lines.push_back(line);
 }
@@ -62,14 +60,14 @@ bool IsDirectory(const FindEntry& entry) {
   return (entry.attributes & kFileAttributeDirectory) != 0;
 }
 
-void AddUnreachable(FileApi& files, const std::u16string& directory, const char* id,
+void AddUnreachable(FileApi& files, const std::u16string& directory, FindingId id,
                     const std::u16string& why, ReportSection& section) {
   for (const FindEntry& entry : List(files, directory + u"*.msi")) {
     if (IsDirectory(entry)) continue;
     ReportLine line;
     line.path = u"package file";
     line.file = directory + entry.name;
-    line.findings.push_back({Severity::kWarning, id, why});
+    Add(line, id, why);
     section.lines.push_back(line);
   }
 }
@@ -109,9 +107,8 @@ void CheckCertificates(const RealSystem& real, CertificateReader& reader,
       ReportLine line;
       line.path = u"certificate file";
       line.file = file;
-      line.findings.push_back(
-          {Severity::kError, "certificate-file-unopenable",
-           u"crypt32 cannot open it as a certificate file: the launcher skips it"});
+      Add(line, FindingId::kCertificateFileUnopenable,
+          u"crypt32 cannot open it as a certificate file: the launcher skips it");
       section.lines.push_back(line);
       continue;
     }
@@ -120,8 +117,7 @@ void CheckCertificates(const RealSystem& real, CertificateReader& reader,
       ReportLine line;
       line.path = u"certificate file";
       line.file = file;
-      line.findings.push_back(
-          {Severity::kWarning, "certificate-file-empty", u"the file holds no certificate"});
+      Add(line, FindingId::kCertificateFileEmpty, u"the file holds no certificate");
       section.lines.push_back(line);
     }
     for (const CertificateFacts& certificate : certificates) {
@@ -133,27 +129,26 @@ void CheckCertificates(const RealSystem& real, CertificateReader& reader,
                     {u"valid from", certificate.notBefore},
                     {u"to", certificate.notAfter}};
       if (certificate.expired) {
-        line.findings.push_back(
-            {Severity::kWarning, "certificate-expired", u"expired: added to Root all the same"});
+        Add(line, FindingId::kCertificateExpired, u"expired: added to Root all the same");
       }
       if (certificate.notYetValid) {
-        line.findings.push_back({Severity::kWarning, "certificate-not-yet-valid",
-                                 u"not yet valid: added to Root all the same"});
+        Add(line, FindingId::kCertificateNotYetValid, u"not yet valid: added to Root all the same");
       }
       if (!certificate.isCa) {
-        line.findings.push_back({Severity::kWarning, "certificate-not-authority",
-                                 u"not a certification authority: added to Root all the same"});
+        Add(line, FindingId::kCertificateNotAuthority,
+            u"not a certification authority: added to Root all the same");
       }
       section.lines.push_back(line);
     }
   }
 }
 
-void CheckPackageSummaries(const RealSystem& real, const std::u16string& folder,
-                           ReportSection& section) {
+void CheckPackageSummaries(const RealSystem& real, const PackageTable& packages,
+                           const std::u16string& folder, ReportSection& section) {
   for (const std::u16string& path : ListPackageFiles(real, u"*.msi")) {
-    PackageSummary summary;
-    if (real.summaries.ReadSummary(path, summary) != 0) continue;
+    const PackageRow& row = packages.Row(path);
+    if (row.summaryError != 0) continue;
+    const PackageSummary& summary = row.summary;
     const std::u16string file = RelativeTo(folder, path);
     const PackagePlatform platform = PlatformOfTemplate(summary.templateValue);
     ReportLine line;
@@ -164,19 +159,18 @@ void CheckPackageSummaries(const RealSystem& real, const std::u16string& folder,
     const PackagePlatform named = PlatformOfName(FileNameOf(file));
     if (named != PackagePlatform::kUnknown && platform != named &&
         platform != PackagePlatform::kUnknown) {
-      line.findings.push_back({Severity::kError, "package-named-for-other-platform",
-                               u"named for " + PlatformName(named) +
-                                   u" Windows, but its Template \"" + summary.templateValue +
-                                   u"\" names the " + PlatformName(platform) +
-                                   u" platform: the launcher picks packages by name"});
+      Add(line, FindingId::kNamedForOtherPlatform,
+          u"named for " + PlatformName(named) + u" Windows, but its Template \"" +
+              summary.templateValue + u"\" names the " + PlatformName(platform) +
+              u" platform: the launcher picks packages by name");
     }
     if (const std::u16string problem = PageCountProblem(platform, summary.pageCount);
         !problem.empty()) {
-      line.findings.push_back({Severity::kError, "package-page-count-below-platform", problem});
+      Add(line, FindingId::kPageCountBelowPlatform, problem);
     }
     if (const std::u16string problem = InstallerVersionProblem(platform, summary.pageCount);
         !problem.empty()) {
-      line.findings.push_back({Severity::kWarning, "package-needs-newer-installer", problem});
+      Add(line, FindingId::kPackageNeedsNewerInstaller, problem);
     }
     if (!line.findings.empty()) section.lines.push_back(line);
   }
@@ -185,14 +179,14 @@ void CheckPackageSummaries(const RealSystem& real, const std::u16string& folder,
 void CheckUnreachablePackages(FileApi& files, const std::u16string& folder,
                               const std::set<std::u16string>& reached,
                               const std::set<std::u16string>& matched, ReportSection& section) {
-  AddUnreachable(files, u"", "package-at-top-level",
+  AddUnreachable(files, u"", FindingId::kPackageAtTopLevel,
                  u"at the top level: the launcher looks for packages one directory level down",
                  section);
   ForEachFolder(files, [&](const FindEntry& directory) {
     if (directory.name == u"." || directory.name == u"..") return true;
     const std::u16string prefix = directory.name + u"\\";
     if (!IsSearchedFolder(directory)) {
-      AddUnreachable(files, prefix, "package-in-skipped-folder",
+      AddUnreachable(files, prefix, FindingId::kPackageInSkippedFolder,
                      u"in a directory whose name begins with a full stop: the launcher skips it",
                      section);
       return true;
@@ -203,17 +197,17 @@ void CheckUnreachablePackages(FileApi& files, const std::u16string& folder,
       ReportLine line;
       line.path = u"package file";
       line.file = prefix + entry.name;
-      line.findings.push_back(
-          {Severity::kWarning,
-           matched.count(path) != 0 ? "package-unreached-in-listing-order" : "package-unreached",
-           matched.count(path) != 0 ? u"no path of the launcher reaches it in this folder's "
-                                      u"listing order"
-                                    : u"no path of the launcher reaches it"});
+      if (matched.count(path) != 0) {
+        Add(line, FindingId::kUnreachedInListingOrder,
+            u"no path of the launcher reaches it in this folder's listing order");
+      } else {
+        Add(line, FindingId::kPackageUnreached, u"no path of the launcher reaches it");
+      }
       section.lines.push_back(line);
     }
     for (const FindEntry& inner : List(files, prefix + u"*")) {
       if (!IsDirectory(inner)) continue;
-      AddUnreachable(files, prefix + inner.name + u"\\", "package-two-levels-down",
+      AddUnreachable(files, prefix + inner.name + u"\\", FindingId::kPackageTwoLevelsDown,
                      u"two levels down: the launcher looks one directory level down only", section);
     }
     return true;

@@ -1,7 +1,5 @@
 #include "check/launcher_paths.h"
 
-#include <algorithm>
-
 #include "actions/plugin_install.h"
 #include "actions/provider_install.h"
 #include "common/ascii_text.h"
@@ -36,17 +34,13 @@ PathRun Rerun(const RealSystem& real, PathRun run, const std::u16string& listedF
     run.result = InstallProviders(simulation.sys, state, kSilentRun);
   }
   const RecordedTrace& trace = simulation.trace;
-  run.installed = trace.installs.empty() ? std::u16string() : trace.installs.front().package;
-  run.versionSource =
-      trace.comparisons.empty() ? std::u16string() : trace.comparisons.back().package;
-  run.pattern = trace.lookups.empty() ? std::u16string() : trace.lookups.back().pattern;
-  run.lookups.clear();
-  for (const RecordedTrace::Lookup& lookup : trace.lookups) {
-    if (std::find(run.lookups.begin(), run.lookups.end(), lookup.pattern) == run.lookups.end()) {
-      run.lookups.push_back(lookup.pattern);
-    }
-  }
-  run.messages = trace.messages;
+  const std::vector<std::u16string> installed = trace.PackagesInstalled();
+  run.installsSeveral = installed.size() > 1;
+  run.installed = installed.size() == 1 ? installed[0] : std::u16string();
+  run.versionSource = trace.LastComparedPackage();
+  run.pattern = trace.LastPattern();
+  run.lookups = trace.PatternsLookedUp();
+  run.messages = trace.Messages();
   run.refusals = simulation.rule.refusals;
   return run;
 }
@@ -109,9 +103,8 @@ bool ReadConfiguration(const RealSystem& real, const std::u16string& productCode
   simulation.installer.installed[productCode] = {kOldestVersion, path};
   std::u16string pattern;
   if (BuildCarryOverArgs(simulation.sys, *product, kSilentRun, pattern) != 0) return false;
-  const RecordedTrace& carried = simulation.trace;
-  configuration.level = carried.levelsCarried.empty() ? u"" : carried.levelsCarried.back();
-  configuration.language = carried.languagesCarried.back();
+  configuration.level = simulation.trace.LastLevelCarried();
+  configuration.language = simulation.trace.LastLanguageCarried();
   configuration.file = path;
   return true;
 }
@@ -221,7 +214,7 @@ ImportFiles ImportFilesOf(const RealSystem& real, const ProviderStep& step, bool
   state.options = OptionsOf(real, OptionName(step.asked));
   InstallProviders(simulation.sys, state, kSilentRun);
   ImportFiles files;
-  for (const RecordedTrace::Import& import : simulation.trace.imports) {
+  for (const RecordedTrace::Import& import : simulation.trace.All<RecordedTrace::Import>()) {
     (import.kind == ImportKind::kRegistry ? files.registry : files.acl) = import.file;
   }
   return files;

@@ -37,6 +37,8 @@ struct PathRun {
 
   std::vector<std::u16string> lookups;    // every package pattern looked up, once, in order
   std::vector<PlatformRefusal> refusals;  // packages refused as ones for another platform
+  // More than one package installed: no one file is the path's, and `installed` is empty.
+  bool installsSeveral = false;
 };
 
 // The start of `run` once more, on a medium that lists `listedFirst` (a full path) before the

@@ -115,8 +115,9 @@ std::uint32_t SimulatedInstaller::CloseMsiHandle(MsiHandle handle) {
 SysResult<bool> RecordingProcesses::StartProcess(const char16_t*, char16_t* commandLine,
                                                  std::uint32_t, ProcessHandles* handles) {
   exitCode_ = 0;
-  if (!trace_.installs.empty() && trace_.installs.back().commandLine == commandLine &&
-      !rule_.Accepts(trace_.installs.back().package, true)) {
+  const RecordedTrace::Install* install = trace_.Last<RecordedTrace::Install>();
+  if (install != nullptr && install->commandLine == commandLine &&
+      !rule_.Accepts(install->package, true)) {
     exitCode_ = kErrorPlatformUnsupported;
   }
   handles->process = ProcessHandle{1};

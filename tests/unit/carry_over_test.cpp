@@ -39,9 +39,8 @@ TEST_P(CarryOverFragments, AppendsTheInstalledConfiguration) {
   EXPECT_EQ(0u, BuildCarryOverArgs(fake.sys, *c.product, fake.PromptsFor(false), pattern));
   EXPECT_EQ(Utf8(u"csp*x64* " + c.appended), Utf8(pattern));
   // The checker reads the same fragments from the trace.
-  const std::vector<std::u16string>& levels = fake.trace.levelsCarried;
   EXPECT_EQ(Utf8(c.appended),
-            Utf8((levels.empty() ? u"" : levels[0]) + fake.trace.languagesCarried.at(0)));
+            Utf8(fake.trace.LastLevelCarried() + fake.trace.LastLanguageCarried()));
   EXPECT_TRUE(fake.ui.boxes.empty());
   EXPECT_EQ(std::vector<std::u16string>{kCached}, fake.installer.openedPackages);
 }

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <map>
 #include <string>
 #include <utility>
@@ -32,9 +33,9 @@ class ScriptedSummaries : public PackageSummaryReader {
   }
 };
 
-// A distribution in C:\dist with packages whose properties the fake installer serves.
-class DistributionTest : public ::testing::Test {
- protected:
+// A distribution in C:\dist with packages whose properties the fake installer serves, and the
+// files and certificates beside them as a test gives them.
+struct FakeDistribution : FileReader, CertificateReader {
   void AddPackage(const std::u16string& name, const std::u16string& code,
                   const std::u16string& version, const std::u16string& language,
                   const std::u16string& flags, const std::u16string& platform = u"Intel",
@@ -47,11 +48,45 @@ class DistributionTest : public ::testing::Test {
                                      {u"ISReleaseFlags", flags}};
     summaries.values[path] = {platform + u";" + language, pageCount};
   }
+  bool ReadFileBytes(const std::u16string& name, std::string& bytes) override {
+    const auto it = fileBytes.find(name);
+    if (it != fileBytes.end()) bytes = it->second;
+    return it != fileBytes.end();
+  }
+  std::vector<CertificateFacts> ReadCertificates(const std::u16string& path) override {
+    return certificates[path];
+  }
+  ReportLine Evaluate(const PathRun& run) {
+    ReportLine line;
+    EXPECT_EQ(0, EvaluatePath(real, PackageTable(real), u"C:\\dist", run, line));
+    return line;
+  }
+  CheckReport Check() {
+    CheckReport report;
+    std::u16string unjudged;
+    EXPECT_EQ(0, CheckDistribution(real, *this, *this, report, unjudged));
+    return report;
+  }
+
+  // Distributions with particular findings, each beside the test that uses it first.
+  void AnotherPlatformFirst();
+  void PageCountPackages();
+  void ListingOrderPackages();
+  void CertificateFiles();
+  void UnreachableFiles();
+  void UnreadablePlugin();
+  void ForeignOlderX64Plugin();
+  void MisnamedOldCsp();
+  void ZazWithJunkRegistryFile();
 
   FakeSystem fake;
   ScriptedSummaries summaries;
+  std::map<std::u16string, std::string> fileBytes;                       // by name
+  std::map<std::u16string, std::vector<CertificateFacts>> certificates;  // by full path
   RealSystem real{fake.installer, fake.files, fake.certs, fake.platform, summaries};
 };
+
+class DistributionTest : public ::testing::Test, protected FakeDistribution {};
 
 struct PathRow {
   std::u16string label;
@@ -215,11 +250,11 @@ TEST_F(DistributionTest, AgreementRules) {
   };
   for (const RuleRow& row : rows) {
     SCOPED_TRACE(row.name);
-    const ReportLine line = EvaluatePath(real, u"C:\\dist", RunOf(row.run));
+    const ReportLine line = Evaluate(RunOf(row.run));
     EXPECT_EQ(row.file, line.file);
     EXPECT_EQ(row.outcome, line.outcome);
     std::vector<Severity> severities;
-    for (const Finding& finding : line.findings) severities.push_back(finding.severity);
+    for (const Finding& finding : line.findings) severities.push_back(finding.severity());
     EXPECT_EQ(row.severities, severities);
     if (!line.findings.empty()) {
       EXPECT_EQ(row.firstText, line.findings[0].text.substr(0, row.firstText.size()));
@@ -261,13 +296,16 @@ TEST(PackagePlatformTest, TemplateNameAndWindows) {
 // On 32-bit Windows the version check meets an x64 package first: the installer refuses to open
 // it with 1633 and the path ends there; an x64 package named win32 is refused by msiexec, and
 // its name is an error of its own.
-TEST_F(DistributionTest, PackagesOfAnotherPlatformAreRefused) {
+void FakeDistribution::AnotherPlatformFirst() {
   AddPackage(u"a\\zirelcom-x64.msi", kPluginProductCode, u"3.0.0", u"1049", u"", u"x64");
   AddPackage(u"b\\zirelcom-win32.msi", kPluginProductCode, u"3.0.0", u"1049", u"", u"x64");
+}
 
+TEST_F(DistributionTest, PackagesOfAnotherPlatformAreRefused) {
+  AnotherPlatformFirst();
   const std::vector<PathRun> runs = PluginPaths(real, false);
   ASSERT_EQ(2u, runs.size());
-  ReportLine fresh = EvaluatePath(real, u"C:\\dist", runs[0]);
+  ReportLine fresh = Evaluate(runs[0]);
   EXPECT_EQ(u"b\\zirelcom-win32.msi", fresh.file);
   ASSERT_EQ(1u, fresh.findings.size());
   EXPECT_EQ(
@@ -275,10 +313,10 @@ TEST_F(DistributionTest, PackagesOfAnotherPlatformAreRefused) {
       u"ends this path with 1633",
       fresh.findings[0].text);
 
-  ReportLine replacement = EvaluatePath(real, u"C:\\dist", runs[1]);
+  ReportLine replacement = Evaluate(runs[1]);
   EXPECT_EQ(u"ends with 1633", replacement.outcome);
   ASSERT_EQ(1u, replacement.findings.size());
-  EXPECT_EQ(Severity::kError, replacement.findings[0].severity);
+  EXPECT_EQ(Severity::kError, replacement.findings[0].severity());
   EXPECT_EQ(
       u"the version check opens a\\zirelcom-x64.msi, an x64 package, which MsiOpenPackageEx "
       u"refuses on 32-bit Windows with 1633: message 133, and the launcher ends this path "
@@ -288,7 +326,7 @@ TEST_F(DistributionTest, PackagesOfAnotherPlatformAreRefused) {
   for (const PathRun& run : PluginPaths(real, true)) EXPECT_EQ(0u, run.result) << Utf8(run.label);
 
   ReportSection files;
-  CheckPackageSummaries(real, u"C:\\dist", files);
+  CheckPackageSummaries(real, PackageTable(real), u"C:\\dist", files);
   ASSERT_EQ(1u, files.lines.size());
   EXPECT_EQ(u"b\\zirelcom-win32.msi", files.lines[0].file);
   EXPECT_EQ(
@@ -326,7 +364,7 @@ TEST(InstallerVersionTest, PageCountAgainstSupportedWindows) {
 // The Files part gives each package whose summary is a problem, with its Page Count and the
 // Windows Installer it needs: a version that some supported Windows of its platform lacks
 // (x64 has no Windows 2000), a 64-bit package below its platform's minimum.
-TEST_F(DistributionTest, PageCountFindings) {
+void FakeDistribution::PageCountPackages() {
   AddPackage(u"a\\zirelcom-arm64.msi", kPluginProductCode, u"3.0.0", u"1049", u"", u"Arm64", 405);
   AddPackage(u"c\\csp-win32- kc1-rus.msi", kCspProductCode, u"3.6.7000", u"1049", u"kc1", u"Intel",
              405);
@@ -335,14 +373,17 @@ TEST_F(DistributionTest, PageCountFindings) {
   AddPackage(u"p\\zirelcom-win32.msi", kPluginProductCode, u"3.0.0", u"1049", u"", u"Intel", 500);
   AddPackage(u"p\\zirelcom-x64.msi", kPluginProductCode, u"3.0.0", u"1049", u"", u"x64", 150);
   AddPackage(u"u\\ucsp-x64-rus.msi", kZazCspProductCode, u"4.0", u"1049", u"", u"x64", 200);
+}
 
+TEST_F(DistributionTest, PageCountFindings) {
+  PageCountPackages();
   ReportSection files;
-  CheckPackageSummaries(real, u"C:\\dist", files);
+  CheckPackageSummaries(real, PackageTable(real), u"C:\\dist", files);
   std::vector<std::pair<std::u16string, std::u16string>> found;  // file, finding
   for (const ReportLine& line : files.lines) {
     for (const Finding& finding : line.findings) {
       found.push_back(
-          {line.file, (finding.severity == Severity::kError ? u"error: " : u"") + finding.text});
+          {line.file, (finding.severity() == Severity::kError ? u"error: " : u"") + finding.text});
     }
   }
   const std::vector<std::pair<std::u16string, std::u16string>> expected = {
@@ -371,14 +412,17 @@ TEST_F(DistributionTest, PageCountFindings) {
 
 // What depends on the medium's listing order: an install pattern with two matches, and each
 // package of the version check that would end the path differently if it were met first.
-TEST_F(DistributionTest, ListingOrderFindings) {
+void FakeDistribution::ListingOrderPackages() {
   AddPackage(u"c\\csp-win32- kc1-rus.msi", kCspProductCode, u"3.6.7000", u"1049", u"kc1");
   AddPackage(u"c\\csp-x64- kc1-rus.msi", kCspProductCode, u"3.6.7000", u"1049", u"kc1", u"x64");
   AddPackage(u"d\\csp-win32- kc1-rus.msi", kCspProductCode, u"3.6.5000", u"1049", u"kc1");
+}
 
+TEST_F(DistributionTest, ListingOrderFindings) {
+  ListingOrderPackages();
   const std::vector<PathRun> runs = ProviderPaths(real, kCspStep, false);
   ASSERT_EQ(5u, runs.size());
-  ReportLine fresh = EvaluatePath(real, u"C:\\dist", runs[0]);
+  ReportLine fresh = Evaluate(runs[0]);
   ASSERT_EQ(1u, fresh.findings.size());
   EXPECT_EQ(
       u"\"csp*win32* \" matches 2 files: c\\csp-win32- kc1-rus.msi and "
@@ -387,10 +431,10 @@ TEST_F(DistributionTest, ListingOrderFindings) {
       fresh.findings[0].text);
 
   EXPECT_EQ(u"upgrade of an installed kc1* rus* CSP 3.6.5365", runs[3].label);
-  ReportLine upgrade = EvaluatePath(real, u"C:\\dist", runs[3]);
+  ReportLine upgrade = Evaluate(runs[3]);
   std::vector<std::u16string> texts;
   for (const Finding& finding : upgrade.findings) {
-    EXPECT_EQ(Severity::kWarning, finding.severity);
+    EXPECT_EQ(Severity::kWarning, finding.severity());
     texts.push_back(finding.text);
   }
   const std::vector<std::u16string> expected = {
@@ -404,24 +448,12 @@ TEST_F(DistributionTest, ListingOrderFindings) {
   EXPECT_EQ(expected, texts);
 }
 
-class NoFiles : public FileReader {
- public:
-  bool ReadFileBytes(const std::u16string&, std::string&) override { return false; }
-};
-
-class NoCertificates : public CertificateReader {
- public:
-  std::vector<CertificateFacts> ReadCertificates(const std::u16string&) override { return {}; }
-};
-
 // The detection facts: per product and platform the version a successful path installs, and
 // each package installed with the Windows Installer it needs.
 TEST_F(DistributionTest, DetectionFacts) {
   AddPackage(u"p\\zirelcom-win32.msi", kPluginProductCode, u"3.0.0", u"1049", u"");
   AddPackage(u"p\\zirelcom-x64.msi", kPluginProductCode, u"3.0.1", u"1049", u"", u"x64", 500);
-  NoFiles files;
-  NoCertificates certificates;
-  const CheckReport report = CheckDistribution(real, files, certificates);
+  const CheckReport report = Check();
   ASSERT_EQ(1u, report.detection.size());
   const DetectionFacts& plugin = report.detection[0];
   EXPECT_EQ(u"plug-in", plugin.product);
@@ -450,31 +482,24 @@ TEST_F(DistributionTest, DetectionFacts) {
                 "\"pageCount\": 500, \"windowsInstaller\": \"5.0\"}]}]"));
 }
 
-// Certificates as a test decides them, by file.
-class ScriptedCertificates : public CertificateReader {
- public:
-  std::map<std::u16string, std::vector<CertificateFacts>> files;
-  std::vector<CertificateFacts> ReadCertificates(const std::u16string& path) override {
-    return files[path];
-  }
-};
-
-// The files the launcher would open, as it opens them; each certificate judged on its own.
-TEST_F(DistributionTest, CertificateFindings) {
+void FakeDistribution::CertificateFiles() {
   const std::vector<std::u16string> names = {u"a-junk.cer", u"b-roots.p7b", u"c-empty.crt"};
   for (const std::u16string& name : names) fake.files.AddFile(u"C:\\dist\\" + name);
   fake.certs.files[u"C:\\dist\\b-roots.p7b"] = {"r1", "r2", "r3", "r4"};
   fake.certs.files[u"C:\\dist\\c-empty.crt"] = {};
-  ScriptedCertificates reader;
   CertificateFacts good{u"Good", u"AA", u"2020-01-01", u"2040-01-01", false, false, true};
   CertificateFacts expired = good, early = good, leaf = good;
   expired.expired = true;
   early.notYetValid = true;
   leaf.isCa = false;
-  reader.files[u"C:\\dist\\b-roots.p7b"] = {good, expired, early, leaf};
+  certificates[u"C:\\dist\\b-roots.p7b"] = {good, expired, early, leaf};
+}
 
+// The files the launcher would open, as it opens them; each certificate judged on its own.
+TEST_F(DistributionTest, CertificateFindings) {
+  CertificateFiles();
   ReportSection section;
-  CheckCertificates(real, reader, u"C:\\dist", section);
+  CheckCertificates(real, *this, u"C:\\dist", section);
   std::vector<std::pair<std::u16string, std::u16string>> found;  // file, first finding
   for (const ReportLine& line : section.lines) {
     found.push_back({line.file, line.findings.empty() ? u"" : line.findings[0].text});
@@ -494,11 +519,15 @@ TEST_F(DistributionTest, CertificateFindings) {
 
 // Package files no lookup reaches; a package some path installs is not reported, one that only
 // another listing order would reach is reported as such.
-TEST_F(DistributionTest, UnreachablePackages) {
+void FakeDistribution::UnreachableFiles() {
   for (const char16_t* name : {u"top.msi", u".hidden\\csp-x64- kc2-rus.msi", u"p\\deep\\z.msi",
                                u"p\\zirelcom-x64.msi", u"p\\spare.msi", u"q\\zirelcom-x64.msi"}) {
     fake.files.AddFile(u"C:\\dist\\" + std::u16string(name));
   }
+}
+
+TEST_F(DistributionTest, UnreachablePackages) {
+  UnreachableFiles();
   ReportSection section;
   CheckUnreachablePackages(fake.files, u"C:\\dist", {u"C:\\dist\\p\\zirelcom-x64.msi"},
                            {u"C:\\dist\\p\\zirelcom-x64.msi", u"C:\\dist\\q\\zirelcom-x64.msi"},
@@ -506,7 +535,7 @@ TEST_F(DistributionTest, UnreachablePackages) {
   std::vector<std::pair<std::u16string, std::u16string>> found;
   for (const ReportLine& line : section.lines) {
     ASSERT_EQ(1u, line.findings.size());
-    EXPECT_EQ(Severity::kWarning, line.findings[0].severity);
+    EXPECT_EQ(Severity::kWarning, line.findings[0].severity());
     found.push_back({line.file, line.findings[0].text});
   }
   const std::vector<std::pair<std::u16string, std::u16string>> expected = {
@@ -546,14 +575,109 @@ TEST(RegistryFileTest, AcceptsWhatRegeditImports) {
   }
 }
 
+void FakeDistribution::UnreadablePlugin() {
+  fake.files.AddFile(u"C:\\dist\\p\\zirelcom-win32.msi");
+}
+
+// The 64-bit replacement compares the win32 package's version and installs the x64 one.
+void FakeDistribution::ForeignOlderX64Plugin() {
+  AddPackage(u"p\\zirelcom-win32.msi", kPluginProductCode, u"3.0.0", u"1049", u"");
+  AddPackage(u"p\\zirelcom-x64.msi", kForeignCode, u"1.0.0", u"1049", u"", u"x64");
+}
+
+// A kc2 Russian CSP named kc1 English, older than 3.6.5365, met first by the kc1 English paths
+// and by the version check.
+void FakeDistribution::MisnamedOldCsp() {
+  AddPackage(u"c\\csp-win32- kc1-eng-2.msi", kCspProductCode, u"3.6.5000", u"1049", u"qxrmcsp");
+  AddPackage(u"c\\csp-win32- kc1-eng.msi", kCspProductCode, u"3.6.7000", u"1033", u"kc1");
+}
+
+// The 32-bit registry file is no registry file, the ACL file is missing.
+void FakeDistribution::ZazWithJunkRegistryFile() {
+  AddPackage(u"u\\ucsp-win32-rus.msi", kZazCspProductCode, u"4.0", u"1049", u"");
+  fileBytes[u"ZAZ_x86_2.reg"] = "[HKEY_LOCAL_MACHINE\\SOFTWARE]\r\n";
+}
+
+// Every finding from the whole check of a distribution that has it, on a line whose file or path
+// is `where`.
+TEST(FindingKindsTest, EachFoundByTheCheck) {
+  using F = FindingId;
+  using D = FakeDistribution;
+  const struct {
+    FindingId id;
+    void (FakeDistribution::*build)();
+    const char16_t* where;
+  } rows[] = {
+      {F::kPackageNotFound, &D::UnreachableFiles, u"fresh installation"},
+      {F::kPlatformRefused, &D::AnotherPlatformFirst, u"b\\zirelcom-win32.msi"},
+      {F::kPathFails, &D::UnreadablePlugin, u"replacement of an installed older plug-in"},
+      {F::kForeignProductCode, &D::ForeignOlderX64Plugin, u"p\\zirelcom-x64.msi"},
+      {F::kConfigurationDiffers, &D::MisnamedOldCsp, u"c\\csp-win32- kc1-eng-2.msi"},
+      {F::kPackageUnreadable, &D::UnreadablePlugin, u"p\\zirelcom-win32.msi"},
+      {F::kPackageNotNewer, &D::MisnamedOldCsp, u"upgrade of an installed kc2* rus* CSP 3.6.5365"},
+      {F::kVersionFromOtherPackage, &D::ForeignOlderX64Plugin, u"p\\zirelcom-x64.msi"},
+      {F::kPatternMatchesSeveralFiles, &D::ListingOrderPackages, u"c\\csp-win32- kc1-rus.msi"},
+      {F::kListingOrderChangesEnding, &D::ListingOrderPackages, u"c\\csp-win32- kc1-rus.msi"},
+      {F::kNamedForOtherPlatform, &D::AnotherPlatformFirst, u"b\\zirelcom-win32.msi"},
+      {F::kPageCountBelowPlatform, &D::PageCountPackages, u"p\\zirelcom-x64.msi"},
+      {F::kPackageNeedsNewerInstaller, &D::PageCountPackages, u"p\\zirelcom-win32.msi"},
+      {F::kPackageAtTopLevel, &D::UnreachableFiles, u"top.msi"},
+      {F::kPackageInSkippedFolder, &D::UnreachableFiles, u".hidden\\csp-x64- kc2-rus.msi"},
+      {F::kPackageTwoLevelsDown, &D::UnreachableFiles, u"p\\deep\\z.msi"},
+      {F::kPackageUnreached, &D::UnreachableFiles, u"p\\spare.msi"},
+      {F::kUnreachedInListingOrder, &D::UnreachableFiles, u"q\\zirelcom-x64.msi"},
+      {F::kImportFileMissing, &D::ZazWithJunkRegistryFile, u"regini"},
+      {F::kRegistryFileFormat, &D::ZazWithJunkRegistryFile, u"ZAZ_x86_2.reg"},
+      {F::kCertificateFileUnopenable, &D::CertificateFiles, u"a-junk.cer"},
+      {F::kCertificateFileEmpty, &D::CertificateFiles, u"c-empty.crt"},
+      {F::kCertificateExpired, &D::CertificateFiles, u"b-roots.p7b"},
+      {F::kCertificateNotYetValid, &D::CertificateFiles, u"b-roots.p7b"},
+      {F::kCertificateNotAuthority, &D::CertificateFiles, u"b-roots.p7b"},
+  };
+  std::vector<std::string> covered, all;
+  for (const auto& row : rows) {
+    FakeDistribution distribution;
+    (distribution.*row.build)();
+    bool found = false;
+    for (const ReportSection& section : distribution.Check().sections) {
+      for (const ReportLine& line : section.lines) {
+        for (const Finding& finding : line.findings) {
+          found =
+              found || (finding.id == row.id && (line.file == row.where || line.path == row.where));
+        }
+      }
+    }
+    EXPECT_TRUE(found) << KindOf(row.id).name;
+    covered.push_back(KindOf(row.id).name);
+  }
+  for (const FindingKind& kind : kFindingKinds) all.push_back(kind.name);
+  EXPECT_EQ(all, covered);
+}
+
+// The id table of docs/distribution-check.md is the table of findings, row for row.
+TEST(FindingKindsTest, DocumentedRowForRow) {
+  std::ifstream docs(ZIREL_SOURCE_DIR "/docs/distribution-check.md");
+  std::string line;
+  while (std::getline(docs, line) && line != "| `id` | Severity | Found |") {
+  }
+  std::getline(docs, line);  // the header's rule
+  std::vector<std::string> documented, coded;
+  while (std::getline(docs, line) && line.rfind("| ", 0) == 0) documented.push_back(line);
+  for (const FindingKind& kind : kFindingKinds) {
+    coded.push_back(std::string("| `") + kind.name + "` | " + SeverityName(kind.severity) + " | " +
+                    kind.found + " |");
+  }
+  EXPECT_EQ(coded, documented);
+}
+
 TEST(CheckExitCodeTest, ErrorsOutrankWarnings) {
   CheckReport report;
   report.sections.push_back({u"s", {ReportLine{}}});
   EXPECT_EQ(0, CheckExitCode(report));
-  report.sections[0].lines[0].findings.push_back({Severity::kWarning, "w", u"w"});
+  Add(report.sections[0].lines[0], FindingId::kPackageNotNewer, u"w");
   EXPECT_EQ(1, CheckExitCode(report));
   report.sections.push_back({u"t", {ReportLine{}}});
-  report.sections[1].lines[0].findings.push_back({Severity::kError, "e", u"e"});
+  Add(report.sections[1].lines[0], FindingId::kPackageNotFound, u"e");
   EXPECT_EQ(2, CheckExitCode(report));
   EXPECT_EQ(1, CountFindings(report, Severity::kError));
 }

@@ -26,9 +26,10 @@ TEST_P(InstallPackageCommand, ComposesTheInstallCommandByteForByte) {
   EXPECT_EQ(0u, InstallPackage(fake.sys, kProduct, u"csp*x64*", args, fake.PromptsFor(false)));
   EXPECT_EQ(std::vector<std::string>{c.command}, CommandLines());
   // The trace names the package and the very line started, whatever the arguments hold.
-  ASSERT_EQ(1u, fake.trace.installs.size());
-  EXPECT_EQ(u"C:\\dist\\x64\\csp-x64-kc2-rus.msi", fake.trace.installs[0].package);
-  EXPECT_EQ(fake.processes.CommandLines()[0], fake.trace.installs[0].commandLine);
+  EXPECT_EQ(std::vector<std::u16string>{u"C:\\dist\\x64\\csp-x64-kc2-rus.msi"},
+            fake.trace.PackagesInstalled());
+  EXPECT_EQ(fake.processes.CommandLines()[0],
+            fake.trace.Last<RecordedTrace::Install>()->commandLine);
   EXPECT_EQ(c.args, args);
   EXPECT_TRUE(fake.ui.boxes.empty());
 }
@@ -62,8 +63,8 @@ TEST_F(InstallPackageTest, PathWithBlanksIsQuotedAndOnlyTheFileNameGoesToTheSour
   EXPECT_EQ(std::vector<std::string>{"msiexec /qn /i \"C:\\Program Files\\dist\\Win 32\\zirelcom "
                                      "win32.msi\"  REBOOT=R"},
             CommandLines());
-  ASSERT_EQ(1u, fake.trace.installs.size());
-  EXPECT_EQ(u"C:\\Program Files\\dist\\Win 32\\zirelcom win32.msi", fake.trace.installs[0].package);
+  EXPECT_EQ(std::vector<std::u16string>{u"C:\\Program Files\\dist\\Win 32\\zirelcom win32.msi"},
+            fake.trace.PackagesInstalled());
   EXPECT_EQ((std::vector<std::string>{
                 "ClearAll {6E1B37A2-0C94-4D58-A1F3-2B7C9E05D841} user=null reserved=0",
                 "SetInfo {6E1B37A2-0C94-4D58-A1F3-2B7C9E05D841} user=null context=4 options=0 "

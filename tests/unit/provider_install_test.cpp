@@ -356,16 +356,13 @@ TEST_P(ProvidersPlatform, ChoosesPackagesAndImportFilesOfThePlatform) {
   state.options.langPattern = u"rus*";
   EXPECT_EQ(0u, Run(false));
   EXPECT_EQ(GetParam().commands, CommandLines());
-  std::vector<std::u16string> packages;
-  for (const RecordedTrace::Install& install : fake.trace.installs) {
-    packages.push_back(install.package);
-  }
-  EXPECT_EQ(GetParam().packages, packages);
-  ASSERT_EQ(2u, fake.trace.imports.size());
-  EXPECT_EQ(ImportKind::kRegistry, fake.trace.imports[0].kind);
-  EXPECT_EQ(GetParam().registryFile, fake.trace.imports[0].file);
-  EXPECT_EQ(ImportKind::kAcl, fake.trace.imports[1].kind);
-  EXPECT_EQ(GetParam().aclFile, fake.trace.imports[1].file);
+  EXPECT_EQ(GetParam().packages, fake.trace.PackagesInstalled());
+  const auto imports = fake.trace.All<RecordedTrace::Import>();
+  ASSERT_EQ(2u, imports.size());
+  EXPECT_EQ(ImportKind::kRegistry, imports[0].kind);
+  EXPECT_EQ(GetParam().registryFile, imports[0].file);
+  EXPECT_EQ(ImportKind::kAcl, imports[1].kind);
+  EXPECT_EQ(GetParam().aclFile, imports[1].file);
 }
 
 INSTANTIATE_TEST_SUITE_P(

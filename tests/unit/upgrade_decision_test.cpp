@@ -161,8 +161,9 @@ TEST_F(DecideUpgradeTest, APackageForAnotherPlatformIsPassedOver) {
   EXPECT_TRUE(Boxes().empty());
   EXPECT_EQ((std::vector<std::u16string>{kCspPackage, u"C:\\dist\\x86\\csp-win32.msi"}),
             fake.installer.openedPackages);
-  ASSERT_EQ(1u, fake.trace.comparisons.size());
-  EXPECT_EQ(u"C:\\dist\\x86\\csp-win32.msi", fake.trace.comparisons[0].package);
+  const auto comparisons = fake.trace.All<RecordedTrace::Comparison>();
+  ASSERT_EQ(1u, comparisons.size());
+  EXPECT_EQ(u"C:\\dist\\x86\\csp-win32.msi", comparisons[0].package);
   EXPECT_EQ(1, std::count(fake.log.lines.begin(), fake.log.lines.end(),
                           u"upgrade check: " + std::u16string(kCspPackage) +
                               u" is for another platform (1633), passed over"));

@@ -103,8 +103,14 @@ int wmain(int argc, wchar_t** argv) {
   WindowsPlatform platform;
   KernelFileReader fileReader;
   CryptCertificateReader certificateReader(certificates);
-  const CheckReport report = CheckDistribution({packages, files, certs, platform, packages},
-                                               fileReader, certificateReader);
+  CheckReport report;
+  std::u16string unjudged;
+  if (CheckDistribution({packages, files, certs, platform, packages}, fileReader, certificateReader,
+                        report, unjudged) != 0) {
+    return Refuse("zirelpluginsetup-check: " + Utf8Text(unjudged) +
+                  " installs more than one package; the check cannot tell which one a machine "
+                  "gets\r\n");
+  }
   Write(STD_OUTPUT_HANDLE, json ? RenderJson(report) : RenderText(report));
   return CheckExitCode(report);
 }
