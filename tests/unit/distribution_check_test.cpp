@@ -154,6 +154,14 @@ TEST_F(DistributionTest, PluginAndZazPathsOn64BitWindows) {
   EXPECT_EQ(u"ZAZ_x64_2.reg", files.registry);
   EXPECT_EQ(u"ZAZ_acl_x64.acl", files.acl);
   EXPECT_TRUE(fake.processes.started.empty());
+
+  // A start that installs two packages cannot be shown as one line: the check gives up on it.
+  AddPackage(u"c\\csp-x64-kc1-rus.msi", kCspProductCode, u"3.6.7000", u"1049", u"kc1");
+  PathRun both = zaz[0];
+  both.options.installCsp = true;
+  ReportLine line;
+  EXPECT_EQ(kCheckBadUsage,
+            EvaluatePath(real, PackageTable(real), u"C:\\dist", Rerun(real, both, u""), line));
 }
 
 // The fields of a path's result that the rules read.
