@@ -188,6 +188,7 @@ class SimulatedPlatform : public PlatformApi {
   ModuleHandle FindModule(const char16_t*) override { return 1; }
   ProcAddress FindProc(ModuleHandle, const char*) override { return 1; }
   bool ReadNativeMachine(std::uint16_t*) override { return false; }
+  bool ReadMachineAttributes(std::uint16_t, std::uint32_t*) override { return false; }
   bool CallIsWow64Process(ProcAddress, ProcessHandle, int* isWow64) override;
   bool OpenToken(ProcessHandle, std::uint32_t, TokenHandle*) override { return false; }
   bool LookupPrivilege(const char16_t*, const char16_t*, Luid*) override { return false; }
