@@ -1,63 +1,8 @@
 #include "actions/architecture.h"
 
-#include <algorithm>
-
 #include "install_fixture.h"
 
 namespace {
-
-// A machine as the launcher sees it, and the plug-in package pattern it takes there.
-struct PlatformCase {
-  const char* name;
-  bool hasIsWow64Process;
-  bool isWow64;            // IsWow64Process's answer
-  std::uint16_t native;    // IsWow64Process2's; 0: no such function
-  int x64Attributes;       // GetMachineTypeAttributes for x64; -1: no such function
-  bool arm64Package;       // the distribution has an arm64 plug-in
-  bool wow64;              // registry views and folders as on 64-bit Windows
-  std::u16string pattern;  // the plug-in pattern taken
-};
-
-constexpr std::uint16_t kX86 = 0x014C, kAmd64 = 0x8664, kArm64 = 0xAA64;
-
-class PlatformTable : public InstallTest, public ::testing::WithParamInterface<PlatformCase> {};
-
-TEST_P(PlatformTable, TakesThePackageOfTheNativeMachine) {
-  const PlatformCase& c = GetParam();
-  fake.platform.hasIsWow64Process = c.hasIsWow64Process;
-  fake.platform.wow64 = c.isWow64;
-  fake.platform.nativeMachine = c.native;
-  fake.platform.x64Attributes = c.x64Attributes;
-  if (c.arm64Package) fake.files.AddFile(u"C:\\dist\\arm64\\zirelcom-arm64.msi");
-  Wow64Cache cache;
-  const WindowsKind& kind = RunningWindows(fake.sys, cache);
-  EXPECT_EQ(Utf8(c.pattern), Utf8(PackagePattern(fake.sys, kind, kPlugin, u"")));
-  EXPECT_EQ(c.wow64, IsWow64(fake.sys, cache, true));
-  // Taken in place of an arm64 package, an x64 one serves emulated programs only.
-  const bool warned =
-      std::find(fake.log.lines.begin(), fake.log.lines.end(),
-                u"plug-in: no arm64 package, the x64 package is taken: native ARM64 programs "
-                u"find it registered but cannot load it") != fake.log.lines.end();
-  EXPECT_EQ(c.native == kArm64 && c.pattern == u"zirelcom*x64*", warned);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Cases, PlatformTable,
-    ::testing::Values(
-        PlatformCase{"NoIsWow64Process", false, true, 0, -1, false, false, u"zirelcom*win32*"},
-        PlatformCase{"Wow64WithoutNativeMachine", true, true, 0, -1, false, true, u"zirelcom*x64*"},
-        PlatformCase{"Native32Bit", true, false, kX86, -1, false, false, u"zirelcom*win32*"},
-        PlatformCase{"X64IgnoresArm64Package", true, true, kAmd64, 1, true, true, u"zirelcom*x64*"},
-        PlatformCase{"Windows11OnArm", true, true, kArm64, 1, true, true, u"zirelcom*arm64*"},
-        PlatformCase{"Windows11OnArmWithoutArm64Package", true, true, kArm64, 1, false, true,
-                     u"zirelcom*x64*"},
-        // IsWow64Process answered FALSE for the x86 launcher there, and there is no x64.
-        PlatformCase{"Windows10OnArm", true, false, kArm64, -1, true, true, u"zirelcom*arm64*"},
-        PlatformCase{"Windows10OnArmWithoutArm64Package", true, false, kArm64, -1, false, true,
-                     u"zirelcom*win32*"},
-        PlatformCase{"ArmWithoutX64UserMode", true, true, kArm64, 0, false, true,
-                     u"zirelcom*win32*"}),
-    [](const ::testing::TestParamInfo<PlatformCase>& param) { return param.param.name; });
 
 struct CacheCase {
   const char* name;
