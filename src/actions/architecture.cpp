@@ -14,12 +14,8 @@ bool LookUp(const System& sys, Wow64Cache& cache) {
   cache.function = sys.platform.FindProc(kernel32, "IsWow64Process");
   cache.state = cache.function != 0 ? Wow64Cache::State::kPresent : Wow64Cache::State::kMissing;
   if (sys.platform.ReadNativeMachine(&cache.native)) {
-    const char16_t* name = cache.native == kMachineX86     ? u"x86"
-                           : cache.native == kMachineAmd64 ? u"x64"
-                           : cache.native == kMachineArm64 ? u"ARM64"
-                                                           : u"other";
-    sys.log.Line({"WOW64: native machine ", name, " (IsWow64Process2 answered ",
-                  DecimalText(cache.native), ")"});
+    sys.log.Line({"WOW64: native machine ", MachineName(cache.native),
+                  " (IsWow64Process2 answered ", DecimalText(cache.native), ")"});
   }
   return true;
 }
@@ -66,8 +62,7 @@ std::u16string PackagePattern(const System& sys, const WindowsKind& kind, const 
   const std::u16string prefix = product.packagePrefix;
   int taken = 0;
   for (; taken + 1 < kind.takesCount; ++taken) {
-    std::u16string path;
-    if (FindPackageFile(sys, prefix + PlatformRow(kind.takes[taken]).tag + rest, path) == 0) break;
+    if (HasPackageFile(sys, prefix + PlatformRow(kind.takes[taken]).tag + rest)) break;
   }
   const PackagePlatformId platform = kind.takes[taken];
   if (taken > 0) {

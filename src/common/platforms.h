@@ -12,6 +12,14 @@ constexpr std::uint16_t kMachineArm64 = 0xAA64;
 // GetMachineTypeAttributes: the machine's programs run in user mode.
 constexpr std::uint32_t kMachineUserEnabled = 0x1;
 
+// "x86", "x64" or "ARM64", as the run log and the checker's report name a machine; "other".
+constexpr const char16_t* MachineName(std::uint16_t machine) {
+  return machine == kMachineX86     ? u"x86"
+         : machine == kMachineAmd64 ? u"x64"
+         : machine == kMachineArm64 ? u"ARM64"
+                                    : u"other";
+}
+
 // Indexes kPackagePlatforms.
 enum class PackagePlatformId : std::uint8_t { kWin32, kX64, kArm64 };
 inline constexpr int kPackagePlatformCount = 3;
