@@ -17,7 +17,8 @@ namespace {
 
 std::uint32_t InstallOrUpgrade(const System& sys, SetupState& state,
                                const std::u16string& pluginArgs, const Prompts& prompts) {
-  const std::u16string pattern = kPlugin.packagePrefix + ArchitectureSuffix(sys, state.wow64);
+  const std::u16string pattern =
+      PackagePattern(sys, RunningWindows(sys, state.wow64), kPlugin, std::u16string());
 
   const int productState = sys.installer.QueryProductState(kPluginProductCode);
   LogProductState(sys.log, kPlugin.name, kPluginProductCode, productState);

@@ -75,25 +75,26 @@ EarlyEnd UpgradeInPlace(const System& sys, const ProviderStep& step, const Promp
   return {};
 }
 
-// The step's package pattern: the product's prefix, the platform suffix, then the fragments the
-// options give and a blank where the step has fragments.
-std::u16string PackagePattern(const ProviderStep& step, const SetupOptions& options,
-                              const std::u16string& suffix) {
-  std::u16string pattern = step.product.packagePrefix + suffix;
-  if (step.levelFragment == nullptr && step.languageFragment == nullptr) return pattern;
-  if (step.levelFragment != nullptr) pattern += options.*step.levelFragment;
-  if (step.languageFragment != nullptr) pattern += options.*step.languageFragment;
-  return pattern + u" ";
+// What the step's package pattern holds behind the platform suffix: the fragments the options
+// give and a blank where the step has fragments.
+std::u16string PatternRest(const ProviderStep& step, const SetupOptions& options) {
+  std::u16string rest;
+  if (step.levelFragment == nullptr && step.languageFragment == nullptr) return rest;
+  if (step.levelFragment != nullptr) rest += options.*step.levelFragment;
+  if (step.languageFragment != nullptr) rest += options.*step.languageFragment;
+  return rest + u" ";
 }
 
 // One step: installed as chosen where its policy lets a chosen configuration decide, else
 // upgraded in place, or installed fresh, after taking over the configuration of a copy
 // installed under the row its policy names. Adds the installation's result to `accumulator`.
+// `platform` receives the platform of the package taken.
 EarlyEnd InstallProvider(const System& sys, const ProviderStep& step, const SetupOptions& options,
-                         const Prompts& prompts, const std::u16string& suffix,
-                         std::uint32_t& accumulator) {
+                         const Prompts& prompts, const WindowsKind& windows,
+                         PackagePlatformId& platform, std::uint32_t& accumulator) {
   const std::u16string& args = options.*step.args;
-  std::u16string pattern = PackagePattern(step, options, suffix);
+  std::u16string pattern =
+      PackagePattern(sys, windows, step.product, PatternRest(step, options), &platform);
   if ((step.policy & kAsChosen) != 0 && options.selectConfig) {
     sys.log.Line({LogPart::Ascii(step.chosenLog)});
     AddStepResult(accumulator, InstallPackage(sys, step.product.code, pattern, args, prompts));
@@ -112,14 +113,35 @@ EarlyEnd InstallProvider(const System& sys, const ProviderStep& step, const Setu
   return {};
 }
 
-// The step's registry and ACL imports of this platform, resolved against the current directory.
-std::uint32_t ImportSettings(const System& sys, const ProviderStep& step, Wow64Cache& wow64) {
-  const SettingsImports& files =
-      step.imports[IsWow64(sys, wow64, true) ? kPlatformX64 : kPlatformX86];
-  sys.trace.ImportRun(ImportKind::kRegistry, files.registry);
-  std::uint32_t result = RunProcess(sys, std::u16string(kRegistryImport) + files.registry);
-  sys.trace.ImportRun(ImportKind::kAcl, files.acl);
-  AddStepResult(result, RunProcess(sys, std::u16string(kAclImport) + files.acl));
+// The file of `kind` that the step imports for a package of `platform`: its own where the
+// distribution has it, else that of the platform it falls back to. Relative to the current
+// directory.
+const char16_t* SettingsFile(const System& sys, const ProviderStep& step,
+                             PackagePlatformId platform, ImportKind kind) {
+  const auto file = [&](PackagePlatformId id) {
+    const SettingsImports& files = step.imports[static_cast<int>(id)];
+    return kind == ImportKind::kRegistry ? files.registry : files.acl;
+  };
+  const PackagePlatformId fallback = PlatformRow(platform).settingsFallback;
+  if (fallback == platform ||
+      sys.files.ReadFileAttributes(file(platform)) != kInvalidFileAttributes) {
+    return file(platform);
+  }
+  return file(fallback);
+}
+
+// The step's registry and ACL imports for a package of `platform`.
+std::uint32_t ImportSettings(const System& sys, const ProviderStep& step,
+                             PackagePlatformId platform) {
+  std::uint32_t result = 0;
+  for (const ImportKind kind : {ImportKind::kRegistry, ImportKind::kAcl}) {
+    const char16_t* file = SettingsFile(sys, step, platform, kind);
+    sys.trace.ImportRun(kind, file);
+    AddStepResult(result,
+                  RunProcess(sys, (kind == ImportKind::kRegistry ? std::u16string(kRegistryImport)
+                                                                 : std::u16string(kAclImport)) +
+                                      file));
+  }
   return result;
 }
 
@@ -129,13 +151,15 @@ std::uint32_t ImportSettings(const System& sys, const ProviderStep& step, Wow64C
 // 3010 when a step asked for a restart, else 0.
 std::uint32_t InstallProviders(const System& sys, SetupState& state, const Prompts& prompts) {
   const SetupOptions& options = state.options;
-  const std::u16string suffix = ArchitectureSuffix(sys, state.wow64);
+  const WindowsKind& windows = RunningWindows(sys, state.wow64);
   std::uint32_t accumulator = 0;
   for (const ProviderStep& step : kProviderSteps) {
     if (!(options.*step.asked)) continue;
-    const EarlyEnd end = InstallProvider(sys, step, options, prompts, suffix, accumulator);
+    PackagePlatformId platform = PackagePlatformId::kWin32;
+    const EarlyEnd end =
+        InstallProvider(sys, step, options, prompts, windows, platform, accumulator);
     if (end.ends) return end.result;
-    if (step.imports != nullptr) AddStepResult(accumulator, ImportSettings(sys, step, state.wow64));
+    if (step.imports != nullptr) AddStepResult(accumulator, ImportSettings(sys, step, platform));
     if (step.rootCertificates) AddRootCertificates(sys);
   }
   return accumulator;

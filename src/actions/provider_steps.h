@@ -10,6 +10,7 @@
 
 #include "actions/setup_options.h"
 #include "common/exit_codes.h"
+#include "common/platforms.h"
 #include "common/product_catalogue.h"
 #include "ui/string_ids.h"
 
@@ -20,9 +21,6 @@ enum FreshPolicy : std::uint8_t {
   kTakeOver = 1,           // a copy installed under `takenOver` hands its configuration over
   kAsChosen = 2,  // with -selectDlg the configuration asked for is installed, nothing looked at
 };
-
-// The platforms of per-platform rows, by index.
-enum PlatformIndex : std::uint8_t { kPlatformX86, kPlatformX64, kPlatformCount };
 
 // The files that a step's settings imports hand to regedit and regini on one platform, named
 // relative to the current directory.
@@ -47,7 +45,8 @@ struct ProviderStep {
   const char* chosenLog;
   const char* takeOverLog;
   const char* freshLog;
-  // Its settings imports, run after the installation: kPlatformCount rows; null: none.
+  // Its settings imports, run after the installation: one row per package platform, in the
+  // order of kPackagePlatforms; null: none.
   const SettingsImports* imports;
   bool rootCertificates;  // the distribution's root certificates are added after it
   // The message and exit code for an installed version below the product's minimumInPlace.
@@ -59,7 +58,7 @@ struct ProviderStep {
 // The rows' texts and import files, defined once in provider_steps.cpp (see catalogue_text).
 namespace step_text {
 extern const char kCspChosen[], kCspTakeOver[], kCspFresh[], kZazCspFresh[];
-extern const SettingsImports kZazCspImports[kPlatformCount];
+extern const SettingsImports kZazCspImports[kPackagePlatformCount];
 }  // namespace step_text
 
 // In installation order. The columns: product, asked, args, levelFragment, languageFragment,

@@ -1,13 +1,19 @@
 #pragma once
 
+#include <cstdint>
+
 #include "actions/setup_options.h"
 #include "system/handles.h"
 
-// The looked-up IsWow64Process, shared by the provider and the plug-in installation.
+// The looked-up IsWow64Process and what the launcher learnt of the machine, shared by the
+// provider and the plug-in installation.
 struct Wow64Cache {
   enum class State { kNotLookedUp, kMissing, kPresent };
   State state = State::kNotLookedUp;
   ProcAddress function = 0;
+  std::uint16_t native = 0;  // IsWow64Process2's native machine; 0: not known
+  std::int8_t runsX64 =
+      -1;  // x64 programs run, where the kind of Windows depends on it; -1: unread
 };
 
 // What lives for the whole process: the options, what the plug-in stage found, the WOW64 cache.

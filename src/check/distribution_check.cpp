@@ -6,8 +6,11 @@
 #include "actions/provider_steps.h"
 #include "check/distribution_files.h"
 #include "check/launcher_paths.h"
+#include "check/listing_cache.h"
+#include "check/package_cache.h"
 #include "check/package_platform.h"
 #include "check/path_findings.h"
+#include "check/platform_packages.h"
 #include "common/product_catalogue.h"
 #include "installer/package_lookup.h"
 
@@ -31,7 +34,7 @@ void AddDetection(const PackageTable& packages, const std::u16string& folder, co
     facts = seen.detection.insert(seen.detection.end(),
                                   {ProductName(run.productCode), run.productCode, {}, false, {}});
   }
-  const std::u16string platform = WindowsName(run.wow64);
+  const std::u16string platform = run.windows->name;
   if (facts->versions.empty() || facts->versions.back().first != platform) {
     facts->versions.push_back({platform, {}});
   }
@@ -88,21 +91,31 @@ bool Offers(const RealSystem& real, const Product& product) {
 
 }  // namespace
 
-int CheckDistribution(const RealSystem& real, FileReader& files, CertificateReader& certificates,
+int CheckDistribution(const RealSystem& given, FileReader& files, CertificateReader& certificates,
                       CheckReport& report, std::u16string& unjudged) {
+  // Every simulated run reads the same folders and package files: each is listed, opened and
+  // read once.
+  ListingCache listings(given.files);
+  PackageCache opened(given);
+  const RealSystem real{opened, listings, given.certs, given.platform, opened};
   report = CheckReport();
   ReadCurrentDirectoryText(real.files, report.folder);
   const PackageTable packages(real);
 
   // In report order: the plug-in, installed by every run, then the provider steps that the
-  // distribution has packages of, each with a section of its settings imports.
+  // distribution has packages of, each with a section of its settings imports; per kind of
+  // Windows simulated.
   std::vector<const ProviderStep*> checked;
+  std::vector<const Product*> products{&kPlugin};
   for (const ProviderStep& step : kProviderSteps) {
-    if (Offers(real, step.product)) checked.push_back(&step);
+    if (!Offers(real, step.product)) continue;
+    checked.push_back(&step);
+    products.push_back(&step.product);
   }
   PathsSeen seen;
-  for (const bool wow64 : {false, true}) {
-    const std::u16string platform = WindowsName(wow64);
+  for (const WindowsKind& windows : kWindowsKinds) {
+    if (!Simulated(real, products, windows)) continue;
+    const std::u16string platform = windows.name;
     const auto addPaths = [&](const std::u16string& title, const std::vector<PathRun>& runs) {
       ReportSection section{title, {}};
       if (PathSection(real, packages, report.folder, runs, section, seen, unjudged) != 0) {
@@ -111,15 +124,15 @@ int CheckDistribution(const RealSystem& real, FileReader& files, CertificateRead
       report.sections.push_back(section);
       return true;
     };
-    if (!addPaths(u"Plug-in, " + platform, PluginPaths(real, wow64))) return kCheckBadUsage;
+    if (!addPaths(u"Plug-in, " + platform, PluginPaths(real, windows))) return kCheckBadUsage;
     for (const ProviderStep* step : checked) {
       const std::u16string name = step->product.name;
-      if (!addPaths(name + u", " + platform, ProviderPaths(real, *step, wow64))) {
+      if (!addPaths(name + u", " + platform, ProviderPaths(real, *step, windows))) {
         return kCheckBadUsage;
       }
       if (step->imports == nullptr) continue;
       ReportSection imports{name + u" imports, " + platform, {}};
-      CheckImportFiles(ImportFilesOf(real, *step, wow64), files, imports);
+      CheckImportFiles(ImportFilesOf(real, *step, windows), files, imports);
       report.sections.push_back(imports);
     }
   }
@@ -127,6 +140,7 @@ int CheckDistribution(const RealSystem& real, FileReader& files, CertificateRead
   ReportSection around{u"Files", {}};
   CheckCertificates(real, certificates, report.folder, around);
   CheckPackageSummaries(real, packages, report.folder, around);
+  CheckPlatformPackages(real, products, around);
   CheckUnreachablePackages(real.files, report.folder, seen.reached, seen.matched, around);
   report.sections.push_back(around);
   for (DetectionFacts& facts : seen.detection)

@@ -99,7 +99,7 @@ void CheckImportFiles(const ImportFiles& files, FileReader& reader, ReportSectio
 
 void CheckCertificates(const RealSystem& real, CertificateReader& reader,
                        const std::u16string& folder, ReportSection& section) {
-  Simulation simulation(real, false);
+  Simulation simulation(real, kWindowsKinds[0]);
   AddRootCertificates(simulation.sys);
   for (const RecordingCerts::FileOpen& open : simulation.certs.fileOpens) {
     const std::u16string file = RelativeTo(folder, open.path);

@@ -6,10 +6,13 @@
 // Every finding the distribution check can report, one row each: the name a release pipeline
 // matches, the severity, and what it means. docs/distribution-check.md shows the same table.
 
-enum class Severity { kError, kWarning };
+// A note counts in no total and changes no exit code.
+enum class Severity { kError, kWarning, kNote };
 
 constexpr const char* SeverityName(Severity severity) {
-  return severity == Severity::kError ? "error" : "warning";
+  return severity == Severity::kError     ? "error"
+         : severity == Severity::kWarning ? "warning"
+                                          : "note";
 }
 
 enum class FindingId {
@@ -26,6 +29,8 @@ enum class FindingId {
   kNamedForOtherPlatform,
   kPageCountBelowPlatform,
   kPackageNeedsNewerInstaller,
+  kArm64PackagesAbsent,
+  kProductWithoutArm64Package,
   kPackageAtTopLevel,
   kPackageInSkippedFolder,
   kPackageTwoLevelsDown,
@@ -76,6 +81,11 @@ inline constexpr FindingKind kFindingKinds[] = {
      "a 64-bit package's Page Count is too low for its platform"},
     {FindingId::kPackageNeedsNewerInstaller, "package-needs-newer-installer", Severity::kWarning,
      "some supported Windows has no Windows Installer this new"},
+    {FindingId::kArm64PackagesAbsent, "arm64-packages-absent", Severity::kNote,
+     "no arm64 packages: Windows on Arm is not simulated; what its kinds take instead"},
+    {FindingId::kProductWithoutArm64Package, "product-without-arm64-package", Severity::kWarning,
+     "a product without arm64 packages: Windows 11 on Arm installs its x64 one, which native "
+     "ARM64 programs cannot load"},
     {FindingId::kPackageAtTopLevel, "package-at-top-level", Severity::kWarning,
      "a package lies beside the launcher, where no lookup looks"},
     {FindingId::kPackageInSkippedFolder, "package-in-skipped-folder", Severity::kWarning,

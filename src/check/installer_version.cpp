@@ -7,23 +7,22 @@
 
 // What each comes with, and the newest Windows Installer Microsoft offers for it as an update.
 // There is no 5.0 but the one that comes with Windows 7 and later; the x64 editions begin with
-// XP. Vista stands for Server 2008 too.
+// XP, the ARM64 ones with Windows 10. Vista stands for Server 2008 too.
 const SupportedWindows kSupportedWindows[5] = {
-    {u"2000 SP4", 200, 301, false},        // 2.0; 3.1 at most, no 4.5 for Windows 2000
-    {u"XP SP2", 300, 405, true},           // 3.0; 3.1 or 4.5
-    {u"Server 2003 SP2", 301, 405, true},  // 3.1 since SP1; 4.5
-    {u"Vista", 400, 405, true},            // 4.0; 4.5
-    {u"7 and later", 500, 500, true},      // 5.0
+    {u"2000 SP4", 200, 301, {kMachineX86}},  // 2.0; 3.1 at most, no 4.5 for Windows 2000
+    {u"XP SP2", 300, 405, {kMachineX86, kMachineAmd64}},                      // 3.0; 3.1 or 4.5
+    {u"Server 2003 SP2", 301, 405, {kMachineX86, kMachineAmd64}},             // 3.1 since SP1; 4.5
+    {u"Vista", 400, 405, {kMachineX86, kMachineAmd64}},                       // 4.0; 4.5
+    {u"7 and later", 500, 500, {kMachineX86, kMachineAmd64, kMachineArm64}},  // 5.0
 };
 
 namespace {
 
-constexpr std::int32_t kMinimum64Bit = 200;
-constexpr std::int32_t kMinimumArm64 = 500;
-
-bool Is64Bit(PackagePlatform platform) {
-  return platform == PackagePlatform::kX64 || platform == PackagePlatform::kIntel64 ||
-         platform == PackagePlatform::kArm64;
+bool HasEdition(const SupportedWindows& windows, std::uint16_t machine) {
+  for (const std::uint16_t edition : windows.machines) {
+    if (edition == machine) return true;
+  }
+  return false;
 }
 
 // "Windows XP SP2, Server 2003 SP2 and Vista refuse it with 1613".
@@ -51,14 +50,12 @@ InstallerAnswer AnswerFor(const SupportedWindows& windows, std::int32_t pageCoun
 }
 
 std::u16string InstallerVersionProblem(PackagePlatform platform, std::int32_t pageCount) {
-  const bool x64 = platform == PackagePlatform::kX64;
-  if (!x64 && platform != PackagePlatform::kIntel && platform != PackagePlatform::kUnknown) {
-    return {};  // refused everywhere for its platform already
-  }
+  const std::uint16_t machine =
+      MachineOf(platform == PackagePlatform::kUnknown ? PackagePlatform::kIntel : platform);
   std::vector<std::u16string> refused;
   std::vector<std::u16string> untilUpdated;
   for (const SupportedWindows& windows : kSupportedWindows) {
-    if (x64 && !windows.has64Bit) continue;
+    if (!HasEdition(windows, machine)) continue;
     const InstallerAnswer answer = AnswerFor(windows, pageCount);
     if (answer == InstallerAnswer::kRefused) refused.push_back(windows.name);
     if (answer == InstallerAnswer::kRefusedUntilUpdated) untilUpdated.push_back(windows.name);
@@ -77,8 +74,7 @@ std::u16string InstallerVersionProblem(PackagePlatform platform, std::int32_t pa
 }
 
 std::u16string PageCountProblem(PackagePlatform platform, std::int32_t pageCount) {
-  if (!Is64Bit(platform)) return {};
-  const std::int32_t minimum = platform == PackagePlatform::kArm64 ? kMinimumArm64 : kMinimum64Bit;
+  const std::int32_t minimum = MinimumPageCount(platform);
   if (pageCount >= minimum) return {};
   return u"its Template names the " + PlatformName(platform) +
          u" platform, for which the Page Count must be " +

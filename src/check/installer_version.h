@@ -14,12 +14,13 @@
 std::u16string InstallerVersionName(std::int32_t pageCount);
 
 // The Windows the launcher supports, oldest first, each with the Windows Installer it comes
-// with and the newest that Microsoft offers for it as an update.
+// with, the newest that Microsoft offers for it as an update and the machines it has editions
+// for.
 struct SupportedWindows {
   const char16_t* name;  // "XP SP2"; the first also carries "Windows"
   std::int32_t released;
   std::int32_t newest;
-  bool has64Bit;  // there is an x64 edition
+  std::uint16_t machines[3];  // IMAGE_FILE_MACHINE_*; 0: no more
 };
 extern const SupportedWindows kSupportedWindows[5];
 
@@ -28,8 +29,9 @@ enum class InstallerAnswer { kAccepted, kRefusedUntilUpdated, kRefused };
 // How the Windows Installer of `windows` answers a package that needs `pageCount`.
 InstallerAnswer AnswerFor(const SupportedWindows& windows, std::int32_t pageCount);
 
-// The warning for a package of `platform` that some supported Windows of that platform refuses
-// with 1613, naming them; empty when every one accepts it.
+// The warning for a package of `platform` that some supported Windows with an edition for its
+// machine refuses with 1613, naming them; empty when every one accepts it. A package of an
+// unknown platform is judged as an Intel one.
 std::u16string InstallerVersionProblem(PackagePlatform platform, std::int32_t pageCount);
 
 // The error for a 64-bit package whose Page Count is below what its platform needs (200 for

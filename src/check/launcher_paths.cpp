@@ -23,7 +23,7 @@ constexpr char16_t kOldestVersion[] = u"";
 // Runs the plug-in installation, or the provider installation with the run's options, on a
 // simulation of the run's start.
 PathRun Rerun(const RealSystem& real, PathRun run, const std::u16string& listedFirst) {
-  Simulation simulation(real, run.wow64);
+  Simulation simulation(real, *run.windows);
   simulation.installer.installed = run.installedProducts;
   simulation.files.listedFirst = listedFirst;
   SetupState state;
@@ -47,9 +47,9 @@ PathRun Rerun(const RealSystem& real, PathRun run, const std::u16string& listedF
 
 namespace {
 
-PathRun Simulate(const RealSystem& real, bool wow64, const SetupOptions& options,
+PathRun Simulate(const RealSystem& real, const WindowsKind& windows, const SetupOptions& options,
                  const std::map<std::u16string, SimulatedProduct>& installed, PathRun run) {
-  run.wow64 = wow64;
+  run.windows = &windows;
   run.options = options;
   run.installedProducts = installed;
   return Rerun(real, run, u"");
@@ -99,7 +99,7 @@ bool ReadConfiguration(const RealSystem& real, const std::u16string& productCode
                        const std::u16string& path, PackageConfiguration& configuration) {
   const Product* product = FindProduct(productCode);
   if (product == nullptr) return false;
-  Simulation simulation(real, false);
+  Simulation simulation(real, kWindowsKinds[0]);
   simulation.installer.installed[productCode] = {kOldestVersion, path};
   std::u16string pattern;
   if (BuildCarryOverArgs(simulation.sys, *product, kSilentRun, pattern) != 0) return false;
@@ -144,24 +144,25 @@ std::vector<PackageConfiguration> OfferedConfigurations(const RealSystem& real,
   return offered;
 }
 
-std::vector<PathRun> PluginPaths(const RealSystem& real, bool wow64) {
+std::vector<PathRun> PluginPaths(const RealSystem& real, const WindowsKind& windows) {
   PathRun run;
   run.productCode = kPluginProductCode;
   run.label = u"fresh installation";
-  std::vector<PathRun> runs{Simulate(real, wow64, {}, {}, run)};
+  std::vector<PathRun> runs{Simulate(real, windows, {}, {}, run)};
   run.label = u"replacement of an installed older plug-in";
-  runs.push_back(Simulate(real, wow64, {}, {{kPluginProductCode, {kOldestVersion, u""}}}, run));
+  runs.push_back(Simulate(real, windows, {}, {{kPluginProductCode, {kOldestVersion, u""}}}, run));
   return runs;
 }
 
-std::vector<PathRun> ProviderPaths(const RealSystem& real, const ProviderStep& step, bool wow64) {
+std::vector<PathRun> ProviderPaths(const RealSystem& real, const ProviderStep& step,
+                                   const WindowsKind& windows) {
   const Product& product = step.product;
   const std::u16string flag = OptionName(step.asked);
   const SetupOptions options = OptionsOf(real, flag);
   PathRun run;
   run.productCode = product.code;
   run.label = u"fresh installation, " + flag;
-  std::vector<PathRun> runs{Simulate(real, wow64, options, {}, run)};
+  std::vector<PathRun> runs{Simulate(real, windows, options, {}, run)};
 
   for (const PackageConfiguration& offered : OfferedConfigurations(real, product.code)) {
     PathRun asked = run;
@@ -178,7 +179,7 @@ std::vector<PathRun> ProviderPaths(const RealSystem& real, const ProviderStep& s
                          offered.level) +
           FragmentOption(step.languageFragment, offered.language);
       asked.label = u"fresh installation, " + commandLine;
-      runs.push_back(Simulate(real, wow64, OptionsOf(real, commandLine), {}, asked));
+      runs.push_back(Simulate(real, windows, OptionsOf(real, commandLine), {}, asked));
     }
 
     // As dialog 141 gives it, when it offers this level and language.
@@ -190,7 +191,7 @@ std::vector<PathRun> ProviderPaths(const RealSystem& real, const ProviderStep& s
       AppendDialogChoice(
           [&](int button) { return button == levelButton || button == languageButton; }, chosen);
       asked.label = u"fresh installation, " + commandLine + u", " + name + u" chosen";
-      runs.push_back(Simulate(real, wow64, chosen, {}, asked));
+      runs.push_back(Simulate(real, windows, chosen, {}, asked));
     }
 
     // The oldest installed version upgraded in place rather than refused.
@@ -198,18 +199,19 @@ std::vector<PathRun> ProviderPaths(const RealSystem& real, const ProviderStep& s
     const SimulatedProduct installed{minimum, offered.file};
     asked.label = u"upgrade of an installed " + name + u" " + product.name +
                   (minimum.empty() ? u"" : u" " + minimum);
-    runs.push_back(Simulate(real, wow64, options, {{product.code, installed}}, asked));
+    runs.push_back(Simulate(real, windows, options, {{product.code, installed}}, asked));
     if ((step.policy & kTakeOver) != 0) {
       asked.label = u"takeover of a " + name + u" " + product.name +
                     u" installed under the second product code";
-      runs.push_back(Simulate(real, wow64, options, {{step.takenOver->code, installed}}, asked));
+      runs.push_back(Simulate(real, windows, options, {{step.takenOver->code, installed}}, asked));
     }
   }
   return runs;
 }
 
-ImportFiles ImportFilesOf(const RealSystem& real, const ProviderStep& step, bool wow64) {
-  Simulation simulation(real, wow64);
+ImportFiles ImportFilesOf(const RealSystem& real, const ProviderStep& step,
+                          const WindowsKind& windows) {
+  Simulation simulation(real, windows);
   SetupState state;
   state.options = OptionsOf(real, OptionName(step.asked));
   InstallProviders(simulation.sys, state, kSilentRun);

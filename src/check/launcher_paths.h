@@ -30,8 +30,8 @@ struct PathRun {
   std::uint32_t result = 0;             // the launcher's result for the run
   std::vector<std::uint16_t> messages;  // the message boxes chosen, in order
 
-  // The start: the platform, the options and the products installed.
-  bool wow64 = false;
+  // The start: the kind of Windows, the options and the products installed.
+  const WindowsKind* windows = &kWindowsKinds[0];
   SetupOptions options;
   std::map<std::u16string, SimulatedProduct> installedProducts;
 
@@ -72,13 +72,14 @@ std::vector<std::u16string> ListPackageFiles(const RealSystem& real, const std::
 std::vector<PackageConfiguration> OfferedConfigurations(const RealSystem& real,
                                                         const std::u16string& productCode);
 
-// Every path of the plug-in, or of a provider step, on 32-bit (`wow64` false) or 64-bit
-// Windows, in report order. A step's paths: its fresh installation; then per configuration the
+// Every path of the plug-in, or of a provider step, on the kind of Windows `windows`, in report
+// order. A step's paths: its fresh installation; then per configuration the
 // packages offer, its fresh installation as the options of its pattern's fragments ask for it,
 // as dialog 141 chooses it (with kAsChosen), the upgrade of an installed copy of the oldest
 // version upgraded in place, and the takeover of a copy under the second code (with kTakeOver).
-std::vector<PathRun> PluginPaths(const RealSystem& real, bool wow64);
-std::vector<PathRun> ProviderPaths(const RealSystem& real, const ProviderStep& step, bool wow64);
+std::vector<PathRun> PluginPaths(const RealSystem& real, const WindowsKind& windows);
+std::vector<PathRun> ProviderPaths(const RealSystem& real, const ProviderStep& step,
+                                   const WindowsKind& windows);
 
 // The file names that a step's registry and ACL imports hand to regedit and regini; empty where
 // the launcher runs no such import.
@@ -86,4 +87,5 @@ struct ImportFiles {
   std::u16string registry;
   std::u16string acl;
 };
-ImportFiles ImportFilesOf(const RealSystem& real, const ProviderStep& step, bool wow64);
+ImportFiles ImportFilesOf(const RealSystem& real, const ProviderStep& step,
+                          const WindowsKind& windows);

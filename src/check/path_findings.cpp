@@ -56,8 +56,8 @@ bool EndedByRefusal(const PathRun& run) {
 std::u16string RefusalText(const std::u16string& file, const PathRun& run) {
   const PlatformRefusal& refusal = EndingRefusal(run.refusals);
   const std::u16string platform = PlatformName(refusal.platform);
-  const std::u16string where =
-      u" on " + WindowsName(run.wow64) + u" with " + DecimalText(kErrorPlatformUnsupported);
+  const std::u16string where = u" on " + std::u16string(run.windows->name) + u" with " +
+                               DecimalText(kErrorPlatformUnsupported);
   if (refusal.atInstall) return u"msiexec refuses this " + platform + u" package" + where;
   std::u16string text = u"the version check opens " +
                         (file.empty() ? u"that " + platform : file + u", an " + platform) +

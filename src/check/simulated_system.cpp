@@ -66,7 +66,7 @@ bool SimulatedPlatformRule::Accepts(const std::u16string& path, bool atInstall) 
   PackageSummary summary;
   if (summaries_.ReadSummary(path, summary) != 0) return true;
   const PackagePlatform platform = PlatformOfTemplate(summary.templateValue);
-  if (RunsOn(platform, wow64_)) return true;
+  if (RunsOn(platform, windows_)) return true;
   refusals.push_back({path, platform, atInstall});
   return false;
 }
@@ -151,23 +151,15 @@ std::vector<FindEntry> SimulatedFiles::ListInOrder(const std::u16string& pattern
 }
 
 SearchHandle SimulatedFiles::FindFirst(const char16_t* pattern, FindEntry* entry) {
-  Listing listing{ListInOrder(pattern), 1};
-  if (listing.entries.empty()) return kInvalidHandle<SearchHandle>;
-  *entry = listing.entries[0];
-  const auto search = static_cast<SearchHandle>(nextHandle_++);
-  listings_[search] = std::move(listing);
-  return search;
+  return handout_.Open(ListInOrder(pattern), entry);
 }
 
 bool SimulatedFiles::FindNext(SearchHandle search, FindEntry* entry) {
-  const auto it = listings_.find(search);
-  if (it == listings_.end() || it->second.next >= it->second.entries.size()) return false;
-  *entry = it->second.entries[it->second.next++];
-  return true;
+  return handout_.Next(search, entry);
 }
 
 bool SimulatedFiles::CloseFind(SearchHandle search) {
-  return listings_.erase(search) != 0;
+  return handout_.Close(search);
 }
 
 SysResult<std::uint32_t> SimulatedFiles::ReadCurrentDirectory(std::uint32_t bufferLength,
@@ -191,8 +183,9 @@ SysResult<std::uint32_t> SimulatedFiles::ReadWindowsDirectory(char16_t* buffer,
   return {AnswerDirectory(buffer, bufferLength), 0};
 }
 
-std::uint32_t SimulatedFiles::ReadFileAttributes(const char16_t*) {
-  return kFileAttributeNormal;
+std::uint32_t SimulatedFiles::ReadFileAttributes(const char16_t* path) {
+  if (std::u16string(path).rfind(kSimulatedSystemDirectory, 0) == 0) return kFileAttributeNormal;
+  return real_.ReadFileAttributes(path);
 }
 
 SysResult<CertStoreHandle> RecordingCerts::OpenStore(CertStoreProvider provider,
@@ -224,8 +217,19 @@ bool SimulatedPlatform::SplitCommandLine(const std::u16string& text,
   return true;
 }
 
+bool SimulatedPlatform::ReadNativeMachine(std::uint16_t* machine) {
+  *machine = windows_.machine;
+  return true;
+}
+
+bool SimulatedPlatform::ReadMachineAttributes(std::uint16_t machine, std::uint32_t* attributes) {
+  if (!windows_.runsX64) return false;
+  *attributes = machine == kMachineAmd64 || machine == windows_.machine ? kMachineUserEnabled : 0;
+  return true;
+}
+
 bool SimulatedPlatform::CallIsWow64Process(ProcAddress, ProcessHandle, int* isWow64) {
-  *isWow64 = wow64_ ? 1 : 0;
+  *isWow64 = windows_.machine != kMachineX86 ? 1 : 0;
   return true;
 }
 

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "check/check_inputs.h"
+#include "check/listing_cache.h"
 #include "check/package_platform.h"
 #include "check/recorded_trace.h"
 #include "common/win_errors.h"
@@ -24,22 +25,21 @@ struct PlatformRefusal {
 };
 
 // The platform rule of the simulated Windows, shared by its installer and its msiexec: a package
-// whose Template names a platform this Windows does not run is refused with 1633.
+// whose Template names a platform this kind of Windows does not run is refused with 1633.
 class SimulatedPlatformRule {
  public:
-  SimulatedPlatformRule(PackageSummaryReader& summaries, bool wow64)
-      : summaries_(summaries), wow64_(wow64) {}
+  SimulatedPlatformRule(PackageSummaryReader& summaries, const WindowsKind& windows)
+      : summaries_(summaries), windows_(windows) {}
 
   std::vector<PlatformRefusal> refusals;
 
   // True when this Windows runs the package at `path`, also when its Template cannot be read
   // (the real installer then reports its own error); otherwise the refusal is recorded.
   bool Accepts(const std::u16string& path, bool atInstall);
-  bool Wow64() const { return wow64_; }
 
  private:
   PackageSummaryReader& summaries_;
-  bool wow64_;
+  const WindowsKind& windows_;
 };
 
 // A product the simulated Windows Installer reports as installed.
@@ -102,8 +102,9 @@ class RecordingProcesses : public ProcessApi {
   std::uint32_t exitCode_ = 0;
 };
 
-// Directory listings, the current directory and full paths come from the real file system;
-// the system programs are taken as present without looking. A listing is read whole and handed
+// Directory listings, the current directory, full paths and the attributes of the distribution's
+// files come from the real file system; the system programs are taken as present without
+// looking. A listing is read whole and handed
 // out in the real order, or in the order of a medium that lists one file first.
 class SimulatedFiles : public FileApi {
  public:
@@ -127,17 +128,11 @@ class SimulatedFiles : public FileApi {
   std::uint32_t ReadFileAttributes(const char16_t* path) override;
 
  private:
-  struct Listing {
-    std::vector<FindEntry> entries;
-    std::size_t next = 0;
-  };
-
   // The entries of `pattern` in the real order, then moved for `listedFirst`.
   std::vector<FindEntry> ListInOrder(const std::u16string& pattern);
 
   FileApi& real_;
-  std::map<SearchHandle, Listing> listings_;
-  std::uintptr_t nextHandle_ = 1;
+  ListingHandout handout_;
 };
 
 // Certificate files are opened through the real system and recorded; the Root store never
@@ -173,10 +168,11 @@ class RecordingCerts : public CertApi {
   CertApi& real_;
 };
 
-// 32-bit or 64-bit Windows as asked; the last error comes from the real system.
+// The kind of Windows asked for; the last error comes from the real system.
 class SimulatedPlatform : public PlatformApi {
  public:
-  SimulatedPlatform(PlatformApi& real, bool wow64) : real_(real), wow64_(wow64) {}
+  SimulatedPlatform(PlatformApi& real, const WindowsKind& windows)
+      : real_(real), windows_(windows) {}
 
   std::uint32_t LastError() override { return real_.LastError(); }
   ProcessHandle CurrentProcess() override { return kInvalidHandle<ProcessHandle>; }
@@ -187,7 +183,12 @@ class SimulatedPlatform : public PlatformApi {
   bool ReadNtVersion(OsVersion*) override { return false; }
   ModuleHandle FindModule(const char16_t*) override { return 1; }
   ProcAddress FindProc(ModuleHandle, const char*) override { return 1; }
-  bool ReadNativeMachine(std::uint16_t*) override { return false; }
+  // IsWow64Process2: the kind's machine.
+  bool ReadNativeMachine(std::uint16_t* machine) override;
+  // GetMachineTypeAttributes as Windows 11 answers it where the kind runs x64 programs; missing,
+  // as on Windows 10, where it does not.
+  bool ReadMachineAttributes(std::uint16_t machine, std::uint32_t* attributes) override;
+  // WOW64 on every machine but x86.
   bool CallIsWow64Process(ProcAddress, ProcessHandle, int* isWow64) override;
   bool OpenToken(ProcessHandle, std::uint32_t, TokenHandle*) override { return false; }
   bool LookupPrivilege(const char16_t*, const char16_t*, Luid*) override { return false; }
@@ -202,7 +203,7 @@ class SimulatedPlatform : public PlatformApi {
 
  private:
   PlatformApi& real_;
-  bool wow64_;
+  const WindowsKind& windows_;
 };
 
 // No window is ever shown; message boxes are counted and answered with OK.
@@ -255,13 +256,13 @@ class NothingHeld final : public HoldersApi {
 
 // Everything one simulated run needs, wired into a System.
 struct Simulation {
-  Simulation(const RealSystem& real, bool wow64)
-      : rule(real.summaries, wow64),
+  Simulation(const RealSystem& real, const WindowsKind& windows)
+      : rule(real.summaries, windows),
         installer(real.packages, rule),
         files(real.files),
         processes(rule, trace),
         certs(real.certs),
-        platform(real.platform, wow64) {}
+        platform(real.platform, windows) {}
 
   RecordedTrace trace;
   SimulatedPlatformRule rule;

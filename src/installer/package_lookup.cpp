@@ -54,3 +54,11 @@ std::uint32_t FindPackageFile(const System& sys, std::u16string pattern, std::u1
   }
   return result;
 }
+
+bool HasPackageFile(const System& sys, const std::u16string& pattern) {
+  const System untraced{sys.installer, sys.files, sys.processes, sys.certs,
+                        sys.platform,  sys.ui,    sys.resources, sys.log,
+                        sys.resume,    NoTrace(), sys.tables,    sys.holders};
+  std::u16string path;
+  return FindPackageFile(untraced, pattern, path) == 0;
+}

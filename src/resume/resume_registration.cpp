@@ -152,7 +152,8 @@ bool Registration::Make(const std::u16string& pluginArgs) {
   if (const SysResult<bool> read = resume.ReadOwnPath(&ownPath); !read.value) {
     return Refuse("its own path is unreadable", read.error);
   }
-  const std::u16string pattern = kPlugin.packagePrefix + ArchitectureSuffix(sys_, state_.wow64);
+  const std::u16string pattern =
+      PackagePattern(sys_, RunningWindows(sys_, state_.wow64), kPlugin, std::u16string());
   if (const std::uint32_t found = FindPackageFile(sys_, pattern, package); found != 0) {
     return Refuse("no plug-in package", found);
   }

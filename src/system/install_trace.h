@@ -16,7 +16,8 @@ enum class ImportKind {
 
 class InstallTrace {
  public:
-  // A package pattern looked up one level down, and the full path found; empty when none was.
+  // A package pattern looked up one level down for the file taken, and the full path found;
+  // empty when none was. A look whether any file matches is no such lookup.
   virtual void PackageLookedUp(const std::u16string& /*pattern*/, const std::u16string& /*path*/) {}
   // The version check compared the installed version with `offered`, read from `package`.
   virtual void VersionCompared(const std::u16string& /*package*/,

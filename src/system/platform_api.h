@@ -68,6 +68,9 @@ class PlatformApi {
   // IsWow64Process2 of kernel32, looked up at run time: the native machine
   // (IMAGE_FILE_MACHINE_*). False where kernel32 lacks it (before Windows 10 1511).
   virtual bool ReadNativeMachine(std::uint16_t* native) = 0;
+  // GetMachineTypeAttributes of kernel32, looked up at run time: how programs of `machine` run
+  // here (MACHINE_ATTRIBUTES). False where kernel32 lacks it (before Windows 11) or it fails.
+  virtual bool ReadMachineAttributes(std::uint16_t machine, std::uint32_t* attributes) = 0;
   // Calls an IsWow64Process found by FindProc; `isWow64` receives the BOOL.
   virtual bool CallIsWow64Process(ProcAddress function, ProcessHandle process, int* isWow64) = 0;
 

@@ -177,3 +177,17 @@ bool WindowsPlatform::ReadNativeMachine(std::uint16_t* native) {
   return FindExport(GetModuleHandleW(L"kernel32.dll"), "IsWow64Process2", &isWow64Process2) &&
          isWow64Process2(GetCurrentProcess(), &process, native);
 }
+
+bool WindowsPlatform::ReadMachineAttributes(std::uint16_t machine, std::uint32_t* attributes) {
+  // HRESULT GetMachineTypeAttributes(USHORT, MACHINE_ATTRIBUTES*); MACHINE_ATTRIBUTES is a
+  // 32-bit flag enumeration.
+  using GetMachineTypeAttributesFunction = HRESULT(WINAPI*)(USHORT, DWORD*);
+  GetMachineTypeAttributesFunction getAttributes = nullptr;
+  DWORD answer = 0;
+  if (!FindExport(GetModuleHandleW(L"kernel32.dll"), "GetMachineTypeAttributes", &getAttributes) ||
+      FAILED(getAttributes(machine, &answer))) {
+    return false;
+  }
+  *attributes = answer;
+  return true;
+}

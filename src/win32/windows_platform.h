@@ -14,6 +14,7 @@ class WindowsPlatform : public PlatformApi {
   ModuleHandle FindModule(const char16_t* name) override;
   ProcAddress FindProc(ModuleHandle module, const char* name) override;
   bool ReadNativeMachine(std::uint16_t* native) override;
+  bool ReadMachineAttributes(std::uint16_t machine, std::uint32_t* attributes) override;
   bool CallIsWow64Process(ProcAddress function, ProcessHandle process, int* isWow64) override;
   bool OpenToken(ProcessHandle process, std::uint32_t access, TokenHandle* token) override;
   bool LookupPrivilege(const char16_t* systemName, const char16_t* name, Luid* luid) override;

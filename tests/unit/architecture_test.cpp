@@ -4,36 +4,6 @@
 
 namespace {
 
-struct Wow64Case {
-  const char* name;
-  bool hasKernel32;
-  bool hasIsWow64Process;
-  bool wow64;
-  bool isWow64;
-  std::u16string suffix;
-};
-
-class IsWow64Table : public InstallTest, public ::testing::WithParamInterface<Wow64Case> {};
-
-TEST_P(IsWow64Table, AnswersFromIsWow64ProcessWhenItExists) {
-  const Wow64Case& c = GetParam();
-  fake.platform.hasKernel32 = c.hasKernel32;
-  fake.platform.hasIsWow64Process = c.hasIsWow64Process;
-  fake.platform.wow64 = c.wow64;
-  Wow64Cache cache;
-  EXPECT_EQ(c.isWow64, IsWow64(fake.sys, cache, false));
-  EXPECT_EQ(c.isWow64, IsWow64(fake.sys, cache, true));
-  EXPECT_EQ(Utf8(c.suffix), Utf8(ArchitectureSuffix(fake.sys, cache)));
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Cases, IsWow64Table,
-    ::testing::Values(Wow64Case{"Wow64", true, true, true, true, u"*x64*"},
-                      Wow64Case{"Native32Bit", true, true, false, false, u"*win32*"},
-                      Wow64Case{"NoIsWow64Process", true, false, true, false, u"*win32*"},
-                      Wow64Case{"NoKernel32", false, true, true, false, u"*win32*"}),
-    [](const ::testing::TestParamInfo<Wow64Case>& param) { return param.param.name; });
-
 struct CacheCase {
   const char* name;
   bool hasKernel32;

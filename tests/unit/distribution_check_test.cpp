@@ -20,6 +20,10 @@ namespace {
 constexpr char16_t kForeignCode[] = u"{00000000-1111-2222-3333-444444444444}";
 const ProviderStep& kCspStep = kProviderSteps[0];
 const ProviderStep& kZazStep = kProviderSteps[1];
+const WindowsKind& k32Bit = kWindowsKinds[0];
+const WindowsKind& k64Bit = kWindowsKinds[1];
+const WindowsKind& kWindows11Arm = kWindowsKinds[2];
+const WindowsKind& kWindows10Arm = kWindowsKinds[3];
 
 // Summary information as a test gives it, by package path.
 class ScriptedSummaries : public PackageSummaryReader {
@@ -78,6 +82,8 @@ struct FakeDistribution : FileReader, CertificateReader {
   void ForeignOlderX64Plugin();
   void MisnamedOldCsp();
   void ZazWithJunkRegistryFile();
+  void WithoutArm64();
+  void Arm64PluginOnly();
 
   FakeSystem fake;
   ScriptedSummaries summaries;
@@ -114,7 +120,7 @@ TEST_F(DistributionTest, CspPathsFindWhatTheLauncherFinds) {
       {u"upgrade of an installed kc1* eng* CSP 3.6.5365", u"", 232},
       {u"takeover of a kc1* eng* CSP installed under the second product code", u"", 232},
   };
-  const std::vector<PathRun> runs = ProviderPaths(real, kCspStep, true);
+  const std::vector<PathRun> runs = ProviderPaths(real, kCspStep, k64Bit);
   ASSERT_EQ(expected.size(), runs.size());
   for (std::size_t i = 0; i < runs.size(); ++i) {
     SCOPED_TRACE(Utf8(expected[i].label));
@@ -136,21 +142,21 @@ TEST_F(DistributionTest, PluginAndZazPathsOn64BitWindows) {
   AddPackage(u"u\\ucsp-x64-eng.msi", kZazCspProductCode, u"4.0", u"1033", u"");
   AddPackage(u"u\\ucsp-x64-rus.msi", kZazCspProductCode, u"4.0", u"1049", u"");
 
-  const std::vector<PathRun> plugin = PluginPaths(real, true);
+  const std::vector<PathRun> plugin = PluginPaths(real, k64Bit);
   ASSERT_EQ(2u, plugin.size());
   EXPECT_EQ(u"C:\\dist\\p\\zirelcom-x64.msi", plugin[0].installed);
   EXPECT_EQ(u"", plugin[0].versionSource);
   EXPECT_EQ(u"C:\\dist\\p\\zirelcom-x64.msi", plugin[1].installed);
   EXPECT_EQ(u"C:\\dist\\p\\zirelcom-win32.msi", plugin[1].versionSource);
 
-  const std::vector<PathRun> zaz = ProviderPaths(real, kZazStep, true);
+  const std::vector<PathRun> zaz = ProviderPaths(real, kZazStep, k64Bit);
   ASSERT_EQ(3u, zaz.size());
   EXPECT_EQ(u"C:\\dist\\u\\ucsp-x64-eng.msi", zaz[0].installed);
   EXPECT_EQ(u"upgrade of an installed rus* ZAZ CSP", zaz[2].label);
   EXPECT_EQ(u"C:\\dist\\u\\ucsp-x64-rus.msi", zaz[2].installed);
   EXPECT_EQ(u"rus*", zaz[2].language);
 
-  const ImportFiles files = ImportFilesOf(real, kZazStep, true);
+  const ImportFiles files = ImportFilesOf(real, kZazStep, k64Bit);
   EXPECT_EQ(u"ZAZ_x64_2.reg", files.registry);
   EXPECT_EQ(u"ZAZ_acl_x64.acl", files.acl);
   EXPECT_TRUE(fake.processes.started.empty());
@@ -173,7 +179,7 @@ struct RunFields {
 // On 64-bit Windows with the product installed in its oldest version, where a rule reruns it.
 PathRun RunOf(const RunFields& fields) {
   PathRun run;
-  run.wow64 = true;
+  run.windows = &k64Bit;
   run.installedProducts[fields.productCode] = {u"", u""};
   run.label = fields.label;
   run.productCode = fields.productCode;
@@ -272,31 +278,34 @@ TEST_F(DistributionTest, AgreementRules) {
 
 // The platform field of the Template as the installer reads it, and which Windows runs what.
 TEST(PackagePlatformTest, TemplateNameAndWindows) {
+  constexpr bool y = true, n = false;
   const struct {
     const char16_t* value;
     PackagePlatform platform;
-    bool on32;
-    bool on64;
+    bool runs[4];  // on 32-bit, 64-bit Windows, Windows 11 on Arm, Windows 10 on Arm
   } rows[] = {
-      {u"Intel;1049", PackagePlatform::kIntel, true, true},
-      {u";1033", PackagePlatform::kIntel, true, true},
-      {u"Intel ;1033,2046", PackagePlatform::kIntel, true, true},
-      {u"x64;1049", PackagePlatform::kX64, false, true},
-      {u"AMD64;1049", PackagePlatform::kX64, false, true},
-      {u"Intel64;1033", PackagePlatform::kIntel64, false, false},
-      {u"Arm64;0", PackagePlatform::kArm64, false, false},
-      {u"Arm;0", PackagePlatform::kArm, false, false},
-      {u"Sparc;0", PackagePlatform::kUnknown, true, true},
+      {u"Intel;1049", PackagePlatform::kIntel, {y, y, y, y}},
+      {u";1033", PackagePlatform::kIntel, {y, y, y, y}},
+      {u"Intel ;1033,2046", PackagePlatform::kIntel, {y, y, y, y}},
+      {u"x64;1049", PackagePlatform::kX64, {n, y, y, n}},
+      {u"AMD64;1049", PackagePlatform::kX64, {n, y, y, n}},
+      {u"Intel64;1033", PackagePlatform::kIntel64, {n, n, n, n}},
+      {u"Arm64;0", PackagePlatform::kArm64, {n, n, y, y}},
+      {u"Arm;0", PackagePlatform::kArm, {n, n, n, n}},
+      {u"Sparc;0", PackagePlatform::kUnknown, {y, y, y, y}},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(Utf8(row.value));
     EXPECT_EQ(row.platform, PlatformOfTemplate(row.value));
-    EXPECT_EQ(row.on32, RunsOn(row.platform, false));
-    EXPECT_EQ(row.on64, RunsOn(row.platform, true));
+    for (int i = 0; i < 4; ++i) {
+      EXPECT_EQ(row.runs[i], RunsOn(row.platform, kWindowsKinds[i])) << Utf8(kWindowsKinds[i].name);
+    }
   }
   EXPECT_EQ(PackagePlatform::kIntel, PlatformOfName(u"zirelcom-WIN32.msi"));
   EXPECT_EQ(PackagePlatform::kIntel, PlatformOfName(u"csp-x86- kc1-rus.msi"));
   EXPECT_EQ(PackagePlatform::kX64, PlatformOfName(u"ucsp-amd64-rus.msi"));
+  EXPECT_EQ(PackagePlatform::kArm64, PlatformOfName(u"zirelcom-ARM64.msi"));
+  EXPECT_EQ(PackagePlatform::kUnknown, PlatformOfName(u"csp-arm64-x64.msi"));
   EXPECT_EQ(PackagePlatform::kUnknown, PlatformOfName(u"zirelcom.msi"));
   EXPECT_EQ(PackagePlatform::kUnknown, PlatformOfName(u"zirelcom-win32-x64.msi"));
 }
@@ -311,7 +320,7 @@ void FakeDistribution::AnotherPlatformFirst() {
 
 TEST_F(DistributionTest, PackagesOfAnotherPlatformAreRefused) {
   AnotherPlatformFirst();
-  const std::vector<PathRun> runs = PluginPaths(real, false);
+  const std::vector<PathRun> runs = PluginPaths(real, k32Bit);
   ASSERT_EQ(2u, runs.size());
   ReportLine fresh = Evaluate(runs[0]);
   EXPECT_EQ(u"b\\zirelcom-win32.msi", fresh.file);
@@ -331,7 +340,7 @@ TEST_F(DistributionTest, PackagesOfAnotherPlatformAreRefused) {
       u"with 1633",
       replacement.findings[0].text);
   EXPECT_TRUE(fake.processes.started.empty());
-  for (const PathRun& run : PluginPaths(real, true)) EXPECT_EQ(0u, run.result) << Utf8(run.label);
+  for (const PathRun& run : PluginPaths(real, k64Bit)) EXPECT_EQ(0u, run.result) << Utf8(run.label);
 
   ReportSection files;
   CheckPackageSummaries(real, PackageTable(real), u"C:\\dist", files);
@@ -341,6 +350,99 @@ TEST_F(DistributionTest, PackagesOfAnotherPlatformAreRefused) {
       u"named for Intel Windows, but its Template \"x64;1049\" names the x64 platform: the "
       u"launcher picks packages by name",
       files.lines[0].findings[0].text);
+}
+
+// Windows on Arm takes the arm64 package where there is one, else x64 on Windows 11 and win32
+// on Windows 10; the settings files follow the package taken. The version check on Windows 10
+// passes over the x64 package it meets.
+void FakeDistribution::WithoutArm64() {
+  AddPackage(u"p\\zirelcom-win32.msi", kPluginProductCode, u"3.0.0", u"1049", u"");
+  AddPackage(u"p\\zirelcom-x64.msi", kPluginProductCode, u"3.0.0", u"1049", u"", u"x64");
+  AddPackage(u"u\\ucsp-win32-rus.msi", kZazCspProductCode, u"4.0", u"1049", u"");
+  AddPackage(u"u\\ucsp-x64-rus.msi", kZazCspProductCode, u"4.0", u"1049", u"", u"x64");
+  for (const char16_t* name : {u"ZAZ_x86_2.reg", u"ZAZ_x64_2.reg"}) fileBytes[name] = "REGEDIT4";
+  for (const char16_t* name : {u"ZAZ_acl_x86.acl", u"ZAZ_acl_x64.acl"}) fileBytes[name] = "acl";
+}
+
+void FakeDistribution::Arm64PluginOnly() {
+  WithoutArm64();
+  AddPackage(u"p\\zirelcom-arm64.msi", kPluginProductCode, u"3.0.0", u"1049", u"", u"Arm64", 500);
+}
+
+TEST_F(DistributionTest, PathsOnWindowsOnArm) {
+  Arm64PluginOnly();
+  const struct {
+    const WindowsKind& windows;
+    std::u16string zaz;
+    std::u16string registry;
+  } rows[] = {
+      {kWindows11Arm, u"C:\\dist\\u\\ucsp-x64-rus.msi", u"ZAZ_x64_2.reg"},
+      {kWindows10Arm, u"C:\\dist\\u\\ucsp-win32-rus.msi", u"ZAZ_x86_2.reg"},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(Utf8(row.windows.name));
+    for (const PathRun& run : PluginPaths(real, row.windows)) {
+      EXPECT_EQ(u"C:\\dist\\p\\zirelcom-arm64.msi", run.installed) << Utf8(run.label);
+      EXPECT_EQ(0u, run.result);
+    }
+    for (const PathRun& run : ProviderPaths(real, kZazStep, row.windows)) {
+      EXPECT_EQ(row.zaz, run.installed) << Utf8(run.label);
+      EXPECT_EQ(0u, run.result);
+    }
+    EXPECT_EQ(row.registry, ImportFilesOf(real, kZazStep, row.windows).registry);
+  }
+
+  // The look whether arm64 packages are there at all ("ucsp*arm64*", two matches) is no lookup
+  // of a file to take; the arm64 settings files missing, the x64 ones are imported.
+  AddPackage(u"u\\ucsp-arm64-eng.msi", kZazCspProductCode, u"4.0", u"1033", u"", u"Arm64", 500);
+  AddPackage(u"u\\ucsp-arm64-rus.msi", kZazCspProductCode, u"4.0", u"1049", u"", u"Arm64", 500);
+  const PathRun upgrade = ProviderPaths(real, kZazStep, kWindows11Arm).back();
+  EXPECT_EQ(u"upgrade of an installed rus* ZAZ CSP", upgrade.label);
+  EXPECT_EQ((std::vector<std::u16string>{u"ucsp*.msi", u"ucsp*arm64*rus*"}), upgrade.lookups);
+  EXPECT_EQ(u"ZAZ_x64_2.reg", ImportFilesOf(real, kZazStep, kWindows11Arm).registry);
+}
+
+// The Arm kinds are simulated, after the others, only where some product has arm64 packages.
+// Without any, one note says what they take, in no total and no exit code; beside the arm64
+// plug-in, the ZAZ CSP without one is a warning.
+TEST_F(DistributionTest, WindowsOnArmSimulatedWithArm64Packages) {
+  WithoutArm64();
+  std::vector<std::u16string> titles;
+  for (const char16_t* windows :
+       {u"32-bit Windows", u"64-bit Windows", u"Windows 11 on Arm", u"Windows 10 on Arm"}) {
+    for (const char16_t* paths : {u"Plug-in, ", u"ZAZ CSP, ", u"ZAZ CSP imports, "}) {
+      titles.push_back(paths + std::u16string(windows));
+    }
+  }
+  titles.push_back(u"Files");
+  const auto titlesOf = [](const CheckReport& report) {
+    std::vector<std::u16string> found;
+    for (const ReportSection& section : report.sections) found.push_back(section.title);
+    return found;
+  };
+
+  const CheckReport without = Check();
+  std::vector<std::u16string> withoutTitles = titles;
+  withoutTitles.erase(withoutTitles.begin() + 6, withoutTitles.end() - 1);
+  EXPECT_EQ(withoutTitles, titlesOf(without));
+  const std::string note =
+      "  arm64 packages \xE2\x86\x92 none\r\n    note: no arm64 packages: Windows 11 on Arm "
+      "takes the x64 packages, Windows 10 on Arm the win32 ones\r\n\r\nDetection";
+  EXPECT_NE(std::string::npos, RenderText(without).find(note)) << RenderText(without);
+  EXPECT_EQ(0, CheckExitCode(without));
+
+  AddPackage(u"p\\zirelcom-arm64.msi", kPluginProductCode, u"3.0.0", u"1049", u"", u"Arm64", 500);
+  const CheckReport with = Check();
+  EXPECT_EQ(titles, titlesOf(with));
+  const ReportLine& last = with.sections.back().lines.back();
+  EXPECT_EQ(u"arm64 packages of the ZAZ CSP", last.path);
+  ASSERT_EQ(1u, last.findings.size());
+  EXPECT_EQ(FindingId::kProductWithoutArm64Package, last.findings[0].id);
+  EXPECT_EQ(
+      u"on Windows 11 on Arm the x64 ZAZ CSP is installed, registered for native ARM64 programs, "
+      u"which cannot load it",
+      last.findings[0].text);
+  EXPECT_EQ(1, CheckExitCode(with));
 }
 
 // How each supported Windows answers a package that needs the Page Count's Windows Installer:
@@ -371,7 +473,8 @@ TEST(InstallerVersionTest, PageCountAgainstSupportedWindows) {
 
 // The Files part gives each package whose summary is a problem, with its Page Count and the
 // Windows Installer it needs: a version that some supported Windows of its platform lacks
-// (x64 has no Windows 2000), a 64-bit package below its platform's minimum.
+// (x64 has no Windows 2000, Arm64 nothing older than Windows 10), a 64-bit package below its
+// platform's minimum, an arm64 name on an x64 package.
 void FakeDistribution::PageCountPackages() {
   AddPackage(u"a\\zirelcom-arm64.msi", kPluginProductCode, u"3.0.0", u"1049", u"", u"Arm64", 405);
   AddPackage(u"c\\csp-win32- kc1-rus.msi", kCspProductCode, u"3.6.7000", u"1049", u"kc1", u"Intel",
@@ -381,6 +484,7 @@ void FakeDistribution::PageCountPackages() {
   AddPackage(u"p\\zirelcom-win32.msi", kPluginProductCode, u"3.0.0", u"1049", u"", u"Intel", 500);
   AddPackage(u"p\\zirelcom-x64.msi", kPluginProductCode, u"3.0.0", u"1049", u"", u"x64", 150);
   AddPackage(u"u\\ucsp-x64-rus.msi", kZazCspProductCode, u"4.0", u"1049", u"", u"x64", 200);
+  AddPackage(u"u\\ucsp-arm64-rus.msi", kZazCspProductCode, u"4.0", u"1049", u"", u"x64", 200);
 }
 
 TEST_F(DistributionTest, PageCountFindings) {
@@ -410,11 +514,14 @@ TEST_F(DistributionTest, PageCountFindings) {
       {u"p\\zirelcom-x64.msi",
        u"error: its Template names the x64 platform, for which the Page Count must be 200 or "
        u"more"},
+      {u"u\\ucsp-arm64-rus.msi",
+       u"error: named for Arm64 Windows, but its Template \"x64;1049\" names the x64 platform: the "
+       u"launcher picks packages by name"},
   };
   EXPECT_EQ(expected, found);
   const std::vector<std::pair<std::u16string, std::u16string>> facts = {
       {u"Page Count", u"500"}, {u"Windows Installer", u"5.0"}};
-  ASSERT_EQ(5u, files.lines.size());
+  ASSERT_EQ(6u, files.lines.size());
   EXPECT_EQ(facts, files.lines[3].facts);
 }
 
@@ -428,7 +535,7 @@ void FakeDistribution::ListingOrderPackages() {
 
 TEST_F(DistributionTest, ListingOrderFindings) {
   ListingOrderPackages();
-  const std::vector<PathRun> runs = ProviderPaths(real, kCspStep, false);
+  const std::vector<PathRun> runs = ProviderPaths(real, kCspStep, k32Bit);
   ASSERT_EQ(5u, runs.size());
   ReportLine fresh = Evaluate(runs[0]);
   ASSERT_EQ(1u, fresh.findings.size());
@@ -629,6 +736,8 @@ TEST(FindingKindsTest, EachFoundByTheCheck) {
       {F::kNamedForOtherPlatform, &D::AnotherPlatformFirst, u"b\\zirelcom-win32.msi"},
       {F::kPageCountBelowPlatform, &D::PageCountPackages, u"p\\zirelcom-x64.msi"},
       {F::kPackageNeedsNewerInstaller, &D::PageCountPackages, u"p\\zirelcom-win32.msi"},
+      {F::kArm64PackagesAbsent, &D::WithoutArm64, u"arm64 packages"},
+      {F::kProductWithoutArm64Package, &D::Arm64PluginOnly, u"arm64 packages of the ZAZ CSP"},
       {F::kPackageAtTopLevel, &D::UnreachableFiles, u"top.msi"},
       {F::kPackageInSkippedFolder, &D::UnreachableFiles, u".hidden\\csp-x64- kc2-rus.msi"},
       {F::kPackageTwoLevelsDown, &D::UnreachableFiles, u"p\\deep\\z.msi"},

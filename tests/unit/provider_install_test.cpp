@@ -1,5 +1,8 @@
 #include "actions/provider_install.h"
 
+#include <algorithm>
+
+#include "actions/architecture.h"
 #include "actions/package_install.h"
 
 #include "common/product_catalogue.h"
@@ -301,7 +304,7 @@ TEST_F(ProvidersTest, OnlyZazCspAsksNothingAboutTheCsp) {
   EXPECT_EQ(0u, Run(false));
   EXPECT_EQ(std::vector<std::u16string>{kZazCspProductCode}, fake.installer.productStateQueries);
   EXPECT_EQ((std::vector<std::string>{kZazFresh, kRegedit, kRegini}), CommandLines());
-  EXPECT_EQ(2, fake.platform.isWow64Calls);  // suffix first, then the import files
+  EXPECT_EQ(1, fake.platform.isWow64Calls);  // the import files follow the package taken
 }
 
 TEST_F(ProvidersTest, MissingZazPackageSilentShowsNothingAndStillAddsCertificates) {
@@ -334,13 +337,16 @@ TEST_F(ProvidersTest, TooOldCspSkipsTheZazStage) {
   EXPECT_TRUE(fake.certs.events.empty());
 }
 
+// A machine as the launcher sees it, what the distribution has for it, and what it takes.
 struct PlatformCase {
   const char* name;
-  bool wow64;
-  std::vector<std::string> commands;
-  // What the trace gives the checker: the packages installed, the files of the registry
-  // import and of the ACL import.
-  std::vector<std::u16string> packages;
+  bool isWow64;           // IsWow64Process's answer
+  std::uint16_t native;   // IsWow64Process2's; 0: no such function
+  int x64Attributes;      // GetMachineTypeAttributes for x64; -1: no such function
+  bool arm64Packages;     // the distribution has arm64 packages of both providers
+  bool arm64Settings;     // ... and the ZAZ CSP's arm64 settings files
+  const char16_t* taken;  // the platform of the packages installed
+  // What the trace gives the checker: the files of the registry import and of the ACL import.
   std::u16string registryFile;
   std::u16string aclFile;
 };
@@ -349,51 +355,89 @@ class ProvidersPlatform : public ProvidersTest,
                           public ::testing::WithParamInterface<PlatformCase> {};
 
 TEST_P(ProvidersPlatform, ChoosesPackagesAndImportFilesOfThePlatform) {
-  fake.platform.wow64 = GetParam().wow64;
+  const PlatformCase& c = GetParam();
+  fake.platform.wow64 = c.isWow64;
+  fake.platform.nativeMachine = c.native;
+  fake.platform.x64Attributes = c.x64Attributes;
+  if (c.arm64Packages) {
+    AddPackage(u"C:\\dist\\arm64\\csp-arm64-kc1-rus.msi", u"3.6.7000");
+    AddPackage(u"C:\\dist\\arm64\\ucsp-arm64-eng.msi", u"2.0");
+  }
+  if (c.arm64Settings) {
+    fake.files.AddFile(u"C:\\dist\\ZAZ_arm64_2.reg");
+    fake.files.AddFile(u"C:\\dist\\ZAZ_acl_arm64.acl");
+  }
   state.options.installCsp = true;
   state.options.installUcsp = true;
   state.options.kcPattern = u"kc1*";
   state.options.langPattern = u"rus*";
   EXPECT_EQ(0u, Run(false));
-  EXPECT_EQ(GetParam().commands, CommandLines());
-  EXPECT_EQ(GetParam().packages, fake.trace.PackagesInstalled());
+  const std::u16string taken = c.taken;
+  EXPECT_EQ(
+      (std::vector<std::u16string>{u"C:\\dist\\" + taken + u"\\csp-" + taken + u"-kc1-rus.msi",
+                                   u"C:\\dist\\" + taken + u"\\ucsp-" + taken + u"-eng.msi"}),
+      fake.trace.PackagesInstalled());
   const auto imports = fake.trace.All<RecordedTrace::Import>();
   ASSERT_EQ(2u, imports.size());
   EXPECT_EQ(ImportKind::kRegistry, imports[0].kind);
-  EXPECT_EQ(GetParam().registryFile, imports[0].file);
+  EXPECT_EQ(c.registryFile, imports[0].file);
   EXPECT_EQ(ImportKind::kAcl, imports[1].kind);
-  EXPECT_EQ(GetParam().aclFile, imports[1].file);
+  EXPECT_EQ(c.aclFile, imports[1].file);
+  // On 64-bit ARM Windows the x86 launcher sees the registry views and folders of 64-bit Windows.
+  EXPECT_EQ(c.isWow64 || c.native == 0xAA64, IsWow64(fake.sys, state.wow64, true));
 }
+
+constexpr std::uint16_t kX86 = 0x014C, kAmd64 = 0x8664, kArm64 = 0xAA64;
 
 INSTANTIATE_TEST_SUITE_P(
     Platforms, ProvidersPlatform,
     ::testing::Values(
-        PlatformCase{"Wow64",
-                     true,
-                     {"msiexec /qn /i \"C:\\dist\\x64\\csp-x64-kc1-rus.msi\" C=1  REBOOT=R",
-                      "msiexec /qn /i \"C:\\dist\\x64\\ucsp-x64-eng.msi\" U=1  REBOOT=R",
-                      "regedit /s ZAZ_x64_2.reg", "regini ZAZ_acl_x64.acl"},
-                     {u"C:\\dist\\x64\\csp-x64-kc1-rus.msi", u"C:\\dist\\x64\\ucsp-x64-eng.msi"},
-                     u"ZAZ_x64_2.reg",
+        PlatformCase{"Wow64", true, 0, -1, false, false, u"x64", u"ZAZ_x64_2.reg",
                      u"ZAZ_acl_x64.acl"},
-        PlatformCase{
-            "Native32Bit",
-            false,
-            {kCspFresh, kZazFresh, kRegedit, kRegini},
-            {u"C:\\dist\\win32\\csp-win32-kc1-rus.msi", u"C:\\dist\\win32\\ucsp-win32-eng.msi"},
-            u"ZAZ_x86_2.reg",
-            u"ZAZ_acl_x86.acl"}),
+        PlatformCase{"Native32Bit", false, 0, -1, false, false, u"win32", u"ZAZ_x86_2.reg",
+                     u"ZAZ_acl_x86.acl"},
+        PlatformCase{"Native32BitWithIsWow64Process2", false, kX86, -1, true, true, u"win32",
+                     u"ZAZ_x86_2.reg", u"ZAZ_acl_x86.acl"},
+        PlatformCase{"X64IgnoresArm64Packages", true, kAmd64, 1, true, true, u"x64",
+                     u"ZAZ_x64_2.reg", u"ZAZ_acl_x64.acl"},
+        PlatformCase{"Windows11OnArm", true, kArm64, 1, true, true, u"arm64", u"ZAZ_arm64_2.reg",
+                     u"ZAZ_acl_arm64.acl"},
+        PlatformCase{"Windows11OnArmWithoutArm64Settings", true, kArm64, 1, true, false, u"arm64",
+                     u"ZAZ_x64_2.reg", u"ZAZ_acl_x64.acl"},
+        PlatformCase{"Windows11OnArmWithoutArm64Packages", true, kArm64, 1, false, true, u"x64",
+                     u"ZAZ_x64_2.reg", u"ZAZ_acl_x64.acl"},
+        // IsWow64Process answered FALSE for the x86 launcher there, and x64 programs do not run.
+        PlatformCase{"Windows10OnArm", false, kArm64, -1, true, true, u"arm64", u"ZAZ_arm64_2.reg",
+                     u"ZAZ_acl_arm64.acl"},
+        PlatformCase{"Windows10OnArmWithoutArm64Packages", false, kArm64, -1, false, false,
+                     u"win32", u"ZAZ_x86_2.reg", u"ZAZ_acl_x86.acl"},
+        PlatformCase{"ArmWithoutX64UserMode", true, kArm64, 0, false, false, u"win32",
+                     u"ZAZ_x86_2.reg", u"ZAZ_acl_x86.acl"}),
     [](const ::testing::TestParamInfo<PlatformCase>& param) { return param.param.name; });
 
-TEST_F(ProvidersTest, ImportFilesNeedASuccessfulWow64Answer) {
+TEST_F(ProvidersTest, X64PackageOnWindows11OnArmIsLogged) {
+  fake.platform.nativeMachine = 0xAA64;
+  fake.platform.x64Attributes = 1;
+  fake.platform.wow64 = true;
+  state.options.installUcsp = true;
+  EXPECT_EQ(0u, Run(false));
+  EXPECT_NE(std::find(fake.log.lines.begin(), fake.log.lines.end(),
+                      u"ZAZ CSP: no arm64 package, the x64 package is taken: native ARM64 "
+                      u"programs find it registered but cannot load it"),
+            fake.log.lines.end());
+}
+
+// The import files follow the package taken, also where IsWow64Process failed but answered.
+TEST_F(ProvidersTest, ImportFilesFollowThePackageTaken) {
   FailingWow64Platform platform(fake.kernel);
   System sys{fake.installer, fake.files, fake.processes, fake.certs,
              platform,       fake.ui,    fake.resources};
   state.options.installUcsp = true;
   EXPECT_EQ(0u, InstallProviders(sys, state, fake.PromptsFor(false)));
-  EXPECT_EQ((std::vector<std::string>{
-                "msiexec /qn /i \"C:\\dist\\x64\\ucsp-x64-eng.msi\"  REBOOT=R", kRegedit, kRegini}),
-            CommandLines());
+  EXPECT_EQ(
+      (std::vector<std::string>{"msiexec /qn /i \"C:\\dist\\x64\\ucsp-x64-eng.msi\"  REBOOT=R",
+                                "regedit /s ZAZ_x64_2.reg", "regini ZAZ_acl_x64.acl"}),
+      CommandLines());
 }
 
 TEST_F(ProvidersTest, NoProviderFlagsDoNothingButTheSuffix) {

@@ -1,7 +1,8 @@
 """The distribution checker under Wine: the demo distribution gives only the findings that
-depend on the medium's listing order, its detection facts, and installs nothing; with one CSP
-configuration per platform it checks clean; the demo with one fault from the fixtures gives
-exactly that fault's findings and exit code besides. build_distributions builds the distribution
+depend on the medium's listing order and the note that it has no arm64 packages, its detection
+facts, and installs nothing; with one CSP configuration per platform it checks clean; the demo
+with one fault from the fixtures, or with arm64 packages, gives exactly that change's findings and
+exit code besides. build_distributions builds the distribution
 of each scenario outside one, for scripts/compare-reports."""
 
 import json
@@ -18,6 +19,9 @@ from .installer_operations import run_windows_program
 CSP_CODE = "{6E1B37A2-0C94-4D58-A1F3-2B7C9E05D841}"
 ZAZ_CODE = "{3D7E90B5-A241-4C6E-9F08-57B2E1C4A396}"
 _PLATFORMS = (("32-bit Windows", "win32"), ("64-bit Windows", "x64"))
+# Windows on Arm, with the platform it takes where a product has no arm64 package.
+_ARM_FALLBACKS = (("Windows 11 on Arm", "x64"), ("Windows 10 on Arm", "win32"))
+_ARM64 = tuple((windows, "arm64") for windows, _ in _ARM_FALLBACKS)
 
 
 def _make_demo(layout, dist):
@@ -55,9 +59,9 @@ def _csp_files(arch, blank=" "):
             for level, language in _CSP_CONFIGURATIONS]
 
 
-def _plain_csp_matches(blank=" "):
+def _plain_csp_matches(blank=" ", platforms=_PLATFORMS):
     findings = []
-    for platform, arch in _PLATFORMS:
+    for platform, arch in platforms:
         names = _csp_files(arch, blank)
         findings.append((f"CSP, {platform}", "fresh installation, -csp", "warning",
                          "pattern-matches-several-files", f'"csp*{arch}* " matches 4 files: ' + ", ".join(names[:-1]) + " and "
@@ -66,10 +70,16 @@ def _plain_csp_matches(blank=" "):
     return findings
 
 
+_NO_ARM64 = ("Files", "arm64 packages", "note", "arm64-packages-absent",
+             "no arm64 packages: Windows 11 on Arm takes the x64 packages, Windows 10 on Arm the "
+             "win32 ones")
+
+
 def _demo_findings():
-    """What the demo gives: only that plain -csp takes whichever configuration the medium lists
-    first. A 64-bit package met first by a version check on 32-bit Windows is passed over."""
-    return _plain_csp_matches()
+    """What the demo gives: that plain -csp takes whichever configuration the medium lists first,
+    and the note that it has no arm64 packages. A 64-bit package met first by a version check on
+    32-bit Windows is passed over."""
+    return _plain_csp_matches() + [_NO_ARM64]
 
 
 def _needs(*files):
@@ -88,6 +98,11 @@ _DEMO_DETECTION = (
     + _needs("ucsp\\ucsp-win32-rus.msi", "ucsp\\ucsp-x64-rus.msi"))
 
 
+def _titles(*windows):
+    return [f"{paths}, {kind}" for kind in windows
+            for paths in ("Plug-in", "CSP", "ZAZ CSP", "ZAZ CSP imports")] + ["Files"]
+
+
 def _demo_check(session):
     dist = _demo(session)
     check = checks.Checker(None)
@@ -98,6 +113,8 @@ def _demo_check(session):
     check.equal("detection part", lines[-len(_DEMO_DETECTION) - 3:-2],
                 ["Detection"] + _DEMO_DETECTION)
     # An upgrade keeping kc2 Russian on 64-bit Windows finds the package with the blank.
+    check.true("the note in:\n" + output, "  arm64 packages \u2192 none\n    note: " + _NO_ARM64[4]
+               in output.replace("\r\n", "\n"))
     check.true("the kc2 Russian upgrade line in:\n" + output,
                "  upgrade of an installed kc2* rus* CSP 3.6.5365 \u2192 csp\\csp-x64- kc2-rus.msi  ("
                in output)
@@ -116,9 +133,8 @@ def _demo_check(session):
                  "sameOnEveryPlatform": True,
                  "packages": [{"file": f"plugin\\zirelcom-{arch}.msi", "pageCount": 200,
                                "windowsInstaller": "2.0"} for arch in ("win32", "x64")]})
-    check.equal("sections", [section["title"] for section in report["sections"]][:4],
-                ["Plug-in, 32-bit Windows", "CSP, 32-bit Windows", "ZAZ CSP, 32-bit Windows",
-                 "ZAZ CSP imports, 32-bit Windows"])
+    check.equal("sections", [section["title"] for section in report["sections"]],
+                _titles(*(windows for windows, _ in _PLATFORMS)))
     status, _ = _check(session, wine.windows_path(os.path.join(dist, "missing")))
     check.equal("exit code for a missing folder", status, 3)
     status, _ = _check(session, "--unknown", wine.windows_path(dist))
@@ -130,9 +146,9 @@ def _demo_check(session):
 FAULTS = {"check_demo_distribution": None}
 
 
-def _broken(name, fault, exit_code, findings, gone=()):
+def _broken(name, fault, exit_code, findings, gone=(), also=None):
     """The demo changed by `fault(session, dist)`: exactly `findings` besides the demo's own,
-    but for those in `gone`, and `exit_code`."""
+    but for those in `gone`, and `exit_code`; `also(check, report)` checks more of the report."""
     findings = [f for f in _demo_findings() if f not in gone] + list(findings)
     FAULTS[name] = fault
 
@@ -143,10 +159,12 @@ def _broken(name, fault, exit_code, findings, gone=()):
         check = checks.Checker(None)
         check.equal("exit code", status, exit_code)
         try:
-            actual = _findings(json.loads(output))
+            report = json.loads(output)
         except ValueError:
-            actual = output
-        check.equal("findings", actual, sorted(findings))
+            report = None
+        check.equal("findings", _findings(report) if report else output, sorted(findings))
+        if also is not None and report:
+            also(check, report)
         check.done()
     return CustomCase(name, body)
 
@@ -228,18 +246,56 @@ def _two_win32_plugins():
          "no path of the launcher reaches it in this folder's listing order")]
 
 
+def _packages_of(*sets):
+    """Every package of each fixture set (set, folder) copied into that folder."""
+    def fault(session, dist):
+        for name, folder in sets:
+            source = _fixture(session, "packages", name)
+            for file in os.listdir(source):
+                shutil.copy(os.path.join(source, file), os.path.join(dist, folder))
+    return fault
+
+
+def _on_every_platform(check, report):
+    """Windows on Arm after the others, each product at one version everywhere, the arm64 plug-in
+    installed and the x64 settings files imported for the arm64 ZAZ CSP."""
+    sections = {section["title"]: section["lines"] for section in report["sections"]}
+    windows = [kind for kind, _ in _PLATFORMS + _ARM64]
+    check.equal("sections", list(sections), _titles(*windows))
+    check.equal("versions", [(facts["versions"], facts["sameOnEveryPlatform"])
+                             for facts in report["detection"]],
+                [({kind: [version] for kind in windows}, True)
+                 for version in ("3.0.0", "3.6.7000", "4.0.200")])
+    for kind, _ in _ARM64:
+        check.equal(f"plug-in on {kind}", sections[f"Plug-in, {kind}"][0]["file"],
+                    "plugin\\zirelcom-arm64.msi")
+        check.equal(f"imports on {kind}",
+                    [line["file"] for line in sections[f"ZAZ CSP imports, {kind}"]],
+                    ["ZAZ_x64_2.reg", "ZAZ_acl_x64.acl"])
+
+
+# Windows on Arm without arm64 CSP packages takes the x64 or win32 ones, whose -csp matches too.
+_ARM_FALLBACK_MATCHES = _plain_csp_matches(platforms=_ARM_FALLBACKS)
+_PROVIDERS_WITHOUT_ARM64 = [
+    ("Files", f"arm64 packages of the {name}", "warning", "product-without-arm64-package",
+     f"on Windows 11 on Arm the x64 {name} is installed, registered for native ARM64 programs, "
+     "which cannot load it") for name in ("CSP", "ZAZ CSP")]
+_REFUSED_ON_WINDOWS_10_ARM = (
+    "msiexec refuses this x64 package on Windows 10 on Arm with 1633, and the launcher ends this "
+    "path with 1633")
+
 _NEEDS_INSTALLER_5 = ("Windows 2000 SP4, XP SP2, Server 2003 SP2 and Vista refuse it with 1613: "
                       "there is no Windows Installer 5.0 for them")
 
 CASES = [
     CustomCase("check_demo_distribution", _demo_check),
     _broken("check_one_configuration_per_platform_clean", _one_configuration, 0, [],
-            gone=_demo_findings()),
+            gone=_plain_csp_matches()),
     _broken("check_win32_plugin_needs_installer_5",
             _then(_one_configuration, _copy_into("packages", "plugin-3.0.0-installer-5.0",
                                                  "zirelcom-win32.msi", to="plugin")), 1,
             [("Files", "package file", "warning", "package-needs-newer-installer",
-              _NEEDS_INSTALLER_5)], gone=_demo_findings()),
+              _NEEDS_INSTALLER_5)], gone=_plain_csp_matches()),
     _broken("check_upgrade_blank_missing", _csp_without_blank, 2,
             _upgrades_finding_nothing() + _plain_csp_matches(blank=""),
             gone=_plain_csp_matches()),
@@ -275,6 +331,33 @@ CASES = [
               "launcher ends this path with 1633")]),
     _broken("check_two_candidates_two_folders", _win32_plugin_in_second_folder, 1,
             _two_win32_plugins()),
+    _broken("check_arm64_packages_of_every_product",
+            _packages_of(("plugin-3.0.0-arm64", "plugin"), ("csp-3.6.7000-blank-arm64", "csp"),
+                         ("ucsp-4.0.200-arm64", "ucsp")), 1,
+            _plain_csp_matches(platforms=_ARM64), gone=[_NO_ARM64], also=_on_every_platform),
+    _broken("check_arm64_plugin_only", _packages_of(("plugin-3.0.0-arm64", "plugin")), 1,
+            _ARM_FALLBACK_MATCHES + _PROVIDERS_WITHOUT_ARM64, gone=[_NO_ARM64]),
+    _broken("check_arm64_name_on_x64_template",
+            _packages_of(("plugin-3.0.0-arm64-x64-template", "plugin")), 2,
+            _ARM_FALLBACK_MATCHES + _PROVIDERS_WITHOUT_ARM64 + [
+                ("Files", "package file", "error", "package-named-for-other-platform",
+                 'named for Arm64 Windows, but its Template "x64;1033" names the x64 platform: '
+                 "the launcher picks packages by name"),
+                # Judged as the x64 package it is: its Page Count 500 is too new for XP to Vista.
+                ("Files", "package file", "warning", "package-needs-newer-installer",
+                 "Windows XP SP2, Server 2003 SP2 and Vista refuse it with 1613: there is no "
+                 "Windows Installer 5.0 for them")] + [
+                ("Plug-in, Windows 10 on Arm", path, "error", "platform-refused",
+                 _REFUSED_ON_WINDOWS_10_ARM)
+                for path in ("fresh installation", "replacement of an installed older plug-in")],
+            gone=[_NO_ARM64]),
+    _broken("check_arm64_page_count_200",
+            _packages_of(("plugin-3.0.0-arm64-page-count-200", "plugin")), 2,
+            _ARM_FALLBACK_MATCHES + _PROVIDERS_WITHOUT_ARM64 + [
+                ("Files", "package file", "error", "package-page-count-below-platform",
+                 "its Template names the Arm64 platform, for which the Page Count must be 500 or "
+                 "more")],
+            gone=[_NO_ARM64]),
 ]
 
 

@@ -46,6 +46,7 @@ class FakePlatform : public PlatformApi {
   std::vector<std::uint32_t> shutdownReasons;  // one per RequestSystemShutdown
   bool serviceAccount = false;                 // runs as LocalSystem and the like
   std::uint16_t nativeMachine = 0;             // IsWow64Process2's answer; 0: no such function
+  int x64Attributes = -1;  // GetMachineTypeAttributes for x64; -1: no such function
   // The answers of the restart calls in turn (0 accepted, else the error); when they are used
   // up, the calls answer as exitWindowsAccepted and shutdownAccepted say.
   std::vector<std::uint32_t> restartAnswers;
@@ -147,6 +148,11 @@ class FakePlatform : public PlatformApi {
   bool ReadNativeMachine(std::uint16_t* native) override {
     *native = nativeMachine;
     return nativeMachine != 0;
+  }
+  bool ReadMachineAttributes(std::uint16_t machine, std::uint32_t* attributes) override {
+    if (x64Attributes < 0 || machine != 0x8664) return false;
+    *attributes = static_cast<std::uint32_t>(x64Attributes);
+    return true;
   }
   bool RequestExitWindows(std::uint32_t flags, std::uint32_t reason) override {
     exitWindowsCalls.emplace_back(flags, reason);
