@@ -52,7 +52,7 @@ const WindowsKind& RunningWindows(const System& sys, Wow64Cache& cache) {
     const bool known = sys.platform.ReadMachineAttributes(kMachineAmd64, &attributes);
     cache.runsX64 = known && (attributes & kMachineUserEnabled) != 0 ? 1 : 0;
     const WindowsKind& kind = WindowsKindOf(machine, cache.runsX64 != 0);
-    sys.log.Line({"WOW64: ", kind.name, known ? u"" : u" (no GetMachineTypeAttributes)"});
+    sys.log.Line({"WOW64: ", kind.name, known ? u"" : u" (GetMachineTypeAttributes unanswered)"});
   }
   return WindowsKindOf(machine, cache.runsX64 > 0);
 }

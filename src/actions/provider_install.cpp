@@ -44,12 +44,49 @@ const char16_t* KeptConfiguration(CarryOver carryOver) {
   return carryOver == CarryOver::kLanguage ? u"language" : u"configuration";
 }
 
+// The package pattern of one step. It is written with the tag of the first platform the kind of
+// Windows takes, so that the carry-over adds the installed configuration to it, and the platform
+// whose package the distribution has for the whole pattern is taken only where a package is
+// installed.
+class StepPattern {
+ public:
+  StepPattern(const System& sys, const WindowsKind& windows, const Product& product,
+              const std::u16string& rest)
+      : sys_(sys),
+        windows_(windows),
+        product_(product),
+        head_(std::u16string(product.packagePrefix) + PlatformRow(windows.takes[0]).tag),
+        text_(head_ + rest) {}
+
+  std::u16string& Text() { return text_; }
+  // The pattern to install from.
+  std::u16string Taken() {
+    taken_ = true;
+    return PackagePattern(sys_, windows_, product_, text_.substr(head_.size()), &platform_);
+  }
+  // The platform whose settings go with the step: that of the package taken, or the kind's only
+  // one; false where nothing was taken on a kind that has a choice.
+  bool SettingsPlatform(PackagePlatformId& platform) const {
+    platform = taken_ ? platform_ : windows_.takes[0];
+    return taken_ || windows_.takesCount == 1;
+  }
+
+ private:
+  const System& sys_;
+  const WindowsKind& windows_;
+  const Product& product_;
+  std::u16string head_;
+  std::u16string text_;
+  bool taken_ = false;
+  PackagePlatformId platform_ = PackagePlatformId::kWin32;
+};
+
 // An installed product upgraded in place when its package is newer, keeping the configuration
 // its row carries over; left alone when the package is not newer. An installed version below
 // the row's minimum in-place version ends the sequence with the step's message and exit code.
 // Adds the installation's result to `accumulator`.
 EarlyEnd UpgradeInPlace(const System& sys, const ProviderStep& step, const Prompts& prompts,
-                        std::u16string pattern, const std::u16string& args,
+                        StepPattern& pattern, const std::u16string& args,
                         std::uint32_t& accumulator) {
   const Product& product = step.product;
   int versionOrder = 1;
@@ -68,10 +105,10 @@ EarlyEnd UpgradeInPlace(const System& sys, const ProviderStep& step, const Promp
   }
   sys.log.Line({product.name, ": newer package, upgrade in place keeping the ",
                 KeptConfiguration(product.carryOver)});
-  const std::uint32_t carried = BuildCarryOverArgs(sys, product, prompts, pattern);
+  const std::uint32_t carried = BuildCarryOverArgs(sys, product, prompts, pattern.Text());
   if (carried != 0) return {true, carried};
-  AddStepResult(accumulator,
-                InstallPackage(sys, product.code, pattern, args + kUpgradeProperties, prompts));
+  AddStepResult(accumulator, InstallPackage(sys, product.code, pattern.Taken(),
+                                            args + kUpgradeProperties, prompts));
   return {};
 }
 
@@ -88,16 +125,13 @@ std::u16string PatternRest(const ProviderStep& step, const SetupOptions& options
 // One step: installed as chosen where its policy lets a chosen configuration decide, else
 // upgraded in place, or installed fresh, after taking over the configuration of a copy
 // installed under the row its policy names. Adds the installation's result to `accumulator`.
-// `platform` receives the platform of the package taken.
 EarlyEnd InstallProvider(const System& sys, const ProviderStep& step, const SetupOptions& options,
-                         const Prompts& prompts, const WindowsKind& windows,
-                         PackagePlatformId& platform, std::uint32_t& accumulator) {
+                         const Prompts& prompts, StepPattern& pattern, std::uint32_t& accumulator) {
   const std::u16string& args = options.*step.args;
-  std::u16string pattern =
-      PackagePattern(sys, windows, step.product, PatternRest(step, options), &platform);
   if ((step.policy & kAsChosen) != 0 && options.selectConfig) {
     sys.log.Line({LogPart::Ascii(step.chosenLog)});
-    AddStepResult(accumulator, InstallPackage(sys, step.product.code, pattern, args, prompts));
+    AddStepResult(accumulator,
+                  InstallPackage(sys, step.product.code, pattern.Taken(), args, prompts));
     return {};
   }
   if (IsInstalled(sys, step.product)) {
@@ -105,11 +139,12 @@ EarlyEnd InstallProvider(const System& sys, const ProviderStep& step, const Setu
   }
   if ((step.policy & kTakeOver) != 0 && IsInstalled(sys, *step.takenOver)) {
     sys.log.Line({LogPart::Ascii(step.takeOverLog)});
-    const std::uint32_t carried = BuildCarryOverArgs(sys, *step.takenOver, prompts, pattern);
+    const std::uint32_t carried = BuildCarryOverArgs(sys, *step.takenOver, prompts, pattern.Text());
     if (carried != 0) return {true, carried};
   }
   sys.log.Line({LogPart::Ascii(step.freshLog)});
-  AddStepResult(accumulator, InstallPackage(sys, step.product.code, pattern, args, prompts));
+  AddStepResult(accumulator,
+                InstallPackage(sys, step.product.code, pattern.Taken(), args, prompts));
   return {};
 }
 
@@ -155,11 +190,17 @@ std::uint32_t InstallProviders(const System& sys, SetupState& state, const Promp
   std::uint32_t accumulator = 0;
   for (const ProviderStep& step : kProviderSteps) {
     if (!(options.*step.asked)) continue;
-    PackagePlatformId platform = PackagePlatformId::kWin32;
-    const EarlyEnd end =
-        InstallProvider(sys, step, options, prompts, windows, platform, accumulator);
+    StepPattern pattern(sys, windows, step.product, PatternRest(step, options));
+    const EarlyEnd end = InstallProvider(sys, step, options, prompts, pattern, accumulator);
     if (end.ends) return end.result;
-    if (step.imports != nullptr) AddStepResult(accumulator, ImportSettings(sys, step, platform));
+    PackagePlatformId platform = PackagePlatformId::kWin32;
+    if (step.imports != nullptr && pattern.SettingsPlatform(platform)) {
+      AddStepResult(accumulator, ImportSettings(sys, step, platform));
+    } else if (step.imports != nullptr) {
+      // Left as it is, the installed product may be of another platform than this Windows would
+      // take now: another platform's settings are not imported over it.
+      sys.log.Line({step.product.name, ": left as it is, its settings are not imported again"});
+    }
     if (step.rootCertificates) AddRootCertificates(sys);
   }
   return accumulator;

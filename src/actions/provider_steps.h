@@ -58,7 +58,7 @@ struct ProviderStep {
 // The rows' texts and import files, defined once in provider_steps.cpp (see catalogue_text).
 namespace step_text {
 extern const char kCspChosen[], kCspTakeOver[], kCspFresh[], kZazCspFresh[];
-extern const SettingsImports kZazCspImports[kPackagePlatformCount];
+extern const SettingsImports kZazCspImports[];
 }  // namespace step_text
 
 // In installation order. The columns: product, asked, args, levelFragment, languageFragment,

@@ -4,6 +4,7 @@
 
 #include "check/launcher_paths.h"
 #include "check/package_platform.h"
+#include "installer/package_lookup.h"
 
 namespace {
 
@@ -73,9 +74,11 @@ void CheckProduct(const RealSystem& real, const Product& product, PackagePlatfor
 
 }  // namespace
 
+// The launcher's own look, on the folder as it is listed.
 bool HasPackagesOf(const RealSystem& real, const Product& product, PackagePlatformId platform) {
-  return !ListPackageFiles(real, product.packagePrefix + std::u16string(PlatformRow(platform).tag))
-              .empty();
+  const Simulation simulation(real, kWindowsKinds[0]);
+  return HasPackageFile(simulation.sys,
+                        product.packagePrefix + std::u16string(PlatformRow(platform).tag));
 }
 
 bool Simulated(const RealSystem& real, const std::vector<const Product*>& products,

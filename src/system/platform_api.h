@@ -66,7 +66,7 @@ class PlatformApi {
   // GetProcAddress: 0 when the module has no such export.
   virtual ProcAddress FindProc(ModuleHandle module, const char* name) = 0;
   // IsWow64Process2 of kernel32, looked up at run time: the native machine
-  // (IMAGE_FILE_MACHINE_*). False where kernel32 lacks it (before Windows 10 1511).
+  // (IMAGE_FILE_MACHINE_*). False where kernel32 lacks it (before Windows 10 1709).
   virtual bool ReadNativeMachine(std::uint16_t* native) = 0;
   // GetMachineTypeAttributes of kernel32, looked up at run time: how programs of `machine` run
   // here (MACHINE_ATTRIBUTES). False where kernel32 lacks it (before Windows 11) or it fails.

@@ -185,7 +185,7 @@ bool WindowsPlatform::ReadMachineAttributes(std::uint16_t machine, std::uint32_t
   GetMachineTypeAttributesFunction getAttributes = nullptr;
   DWORD answer = 0;
   if (!FindExport(GetModuleHandleW(L"kernel32.dll"), "GetMachineTypeAttributes", &getAttributes) ||
-      FAILED(getAttributes(machine, &answer))) {
+      getAttributes(machine, &answer) != S_OK) {
     return false;
   }
   *attributes = answer;

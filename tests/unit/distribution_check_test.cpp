@@ -402,49 +402,6 @@ TEST_F(DistributionTest, PathsOnWindowsOnArm) {
   EXPECT_EQ(u"ZAZ_x64_2.reg", ImportFilesOf(real, kZazStep, kWindows11Arm).registry);
 }
 
-// The Arm kinds are simulated, after the others, only where some product has arm64 packages.
-// Without any, one note says what they take, in no total and no exit code; beside the arm64
-// plug-in, the ZAZ CSP without one is a warning.
-TEST_F(DistributionTest, WindowsOnArmSimulatedWithArm64Packages) {
-  WithoutArm64();
-  std::vector<std::u16string> titles;
-  for (const char16_t* windows :
-       {u"32-bit Windows", u"64-bit Windows", u"Windows 11 on Arm", u"Windows 10 on Arm"}) {
-    for (const char16_t* paths : {u"Plug-in, ", u"ZAZ CSP, ", u"ZAZ CSP imports, "}) {
-      titles.push_back(paths + std::u16string(windows));
-    }
-  }
-  titles.push_back(u"Files");
-  const auto titlesOf = [](const CheckReport& report) {
-    std::vector<std::u16string> found;
-    for (const ReportSection& section : report.sections) found.push_back(section.title);
-    return found;
-  };
-
-  const CheckReport without = Check();
-  std::vector<std::u16string> withoutTitles = titles;
-  withoutTitles.erase(withoutTitles.begin() + 6, withoutTitles.end() - 1);
-  EXPECT_EQ(withoutTitles, titlesOf(without));
-  const std::string note =
-      "  arm64 packages \xE2\x86\x92 none\r\n    note: no arm64 packages: Windows 11 on Arm "
-      "takes the x64 packages, Windows 10 on Arm the win32 ones\r\n\r\nDetection";
-  EXPECT_NE(std::string::npos, RenderText(without).find(note)) << RenderText(without);
-  EXPECT_EQ(0, CheckExitCode(without));
-
-  AddPackage(u"p\\zirelcom-arm64.msi", kPluginProductCode, u"3.0.0", u"1049", u"", u"Arm64", 500);
-  const CheckReport with = Check();
-  EXPECT_EQ(titles, titlesOf(with));
-  const ReportLine& last = with.sections.back().lines.back();
-  EXPECT_EQ(u"arm64 packages of the ZAZ CSP", last.path);
-  ASSERT_EQ(1u, last.findings.size());
-  EXPECT_EQ(FindingId::kProductWithoutArm64Package, last.findings[0].id);
-  EXPECT_EQ(
-      u"on Windows 11 on Arm the x64 ZAZ CSP is installed, registered for native ARM64 programs, "
-      u"which cannot load it",
-      last.findings[0].text);
-  EXPECT_EQ(1, CheckExitCode(with));
-}
-
 // How each supported Windows answers a package that needs the Page Count's Windows Installer:
 // it takes it, refuses it with 1613 until its installer is updated, or refuses it for good.
 TEST(InstallerVersionTest, PageCountAgainstSupportedWindows) {

@@ -415,16 +415,31 @@ INSTANTIATE_TEST_SUITE_P(
                      u"ZAZ_x86_2.reg", u"ZAZ_acl_x86.acl"}),
     [](const ::testing::TestParamInfo<PlatformCase>& param) { return param.param.name; });
 
-TEST_F(ProvidersTest, X64PackageOnWindows11OnArmIsLogged) {
+// On Windows 11 on Arm the platform is chosen for the whole pattern, the installed language
+// included: an arm64 package of another language leads to the x64 one, logged. A product left
+// as it is gets no settings, which would be those of a platform it may not be of.
+TEST_F(ProvidersTest, ArmUpgradeChoosesByTheCarriedLanguage) {
   fake.platform.nativeMachine = 0xAA64;
   fake.platform.x64Attributes = 1;
   fake.platform.wow64 = true;
+  AddPackage(u"C:\\dist\\arm64\\ucsp-arm64-eng.msi", u"2.0");
+  AddPackage(u"C:\\dist\\x64\\ucsp-x64-rus.msi", u"2.0");
+  Install(kZazCspProductCode, 5, u"1.0", kCachedZaz, u"", u"1049");
   state.options.installUcsp = true;
   EXPECT_EQ(0u, Run(false));
+  EXPECT_EQ((std::vector<std::string>{"msiexec /qn /i \"C:\\dist\\x64\\ucsp-x64-rus.msi\" U=1 "
+                                      "REINSTALL=ALL REINSTALLMODE=vomus REBOOT=R",
+                                      "regedit /s ZAZ_x64_2.reg", "regini ZAZ_acl_x64.acl"}),
+            CommandLines());
   EXPECT_NE(std::find(fake.log.lines.begin(), fake.log.lines.end(),
                       u"ZAZ CSP: no arm64 package, the x64 package is taken: native ARM64 "
                       u"programs find it registered but cannot load it"),
             fake.log.lines.end());
+
+  fake.processes.started.clear();
+  Install(kZazCspProductCode, 5, u"2.0", kCachedZaz, u"", u"1049");
+  EXPECT_EQ(0u, Run(false));
+  EXPECT_TRUE(fake.processes.started.empty());
 }
 
 // The import files follow the package taken, also where IsWow64Process failed but answered.
