@@ -18,8 +18,11 @@ std::uint32_t ReadCurrentDirectoryText(FileApi& files, std::u16string& directory
 // Looks one level deep: the first subdirectory in listing order that holds a match wins, and
 // within it the first match the search returns; later matches follow in the same order. Names
 // beginning with a full stop are skipped.
-std::uint32_t FindPackageFile(const System& sys, std::u16string pattern, std::u16string& path,
-                              std::uint32_t skip) {
+namespace {
+
+// FindPackageFile, recording the lookup in `trace`.
+std::uint32_t FindTraced(const System& sys, const std::u16string& pattern, std::u16string& path,
+                         std::uint32_t skip, InstallTrace& trace) {
   const bool further = skip > 0;
   bool ended = false;
   std::uint32_t result = kErrorNoMoreFiles;
@@ -44,21 +47,25 @@ std::uint32_t FindPackageFile(const System& sys, std::u16string pattern, std::u1
     }
     path = current + u"\\" + directory.name + u"\\" + match.name;
     sys.log.Line({"package for ", Quoted(pattern), ": ", path});
-    sys.trace.PackageLookedUp(pattern, path);
+    trace.PackageLookedUp(pattern, path);
     return false;
   });
   if (!ended) {
     sys.log.Line({further ? u"package: no further file matches " : u"package: no file matches ",
                   Quoted(pattern)});
-    sys.trace.PackageLookedUp(pattern, std::u16string());
+    trace.PackageLookedUp(pattern, std::u16string());
   }
   return result;
 }
 
+}  // namespace
+
+std::uint32_t FindPackageFile(const System& sys, std::u16string pattern, std::u16string& path,
+                              std::uint32_t skip) {
+  return FindTraced(sys, pattern, path, skip, sys.trace);
+}
+
 bool HasPackageFile(const System& sys, const std::u16string& pattern) {
-  const System untraced{sys.installer, sys.files, sys.processes, sys.certs,
-                        sys.platform,  sys.ui,    sys.resources, sys.log,
-                        sys.resume,    NoTrace(), sys.tables,    sys.holders};
   std::u16string path;
-  return FindPackageFile(untraced, pattern, path) == 0;
+  return FindTraced(sys, pattern, path, 0, NoTrace()) == 0;
 }
